@@ -1,0 +1,204 @@
+// The class macros. Every class is declared with one macro inside its body
+// and defined with one macro in its source file; see
+// target/winmo/pb_src/vm/README.md for the conventions and a worked example.
+#pragma once
+
+#include <type_traits>
+#include <utility>
+
+#include "java_lang_Class.h"
+
+// --- preprocessor iteration over a variadic list --------------------------
+#define WREN_PARENS_ ()
+#define WREN_EXPAND_(...) WREN_EXPAND4_(WREN_EXPAND4_(WREN_EXPAND4_(WREN_EXPAND4_(__VA_ARGS__))))
+#define WREN_EXPAND4_(...) WREN_EXPAND3_(WREN_EXPAND3_(WREN_EXPAND3_(WREN_EXPAND3_(__VA_ARGS__))))
+#define WREN_EXPAND3_(...) WREN_EXPAND2_(WREN_EXPAND2_(WREN_EXPAND2_(WREN_EXPAND2_(__VA_ARGS__))))
+#define WREN_EXPAND2_(...) WREN_EXPAND1_(WREN_EXPAND1_(WREN_EXPAND1_(WREN_EXPAND1_(__VA_ARGS__))))
+#define WREN_EXPAND1_(...) __VA_ARGS__
+#define WREN_FOR_EACH_(m, ...) __VA_OPT__(WREN_EXPAND_(WREN_FOR_EACH_STEP_(m, __VA_ARGS__)))
+#define WREN_FOR_EACH_STEP_(m, a, ...) m(a) __VA_OPT__(WREN_FOR_EACH_AGAIN_ WREN_PARENS_(m, __VA_ARGS__))
+#define WREN_FOR_EACH_AGAIN_() WREN_FOR_EACH_STEP_
+#define WREN_FOR_EACH_ARG_(m, x, ...) __VA_OPT__(WREN_EXPAND_(WREN_FOR_EACH_ARG_STEP_(m, x, __VA_ARGS__)))
+#define WREN_FOR_EACH_ARG_STEP_(m, x, a, ...) \
+    m(x, a) __VA_OPT__(WREN_FOR_EACH_ARG_AGAIN_ WREN_PARENS_(m, x, __VA_ARGS__))
+#define WREN_FOR_EACH_ARG_AGAIN_() WREN_FOR_EACH_ARG_STEP_
+#define WREN_CAT_(a, b) WREN_CAT_I_(a, b)
+#define WREN_CAT_I_(a, b) a##b
+
+// A reference field is written (name, Type): the type may contain commas.
+#define WREN_REF_DECL_(pair) WREN_REF_DECL_I_ pair
+#define WREN_REF_DECL_I_(name, ...) VMField<__VA_ARGS__> name;
+#define WREN_REF_VISIT_(pair) WREN_REF_VISIT_I_ pair
+#define WREN_REF_VISIT_I_(name, ...) f_(name);
+
+// --- declaration: one macro inside the class body ---------------------------
+//
+//   class Node : public virtual java::lang::Object {
+//       WREN_CLASS(Node, java::lang::Object, (next, Node), (label, java::lang::String))
+//   public:
+//       jint weight = 0;
+//       void ctor(VMPtr<java::lang::String> label);
+//   };
+//
+// The trailing list declares the reference fields and is the only place they
+// are declared, so marking can't miss one.
+#define WREN_CLASS(Self, Super, ...)                                                     \
+public:                                                                                  \
+    using wrenSelf_ = Self;                                                              \
+    using wrenSuper_ = Super;                                                            \
+    static ::java::lang::Class* wrenClass_;                                              \
+    static ::java::lang::Class* classRecord() { return wrenClass_; }                     \
+    static void clinit() {                                                               \
+        if (WREN_UNLIKELY(!wrenClass_ || wrenClass_->initState != 0))                    \
+            ::vmEnsureClassReady(wrenClass_, #Self);                                     \
+    }                                                                                    \
+    static ::java::lang::Class* wrenRegister_();                                         \
+    ::java::lang::Class* getClass() override { return wrenClass_; }                      \
+    void markReferences(uint32_t bits) override;                                         \
+    template <class S_ = Self>                                                           \
+    static VMPtr<S_> allocate() {                                                        \
+        clinit();                                                                        \
+        return ::vmAdopt(new S_());                                                      \
+    }                                                                                    \
+    /* `new Self(args)`: allocation, then the Java constructor ctor(args). */            \
+    template <class... A_>                                                               \
+    static VMPtr<Self> make(A_&&... a_) {                                                \
+        VMPtr<Self> p_ = allocate();                                                     \
+        p_->ctor(std::forward<A_>(a_)...);                                               \
+        return p_;                                                                       \
+    }                                                                                    \
+    WREN_FOR_EACH_(WREN_REF_DECL_, __VA_ARGS__)                                          \
+    template <class F_>                                                                  \
+    void wrenEachRef_([[maybe_unused]] F_&& f_) {                                        \
+        WREN_FOR_EACH_(WREN_REF_VISIT_, __VA_ARGS__)                                     \
+    }                                                                                    \
+                                                                                         \
+public:
+
+// An exception class: a class whose objects can be thrown. throwSelf throws
+// the object as a pointer to its real class, so a rethrow through a base
+// reference is still caught by a handler of the real class.
+#define WREN_THROWABLE(Self, Super, ...)                                                 \
+    WREN_CLASS(Self, Super __VA_OPT__(, ) __VA_ARGS__)                                   \
+    [[noreturn]] void throwSelf() override {                                             \
+        ::vmSetInFlight(this);                                                           \
+        throw this;                                                                      \
+    }                                                                                    \
+    /* `throw new Self(args)` */                                                         \
+    template <class... A_>                                                               \
+    [[noreturn]] static void throwNew(A_&&... a_) {                                      \
+        make(std::forward<A_>(a_)...)->throwSelf();                                      \
+    }                                                                                    \
+                                                                                         \
+public:
+
+// An interface: no fields, no instances of its own.
+#define WREN_INTERFACE(Self)                                                             \
+public:                                                                                  \
+    using wrenSelf_ = Self;                                                              \
+    static ::java::lang::Class* wrenClass_;                                              \
+    static ::java::lang::Class* classRecord() { return wrenClass_; }                     \
+    static void clinit() {                                                               \
+        if (WREN_UNLIKELY(!wrenClass_ || wrenClass_->initState != 0))                    \
+            ::vmEnsureClassReady(wrenClass_, #Self);                                     \
+    }                                                                                    \
+    static ::java::lang::Class* wrenRegister_();                                         \
+                                                                                         \
+public:
+
+// A class with a Java static initialiser declares it with this macro and
+// defines `void Self::staticInit()` in its source file.
+#define WREN_STATIC_INIT()                                                               \
+    static void staticInit();                                                            \
+    using wrenStaticInitOwner_ = wrenSelf_;
+
+// Static fields live in one struct reached through S(), which runs the
+// static-initialiser check first:
+//   struct Statics { VMStaticPtr<String> greeting; jint count = 0; };
+//   WREN_STATICS(Statics)
+#define WREN_STATICS(Type)                                                               \
+    static inline Type wrenStatics_;                                                     \
+    static Type& S() {                                                                   \
+        clinit();                                                                        \
+        return wrenStatics_;                                                             \
+    }
+
+// --- definition: one macro in the class's source file -----------------------
+//
+//   WREN_DEFINE_CLASS(pkg::Node, "pkg.Node", "java.lang.Object")
+//   WREN_DEFINE_CLASS(pkg::Task, "pkg.Task", "java.lang.Object", "java.lang.Runnable")
+//   WREN_DEFINE_ABSTRACT_CLASS(pkg::Shape, "pkg.Shape", "java.lang.Object")
+//   WREN_DEFINE_INTERFACE(pkg::Sized, "pkg.Sized", "")
+//
+// Trailing arguments name the interfaces the class implements directly (for an
+// interface, those it extends besides the one given as its superclass).
+#define WREN_DEFINE_CLASS(Cls, javaName, superName, ...)                                 \
+    WREN_DEFINE_BODY_(Cls, javaName, superName, ::VMClassKind::Concrete, __VA_ARGS__)
+#define WREN_DEFINE_ABSTRACT_CLASS(Cls, javaName, superName, ...)                        \
+    WREN_DEFINE_BODY_(Cls, javaName, superName, ::VMClassKind::Abstract, __VA_ARGS__)
+#define WREN_DEFINE_INTERFACE(Cls, javaName, superName, ...)                             \
+    ::java::lang::Class* Cls::wrenClass_ = nullptr;                                      \
+    ::java::lang::Class* Cls::wrenRegister_() {                                          \
+        return wrenClass_ = ::vmRegisterClassRecord(javaName, superName, __FILE__,       \
+                                                    &::vmEmptyStaticInit, nullptr,       \
+                                                    ::VMClassKind::Interface);           \
+    }                                                                                    \
+    WREN_PENDING_(Cls, __VA_ARGS__)
+
+#define WREN_DEFINE_BODY_(Cls, javaName, superName, kind, ...)                           \
+    ::java::lang::Class* Cls::wrenClass_ = nullptr;                                      \
+    void Cls::markReferences(uint32_t bits) {                                            \
+        wrenSuper_::markReferences(bits);                                                \
+        wrenEachRef_([bits](const auto& f_) { f_.mark(bits); });                         \
+    }                                                                                    \
+    ::java::lang::Class* Cls::wrenRegister_() {                                          \
+        return wrenClass_ = ::vmRegisterClassRecord(                                     \
+                   javaName, superName, __FILE__, ::vmStaticInitOf<Cls>(),               \
+                   ::vmFactoryOf<Cls, kind>(), kind);                                    \
+    }                                                                                    \
+    WREN_PENDING_(Cls, __VA_ARGS__)
+
+#define WREN_PENDING_(Cls, ...)                                                          \
+    namespace {                                                                          \
+    ::VMPendingClass WREN_CAT_(wrenPendingClass_, __LINE__)(&Cls::wrenRegister_);        \
+    WREN_FOR_EACH_ARG_(WREN_PENDING_IFACE_, Cls, __VA_ARGS__)                            \
+    }
+#define WREN_PENDING_IFACE_(Cls, ifaceName)                                              \
+    ::VMPendingInterface WREN_CAT_(wrenPendingIface_, __COUNTER__)(&Cls::wrenClass_,     \
+                                                                   ifaceName);
+
+// The boot class names its static entry point with this, after its definition.
+#define WREN_MAIN_ENTRY(Cls, fn)                                                         \
+    namespace {                                                                          \
+    ::VMPendingMainEntry WREN_CAT_(wrenMainEntry_, __LINE__)(&Cls::wrenClass_, fn);      \
+    }
+
+// --- helpers the macros expand to -------------------------------------------
+
+// Fails loudly when a class is used before the VM registered it; else runs
+// the initialisation protocol.
+void vmEnsureClassReady(java::lang::Class* cls, const char* cppName);
+
+// Roots an exception for the time between its throw and its handler.
+void vmSetInFlight(java::lang::Object* exception);
+
+template <class C>
+constexpr java::lang::Class::StaticInit vmStaticInitOf() {
+    if constexpr (std::is_same_v<typename C::wrenStaticInitOwner_, C>)
+        return &C::staticInit;
+    else
+        return &vmEmptyStaticInit;
+}
+
+template <class C>
+VMPtr<java::lang::Object> vmFactoryCall() {
+    return C::make();
+}
+
+template <class C, VMClassKind K>
+constexpr java::lang::Class::Factory vmFactoryOf() {
+    if constexpr (K == VMClassKind::Concrete && requires(C& c) { c.ctor(); })
+        return &vmFactoryCall<C>;
+    else
+        return nullptr;
+}

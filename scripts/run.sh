@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds the release program and runs it on the sample content.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --preset release
+cmake --build --preset release -j "$(nproc)"
+exec build/release/target/linux/wren "$@"

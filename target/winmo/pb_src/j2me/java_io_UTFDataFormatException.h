@@ -1,0 +1,5 @@
+#pragma once
+
+#include "java_io_IOException.h"
+
+WREN_EXCEPTION_CLASS(java::io, UTFDataFormatException, ::java::io::IOException)

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "java_lang_Throwable.h"
+
+WREN_EXCEPTION_CLASS(java::lang, Error, ::java::lang::Throwable)

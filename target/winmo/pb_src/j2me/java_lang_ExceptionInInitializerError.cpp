@@ -1,0 +1,4 @@
+#include "java_lang_ExceptionInInitializerError.h"
+
+WREN_DEFINE_CLASS(java::lang::ExceptionInInitializerError, "java.lang.ExceptionInInitializerError",
+                  "java.lang.Error")

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "java_lang_RuntimeException.h"
+
+WREN_EXCEPTION_CLASS(java::lang, IllegalArgumentException, ::java::lang::RuntimeException)

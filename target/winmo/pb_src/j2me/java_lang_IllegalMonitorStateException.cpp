@@ -1,0 +1,3 @@
+#include "java_lang_IllegalMonitorStateException.h"
+
+WREN_DEFINE_CLASS(java::lang::IllegalMonitorStateException, "java.lang.IllegalMonitorStateException", "java.lang.RuntimeException")

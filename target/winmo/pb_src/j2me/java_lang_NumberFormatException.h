@@ -1,0 +1,5 @@
+#pragma once
+
+#include "java_lang_IllegalArgumentException.h"
+
+WREN_EXCEPTION_CLASS(java::lang, NumberFormatException, ::java::lang::IllegalArgumentException)

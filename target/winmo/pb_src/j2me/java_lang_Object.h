@@ -1,0 +1,116 @@
+// java.lang.Object: the header every collected object carries, and the
+// operations every class inherits.
+#pragma once
+
+#include "VMPtr.h"
+
+struct VMPlatformLock;
+
+// Header flag bits.
+enum : uint32_t {
+    VM_FLAG_REACHABLE = 1,
+    VM_FLAG_MARKED = 2,
+    VM_FLAG_FINALIZABLE = 4,
+    VM_FLAG_FINALIZED = 8,
+    VM_FLAG_UNDER_CONSTRUCTION = 16,
+};
+
+namespace java::lang {
+
+class Object {
+public:
+    // The header. Touched only under the VM lock.
+    Object* vmNext_;  // older neighbour in the all-objects list
+    Object* vmPrev_;  // newer neighbour
+    VMThread* monitorOwner_ = nullptr;
+    jint monitorCount_ = 0;
+    uint32_t vmFlags_ = VM_FLAG_REACHABLE | VM_FLAG_UNDER_CONSTRUCTION;
+    VMPlatformLock* monitorLock_ = nullptr;
+
+    // The native constructor: links the object into the all-objects list.
+    Object();
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+    // Run by the sweep; unlinks the object and drops an inflated lock.
+    virtual ~Object();
+
+    // Objects live on the VM heap, zero-filled.
+    static void* operator new(size_t size);
+    static void operator delete(void* p);
+
+    virtual jint hashCode();
+    virtual jboolean equals(VMPtr<Object> other);
+    virtual VMPtr<String> toString();
+    virtual void finalize();
+    virtual void markReferences(uint32_t bits);
+    virtual Class* getClass();
+
+    // The Java constructor.
+    void ctor() {}
+
+    // Monitor operations (wait and notify need the owning thread).
+    void wait();
+    void wait(jlong timeoutMillis);
+    void notify();
+    void notifyAll();
+
+    // The class pieces every class has (see VMClass.h).
+    using wrenSuper_ = void;
+    using wrenStaticInitOwner_ = void;
+    static Class* wrenClass_;
+    static Class* classRecord() { return wrenClass_; }
+    static void clinit();
+    static Class* wrenRegister_();
+    template <class F>
+    void wrenEachRef_(F&&) {}
+    template <class S = Object>
+    static VMPtr<S> allocate();
+    static VMPtr<Object> make();
+};
+
+}  // namespace java::lang
+
+// Ends an object's native construction: from here the collector keeps it only
+// while it is reachable.
+inline void vmEndConstruction(java::lang::Object* o) { o->vmFlags_ &= ~VM_FLAG_UNDER_CONSTRUCTION; }
+
+// Wraps a freshly constructed object in a local reference and ends its
+// construction: the last step of every new-expression.
+template <class T>
+inline VMPtr<T> vmAdopt(T* p) {
+    VMPtr<T> r(p);
+    vmEndConstruction(vmObj(p));
+    return r;
+}
+
+template <class S>
+VMPtr<S> java::lang::Object::allocate() {
+    clinit();
+    return vmAdopt(new S());
+}
+inline VMPtr<java::lang::Object> java::lang::Object::make() { return allocate(); }
+
+// Monitor enter and exit (recursive). Unlocking a monitor the current thread
+// does not hold ends the process.
+void vmLock(java::lang::Object* obj);
+void vmUnlock(java::lang::Object* obj);
+
+// A synchronized block: holds a local reference to the guarded object, so it
+// stays alive while locked, and unlocks on every way out.
+class VMSynchronized {
+public:
+    template <class R>
+    explicit VMSynchronized(const R& r) : obj_(vmObj(&*r)) {
+        vmLock(obj_.get());
+    }
+    explicit VMSynchronized(java::lang::Object* o) : obj_(o) {
+        if (!o) vmThrowNullPointer();
+        vmLock(o);
+    }
+    ~VMSynchronized() { vmUnlock(obj_.get()); }
+    VMSynchronized(const VMSynchronized&) = delete;
+    VMSynchronized& operator=(const VMSynchronized&) = delete;
+
+private:
+    VMPtr<java::lang::Object> obj_;
+};

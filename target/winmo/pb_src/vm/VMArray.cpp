@@ -1,0 +1,37 @@
+#include "VMArray.h"
+
+#include <cstring>
+
+#include "VMHeap.h"
+
+int32_t vmElementSizeForType(int32_t typeCode) {
+    switch (typeCode) {
+        case VM_TYPE_REFERENCE: return int32_t(sizeof(void*));
+        case VM_TYPE_BOOLEAN:
+        case VM_TYPE_BYTE: return 1;
+        case VM_TYPE_CHAR:
+        case VM_TYPE_SHORT: return 2;
+        case VM_TYPE_FLOAT:
+        case VM_TYPE_INT: return 4;
+        case VM_TYPE_DOUBLE:
+        case VM_TYPE_LONG: return 8;
+        default: return 0;
+    }
+}
+
+VMArray_Base::VMArray_Base(int32_t code, java::lang::Class* element, jint n, int32_t size)
+    : typeCode(code), elementClass(element), length(n), elementSize(size) {
+    if (n < 0) vmThrowNegativeArraySize();
+    data = vmAllocateOrThrow(vmCheckedArrayBytes(n, size_t(size)));
+}
+
+VMArray_Base::~VMArray_Base() { vmFree(data); }
+
+void vmArrayCopyElements(VMArray_Base* dst, VMArray_Base* src, jint srcIndex, jint dstIndex,
+                         jint count) {
+    if (count <= 0) return;
+    size_t size = size_t(src->elementSize);
+    std::memmove(static_cast<char*>(dst->data) + size_t(dstIndex) * size,
+                 static_cast<const char*>(src->data) + size_t(srcIndex) * size,
+                 size_t(count) * size);
+}

@@ -1,0 +1,293 @@
+#include "VMHeap.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_set>
+#include <vector>
+
+#include "HAL_memory.h"
+#include "VM.h"
+#include "java_lang_OutOfMemoryError.h"
+
+namespace {
+
+// Every block starts with its size word: bits 0-29 the size with the header,
+// bits 30-31 the kind. The header is 8 bytes so that payloads stay 8-aligned.
+constexpr size_t kHeader = 8;
+constexpr uint32_t kSizeMask = (uint32_t(1) << 30) - 1;
+
+VMHeapState heap;
+VMGcStats stats;
+uint32_t gcStress = 0;
+uint32_t allocationsSinceStress = 0;
+bool heapCheck = false;
+bool collecting = false;
+
+// The all-objects list, newest first.
+java::lang::Object* objectsHead = nullptr;
+
+// Marking uses an explicit stack, so a long chain of objects can't overflow
+// the native stack.
+std::vector<java::lang::Object*> markStack;
+bool verifying = false;
+const std::unordered_set<java::lang::Object*>* verifyLive = nullptr;
+size_t verifyBroken = 0;
+
+uint64_t clampLimit(uint64_t wanted) {
+    if (wanted < heap.minimum) wanted = heap.minimum;
+    if (wanted > heap.maximum) wanted = heap.maximum;
+    return wanted;
+}
+
+void* finishBlock(void* block, size_t n, VMBlockKind kind) {
+    *static_cast<uint32_t*>(block) = uint32_t(n) | (uint32_t(kind) << 30);
+    if (kind != VM_BLOCK_STARTUP) heap.used += n;
+    void* payload = static_cast<char*>(block) + kHeader;
+    std::memset(payload, 0, n - kHeader);
+    return payload;
+}
+
+[[noreturn]] void outOfMemory(bool mayThrow) {
+    VMThread* t = VMThread::current();
+    if (!mayThrow || !t) vmFatalError("Ran out of memory while exceptions are forbidden!");
+    t->oomReport = 1;
+    VMPtr<java::lang::OutOfMemoryError> error = java::lang::OutOfMemoryError::make();
+    // The error exists: later allocations must collect again rather than
+    // draw on the emergency path.
+    t->oomReport = 0;
+    error->throwSelf();
+}
+
+void drainMarkStack(uint32_t bits) {
+    while (!markStack.empty()) {
+        java::lang::Object* o = markStack.back();
+        markStack.pop_back();
+        o->markReferences(bits);
+    }
+}
+
+void markList(const VMRefList& list, uint32_t bits) {
+    list.forEach([bits](VMRef* r) {
+        if (java::lang::Object* o = r->getObject()) vmMarkObject(o, bits);
+    });
+}
+
+template <class F>
+void forEachThread(F&& f) {
+    if (!vmInstance) return;
+    vmInstance->threads.forEach<VMThread*>(f);
+}
+
+}  // namespace
+
+void vmObjectListInsert(java::lang::Object* o) {
+    o->vmNext_ = objectsHead;
+    o->vmPrev_ = nullptr;
+    if (objectsHead) objectsHead->vmPrev_ = o;
+    objectsHead = o;
+}
+
+void vmObjectListRemove(java::lang::Object* o) {
+    if (o->vmPrev_) o->vmPrev_->vmNext_ = o->vmNext_;
+    else if (objectsHead == o) objectsHead = o->vmNext_;
+    if (o->vmNext_) o->vmNext_->vmPrev_ = o->vmPrev_;
+    o->vmNext_ = o->vmPrev_ = nullptr;
+}
+
+java::lang::Object* vmObjectListHead() { return objectsHead; }
+
+void vmFatalError(const char* text) {
+    (void)text;
+    std::fflush(stdout);
+    _exit(1);
+}
+
+void vmHeapInit(uint64_t minimum, uint64_t maximum) {
+    heap.used = 0;
+    heap.minimum = minimum;
+    heap.limit = minimum;
+    heap.maximum = maximum < minimum ? minimum : maximum;
+    heap.enabled = true;
+    HAL_reserveMemory();
+    if (const char* s = std::getenv("WREN_GC_STRESS")) gcStress = uint32_t(std::strtoul(s, nullptr, 10));
+}
+
+void vmHeapSetLimits(uint64_t minimum, uint64_t maximum) {
+    heap.minimum = minimum;
+    heap.maximum = maximum < minimum ? minimum : maximum;
+    heap.limit = minimum;
+}
+
+void vmHeapDisable() { heap.enabled = false; }
+const VMHeapState& vmHeapState() { return heap; }
+
+void* vmAllocate(size_t size, bool mayThrow) {
+    if (size > VM_MAX_BLOCK - kHeader) outOfMemory(mayThrow);
+    size_t n = size + kHeader;
+    if (!heap.enabled) {
+        void* block = HAL_allocateMemory(n, 0);
+        if (!block) vmFatalError("Ran out of memory during VM initialization!");
+        return finishBlock(block, n, VM_BLOCK_STARTUP);
+    }
+    if (gcStress && ++allocationsSinceStress >= gcStress) {
+        allocationsSinceStress = 0;
+        VM::collect();
+    }
+    VMThread* t = VMThread::current();
+    for (int rounds = 0;;) {
+        if (HAL_getNativeMemoryUsed() + heap.used + n <= heap.limit) {
+            if (void* block = HAL_allocateMemory(n, 0)) return finishBlock(block, n, VM_BLOCK_NORMAL);
+        }
+        if (t && t->oomReport) {
+            void* block = HAL_allocateMemory(n, 1);
+            if (!block) vmFatalError("Ran out of memory while trying to report an out of memory condition!");
+            return finishBlock(block, n, VM_BLOCK_EMERGENCY);
+        }
+        if (rounds >= 3) outOfMemory(mayThrow);
+        VM::collect();
+        ++rounds;
+        heap.limit = clampLimit(2 * (HAL_getNativeMemoryUsed() + heap.used + n));
+        if (t && rounds == 2) VMThread::yield();
+        if (t && rounds == 3) VMThread::sleep(10);
+    }
+}
+
+void vmFree(void* payload) {
+    if (!payload) return;
+    void* block = static_cast<char*>(payload) - kHeader;
+    uint32_t word = *static_cast<uint32_t*>(block);
+    size_t n = word & kSizeMask;
+    if ((word >> 30) != VM_BLOCK_STARTUP) heap.used -= n;
+    HAL_freeMemory(block, n);
+}
+
+size_t vmCheckedArrayBytes(int64_t count, size_t elementSize) {
+    uint64_t bytes = uint64_t(count) * elementSize;  // count < 2^31, size <= 8: no overflow
+    if (count < 0 || bytes > VM_MAX_BLOCK - kHeader) outOfMemory(true);
+    return size_t(bytes);
+}
+
+int64_t vmFreeMemory() {
+    return int64_t(heap.limit) - int64_t(HAL_getNativeMemoryUsed()) - int64_t(heap.used);
+}
+int64_t vmTotalMemory() { return int64_t(heap.maximum); }
+
+const VMGcStats& vmGcStats() { return stats; }
+void vmResetGcStats() { stats = VMGcStats{}; }
+void vmSetHeapCheck(bool on) { heapCheck = on; }
+void vmSetGcStress(uint32_t n) {
+    gcStress = n;
+    allocationsSinceStress = 0;
+}
+uint32_t vmGcStress() { return gcStress; }
+
+void vmMarkObject(java::lang::Object* obj, uint32_t bits) {
+    if (WREN_UNLIKELY(verifying)) {
+        if (!verifyLive->count(obj)) {
+            ++verifyBroken;
+            std::fprintf(stderr, "heap check: reference to a dead object %p\n", static_cast<void*>(obj));
+        }
+        return;
+    }
+    if (obj->vmFlags_ & VM_FLAG_MARKED) return;
+    obj->vmFlags_ |= bits;
+    markStack.push_back(obj);
+}
+
+size_t vmVerifyHeap() {
+    std::unordered_set<java::lang::Object*> live;
+    for (java::lang::Object* o = objectsHead; o; o = o->vmNext_) live.insert(o);
+    verifyLive = &live;
+    verifyBroken = 0;
+    verifying = true;
+    for (java::lang::Object* o = objectsHead; o; o = o->vmNext_) o->markReferences(VM_FLAG_MARKED);
+    auto checkRoots = [](const VMRefList& list) {
+        list.forEach([](VMRef* r) {
+            if (java::lang::Object* o = r->getObject()) vmMarkObject(o, 0);
+        });
+    };
+    checkRoots(vmNativeScope());
+    checkRoots(vmStaticScope());
+    checkRoots(vmWeakScope());
+    forEachThread([&](VMThread* t) { checkRoots(t->references); });
+    verifying = false;
+    verifyLive = nullptr;
+    return verifyBroken;
+}
+
+void VM::collect() {
+    VM* vm = vmInstance;
+    if (!vm || vm->stage < 12 || collecting) return;
+    collecting = true;
+    auto started = std::chrono::steady_clock::now();
+    VMThread::disableYield();
+    vm->finalizationWork = 0;
+
+    using java::lang::Object;
+    size_t keepers = 0, finalizable = 0;
+    for (Object* o = objectsHead; o; o = o->vmNext_) {
+        o->vmFlags_ &= ~(VM_FLAG_REACHABLE | VM_FLAG_MARKED);
+        if (o->vmFlags_ & VM_FLAG_FINALIZABLE) ++finalizable;
+        if (o->vmFlags_ & (VM_FLAG_FINALIZABLE | VM_FLAG_UNDER_CONSTRUCTION)) ++keepers;
+    }
+
+    constexpr uint32_t kRootBits = VM_FLAG_REACHABLE | VM_FLAG_MARKED;
+    markList(vmNativeScope(), kRootBits);
+    markList(vmStaticScope(), kRootBits);
+    forEachThread([&](VMThread* t) {
+        markList(t->references, kRootBits);
+        if (t->inFlight) vmMarkObject(t->inFlight, kRootBits);
+    });
+    drainMarkStack(kRootBits);
+
+    // Objects waiting for finalization or still being constructed are kept,
+    // with what they reach, without counting as reachable.
+    if (keepers) {
+        if (finalizable) vm->finalizationWork = 1;
+        for (Object* o = objectsHead; o; o = o->vmNext_) {
+            if (!(o->vmFlags_ & VM_FLAG_REACHABLE) &&
+                (o->vmFlags_ & (VM_FLAG_FINALIZABLE | VM_FLAG_UNDER_CONSTRUCTION)))
+                vmMarkObject(o, VM_FLAG_MARKED);
+        }
+        drainMarkStack(VM_FLAG_MARKED);
+    }
+
+    vmWeakScope().forEach([](VMRef* r) {
+        Object* o = r->getObject();
+        if (o && !(o->vmFlags_ & VM_FLAG_REACHABLE)) r->clear();
+    });
+
+    uint64_t freed = 0;
+    for (Object* o = objectsHead; o;) {
+        Object* older = o->vmNext_;
+        if (!(o->vmFlags_ & VM_FLAG_MARKED)) {
+            delete o;
+            ++freed;
+        }
+        o = older;
+    }
+    forEachThread([](VMThread* t) { t->oomReport = 0; });
+
+    HAL_compactMemory();
+    ++vm->collectionCount;
+    VMThread::enableYield();
+    collecting = false;
+
+    uint64_t pause = uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                  std::chrono::steady_clock::now() - started)
+                                  .count());
+    ++stats.collections;
+    stats.objectsFreed += freed;
+    stats.lastPauseNs = pause;
+    stats.totalPauseNs += pause;
+    if (pause > stats.maxPauseNs) stats.maxPauseNs = pause;
+
+    if (heapCheck && vmVerifyHeap() != 0) {
+        std::fprintf(stderr, "heap check failed after collection %u\n", vm->collectionCount);
+        std::abort();
+    }
+}

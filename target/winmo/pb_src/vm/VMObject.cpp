@@ -1,0 +1,133 @@
+// java.lang.Object, the reference scopes and the monitors' thin lock.
+#include <cinttypes>
+#include <cstdio>
+
+#include "VM.h"
+#include "VMClass.h"
+#include "VMHeap.h"
+#include "java_lang_IllegalArgumentException.h"
+#include "java_lang_IllegalMonitorStateException.h"
+#include "java_lang_String.h"
+
+namespace {
+// Locals made while no thread is current (before start-up) join this list.
+VMRefList bootStackList("boot stack scope");
+
+VMRefList& makeScope(const char* name) { return *new VMRefList(name); }
+}  // namespace
+
+VMRefList* vmStackList = &bootStackList;
+
+VMRefList& vmStaticScope() {
+    static VMRefList& list = makeScope("static scope");
+    return list;
+}
+VMRefList& vmNativeScope() {
+    static VMRefList& list = makeScope("native scope");
+    return list;
+}
+VMRefList& vmWeakScope() {
+    static VMRefList& list = makeScope("weak scope");
+    return list;
+}
+
+namespace java::lang {
+
+Class* Object::wrenClass_ = nullptr;
+
+Object::Object() { vmObjectListInsert(this); }
+
+Object::~Object() { vmObjectListRemove(this); }
+
+void* Object::operator new(size_t size) { return vmAllocate(size, true); }
+
+void Object::operator delete(void* p) { vmFree(p); }
+
+jint Object::hashCode() {
+    auto address = reinterpret_cast<uintptr_t>(vmObj(this));
+    return jint(uint32_t(address ^ (uint64_t(address) >> 32)));
+}
+
+jboolean Object::equals(VMPtr<Object> other) { return vmObj(this) == other.get(); }
+
+VMPtr<String> Object::toString() {
+    VMPtr<Class> cls = getClass();
+    std::string text = cls ? cls->getName()->toUtf8() : std::string("?");
+    char hash[16];
+    std::snprintf(hash, sizeof hash, "@%" PRIx32, uint32_t(hashCode()));
+    text += hash;
+    return String::make(text.c_str());
+}
+
+void Object::finalize() {}
+
+void Object::markReferences(uint32_t) {}
+
+Class* Object::getClass() { return wrenClass_; }
+
+void Object::clinit() {
+    if (WREN_UNLIKELY(!wrenClass_ || wrenClass_->initState != 0))
+        vmEnsureClassReady(wrenClass_, "java::lang::Object");
+}
+
+Class* Object::wrenRegister_() {
+    return wrenClass_ = vmRegisterClassRecord("java.lang.Object", "", __FILE__, &vmEmptyStaticInit,
+                                              &vmFactoryCall<Object>, VMClassKind::Concrete);
+}
+
+namespace {
+VMPendingClass objectPending(&Object::wrenRegister_);
+
+void requireOwner(Object* o) {
+    if (o->monitorCount_ == 0 || o->monitorOwner_ != VMThread::current())
+        IllegalMonitorStateException::throwNew();
+}
+}  // namespace
+
+void Object::wait() { wait(0); }
+
+void Object::wait(jlong timeoutMillis) {
+    if (timeoutMillis < 0) IllegalArgumentException::throwNew();
+    requireOwner(this);
+    // Give the monitor up entirely while waiting and take back the exact
+    // recursion count. Without another thread to notify, the wait ends when
+    // its time is up (a wake-up without notify is allowed to any waiter).
+    jint count = monitorCount_;
+    VMThread* owner = monitorOwner_;
+    monitorCount_ = 0;
+    monitorOwner_ = nullptr;
+    if (timeoutMillis > 0) VMThread::sleep(timeoutMillis);
+    else VMThread::yield();
+    while (monitorCount_ != 0) VMThread::yield();
+    monitorCount_ = count;
+    monitorOwner_ = owner;
+}
+
+void Object::notify() { requireOwner(this); }
+
+void Object::notifyAll() { requireOwner(this); }
+
+}  // namespace java::lang
+
+void vmLock(java::lang::Object* o) {
+    VMThread* t = VMThread::current();
+    if (o->monitorCount_ == 0) {
+        o->monitorOwner_ = t;
+        o->monitorCount_ = 1;
+        return;
+    }
+    if (o->monitorOwner_ == t) {
+        ++o->monitorCount_;
+        return;
+    }
+    // Held by another thread: let it run until it lets go.
+    while (o->monitorCount_ != 0) VMThread::yield();
+    o->monitorOwner_ = t;
+    o->monitorCount_ = 1;
+}
+
+void vmUnlock(java::lang::Object* o) {
+    if (o->monitorCount_ <= 0 || o->monitorOwner_ != VMThread::current())
+        vmFatalError("Monitor state is invalid in _VM_unlock()!");
+    if (--o->monitorCount_ == 0) o->monitorOwner_ = nullptr;
+}
