@@ -31,3 +31,7 @@ void vmThrowNullPointer() { java::lang::NullPointerException::throwNew(); }
 void vmThrowArrayIndex(jint index) { java::lang::ArrayIndexOutOfBoundsException::throwNew(index); }
 void vmThrowArrayStore() { java::lang::ArrayStoreException::throwNew(); }
 void vmThrowNegativeArraySize() { java::lang::NegativeArraySizeException::throwNew(); }
+
+#include "java_lang_ArithmeticException.h"
+
+void vmThrowDivideByZero() { java::lang::ArithmeticException::throwNew(WREN_LIT("/ by zero")); }
