@@ -88,6 +88,7 @@ public:
     template <class... A_>                                                               \
     [[noreturn]] static void throwNew(A_&&... a_) {                                      \
         make(std::forward<A_>(a_)...)->throwSelf();                                      \
+        __builtin_unreachable();                                                         \
     }                                                                                    \
                                                                                          \
 public:

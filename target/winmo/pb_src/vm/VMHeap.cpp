@@ -60,6 +60,7 @@ void* finishBlock(void* block, size_t n, VMBlockKind kind) {
     // draw on the emergency path.
     t->oomReport = 0;
     error->throwSelf();
+    __builtin_unreachable();
 }
 
 void drainMarkStack(uint32_t bits) {
