@@ -130,10 +130,14 @@ public:
 
     static java::lang::Class* classRecord() {
         if (WREN_UNLIKELY(!wrenClass_)) {
-            if constexpr (kClassElements)
-                wrenClass_ = vmArrayClassOf(std::remove_pointer_t<T>::classRecord(), N);
-            else
+            if constexpr (kClassElements) {
+                // Elements that are arrays themselves add their dimensions:
+                // VMArray<VMArray<jint>*> is int[][], the class of VMArray<jint, 2>.
+                java::lang::Class* element = std::remove_pointer_t<T>::classRecord();
+                wrenClass_ = vmArrayClassOf(element, N + element->arrayDims);
+            } else {
                 wrenClass_ = vmPrimitiveArrayClass(VMArrayTraits<T>::typeCode, N);
+            }
         }
         return wrenClass_;
     }
@@ -165,8 +169,16 @@ public:
 private:
     static inline java::lang::Class* wrenClass_ = nullptr;
 
+    // Only primitive element types have traits, so the choice is made at
+    // compile time.
+    static constexpr int32_t elementTypeCode() {
+        if constexpr (kReferenceElements)
+            return VM_TYPE_REFERENCE;
+        else
+            return VMArrayTraits<T>::typeCode;
+    }
+
     VMArray(java::lang::Class* cls, jint length)
-        : VMArray_Base(kReferenceElements ? VM_TYPE_REFERENCE : VMArrayTraits<T>::typeCode,
-                       kReferenceElements ? cls->elementClass : nullptr, length,
+        : VMArray_Base(elementTypeCode(), kReferenceElements ? cls->elementClass : nullptr, length,
                        int32_t(sizeof(Element))) {}
 };

@@ -117,11 +117,18 @@ public:
 // static-initialiser check first:
 //   struct Statics { VMStaticPtr<String> greeting; jint count = 0; };
 //   WREN_STATICS(Statics)
+// The struct is kept in a function-local static: a static data member of the
+// nested type would need its member initialisers before the enclosing class
+// is complete, which the language does not allow. wrenStatics_() reaches the
+// struct without the check (the runtime's own use, and tests).
 #define WREN_STATICS(Type)                                                               \
-    static inline Type wrenStatics_;                                                     \
+    static Type& wrenStatics_() {                                                        \
+        static Type statics_;                                                            \
+        return statics_;                                                                 \
+    }                                                                                    \
     static Type& S() {                                                                   \
         clinit();                                                                        \
-        return wrenStatics_;                                                             \
+        return wrenStatics_();                                                           \
     }
 
 // --- definition: one macro in the class's source file -----------------------

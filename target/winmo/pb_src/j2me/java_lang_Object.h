@@ -54,7 +54,7 @@ public:
     void notify();
     void notifyAll();
 
-    // The class pieces every class has (see VMClass.h).
+    // What every class declares (see VMClass.h).
     using wrenSuper_ = void;
     using wrenStaticInitOwner_ = void;
     static Class* wrenClass_;

@@ -8,9 +8,10 @@
 //       ...
 //   }
 //
-// `finally` is a catch-all that roots, runs the block and rethrows, plus the
-// block again on the normal path:
-//   catch (java::lang::Object* caught) { VMPtr<java::lang::Object> e = caught; cleanup(); throw; }
+// `finally` is a catch-all that roots, runs the block and rethrows with
+// throwSelf (which roots the exception again; a bare `throw;` would not), plus
+// the block again on the normal path:
+//   catch (VMException* caught) { VMPtr<VMException> e = caught; cleanup(); e->throwSelf(); }
 //
 // VMExitException is not a Throwable: Java handlers never catch it, and it
 // ends the program when it reaches a thread's entry.

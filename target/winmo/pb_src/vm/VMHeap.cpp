@@ -19,6 +19,9 @@ namespace {
 // bits 30-31 the kind. The header is 8 bytes so that payloads stay 8-aligned.
 constexpr size_t kHeader = 8;
 constexpr uint32_t kSizeMask = (uint32_t(1) << 30) - 1;
+// The size word holds 30 bits, so every block stays below VM_MAX_BLOCK: a
+// block of exactly 2^30 bytes would read back as size 0 with the wrong kind.
+constexpr size_t kMaxPayload = kSizeMask - kHeader;
 
 VMHeapState heap;
 VMGcStats stats;
@@ -127,18 +130,23 @@ void vmHeapDisable() { heap.enabled = false; }
 const VMHeapState& vmHeapState() { return heap; }
 
 void* vmAllocate(size_t size, bool mayThrow) {
-    if (size > VM_MAX_BLOCK - kHeader) outOfMemory(mayThrow);
-    size_t n = size + kHeader;
+    if (size > kMaxPayload) outOfMemory(mayThrow);
+    // A zero-byte payload would point just past its block, where the leak and
+    // bounds checkers no longer see the block.
+    size_t n = (size ? size : 1) + kHeader;
     if (!heap.enabled) {
         void* block = HAL_allocateMemory(n, 0);
         if (!block) vmFatalError("Ran out of memory during VM initialization!");
         return finishBlock(block, n, VM_BLOCK_STARTUP);
     }
-    if (gcStress && ++allocationsSinceStress >= gcStress) {
+    VMThread* t = VMThread::current();
+    // No stress collection while an OutOfMemoryError is being built: the
+    // collection clears the report state, and the error's own allocation
+    // would then run the collection rounds and fail again, without end.
+    if (gcStress && !(t && t->oomReport) && ++allocationsSinceStress >= gcStress) {
         allocationsSinceStress = 0;
         VM::collect();
     }
-    VMThread* t = VMThread::current();
     for (int rounds = 0;;) {
         if (HAL_getNativeMemoryUsed() + heap.used + n <= heap.limit) {
             if (void* block = HAL_allocateMemory(n, 0)) return finishBlock(block, n, VM_BLOCK_NORMAL);
@@ -167,9 +175,10 @@ void vmFree(void* payload) {
 }
 
 size_t vmCheckedArrayBytes(int64_t count, size_t elementSize) {
-    uint64_t bytes = uint64_t(count) * elementSize;  // count < 2^31, size <= 8: no overflow
-    if (count < 0 || bytes > VM_MAX_BLOCK - kHeader) outOfMemory(true);
-    return size_t(bytes);
+    // Divide rather than multiply, so that no count wraps to a small size.
+    if (count < 0 || (elementSize != 0 && uint64_t(count) > kMaxPayload / elementSize))
+        outOfMemory(true);
+    return size_t(count) * elementSize;
 }
 
 int64_t vmFreeMemory() {

@@ -11,8 +11,9 @@ enum VMBlockKind : uint32_t {
     VM_BLOCK_STARTUP = 2,    // taken while the heap was disabled; never counted
 };
 
-// The largest block the heap hands out, header included. Bigger requests
-// (and sizes that would overflow) raise OutOfMemoryError.
+// Every block, header included, stays below this size (its size word has 30
+// bits). Bigger requests, and sizes that would overflow, raise
+// OutOfMemoryError at once.
 constexpr uint64_t VM_MAX_BLOCK = uint64_t(1) << 30;
 
 struct VMHeapState {

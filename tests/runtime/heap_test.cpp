@@ -1,0 +1,452 @@
+// The heap and the collector: what a collection keeps and frees, what the
+// limit becomes after one, and how running out of memory is reported.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "HAL_memory.h"
+#include "VM.h"
+#include "VMArray.h"
+#include "VMHeap.h"
+#include "java_lang_OutOfMemoryError.h"
+#include "java_lang_String.h"
+#include "runtime/vm_test_support.h"
+#include "runtime/wren_test_Node.h"
+
+using java::lang::OutOfMemoryError;
+using wren::test::collectionCount;
+using wren::test::Node;
+using wren::test::ScopedGcStress;
+using wren::test::ScopedHeapLimits;
+
+namespace {
+
+constexpr uint64_t KB = 1024;
+constexpr uint64_t MB = 1024 * KB;
+
+// Live bytes once everything collectable is gone.
+uint64_t liveBytesAfterCollection() {
+    VM::collect();
+    return vmHeapState().used;
+}
+
+size_t countArraysInHeap() {
+    size_t n = 0;
+    for (java::lang::Object* o = vmObjectListHead(); o; o = o->vmNext_)
+        if (dynamic_cast<VMArray_Base*>(o)) ++n;
+    return n;
+}
+
+}  // namespace
+
+// --- what a collection keeps ---------------------------------------------
+
+TEST(Collector, ReachableObjectsSurviveAndGarbageIsFreed) {
+    const jint root = Node::newId(), child = Node::newId(), grandchild = Node::newId();
+    const jint cycleA = Node::newId(), cycleB = Node::newId(), loose = Node::newId();
+
+    VMPtr<Node> kept = Node::make(root);
+    kept->next = Node::make(child);
+    kept->next->next = Node::make(grandchild);
+    kept->payload = java::lang::String::make("carried along");
+    {
+        VMPtr<Node> a = Node::make(cycleA);
+        a->next = Node::make(cycleB);
+        a->next->next = a;  // a cycle with no root is still garbage
+        Node::make(loose);
+    }
+    VM::collect();
+
+    for (jint id : {root, child, grandchild}) EXPECT_FALSE(Node::wasFreed(id)) << "id " << id;
+    for (jint id : {cycleA, cycleB, loose}) EXPECT_TRUE(Node::wasFreed(id)) << "id " << id;
+    EXPECT_EQ(kept->next->next->id, grandchild);
+    EXPECT_TRUE(vmCast<java::lang::String>(kept->payload)->equals("carried along"));
+}
+
+TEST(Collector, WeakReferenceIsClearedOnlyWhenItsTargetDies) {
+    VMPtr<Node> live = Node::make(Node::newId());
+    live->next = Node::make(Node::newId());
+    const jint garbageId = Node::newId();
+
+    VMWeakPtr<Node> toLive = live;
+    VMWeakPtr<Node> toReachableThroughField = live->next;
+    VMWeakPtr<Node> toGarbage = Node::make(garbageId);
+    VMWeakPtr<java::lang::Object> toGarbageAgain = toGarbage;
+    VMWeakPtr<Node> neverSet;
+    VM::collect();
+
+    EXPECT_TRUE(toLive == live);
+    EXPECT_TRUE(toReachableThroughField == live->next);
+    EXPECT_TRUE(toGarbage == nullptr);
+    EXPECT_TRUE(toGarbageAgain == nullptr);
+    EXPECT_TRUE(neverSet == nullptr);
+    EXPECT_TRUE(Node::wasFreed(garbageId));
+}
+
+// An object whose new-expression has not finished (still flagged under
+// construction) must not be swept, nor anything it refers to; weak references
+// see it as unreachable all the same.
+TEST(Collector, ObjectUnderConstructionIsKeptWithWhatItReferences) {
+    const jint holderId = Node::newId(), childId = Node::newId(), grandchildId = Node::newId();
+    Node::clinit();
+    Node* unfinished = new Node();
+    unfinished->id = holderId;
+    ASSERT_TRUE(unfinished->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION);
+    {
+        VMPtr<Node> child = Node::make(childId);
+        child->next = Node::make(grandchildId);
+        unfinished->next = child;
+    }
+    VMWeakPtr<Node> weakHolder = unfinished;
+    VMWeakPtr<Node> weakChild = unfinished->next;
+
+    VM::collect();
+    VM::collect();
+
+    for (jint id : {holderId, childId, grandchildId}) EXPECT_FALSE(Node::wasFreed(id)) << "id " << id;
+    EXPECT_EQ(unfinished->next->next->id, grandchildId);
+    EXPECT_TRUE(weakHolder == nullptr);
+    EXPECT_TRUE(weakChild == nullptr);
+
+    // Once construction ends without anything holding it, it is garbage.
+    vmEndConstruction(unfinished);
+    VM::collect();
+    for (jint id : {holderId, childId, grandchildId}) EXPECT_TRUE(Node::wasFreed(id)) << "id " << id;
+}
+
+TEST(Collector, DoesNothingBeforeStartUpStageTwelve) {
+    const jint garbageId = Node::newId();
+    VMWeakPtr<Node> weak = Node::make(garbageId);
+    const int32_t stage = vmInstance->stage;
+    const uint32_t before = collectionCount();
+
+    vmInstance->stage = 11;
+    VM::collect();
+    vmInstance->stage = stage;
+
+    EXPECT_EQ(collectionCount(), before);
+    EXPECT_FALSE(Node::wasFreed(garbageId));
+    EXPECT_FALSE(weak == nullptr);
+
+    VM::collect();
+    EXPECT_EQ(collectionCount(), before + 1);
+    EXPECT_TRUE(Node::wasFreed(garbageId));
+    EXPECT_TRUE(weak == nullptr);
+}
+
+// Marking must not recurse once per link: a chain this long would overflow
+// the native stack.
+TEST(Collector, MillionLinkChainSurvivesCollection) {
+    ScopedGcStress noStress(0);
+    ScopedHeapLimits limits;
+    vmHeapSetLimits(512 * MB, 512 * MB);  // build it without collecting on the way
+
+    constexpr jint kLength = 1000000;
+    const jint tailId = Node::newId();
+    VMWeakPtr<Node> tail;
+    {
+        VMPtr<Node> head = Node::make(tailId);
+        tail = head;
+        for (jint i = 1; i < kLength; ++i) {
+            VMPtr<Node> cell = Node::make();
+            cell->next = head;
+            head = cell;
+        }
+        const uint32_t before = collectionCount();
+        VM::collect();
+        EXPECT_EQ(collectionCount(), before + 1);
+
+        jint length = 0;
+        for (Node* n = head.get(); n; n = n->next.get()) ++length;
+        EXPECT_EQ(length, kLength);
+        EXPECT_FALSE(Node::wasFreed(tailId));
+        EXPECT_FALSE(tail == nullptr);
+    }
+    VM::collect();
+    EXPECT_TRUE(Node::wasFreed(tailId));
+    EXPECT_TRUE(tail == nullptr);
+}
+
+// --- the limit -------------------------------------------------------------
+
+// The tests below steer the heap's numbers, so a collection on every
+// allocation would muddle them.
+class HeapTest : public ::testing::Test {
+protected:
+    ScopedGcStress noStress_{0};
+    ScopedHeapLimits limits_;
+};
+
+enum class LimitOutcome { Minimum, Doubled, Maximum };
+
+struct LimitCase {
+    const char* name;
+    // Bounds and garbage as a multiple of the live heap plus some bytes, so
+    // the case holds whatever the start-up heap weighs.
+    uint64_t minimumTimesLive, minimumPlus;
+    uint64_t maximumTimesLive, maximumPlus;
+    uint64_t garbageTimesLive, garbagePlus;
+    uint64_t request;
+    uint32_t collections;
+    LimitOutcome outcome;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
+
+class HeapLimitTest : public HeapTest, public ::testing::WithParamInterface<LimitCase> {};
+
+TEST_P(HeapLimitTest, LimitAfterCollectionIsTwiceDemandClamped) {
+    const LimitCase& c = GetParam();
+    VMArray<jbyte>::create(1);  // the array class record is permanent: make it first
+    const uint64_t live = liveBytesAfterCollection();
+    const uint64_t minimum = c.minimumTimesLive * live + c.minimumPlus;
+    const uint64_t maximum = c.maximumTimesLive * live + c.maximumPlus;
+    vmHeapSetLimits(minimum, maximum);
+    ASSERT_EQ(vmHeapState().limit, minimum);
+
+    if (c.garbageTimesLive || c.garbagePlus)
+        VMArray<jbyte>::create(jint(c.garbageTimesLive * live + c.garbagePlus));
+    const uint32_t before = collectionCount();
+    void* block = vmAllocate(c.request, true);
+    ASSERT_NE(block, nullptr);
+
+    const VMHeapState& heap = vmHeapState();
+    EXPECT_EQ(collectionCount() - before, c.collections);
+    switch (c.outcome) {
+        case LimitOutcome::Minimum: EXPECT_EQ(heap.limit, minimum); break;
+        case LimitOutcome::Maximum: EXPECT_EQ(heap.limit, maximum); break;
+        case LimitOutcome::Doubled:
+            EXPECT_EQ(heap.limit, 2 * (HAL_getNativeMemoryUsed() + heap.used));
+            EXPECT_GT(heap.limit, minimum);
+            EXPECT_LT(heap.limit, maximum);
+            break;
+    }
+    EXPECT_EQ(vmFreeMemory(), int64_t(heap.limit - HAL_getNativeMemoryUsed() - heap.used));
+    EXPECT_EQ(vmTotalMemory(), int64_t(maximum));
+    vmFree(block);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HeapLimitTest,
+    ::testing::Values(
+        LimitCase{"FitsWithoutCollecting", 1, 1 * MB, 1, 64 * MB, 0, 0, 64 * KB, 0,
+                  LimitOutcome::Minimum},
+        LimitCase{"DoublesTheDemand", 1, 64 * KB, 1, 64 * MB, 0, 0, 128 * KB, 1,
+                  LimitOutcome::Doubled},
+        LimitCase{"LoweredToTheMaximum", 1, 64 * KB, 1, 256 * KB, 0, 0, 200 * KB, 1,
+                  LimitOutcome::Maximum},
+        // The garbage fills the heap up to the minimum; the collection frees
+        // it, leaving a demand whose double is still below the minimum.
+        LimitCase{"RaisedToTheMinimum", 2, 64 * KB, 8, 0, 1, 56 * KB, 16 * KB, 1,
+                  LimitOutcome::Minimum}),
+    [](const ::testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });
+
+// --- running out -------------------------------------------------------------
+
+TEST_F(HeapTest, UnmetRequestCollectsThreeTimesThenThrowsOutOfMemoryError) {
+    const uint64_t live = liveBytesAfterCollection();
+    vmHeapSetLimits(live + 64 * KB, live + 64 * KB);
+
+    uint32_t before = collectionCount();
+    EXPECT_THROW(vmAllocate(1 * MB, true), OutOfMemoryError*);
+    EXPECT_EQ(collectionCount() - before, 3u);
+    EXPECT_EQ(VMThread::current()->oomReport, 0);
+
+    // Nothing of the report is left over: the next request over the limit
+    // collects again instead of drawing on emergency memory.
+    before = collectionCount();
+    EXPECT_THROW(vmAllocateOrThrow(1 * MB), OutOfMemoryError*);
+    EXPECT_EQ(collectionCount() - before, 3u);
+    EXPECT_EQ(VMThread::current()->oomReport, 0);
+
+    // A request that fits is served as usual.
+    before = collectionCount();
+    void* small = vmAllocateOrThrow(1 * KB);
+    EXPECT_EQ(collectionCount(), before);
+    EXPECT_EQ(wren::test::blockKind(small), uint32_t(VM_BLOCK_NORMAL));
+    vmFree(small);
+}
+
+// When not even the error fits, it is built from emergency blocks. A
+// collection while it is being built (here forced by the stress switch) must
+// not send the allocator back into the collection rounds.
+class HeapEmergencyTest : public HeapTest, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(HeapEmergencyTest, ErrorIsBuiltFromEmergencyBlocksWhenNothingFits) {
+    ScopedGcStress stress(GetParam());
+    const uint64_t live = liveBytesAfterCollection();
+    vmHeapSetLimits(live, live);
+
+    bool thrown = false;
+    try {
+        vmAllocate(1 * MB, true);
+    } catch (OutOfMemoryError* caught) {
+        VMPtr<OutOfMemoryError> error = caught;
+        thrown = true;
+        const void* block = dynamic_cast<void*>(error.get());
+        EXPECT_EQ(wren::test::blockKind(block), uint32_t(VM_BLOCK_EMERGENCY));
+        EXPECT_EQ(vmHeapState().used, live + wren::test::blockSize(block));
+    }
+    EXPECT_TRUE(thrown);
+    EXPECT_EQ(VMThread::current()->oomReport, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stress, HeapEmergencyTest, ::testing::Values(0u, 1u, 2u),
+                         [](const ::testing::TestParamInfo<uint32_t>& info) {
+                             return "EveryNth" + std::to_string(info.param);
+                         });
+
+// A request the largest block can't hold fails at once: no collection, no
+// block. The size word keeps 30 bits, so a block of 2^30 bytes with its header
+// is already too large.
+class HugeRequestTest : public HeapTest, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(HugeRequestTest, ThrowsOutOfMemoryErrorAtOnce) {
+    const uint64_t used = vmHeapState().used;
+    const uint32_t before = collectionCount();
+    EXPECT_THROW(vmAllocate(GetParam(), true), OutOfMemoryError*);
+    EXPECT_EQ(collectionCount(), before);
+    EXPECT_LT(vmHeapState().used - used, 4 * KB);  // the error object, nothing more
+    EXPECT_EQ(VMThread::current()->oomReport, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, HugeRequestTest,
+                         ::testing::Values(size_t(VM_MAX_BLOCK - 8), size_t(VM_MAX_BLOCK - 1),
+                                           size_t(VM_MAX_BLOCK), size_t(VM_MAX_BLOCK + 1),
+                                           size_t(1) << 32, SIZE_MAX - 8, SIZE_MAX - 7,
+                                           SIZE_MAX));
+
+struct ArrayBytesCase {
+    int64_t count;
+    size_t elementSize;
+    int64_t bytes;  // -1: OutOfMemoryError
+};
+
+void PrintTo(const ArrayBytesCase& c, std::ostream* os) {
+    *os << c.count << "x" << c.elementSize;
+}
+
+class ArrayBytesTest : public HeapTest, public ::testing::WithParamInterface<ArrayBytesCase> {};
+
+TEST_P(ArrayBytesTest, SizeIsExactOrOutOfMemoryError) {
+    const ArrayBytesCase& c = GetParam();
+    if (c.bytes < 0) {
+        EXPECT_THROW(vmCheckedArrayBytes(c.count, c.elementSize), OutOfMemoryError*);
+    } else {
+        EXPECT_EQ(vmCheckedArrayBytes(c.count, c.elementSize), size_t(c.bytes));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ArrayBytesTest,
+    ::testing::Values(ArrayBytesCase{0, 8, 0}, ArrayBytesCase{1000, 4, 4000},
+                      ArrayBytesCase{(int64_t(1) << 27) - 2, 8, (int64_t(1) << 30) - 16},
+                      ArrayBytesCase{(int64_t(1) << 27) - 1, 8, -1},  // a 2^30-byte block
+                      ArrayBytesCase{int64_t(1) << 27, 8, -1},
+                      ArrayBytesCase{INT32_MAX, 1, -1}, ArrayBytesCase{INT32_MAX, 8, -1},
+                      // products that wrap around 2^64 to something small
+                      ArrayBytesCase{int64_t(1) << 62, 4, -1},
+                      ArrayBytesCase{(int64_t(1) << 61) + 1, 8, -1},
+                      ArrayBytesCase{INT64_MAX, 2, -1}, ArrayBytesCase{-1, 4, -1},
+                      ArrayBytesCase{INT64_MIN, 8, -1}));
+
+struct HugeArrayCase {
+    const char* name;
+    std::function<void()> create;
+};
+
+void PrintTo(const HugeArrayCase& c, std::ostream* os) { *os << c.name; }
+
+class HugeArrayTest : public HeapTest, public ::testing::WithParamInterface<HugeArrayCase> {};
+
+// The half-built array must not stay behind in the heap either.
+TEST_P(HugeArrayTest, CreationThrowsOutOfMemoryErrorAtOnce) {
+    const size_t arrays = countArraysInHeap();
+    const uint32_t before = collectionCount();
+    EXPECT_THROW(GetParam().create(), OutOfMemoryError*);
+    EXPECT_EQ(collectionCount(), before);
+    EXPECT_EQ(countArraysInHeap(), arrays);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HugeArrayTest,
+    ::testing::Values(
+        HugeArrayCase{"Bytes2To30", [] { VMArray<jbyte>::create(jint(1) << 30); }},
+        HugeArrayCase{"BytesJustUnder2To30", [] { VMArray<jbyte>::create((jint(1) << 30) - 8); }},
+        HugeArrayCase{"IntsMaxLength", [] { VMArray<jint>::create(INT32_MAX); }},
+        HugeArrayCase{"LongsMaxLength", [] { VMArray<jlong>::create(INT32_MAX); }},
+        HugeArrayCase{"ReferencesMaxLength",
+                      [] { VMArray<java::lang::Object*>::create(INT32_MAX); }}),
+    [](const ::testing::TestParamInfo<HugeArrayCase>& info) { return std::string(info.param.name); });
+
+TEST(HeapDeathTest, ExhaustionWhereExceptionsAreForbiddenEndsTheProcess) {
+    EXPECT_EXIT(
+        {
+            const uint64_t live = liveBytesAfterCollection();
+            vmHeapSetLimits(live, live);
+            vmAllocate(1 * MB, false);
+        },
+        ::testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(vmAllocate(SIZE_MAX, false), ::testing::ExitedWithCode(1), "");
+}
+
+// --- blocks ------------------------------------------------------------------
+
+class BlockTest : public HeapTest, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(BlockTest, BlockCarriesItsSizeAndIsCountedUntilFreed) {
+    const size_t size = GetParam();
+    const uint64_t used = vmHeapState().used;
+    auto* payload = static_cast<unsigned char*>(vmAllocate(size, true));
+    ASSERT_NE(payload, nullptr);
+
+    // An 8-byte header; an empty request still gets one byte, so its payload
+    // lies inside its block.
+    const size_t block = (size ? size : 1) + 8;
+    EXPECT_EQ(wren::test::blockSize(payload), block);
+    EXPECT_EQ(wren::test::blockKind(payload), uint32_t(VM_BLOCK_NORMAL));
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(payload) % 8, 0u);
+    EXPECT_EQ(vmHeapState().used, used + block);
+    size_t nonZero = 0;
+    for (size_t i = 0; i < size; ++i) nonZero += payload[i] != 0;
+    EXPECT_EQ(nonZero, 0u);
+
+    vmFree(payload);
+    EXPECT_EQ(vmHeapState().used, used);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, BlockTest,
+                         ::testing::Values(size_t(0), size_t(1), size_t(7), size_t(8),
+                                           size_t(100), size_t(4096), size_t(100000)));
+
+TEST_F(HeapTest, FreeingNullDoesNothing) {
+    const uint64_t used = vmHeapState().used;
+    vmFree(nullptr);
+    EXPECT_EQ(vmHeapState().used, used);
+}
+
+TEST_F(HeapTest, BlocksTakenWhileHeapDisabledAreNeverCounted) {
+    // Start-up is the only place that switches the heap on; put it back by
+    // hand however the test ends.
+    struct Reenable {
+        ~Reenable() { const_cast<VMHeapState&>(vmHeapState()).enabled = true; }
+    } reenable;
+
+    const uint64_t used = vmHeapState().used;
+    vmHeapDisable();
+    void* freedLater = vmAllocate(100, false);
+    void* freedAtOnce = vmAllocate(40, false);
+    EXPECT_EQ(vmHeapState().used, used);
+    EXPECT_EQ(wren::test::blockKind(freedLater), uint32_t(VM_BLOCK_STARTUP));
+    EXPECT_EQ(wren::test::blockSize(freedLater), 108u);
+    vmFree(freedAtOnce);
+    const_cast<VMHeapState&>(vmHeapState()).enabled = true;
+
+    EXPECT_EQ(vmHeapState().used, used);
+    vmFree(freedLater);
+    EXPECT_EQ(vmHeapState().used, used);
+}
