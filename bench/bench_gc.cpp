@@ -21,7 +21,7 @@ namespace bench {
 class TreeNode : public virtual java::lang::Object {
     WREN_CLASS(TreeNode, java::lang::Object, (left, TreeNode), (right, TreeNode))
 public:
-    void ctor(VMPtr<TreeNode> l, VMPtr<TreeNode> r) {
+    void ctor(const VMPtr<TreeNode>& l, const VMPtr<TreeNode>& r) {
         java::lang::Object::ctor();
         left = l;
         right = r;

@@ -37,7 +37,7 @@
 //       WREN_CLASS(Node, java::lang::Object, (next, Node), (label, java::lang::String))
 //   public:
 //       jint weight = 0;
-//       void ctor(VMPtr<java::lang::String> label);
+//       void ctor(const VMPtr<java::lang::String>& label);
 //   };
 //
 // The trailing list declares the reference fields and is the only place they

@@ -2,6 +2,8 @@
 // an object alive while a call runs on it, and the exception in flight.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <algorithm>
 #include <array>
 #include <cinttypes>
@@ -236,6 +238,28 @@ TEST(References, ReceiverOutlivesTheReferenceItWasCalledThrough) {
         VM::collect();
         EXPECT_TRUE(Node::wasFreed(id)) << c.through << ": garbage once the call is over";
     }
+}
+
+// Receivers rooted by temporaries nest as deep as the calls do: deeper than
+// the temporary stack's first allocation, so it must grow without losing one.
+TEST(References, NestedReceiversStayRootedAsTheirTemporariesGrow) {
+    constexpr jint kCells = 2000;
+    VMPtr<Node> head = Node::make(Node::newId());
+    std::vector<jint> ids{head->id};
+    VMPtr<Node> tail = head;
+    for (jint i = 1; i < kCells; ++i) {
+        tail->next = Node::make(Node::newId());
+        tail = tail->next;
+        ids.push_back(tail->id);
+    }
+    tail = nullptr;
+
+    EXPECT_EQ(head->walkCuttingLinks(), kCells);
+    for (jint id : ids) EXPECT_FALSE(Node::wasFreed(id)) << "cell " << id << " freed mid-walk";
+
+    VM::collect();
+    EXPECT_FALSE(Node::wasFreed(ids.front()));
+    for (size_t i = 1; i < ids.size(); ++i) EXPECT_TRUE(Node::wasFreed(ids[i])) << "cell " << ids[i];
 }
 
 // --- the exception in flight ----------------------------------------------------

@@ -28,6 +28,19 @@ jint Node::overwriteAndCollect(const std::function<void()>& overwrite, bool* fre
     return id;
 }
 
+jint Node::walkCuttingLinks() {
+    if (next == nullptr) {
+        VM::collect();
+        return 1;
+    }
+    return 1 + next->walkCuttingLinksFrom(this);
+}
+
+jint Node::walkCuttingLinksFrom(const VMPtr<Node>& previous) {
+    previous->next = nullptr;
+    return walkCuttingLinks();
+}
+
 jint Node::newId() { return ++lastId; }
 
 bool Node::wasFreed(jint cellId) { return freedIds().count(cellId) != 0; }

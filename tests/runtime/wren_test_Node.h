@@ -27,6 +27,13 @@ public:
     // this very cell while it was running.
     jint overwriteAndCollect(const std::function<void()>& overwrite, bool* freedDuringCall);
 
+    // Walks the chain through `next`, cutting the link behind each step, and
+    // collects at its end: by then every cell below the first is held only by
+    // the temporaries that root the calls still running. Returns the number
+    // of cells walked.
+    jint walkCuttingLinks();
+    jint walkCuttingLinksFrom(const VMPtr<Node>& previous);
+
     // A fresh id, never 0. Cells with id 0 are not recorded when freed, so
     // large structures cost nothing to sweep.
     static jint newId();

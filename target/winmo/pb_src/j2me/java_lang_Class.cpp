@@ -316,7 +316,7 @@ VMPtr<String> Class::toString() {
     return String::make(text.c_str());
 }
 
-VMPtr<Class> Class::forName(VMPtr<String> className) {
+VMPtr<Class> Class::forName(const VMPtr<String>& className) {
     clinit();
     if (!className) vmThrowNullPointer();
     Class* c = vmFindClass(className->toUtf8().c_str());
@@ -331,7 +331,7 @@ VMPtr<Object> Class::newInstance() {
     return made;
 }
 
-VMPtr<String> Class::resolveResourceName(VMPtr<String> resource) {
+VMPtr<String> Class::resolveResourceName(const VMPtr<String>& resource) {
     if (!resource) vmThrowNullPointer();
     std::string text = resource->toUtf8();
     if (!text.empty() && text[0] == '/') return String::make(text.c_str() + 1);

@@ -14,7 +14,7 @@ public:
     enum : int32_t { INITIALISED = 0, NOT_INITIALISED = 1, IN_PROGRESS = 2, FAILED = 3 };
     using Factory = VMPtr<Object> (*)();
     using StaticInit = void (*)();
-    using MainEntry = void (*)(VMPtr<Object> args);
+    using MainEntry = void (*)(const VMPtr<Object>& args);
 
     int32_t initState = INITIALISED;
     VMThread* initThread = nullptr;
@@ -41,11 +41,11 @@ public:
 
     VMPtr<String> getName();
     jboolean isArray() { return arrayDims > 0; }
-    static VMPtr<Class> forName(VMPtr<String> name);
+    static VMPtr<Class> forName(const VMPtr<String>& name);
     VMPtr<Object> newInstance();
     // The resource path a class-relative name stands for: "/a/b" is "a/b";
     // "b" against pkg.sub.Foo is "pkg/sub/b".
-    VMPtr<String> resolveResourceName(VMPtr<String> name);
+    VMPtr<String> resolveResourceName(const VMPtr<String>& name);
 
     using wrenSuper_ = Object;
     static Class* wrenClass_;

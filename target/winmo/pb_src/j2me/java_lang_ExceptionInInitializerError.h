@@ -9,7 +9,7 @@ class ExceptionInInitializerError : public Error {
     WREN_THROWABLE(ExceptionInInitializerError, Error, (exception, Throwable))
 public:
     void ctor() {}
-    void ctor(VMPtr<Throwable> thrown) { exception = thrown; }
+    void ctor(const VMPtr<Throwable>& thrown) { exception = thrown; }
     virtual VMPtr<Throwable> getException() { return exception; }
 };
 

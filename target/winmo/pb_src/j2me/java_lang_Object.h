@@ -24,7 +24,9 @@ public:
     Object* vmPrev_;  // newer neighbour
     VMThread* monitorOwner_ = nullptr;
     jint monitorCount_ = 0;
-    uint32_t vmFlags_ = VM_FLAG_REACHABLE | VM_FLAG_UNDER_CONSTRUCTION;
+    // Born under construction and unmarked: the sweep leaves every survivor
+    // unmarked too, so a collection needs no pass to clear the marks first.
+    uint32_t vmFlags_ = VM_FLAG_UNDER_CONSTRUCTION;
     VMPlatformLock* monitorLock_ = nullptr;
 
     // The native constructor: links the object into the all-objects list.
@@ -39,7 +41,7 @@ public:
     static void operator delete(void* p);
 
     virtual jint hashCode();
-    virtual jboolean equals(VMPtr<Object> other);
+    virtual jboolean equals(const VMPtr<Object>& other);
     virtual VMPtr<String> toString();
     virtual void finalize();
     virtual void markReferences(uint32_t bits);
@@ -72,7 +74,17 @@ public:
 
 // Ends an object's native construction: from here the collector keeps it only
 // while it is reachable.
-inline void vmEndConstruction(java::lang::Object* o) { o->vmFlags_ &= ~VM_FLAG_UNDER_CONSTRUCTION; }
+// How many objects are under construction or finalizable: the collector only
+// looks for such keepers when there are any.
+extern size_t vmKeeperCount;
+inline void vmEndConstruction(java::lang::Object* o) {
+    if (o->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) {
+        o->vmFlags_ &= ~VM_FLAG_UNDER_CONSTRUCTION;
+        --vmKeeperCount;
+    }
+}
+// Finalizable objects get finalize() called once after they become unreachable.
+void vmSetFinalizable(java::lang::Object* o, bool on);
 
 // Wraps a freshly constructed object in a local reference and ends its
 // construction: the last step of every new-expression.

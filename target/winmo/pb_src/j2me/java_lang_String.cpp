@@ -35,7 +35,7 @@ void String::ctor(const jchar* chars, jint n) {
     count = n;
 }
 
-void String::ctor(jint off, jint n, VMPtr<VMArray<jchar>> chars) {
+void String::ctor(jint off, jint n, const VMPtr<VMArray<jchar>>& chars) {
     value = chars;
     offset = off;
     count = n;
@@ -46,7 +46,7 @@ jchar String::charAt(jint index) {
     return value->elements()[offset + index];
 }
 
-jboolean String::equals(VMPtr<Object> other) {
+jboolean String::equals(const VMPtr<Object>& other) {
     if (vmObj(this) == vmObj(other.get())) return true;
     if (!vmIsInstanceOf(other, classRecord())) return false;
     String* s = dynamic_cast<String*>(other.get());

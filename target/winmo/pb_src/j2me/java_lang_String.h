@@ -23,11 +23,11 @@ public:
     void ctor(const char* utf8, jint n);
     void ctor(const jchar* chars, jint n);
     // Shares `chars` without copying or checking.
-    void ctor(jint offset, jint count, VMPtr<VMArray<jchar>> chars);
+    void ctor(jint offset, jint count, const VMPtr<VMArray<jchar>>& chars);
 
     jint length() { return count; }
     jchar charAt(jint index);
-    jboolean equals(VMPtr<Object> other) override;
+    jboolean equals(const VMPtr<Object>& other) override;
     // True when the text equals the decoding of the NUL-terminated UTF-8 text.
     jboolean equals(const char* utf8);
     jint hashCode() override;

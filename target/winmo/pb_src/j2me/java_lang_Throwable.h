@@ -9,7 +9,7 @@ class Throwable : public VMException {
     WREN_THROWABLE(Throwable, Object, (message, String))
 public:
     void ctor() {}
-    void ctor(VMPtr<String> text) { message = text; }
+    void ctor(const VMPtr<String>& text) { message = text; }
     virtual VMPtr<String> getMessage();
     virtual void printStackTrace();
     VMPtr<String> toString() override;

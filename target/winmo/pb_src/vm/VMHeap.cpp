@@ -223,7 +223,18 @@ size_t vmVerifyHeap() {
     checkRoots(vmNativeScope());
     checkRoots(vmStaticScope());
     checkRoots(vmWeakScope());
-    forEachThread([&](VMThread* t) { checkRoots(t->references); });
+    forEachThread([&](VMThread* t) {
+        checkRoots(t->references);
+        t->tempRoots.forEach([](java::lang::Object* o) { vmMarkObject(o, 0); });
+        if (t->inFlight) vmMarkObject(t->inFlight, 0);
+    });
+    // Outside a collection no object carries a mark.
+    for (java::lang::Object* o = objectsHead; o; o = o->vmNext_) {
+        if (o->vmFlags_ & (VM_FLAG_REACHABLE | VM_FLAG_MARKED)) {
+            ++verifyBroken;
+            std::fprintf(stderr, "heap check: object %p still marked\n", static_cast<void*>(o));
+        }
+    }
     verifying = false;
     verifyLive = nullptr;
     return verifyBroken;
@@ -238,27 +249,24 @@ void VM::collect() {
     vm->finalizationWork = 0;
 
     using java::lang::Object;
-    size_t keepers = 0, finalizable = 0;
-    for (Object* o = objectsHead; o; o = o->vmNext_) {
-        o->vmFlags_ &= ~(VM_FLAG_REACHABLE | VM_FLAG_MARKED);
-        if (o->vmFlags_ & VM_FLAG_FINALIZABLE) ++finalizable;
-        if (o->vmFlags_ & (VM_FLAG_FINALIZABLE | VM_FLAG_UNDER_CONSTRUCTION)) ++keepers;
-    }
+    // Every object is unmarked here: born so, and the last sweep unmarked
+    // every survivor.
 
     constexpr uint32_t kRootBits = VM_FLAG_REACHABLE | VM_FLAG_MARKED;
     markList(vmNativeScope(), kRootBits);
     markList(vmStaticScope(), kRootBits);
     forEachThread([&](VMThread* t) {
         markList(t->references, kRootBits);
+        t->tempRoots.forEach([&](Object* o) { vmMarkObject(o, kRootBits); });
         if (t->inFlight) vmMarkObject(t->inFlight, kRootBits);
     });
     drainMarkStack(kRootBits);
 
     // Objects waiting for finalization or still being constructed are kept,
     // with what they reach, without counting as reachable.
-    if (keepers) {
-        if (finalizable) vm->finalizationWork = 1;
+    if (vmKeeperCount) {
         for (Object* o = objectsHead; o; o = o->vmNext_) {
+            if (o->vmFlags_ & VM_FLAG_FINALIZABLE) vm->finalizationWork = 1;
             if (!(o->vmFlags_ & VM_FLAG_REACHABLE) &&
                 (o->vmFlags_ & (VM_FLAG_FINALIZABLE | VM_FLAG_UNDER_CONSTRUCTION)))
                 vmMarkObject(o, VM_FLAG_MARKED);
@@ -277,6 +285,8 @@ void VM::collect() {
         if (!(o->vmFlags_ & VM_FLAG_MARKED)) {
             delete o;
             ++freed;
+        } else {
+            o->vmFlags_ &= ~(VM_FLAG_REACHABLE | VM_FLAG_MARKED);
         }
         o = older;
     }

@@ -1,5 +1,6 @@
 // java.lang.Object, the reference scopes and the monitors' thin lock.
 #include <cinttypes>
+#include <cstdlib>
 #include <cstdio>
 
 #include "VM.h"
@@ -14,9 +15,37 @@ namespace {
 VMRefList bootStackList("boot stack scope");
 
 VMRefList& makeScope(const char* name) { return *new VMRefList(name); }
+
+VMTempRoots bootTempRoots;
 }  // namespace
 
 VMRefList* vmStackList = &bootStackList;
+VMTempRoots* vmTempRoots = &bootTempRoots;
+
+VMTempRoots::~VMTempRoots() { std::free(base); }
+
+void VMTempRoots::grow() {
+    size_t used = size_t(top - base), capacity = size_t(end - base);
+    size_t wanted = capacity ? capacity * 2 : 256;
+    auto* bigger = static_cast<java::lang::Object**>(std::realloc(base, wanted * sizeof(*base)));
+    if (!bigger) vmFatalError("Ran out of memory for temporary references!");
+    base = bigger;
+    top = bigger + used;
+    end = bigger + wanted;
+}
+size_t vmKeeperCount = 0;
+
+void vmSetFinalizable(java::lang::Object* o, bool on) {
+    bool was = (o->vmFlags_ & VM_FLAG_FINALIZABLE) != 0;
+    if (was == on) return;
+    if (on) {
+        o->vmFlags_ |= VM_FLAG_FINALIZABLE;
+        ++vmKeeperCount;
+    } else {
+        o->vmFlags_ &= ~VM_FLAG_FINALIZABLE;
+        --vmKeeperCount;
+    }
+}
 
 VMRefList& vmStaticScope() {
     static VMRefList& list = makeScope("static scope");
@@ -35,9 +64,17 @@ namespace java::lang {
 
 Class* Object::wrenClass_ = nullptr;
 
-Object::Object() { vmObjectListInsert(this); }
+Object::Object() {
+    ++vmKeeperCount;
+    vmObjectListInsert(this);
+}
 
-Object::~Object() { vmObjectListRemove(this); }
+Object::~Object() {
+    // An object whose construction failed, or a finalizable one, still counts.
+    if (vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) --vmKeeperCount;
+    if (vmFlags_ & VM_FLAG_FINALIZABLE) --vmKeeperCount;
+    vmObjectListRemove(this);
+}
 
 void* Object::operator new(size_t size) { return vmAllocate(size, true); }
 
@@ -48,7 +85,7 @@ jint Object::hashCode() {
     return jint(uint32_t(address ^ (uint64_t(address) >> 32)));
 }
 
-jboolean Object::equals(VMPtr<Object> other) { return vmObj(this) == other.get(); }
+jboolean Object::equals(const VMPtr<Object>& other) { return vmObj(this) == other.get(); }
 
 VMPtr<String> Object::toString() {
     VMPtr<Class> cls = getClass();

@@ -24,10 +24,12 @@ VMThread::~VMThread() {
         if (vmInstance->currentThread == this) vmInstance->currentThread = nullptr;
     }
     if (vmStackList == &references) vmStackList = nullptr;
+    if (vmTempRoots == &tempRoots) vmTempRoots = nullptr;
 }
 
 void VMThread::makeCurrent() {
     vmStackList = &references;
+    vmTempRoots = &tempRoots;
     if (vmInstance) vmInstance->currentThread = this;
 }
 

@@ -13,6 +13,7 @@ public:
     void* nativeThread = nullptr;
     java::lang::Object* javaThread = nullptr;
     VMRefList references{"stack scope"};
+    VMTempRoots tempRoots;
     // The exception between its throw and its handler's reference.
     java::lang::Object* inFlight = nullptr;
     uint8_t interrupted = 0;
