@@ -41,7 +41,8 @@ void* poolAllocate(size_t size) {
     }
     size_t blockSize = (cls + 1) * kGranule;
     if (p.bump + blockSize > p.end || !p.bump) {
-        char* chunk = static_cast<char*>(std::malloc(kChunk));
+        // Cache-line aligned, so that blocks of a line's size each sit in one.
+        char* chunk = static_cast<char*>(std::aligned_alloc(64, kChunk));
         if (!chunk) return nullptr;
         p.bump = chunk;
         p.end = chunk + kChunk;

@@ -4,8 +4,6 @@
 
 #include "VMPtr.h"
 
-struct VMPlatformLock;
-
 // Header flag bits.
 enum : uint32_t {
     VM_FLAG_REACHABLE = 1,
@@ -13,27 +11,30 @@ enum : uint32_t {
     VM_FLAG_FINALIZABLE = 4,
     VM_FLAG_FINALIZED = 8,
     VM_FLAG_UNDER_CONSTRUCTION = 16,
+    // The monitor has a platform lock (kept in a side table: few objects are
+    // ever contended, so the header does not carry the pointer).
+    VM_FLAG_INFLATED = 32,
 };
 
 namespace java::lang {
 
 class Object {
 public:
-    // The header. Touched only under the VM lock.
+    // The header, 32 bytes with the vtable pointer. Touched only under the VM
+    // lock.
     Object* vmNext_;  // older neighbour in the all-objects list
-    Object* vmPrev_;  // newer neighbour
     VMThread* monitorOwner_ = nullptr;
     jint monitorCount_ = 0;
     // Born under construction and unmarked: the sweep leaves every survivor
     // unmarked too, so a collection needs no pass to clear the marks first.
     uint32_t vmFlags_ = VM_FLAG_UNDER_CONSTRUCTION;
-    VMPlatformLock* monitorLock_ = nullptr;
 
     // The native constructor: links the object into the all-objects list.
     Object();
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
-    // Run by the sweep; unlinks the object and drops an inflated lock.
+    // Run by the sweep (which has unlinked the object already), or when a
+    // native constructor throws.
     virtual ~Object();
 
     // Objects live on the VM heap, zero-filled.

@@ -88,18 +88,25 @@ void forEachThread(F&& f) {
 
 }  // namespace
 
+// The list is singly linked: the sweep, which deletes nearly every object,
+// unlinks as it walks. An object destroyed any other way (its native
+// constructor threw) is among the newest, so the search from the head is short.
+java::lang::Object* const kUnlinked = reinterpret_cast<java::lang::Object*>(uintptr_t(1));
+
 void vmObjectListInsert(java::lang::Object* o) {
     o->vmNext_ = objectsHead;
-    o->vmPrev_ = nullptr;
-    if (objectsHead) objectsHead->vmPrev_ = o;
     objectsHead = o;
 }
 
 void vmObjectListRemove(java::lang::Object* o) {
-    if (o->vmPrev_) o->vmPrev_->vmNext_ = o->vmNext_;
-    else if (objectsHead == o) objectsHead = o->vmNext_;
-    if (o->vmNext_) o->vmNext_->vmPrev_ = o->vmPrev_;
-    o->vmNext_ = o->vmPrev_ = nullptr;
+    if (o->vmNext_ == kUnlinked) return;
+    for (java::lang::Object** link = &objectsHead; *link; link = &(*link)->vmNext_) {
+        if (*link == o) {
+            *link = o->vmNext_;
+            break;
+        }
+    }
+    o->vmNext_ = kUnlinked;
 }
 
 java::lang::Object* vmObjectListHead() { return objectsHead; }
@@ -280,15 +287,16 @@ void VM::collect() {
     });
 
     uint64_t freed = 0;
-    for (Object* o = objectsHead; o;) {
-        Object* older = o->vmNext_;
+    for (Object** link = &objectsHead; Object* o = *link;) {
         if (!(o->vmFlags_ & VM_FLAG_MARKED)) {
+            *link = o->vmNext_;
+            o->vmNext_ = kUnlinked;
             delete o;
             ++freed;
         } else {
             o->vmFlags_ &= ~(VM_FLAG_REACHABLE | VM_FLAG_MARKED);
+            link = &o->vmNext_;
         }
-        o = older;
     }
     forEachThread([](VMThread* t) { t->oomReport = 0; });
 
