@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "HAL_threads.h"
 #include "VM.h"
 #include "VMClass.h"
 #include "VMHeap.h"
@@ -88,7 +89,9 @@ int main(int argc, char** argv) {
     if (depth < kMinDepth + 2) depth = kMinDepth + 2;
     if (depth > 28) usage();
 
-    int booted = VM::start(uint64_t(minMb) << 20, uint64_t(maxMb) << 20, nullptr, nullptr, 0);
+    HAL_enterVMLock();
+    int booted = VM::start(uint64_t(minMb) << 20, uint64_t(maxMb) << 20,
+                           NativeThread_adoptCurrent(), nullptr, 0);
     if (booted != VM::INITIALIZATION_FAILED && booted != VM::BOOTED) {
         std::fprintf(stderr, "bench_gc: runtime start-up failed (%d)\n", booted);
         return 1;

@@ -2,12 +2,14 @@
 // registered class and reports what it holds.
 #include <cstdio>
 
+#include "HAL_threads.h"
 #include "VM.h"
 #include "VMClass.h"
 #include "VMHeap.h"
 
 int main() {
-    int result = VM::start(4u << 20, 32u << 20, nullptr, nullptr, 0);
+    HAL_enterVMLock();
+    int result = VM::start(4u << 20, 32u << 20, NativeThread_adoptCurrent(), nullptr, 0);
     if (result != VM::INITIALIZATION_FAILED && result != VM::BOOTED) {
         std::fprintf(stderr, "start-up failed (%d)\n", result);
         return 1;

@@ -4,6 +4,8 @@
 
 #include "VMPtr.h"
 
+struct VMPlatformLock;
+
 // Header flag bits.
 enum : uint32_t {
     VM_FLAG_REACHABLE = 1,
@@ -14,6 +16,10 @@ enum : uint32_t {
     // The monitor has a platform lock (kept in a side table: few objects are
     // ever contended, so the header does not carry the pointer).
     VM_FLAG_INFLATED = 32,
+    // A finalizable object that the last collection found unreachable. The
+    // sweep clears the reachable mark of every survivor, so the finalizer
+    // reads this instead.
+    VM_FLAG_FINALIZE_DUE = 64,
 };
 
 namespace java::lang {
@@ -102,6 +108,11 @@ VMPtr<S> java::lang::Object::allocate() {
     return vmAdopt(new S());
 }
 inline VMPtr<java::lang::Object> java::lang::Object::make() { return allocate(); }
+
+// An inflated monitor's platform lock, or null while the monitor is thin.
+VMPlatformLock* vmMonitorLock(java::lang::Object* obj);
+// Gives the monitor its platform lock (entered when the caller holds it).
+void vmInflateMonitor(java::lang::Object* obj);
 
 // Monitor enter and exit (recursive). Unlocking a monitor the current thread
 // does not hold ends the process.

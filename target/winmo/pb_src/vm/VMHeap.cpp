@@ -273,7 +273,10 @@ void VM::collect() {
     // with what they reach, without counting as reachable.
     if (vmKeeperCount) {
         for (Object* o = objectsHead; o; o = o->vmNext_) {
-            if (o->vmFlags_ & VM_FLAG_FINALIZABLE) vm->finalizationWork = 1;
+            if ((o->vmFlags_ & VM_FLAG_FINALIZABLE) && !(o->vmFlags_ & VM_FLAG_REACHABLE)) {
+                o->vmFlags_ |= VM_FLAG_FINALIZE_DUE;
+                vm->finalizationWork = 1;
+            }
             if (!(o->vmFlags_ & VM_FLAG_REACHABLE) &&
                 (o->vmFlags_ & (VM_FLAG_FINALIZABLE | VM_FLAG_UNDER_CONSTRUCTION)))
                 vmMarkObject(o, VM_FLAG_MARKED);
@@ -298,10 +301,23 @@ void VM::collect() {
             link = &o->vmNext_;
         }
     }
-    forEachThread([](VMThread* t) { t->oomReport = 0; });
+    // Thread records whose Java object is gone and whose native thread has
+    // finished go too; one still running its last native steps waits for a
+    // later collection.
+    for (bool deleted = true; deleted;) {
+        deleted = false;
+        forEachThread([&](VMThread* t) {
+            t->oomReport = 0;
+            if (!deleted && !t->javaThread && !t->isAlive() && vmThreadMayBeDeleted(t)) {
+                delete t;
+                deleted = true;
+            }
+        });
+    }
 
     HAL_compactMemory();
     ++vm->collectionCount;
+    if (vm->finalizationWork) vmWakeFinalizer();
     VMThread::enableYield();
     collecting = false;
 
@@ -318,4 +334,5 @@ void VM::collect() {
         std::fprintf(stderr, "heap check failed after collection %u\n", vm->collectionCount);
         std::abort();
     }
+    if (vm->finalizationWork) vmStartFinalizer();
 }

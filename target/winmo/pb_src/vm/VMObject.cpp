@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <cstdio>
 
+#include <unordered_map>
+
+#include "HAL_threads.h"
 #include "VM.h"
 #include "VMClass.h"
 #include "VMHeap.h"
@@ -60,6 +63,8 @@ VMRefList& vmWeakScope() {
     return list;
 }
 
+void vmDropMonitorLock(java::lang::Object* o);
+
 namespace java::lang {
 
 Class* Object::wrenClass_ = nullptr;
@@ -73,6 +78,7 @@ Object::~Object() {
     // An object whose construction failed, or a finalizable one, still counts.
     if (vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) --vmKeeperCount;
     if (vmFlags_ & VM_FLAG_FINALIZABLE) --vmKeeperCount;
+    if (vmFlags_ & VM_FLAG_INFLATED) vmDropMonitorLock(this);
     vmObjectListRemove(this);
 }
 
@@ -126,39 +132,77 @@ void Object::wait() { wait(0); }
 void Object::wait(jlong timeoutMillis) {
     if (timeoutMillis < 0) IllegalArgumentException::throwNew();
     requireOwner(this);
-    // Give the monitor up entirely while waiting and take back the exact
-    // recursion count. Without another thread to notify, the wait ends when
-    // its time is up (a wake-up without notify is allowed to any waiter).
-    jint count = monitorCount_;
-    VMThread* owner = monitorOwner_;
-    monitorCount_ = 0;
-    monitorOwner_ = nullptr;
-    if (timeoutMillis > 0) VMThread::sleep(timeoutMillis);
-    else VMThread::yield();
-    while (monitorCount_ != 0) VMThread::yield();
-    monitorCount_ = count;
-    monitorOwner_ = owner;
+    vmInflateMonitor(this);
+    VMThread::current()->wait(this, timeoutMillis);
 }
 
-void Object::notify() { requireOwner(this); }
+void Object::notify() {
+    requireOwner(this);
+    HAL_notify(vmMonitorLock(this));
+}
 
-void Object::notifyAll() { requireOwner(this); }
+void Object::notifyAll() {
+    requireOwner(this);
+    HAL_notifyAll(vmMonitorLock(this));
+}
 
 }  // namespace java::lang
 
+namespace {
+// Platform locks of inflated monitors, by object. Few objects are ever
+// contended or waited on, so the header only carries a flag.
+std::unordered_map<java::lang::Object*, VMPlatformLock*>& monitorLocks() {
+    static auto* table = new std::unordered_map<java::lang::Object*, VMPlatformLock*>();
+    return *table;
+}
+}  // namespace
+
+VMPlatformLock* vmMonitorLock(java::lang::Object* o) {
+    if (!(o->vmFlags_ & VM_FLAG_INFLATED)) return nullptr;
+    return monitorLocks().at(o);
+}
+
+void vmInflateMonitor(java::lang::Object* o) {
+    if (o->vmFlags_ & VM_FLAG_INFLATED) return;
+    if (o->monitorCount_ != 0 && o->monitorOwner_ != VMThread::current())
+        vmFatalError("Attempt to inflate a lock that we do not own in _VM_inflateMonitor().");
+    VMPlatformLock* lock = nullptr;
+    if (HAL_createLock(&lock, o->monitorCount_ != 0) != 0)
+        vmFatalError("HAL_createLock() failed in _VM_inflateMonitor().");
+    monitorLocks()[o] = lock;
+    o->vmFlags_ |= VM_FLAG_INFLATED;
+}
+
+void vmDropMonitorLock(java::lang::Object* o) {
+    auto& table = monitorLocks();
+    auto it = table.find(o);
+    if (it == table.end()) return;
+    HAL_destroyLock(it->second);
+    table.erase(it);
+}
+
 void vmLock(java::lang::Object* o) {
     VMThread* t = VMThread::current();
-    if (o->monitorCount_ == 0) {
-        o->monitorOwner_ = t;
-        o->monitorCount_ = 1;
-        return;
+    if (!(o->vmFlags_ & VM_FLAG_INFLATED)) {
+        if (o->monitorCount_ == 0) {
+            o->monitorOwner_ = t;
+            o->monitorCount_ = 1;
+            return;
+        }
+        if (o->monitorOwner_ == t) {
+            ++o->monitorCount_;
+            return;
+        }
+        // Held by another thread: let it run until it lets go, then give the
+        // monitor a platform lock to block on from now on.
+        while (o->monitorCount_ != 0 && o->monitorOwner_ != t) VMThread::yield();
+        vmInflateMonitor(o);
     }
-    if (o->monitorOwner_ == t) {
+    if (o->monitorOwner_ == t && o->monitorCount_ > 0) {
         ++o->monitorCount_;
         return;
     }
-    // Held by another thread: let it run until it lets go.
-    while (o->monitorCount_ != 0) VMThread::yield();
+    HAL_lock(monitorLocks().at(o));
     o->monitorOwner_ = t;
     o->monitorCount_ = 1;
 }
@@ -166,5 +210,12 @@ void vmLock(java::lang::Object* o) {
 void vmUnlock(java::lang::Object* o) {
     if (o->monitorCount_ <= 0 || o->monitorOwner_ != VMThread::current())
         vmFatalError("Monitor state is invalid in _VM_unlock()!");
-    if (--o->monitorCount_ == 0) o->monitorOwner_ = nullptr;
+    if (--o->monitorCount_ != 0) return;
+    o->monitorOwner_ = nullptr;
+    if (VMPlatformLock* lock = vmMonitorLock(o)) {
+        // Releasing wakes every waiter; each returns once it has the monitor.
+        HAL_notifyAll(lock);
+        HAL_unlock(lock);
+        VMThread::yield();
+    }
 }
