@@ -1,0 +1,12 @@
+#include "com_nimbault_marl_cldc_io_ConsoleOutputStream.h"
+
+#include "HAL_console.h"
+
+WREN_DEFINE_CLASS(com::nimbault::marl::cldc::io::ConsoleOutputStream,
+                  "com.nimbault.marl.cldc.io.ConsoleOutputStream", "java.io.OutputStream")
+
+namespace com::nimbault::marl::cldc::io {
+
+void ConsoleOutputStream::write(jint b) { HAL_writeConsole(uint8_t(b)); }
+
+}  // namespace com::nimbault::marl::cldc::io
