@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  zlib1g-dev libpng-dev
 )
 if [[ "${1:-}" == "--with-java" ]]; then
   # Only the benchmark comparison script needs a JVM.
