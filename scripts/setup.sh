@@ -7,6 +7,8 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libpng-dev
+  # The fuzz targets: clang 14 and its libFuzzer runtime.
+  clang libclang-rt-14-dev
 )
 if [[ "${1:-}" == "--with-java" ]]; then
   # Only the benchmark comparison script needs a JVM.

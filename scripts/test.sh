@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds with AddressSanitizer + UndefinedBehaviorSanitizer and runs every suite,
-# then the runtime suites again with a collection on every allocation.
+# then the runtime suites again with a collection on every allocation; then
+# builds the fuzz targets and gives each a short run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,3 +14,12 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 ctest --preset asan -j "$jobs"
 WREN_GC_STRESS=1 ctest --preset asan -j "$jobs" -L runtime
+
+# The libFuzzer targets: built with clang, then each run for a few seconds to
+# show that it starts and finds nothing quickly. Long runs are not CI's job.
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$jobs"
+for target in build/fuzz/fuzz/fuzz_*; do
+  [[ -f "$target" && -x "$target" ]] || continue
+  "$target" -max_total_time=10 -print_final_stats=1
+done

@@ -8,6 +8,8 @@
 #include "VMClass.h"
 #include "VMHeap.h"
 #include "VMThread.h"
+#include "com_nimbault_marl_cldc_io_ResourceInputStream.h"
+#include "java_io_IOException.h"
 #include "java_lang_ClassNotFoundException.h"
 #include "java_lang_Error.h"
 #include "java_lang_ExceptionInInitializerError.h"
@@ -341,6 +343,17 @@ VMPtr<String> Class::resolveResourceName(const VMPtr<String>& resource) {
     for (char& ch : prefix)
         if (ch == '.') ch = '/';
     return String::make((prefix + text).c_str());
+}
+
+VMPtr<java::io::InputStream> Class::getResourceAsStream(const VMPtr<String>& resource) {
+    VMPtr<String> resolved = resolveResourceName(resource);
+    try {
+        return com::nimbault::marl::cldc::io::ResourceInputStream::make(resolved);
+    } catch (java::io::IOException* caught) {
+        // CLDC's answer for a resource that isn't there is null, not an exception.
+        VMPtr<java::io::IOException> failure = caught;
+        return nullptr;
+    }
 }
 
 }  // namespace java::lang

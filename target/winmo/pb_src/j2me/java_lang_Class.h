@@ -6,6 +6,10 @@
 #include "VMList.h"
 #include "java_lang_Object.h"
 
+namespace java::io {
+class InputStream;
+}
+
 namespace java::lang {
 
 class Class : public virtual Object {
@@ -46,6 +50,9 @@ public:
     // The resource path a class-relative name stands for: "/a/b" is "a/b";
     // "b" against pkg.sub.Foo is "pkg/sub/b".
     VMPtr<String> resolveResourceName(const VMPtr<String>& name);
+    // A stream over the resource the name resolves to, or null when there is
+    // no such resource or it can't be opened.
+    VMPtr<java::io::InputStream> getResourceAsStream(const VMPtr<String>& name);
 
     using wrenSuper_ = Object;
     static Class* wrenClass_;
