@@ -46,6 +46,7 @@ public:
     void* data = nullptr;
 
     ~VMArray_Base() override;
+    VMArray_Base* vmAsArray() override { return this; }
 
     // Untyped element access for code that only knows the array at run time
     // (System.arraycopy, covariant uses). Indices are not checked here.

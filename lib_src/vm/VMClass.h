@@ -3,6 +3,8 @@
 // target/winmo/pb_src/vm/README.md for the conventions and a worked example.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <type_traits>
 #include <utility>
 
@@ -209,4 +211,27 @@ constexpr java::lang::Class::Factory vmFactoryOf() {
         return &vmFactoryCall<C>;
     else
         return nullptr;
+}
+
+// The object as a T, or null. An object whose class is exactly T (the common
+// case: a cast to the class an object was made as) skips the general
+// dynamic_cast: within objects of one most-derived class the Object part
+// always sits at the same offset, learnt from the first such cast.
+template <class T>
+T* vmDowncast(java::lang::Object* o) {
+    if (!o) return nullptr;
+    // Only classes declared with the class macros: two array types can share
+    // one class record ("[[I"), which the offset must not be carried across.
+    if constexpr (requires { typename T::wrenSelf_; }) {
+        static_assert(std::is_same_v<typename T::wrenSelf_, T>, "a class without its own macro");
+        static std::ptrdiff_t objectOffset = PTRDIFF_MIN;
+        if (T::classRecord() && o->getClass() == T::classRecord()) {
+            if (WREN_LIKELY(objectOffset != PTRDIFF_MIN))
+                return reinterpret_cast<T*>(reinterpret_cast<char*>(o) - objectOffset);
+            T* t = dynamic_cast<T*>(o);
+            if (t) objectOffset = reinterpret_cast<char*>(o) - reinterpret_cast<char*>(t);
+            return t;
+        }
+    }
+    return dynamic_cast<T*>(o);
 }

@@ -292,16 +292,17 @@ inline bool operator==(const A& a, std::nullptr_t) {
 
 // Java's reference cast: the same object when it is a T, else null. Casts
 // never throw.
+// (vmDowncast is defined in VMClass.h.)
+template <class T>
+T* vmDowncast(java::lang::Object* o);
 template <class T, class R>
     requires VMRefLike<R>
 inline VMPtr<T> vmCast(const R& r) {
-    java::lang::Object* o = vmObj(r.get());
-    return VMPtr<T>(o ? dynamic_cast<T*>(o) : nullptr);
+    return VMPtr<T>(vmDowncast<T>(vmObj(r.get())));
 }
 template <class T, class U>
 inline VMPtr<T> vmCast(U* p) {
-    java::lang::Object* o = vmObj(p);
-    return VMPtr<T>(o ? dynamic_cast<T*>(o) : nullptr);
+    return VMPtr<T>(vmDowncast<T>(vmObj(p)));
 }
 
 template <class T>

@@ -197,4 +197,19 @@ TEST(TypeTest, CastsYieldTheObjectOrNullAndNeverThrow) {
     EXPECT_TRUE(vmCast<VMArray<jint>>(ints) == ints);
 }
 
+// A cast to an object's own class takes a shortcut after the first one; it
+// must give the very pointer the general cast gives, for every object of the
+// class, and never carry over to a subclass's objects.
+TEST(TypeTest, RepeatedCastsToTheExactClassGiveTheSamePointerAsTheGeneralCast) {
+    for (int i = 0; i < 3; ++i) {
+        VMPtr<Object> exact = Derived::make();
+        VMPtr<Object> base = Base::make();
+        VMPtr<Object> derivedAsBase = Derived::make();
+        EXPECT_EQ(vmCast<Derived>(exact).get(), dynamic_cast<Derived*>(exact.get()));
+        EXPECT_EQ(vmCast<Base>(base).get(), dynamic_cast<Base*>(base.get()));
+        EXPECT_EQ(vmCast<Base>(derivedAsBase).get(), dynamic_cast<Base*>(derivedAsBase.get()));
+        EXPECT_EQ(vmCast<Derived>(base).get(), nullptr);
+    }
+}
+
 }  // namespace

@@ -19,7 +19,7 @@ void Integer::ctor(jint v) {
 
 jboolean Integer::equals(const VMPtr<Object>& other) {
     if (!vmIsInstanceOf(other, classRecord())) return false;
-    return dynamic_cast<Integer*>(other.get())->value == value;
+    return vmDowncast<Integer>(other.get())->value == value;
 }
 
 VMPtr<String> Integer::toString() { return toString(value, 10); }

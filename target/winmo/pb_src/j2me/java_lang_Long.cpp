@@ -20,7 +20,7 @@ jint Long::hashCode() { return jint(value ^ vmUshr(value, 32)); }
 
 jboolean Long::equals(const VMPtr<Object>& other) {
     if (!vmIsInstanceOf(other, classRecord())) return false;
-    return dynamic_cast<Long*>(other.get())->value == value;
+    return vmDowncast<Long>(other.get())->value == value;
 }
 
 VMPtr<String> Long::toString() { return toString(value, 10); }

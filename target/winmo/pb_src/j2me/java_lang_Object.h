@@ -5,6 +5,7 @@
 #include "VMPtr.h"
 
 struct VMPlatformLock;
+class VMArray_Base;
 
 // Header flag bits.
 enum : uint32_t {
@@ -53,6 +54,9 @@ public:
     virtual void finalize();
     virtual void markReferences(uint32_t bits);
     virtual Class* getClass();
+    // The object as an array, or null: cheaper than a dynamic_cast for code
+    // that handles any array (System.arraycopy).
+    virtual VMArray_Base* vmAsArray() { return nullptr; }
 
     // The Java constructor.
     void ctor() {}

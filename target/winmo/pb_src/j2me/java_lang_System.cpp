@@ -33,8 +33,8 @@ void System::arraycopy(const VMPtr<Object>& src, jint srcPos, const VMPtr<Object
                        jint dstPos, jint length) {
     clinit();
     if (src == nullptr || dst == nullptr) NullPointerException::throwNew();
-    VMArray_Base* from = dynamic_cast<VMArray_Base*>(src.get());
-    VMArray_Base* to = dynamic_cast<VMArray_Base*>(dst.get());
+    VMArray_Base* from = src->vmAsArray();
+    VMArray_Base* to = dst->vmAsArray();
     if (!from || !to) ArrayStoreException::throwNew();
     if (from->isReferenceArray() != to->isReferenceArray() ||
         (!from->isReferenceArray() && from->typeCode != to->typeCode))
