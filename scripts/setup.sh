@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  libsdl2-dev
   zlib1g-dev libpng-dev
   # The fuzz targets: clang 14 and its libFuzzer runtime.
   clang libclang-rt-14-dev

@@ -1,20 +1,12 @@
-// The program's entry until the host exists: boots the runtime with every
-// registered class and reports what it holds.
-#include <cstdio>
+// The process entry on Linux: what the platform's start-up code does before
+// it hands over to the program's WinMain. The command line is not passed on;
+// the program ignores it.
+#include "ce_window.h"
 
-#include "HAL_threads.h"
-#include "VM.h"
-#include "VMClass.h"
-#include "VMHeap.h"
+int WinMain(ce::HINSTANCE instance, ce::HINSTANCE previous, char16_t* commandLine,
+            int showCommand);
 
 int main() {
-    HAL_enterVMLock();
-    int result = VM::start(4u << 20, 32u << 20, NativeThread_adoptCurrent(), nullptr, 0);
-    if (result != VM::INITIALIZATION_FAILED && result != VM::BOOTED) {
-        std::fprintf(stderr, "start-up failed (%d)\n", result);
-        return 1;
-    }
-    std::printf("runtime booted: %zu classes registered, %llu bytes in use\n", vmClassCount(),
-                static_cast<unsigned long long>(vmHeapState().used));
-    return 0;
+    static char16_t noCommandLine[] = u"";
+    return WinMain(ce::moduleInstance(), nullptr, noCommandLine, ce::SW_SHOW);
 }

@@ -1,14 +1,19 @@
 #include "HAL_properties.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "HAL_programFolder.h"
 #include "HAL_status.h"
 #include "VMHeap.h"
 #include "VMList.h"
+#include "ce_system.h"
 
 namespace {
 
@@ -38,35 +43,202 @@ void put(VMHashtable* table, const char* key, const char* value) {
     table->put(key, reinterpret_cast<intptr_t>(value));
 }
 
-// The locale from the environment, in the order POSIX gives the categories
-// for messages.
-const char* environmentLocale() {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* v = std::getenv(name);
-        if (v && *v) return v;
-    }
-    return "C";
-}
-
 VMHashtable* systemProperties() {
     VMHashtable* t = new (vmAllocateOrThrow(sizeof(VMHashtable))) VMHashtable();
     put(t, "microedition.configuration", "CLDC-1.1");
     put(t, "microedition.platform", "NimbaultMarl/PLATFORM_BRIDGE_VERSION");
     put(t, "microedition.encoding", "UTF-8");
     put(t, "microedition.profiles", "MIDP-2.0");
-    put(t, "microedition.locale", localeTextOf(environmentLocale()));
+    // A locale the device cannot tell is stored as no value.
+    std::string locale = ce::systemInfo().locale;
+    put(t, "microedition.locale", locale.empty() ? nullptr : localeTextOf(locale.c_str()));
     put(t, "microedition.commports", "");
     put(t, "microedition.hostname", "");
     put(t, "javax.microedition.io.Connector.protocolpath", "com.nimbault.marl.midp.io.protocol");
     put(t, "com.nimbault.marl.software.version", "PLATFORM_BRIDGE_VERSION");
     if (const char* name = HAL_getPlatformName()) put(t, "com.nimbault.marl.hal.platform", name);
     if (const char* version = HAL_getVersion()) put(t, "com.nimbault.marl.hal.version", version);
-    // The device's unique id ("com.nimbault.marl.hal.uniqueid") joins the
-    // table with the rest of the device information; a device that cannot
-    // give one has no such key.
+    // Kept for the program's life, like the table.
+    static std::string uniqueId;
+    uniqueId = deviceUniqueIdText();
+    if (!uniqueId.empty()) put(t, "com.nimbault.marl.hal.uniqueid", uniqueId.c_str());
     return t;
 }
 
+
+// --- property files ------------------------------------------------------------------
+
+// Standard UTF-8 to UTF-16; a byte that does not start a well-formed
+// sequence becomes U+FFFD.
+std::u16string decodeUtf8(const std::string& bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t n = bytes.size();
+    size_t i = 0;
+    while (i < n) {
+        uint32_t c = p[i];
+        size_t extra;
+        uint32_t minimum;
+        if (c < 0x80) {
+            out += char16_t(c);
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            extra = 1, c &= 0x1F, minimum = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2, c &= 0x0F, minimum = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3, c &= 0x07, minimum = 0x10000;
+        } else {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        bool ok = i + extra < n;
+        for (size_t k = 1; ok && k <= extra; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) ok = false;
+            else c = (c << 6) | (p[i + k] & 0x3F);
+        }
+        if (!ok || c < minimum || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += char16_t(0xD800 + (c >> 10));
+            out += char16_t(0xDC00 + (c & 0x3FF));
+        } else {
+            out += char16_t(c);
+        }
+        i += extra + 1;
+    }
+    return out;
+}
+
+// One line's worth of text read as the device's line reader would: up to
+// 255 units, ending after a newline when one comes first.
+constexpr size_t kLineLimit = 255;
+
+void addPropertyLine(int32_t table, std::u16string_view line) {
+    if (!line.empty() && line.back() == u'\n') line.remove_suffix(1);
+    size_t colon = line.find(u':');
+    if (colon == std::u16string_view::npos) return;
+    std::u16string_view key = line.substr(0, colon);
+    // The value starts after the colon and its blank; a line that ends
+    // sooner has an empty value.
+    size_t start = colon + 2;
+    std::u16string_view value = start < line.size() ? line.substr(start) : std::u16string_view();
+    PropertyFile_append(table, key.data(), jint(key.size()), value.data(), jint(value.size()));
+}
+
+void loadPropertyFile(int32_t table, const char* name) {
+    std::string path = hostProgramFolder() + "/properties/" + name;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return;
+    std::string bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+    std::fclose(file);
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+    std::u16string text;
+    {
+        std::u16string decoded = decodeUtf8(bytes);
+        text.reserve(decoded.size());
+        // Text mode: CR LF reads as LF.
+        for (size_t i = 0; i < decoded.size(); ++i)
+            if (!(decoded[i] == u'\r' && i + 1 < decoded.size() && decoded[i + 1] == u'\n'))
+                text += decoded[i];
+    }
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find(u'\n', at);
+        end = end == std::u16string::npos ? text.size() : end + 1;
+        if (end - at > kLineLimit) end = at + kLineLimit;
+        addPropertyLine(table, std::u16string_view(text).substr(at, end - at));
+        at = end;
+    }
+}
+
+void appendDeviceProperty(const char16_t* key, std::u16string value) {
+    std::u16string k = key;
+    PropertyFile_append(HAL_SYSTEM_PROPERTIES, k.data(), jint(k.size()), value.data(),
+                        jint(value.size()));
+}
+
+std::u16string cut(std::u16string text, size_t limit) {
+    if (text.size() > limit) text.resize(limit);
+    return text;
+}
+
+std::u16string asciiToUtf16(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+// The value of a table-0 property, at most `limit` units; false when absent.
+bool systemProperty(const std::u16string& key, size_t limit, std::u16string* value) {
+    jint n = PropertyFile_getValueLength(HAL_SYSTEM_PROPERTIES, key.data(), jint(key.size()));
+    if (n < 0) return false;
+    value->assign(size_t(n), u'\0');
+    jint copied = n;
+    if (PropertyFile_getValue(HAL_SYSTEM_PROPERTIES, key.data(), jint(key.size()), value->data(),
+                              &copied) != HAL_OK)
+        return false;
+    value->resize(std::min(size_t(copied), limit));
+    return true;
+}
+
+// --- device information ----------------------------------------------------------------
+
+struct DeviceInfoCache {
+    jint deviceType = 0;  // 0: not worked out yet
+    int32_t configState[1] = {0};
+} deviceCache;
+
+const char16_t* const kConfigNames[] = {u"WREN_WINCE_PROPERTY_BUG_IGNORE_SOME_POINTER_EVENTS"};
+
+// The device's phantom touch points: presses some models report at fixed
+// places when nothing touched them.
+int32_t ignorePointerDefaultState() {
+    jint type = getDeviceType();
+    if (type == 3 || type == 4 || type == 6 || type == 7) return DEVICE_CONFIG_ENABLED_BY_DEVICE;
+    if (type == 5) {
+        ce::SystemInfo info = ce::systemInfo();
+        if ((info.screenWidth == 240 && info.screenHeight == 320) ||
+            (info.screenWidth == 320 && info.screenHeight == 240))
+            return DEVICE_CONFIG_ENABLED_BY_DEVICE;
+    }
+    return DEVICE_CONFIG_NOT_ENABLED;
+}
+
+const char16_t* ignorePointerDefaultValue(const std::u16string& subKey) {
+    if (subKey != u"WHERE" || ignorePointerDefaultState() != DEVICE_CONFIG_ENABLED_BY_DEVICE)
+        return nullptr;
+    switch (getDeviceType()) {
+        case 3: return u"407,26";
+        case 4: return u"407,26,505,26";
+        case 5: return u"203,13,247,13";
+        case 6: return u"171,13";
+        case 7: return u"203,13,251,13";
+        default: return nullptr;
+    }
+}
+
+bool validEntry(DeviceConfigEntry entry) { return entry == DEVICE_CONFIG_IGNORE_SOME_POINTER_EVENTS; }
+
+// "%d" as the C library reads it: blanks, a sign, at least one digit.
+bool readsAsNonZeroInteger(const std::u16string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+    bool digits = false;
+    bool nonZero = false;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        digits = true;
+        if (text[i] != u'0') nonZero = true;
+    }
+    return digits && nonZero;
+}
 }  // namespace
 
 bool PropertyFile_append(int32_t table, const jchar* key, jint keyLength, const jchar* value,
@@ -147,3 +319,131 @@ const char* localeTextOf(const char* posixLocale) {
 
 const char* HAL_getPlatformName() { return "WindowsMobile"; }
 const char* HAL_getVersion() { return "1"; }
+
+jint HAL_getApplicationPropertyLength(const jchar* key, jint keyLength) {
+    return PropertyFile_getValueLength(HAL_APPLICATION_PROPERTIES, key, keyLength);
+}
+
+int32_t HAL_getApplicationProperty(const jchar* key, jint keyLength, jchar* out, jint* length) {
+    return PropertyFile_getValue(HAL_APPLICATION_PROPERTIES, key, keyLength, out, length);
+}
+
+void HAL_initDeviceProperties() {
+    deviceCache = DeviceInfoCache{};
+    loadPropertyFile(HAL_SYSTEM_PROPERTIES, "sys.prop");
+    loadPropertyFile(HAL_APPLICATION_PROPERTIES, "app.prop");
+
+    ce::SystemInfo info = ce::systemInfo();
+    appendDeviceProperty(u"device.manufacturer", cut(info.manufacturer, 63));
+    appendDeviceProperty(u"device.model", cut(info.oemInfo, 63));
+    std::u16string deviceName;
+    // 128 bytes of registry text: 63 units and the terminator.
+    if (!ce::readRegistryString(ce::RegistryRoot::LocalMachine, u"Ident", u"Name", &deviceName))
+        deviceName.clear();
+    appendDeviceProperty(u"device.name", cut(deviceName, 63));
+    appendDeviceProperty(u"os.name", cut(u"WinCE (WM " + info.platformType + u")", 64));
+    appendDeviceProperty(u"os.version", asciiToUtf16(std::to_string(info.osMajor) + "." +
+                                                     std::to_string(info.osMinor)));
+    appendDeviceProperty(u"os.arch", u"arm");
+}
+
+jint getDeviceType() {
+    if (deviceCache.deviceType) return deviceCache.deviceType;
+    static const struct {
+        const char16_t* model;
+        jint type;
+    } kModels[] = {
+        {u"Microsoft DeviceEmulator", 2}, {u"HTC Touch Diamond P3700", 3}, {u"DIAM500", 3},
+        {u"HTC-P4600", 4},                {u"HTC", 5},                     {u"O2 Xda Atom Exec", 6},
+        {u"PA10A1", 7},
+    };
+    std::u16string model = cut(ce::systemInfo().oemInfo, 64);
+    jint type = 1;
+    for (const auto& row : kModels) {
+        if (model == cut(row.model, 64)) {
+            type = row.type;
+            break;
+        }
+    }
+    deviceCache.deviceType = type;
+    return type;
+}
+
+int32_t getDeviceConfigState(DeviceConfigEntry entry) {
+    if (!validEntry(entry)) return DEVICE_CONFIG_NOT_ENABLED;
+    int32_t& state = deviceCache.configState[entry];
+    if (state) return state;
+    std::u16string value;
+    if (systemProperty(kConfigNames[entry], 64, &value)) {
+        state = value != u"false" && readsAsNonZeroInteger(value) ? DEVICE_CONFIG_ENABLED_BY_PROPERTY
+                                                                   : DEVICE_CONFIG_DISABLED_BY_PROPERTY;
+    } else {
+        state = ignorePointerDefaultState();
+    }
+    return state;
+}
+
+bool isDeviceConfigEnabled(DeviceConfigEntry entry) {
+    int32_t state = getDeviceConfigState(entry);
+    return state == DEVICE_CONFIG_ENABLED_BY_DEVICE || state == DEVICE_CONFIG_ENABLED_BY_PROPERTY;
+}
+
+bool getDeviceConfigValue(DeviceConfigEntry entry, const char16_t* subKey, jchar* out,
+                          jint capacity) {
+    if (!out || capacity < 1) return false;
+    out[0] = 0;
+    if (!validEntry(entry) || !subKey) return false;
+    getDeviceConfigState(entry);
+    std::u16string value;
+    bool found = systemProperty(std::u16string(kConfigNames[entry]) + u"_" + subKey, 64, &value);
+    if (!found) {
+        if (const char16_t* fallback = ignorePointerDefaultValue(subKey)) {
+            value = fallback;
+            found = true;
+        }
+    }
+    if (!found) return false;
+    size_t n = std::min(value.size(), size_t(capacity) - 1);
+    std::memcpy(out, value.data(), n * sizeof(jchar));
+    out[n] = 0;
+    return true;
+}
+
+bool getDeviceConfigList(DeviceConfigEntry entry, const char16_t* subKey, jint* out, jint* count) {
+    if (!out || !count) return false;
+    jchar value[65];
+    jint wanted = *count;
+    *count = 0;
+    if (!getDeviceConfigValue(entry, subKey, value, 65)) return false;
+    std::u16string_view text(value);
+    size_t at = 0;
+    while (*count < wanted && at <= text.size()) {
+        size_t comma = text.find(u',', at);
+        size_t end = comma == std::u16string_view::npos ? text.size() : comma;
+        if (end > at) {
+            // wcstol: blanks, a sign, the digits that follow; no digits read as 0.
+            std::string field;
+            for (char16_t c : text.substr(at, end - at)) field += c < 0x80 ? char(c) : '?';
+            out[(*count)++] = jint(std::strtol(field.c_str(), nullptr, 10));
+        }
+        if (comma == std::u16string_view::npos) break;
+        at = comma + 1;
+    }
+    return true;
+}
+
+std::string deviceUniqueIdText() {
+    std::string prefix(HAL_getPlatformName() ? HAL_getPlatformName() : "");
+    prefix.resize(4, '_');
+    static const uint8_t kApplicationData[] = {'L', 'u', 'm', 'o', '_', 'T', 'R', 'A', 'K'};
+    uint8_t id[20];
+    uint32_t length = sizeof id;
+    if (!ce::deviceUniqueId(kApplicationData, sizeof kApplicationData, 1, id, &length)) return "";
+    static const char kHex[] = "0123456789abcdef";
+    std::string digits;
+    for (uint32_t i = 0; i < length && digits.size() < 60; ++i) {
+        digits += kHex[id[i] >> 4];
+        digits += kHex[id[i] & 15];
+    }
+    return digits.empty() ? std::string() : prefix + digits;
+}

@@ -1,10 +1,12 @@
 // Properties: the two property tables (0: system properties, 1: application
 // properties) and the built-in table of the CLDC/MIDP system properties and
 // the runtime's own keys. System.getProperty looks in the built-in table
-// first, then in table 0.
+// first, then in table 0. Also the device information worked out from the
+// device's model: its type and the per-device configuration defaults.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "VMTypes.h"
 
@@ -32,6 +34,50 @@ void PropertyFile_freeAll();
 // Table 0.
 jint HAL_getSystemPropertyLength(const jchar* key, jint keyLength);
 int32_t HAL_getSystemProperty(const jchar* key, jint keyLength, jchar* out, jint* length);
+// Table 1.
+jint HAL_getApplicationPropertyLength(const jchar* key, jint keyLength);
+int32_t HAL_getApplicationProperty(const jchar* key, jint keyLength, jchar* out, jint* length);
+
+// Loads "properties/sys.prop" into table 0 and "properties/app.prop" into
+// table 1 from the program's folder (a missing file loads nothing), then
+// appends the device's own properties to table 0, where they hide lines of
+// sys.prop with the same key. The files are UTF-8 (a byte-order mark is
+// skipped, CR LF ends a line like LF), one property per line: the key, a
+// colon, a blank, then the value up to the end of the line. A line without
+// a colon holds no property; "key:" with nothing after it is an empty value.
+// Lines are read 255 units at a time, so a longer line is taken as several.
+// Everything worked out from the properties is worked out afresh.
+void HAL_initDeviceProperties();
+
+// The device type from the model text: 2 the emulator, 3 Touch Diamond,
+// 4 HTC P4600, 5 other HTC, 6 Xda Atom Exec, 7 PA10A1, 1 anything else.
+jint getDeviceType();
+
+// Per-device configuration entries and their states.
+enum DeviceConfigEntry : int32_t { DEVICE_CONFIG_IGNORE_SOME_POINTER_EVENTS = 0 };
+enum : int32_t {
+    DEVICE_CONFIG_NOT_ENABLED = 2,
+    DEVICE_CONFIG_ENABLED_BY_DEVICE = 3,
+    DEVICE_CONFIG_DISABLED_BY_PROPERTY = 4,
+    DEVICE_CONFIG_ENABLED_BY_PROPERTY = 5,
+};
+// The entry's state: a system property named after the entry decides ("0",
+// "false" or anything not a non-zero number disables), else the device's
+// default. Worked out once per property load.
+int32_t getDeviceConfigState(DeviceConfigEntry entry);
+bool isDeviceConfigEnabled(DeviceConfigEntry entry);
+// The value for a sub-key: the system property "<entry>_<sub-key>", else the
+// device's default; NUL-terminated, cut to `capacity` units with the NUL.
+// False, with an empty output, when there is none.
+bool getDeviceConfigValue(DeviceConfigEntry entry, const char16_t* subKey, jchar* out,
+                          jint capacity);
+// The value read as comma-separated decimal integers (empty fields skipped),
+// at most *count of them; *count becomes the number read.
+bool getDeviceConfigList(DeviceConfigEntry entry, const char16_t* subKey, jint* out, jint* count);
+
+// "com.nimbault.marl.hal.uniqueid": the platform name's first four letters
+// and the device id in lowercase hex; empty when the device has no id.
+std::string deviceUniqueIdText();
 
 // The built-in table: keys and values are 8-bit text. Built on the first
 // call, under the VM lock, and kept for the program's life.

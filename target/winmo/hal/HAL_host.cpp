@@ -1,0 +1,308 @@
+#include "HAL_host.h"
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+
+#include "HAL_devicelibs.h"
+#include "HAL_memory.h"
+#include "HAL_power.h"
+#include "HAL_programFolder.h"
+#include "HAL_properties.h"
+#include "HAL_repaint.h"
+#include "HAL_status.h"
+#include "HAL_strings.h"
+#include "HAL_threads.h"
+#include "HAL_window.h"
+#include "ce_system.h"
+#include "ce_window.h"
+
+using namespace ce;
+
+namespace {
+
+int noCreate(uint64_t, uint64_t, NativeThread*, const char*, intptr_t) { return 0; }
+int noPost(jint, jint, const intptr_t*) { return 0; }
+void nothing() {}
+void* noEnter() { return nullptr; }
+
+HAL_Callbacks hooks{noCreate, noPost, nothing, noEnter, nothing, nothing};
+
+const char16_t kFallbackName[] = u"_WREN_set_your_MIDlet-Name";
+const char kBootClass[] = "com.nimbault.marl.AMS";
+
+// Written on the UI thread, read by any thread that posts.
+std::atomic<bool> running{true};
+std::atomic<bool> active{true};
+std::atomic<bool> powerOn{true};
+std::atomic<bool> exiting{false};
+std::atomic<bool> opticalMouse{false};
+std::atomic<DWORD> uiThread{0};
+
+InstanceLock* instanceLock = nullptr;
+NativeString* storedUrl = nullptr;  // guarded by the VM lock
+NativeThread* uiRecord = nullptr;
+bool ownsUiRecord = false;
+
+std::u16string applicationName() {
+    const std::u16string key = u"MIDlet-Name";
+    jint n = HAL_getApplicationPropertyLength(key.data(), jint(key.size()));
+    if (n < 1) return kFallbackName;
+    std::u16string name(size_t(n), u'\0');
+    jint copied = n;
+    if (HAL_getApplicationProperty(key.data(), jint(key.size()), name.data(), &copied) != HAL_OK)
+        return kFallbackName;
+    name.resize(size_t(copied));
+    return name;
+}
+
+// A second instance brings the first one's window to the front.
+void bringFirstInstanceForward(const std::u16string& name) {
+    HWND first = FindWindowW(name.c_str(), nullptr);
+    if (!first) return;
+    SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(first) | 1));
+    if (IsWindowEnabled(first)) ShowWindow(first, 13);
+}
+
+void bootVM() {
+    HAL_enterVMLock();
+    MemoryStatus memory = globalMemoryStatus();
+    uint64_t least = std::min(memory.availPhys, memory.availVirtual);
+    uint64_t first = least / 10;
+    uint64_t second = least - least / 10;
+    int result = hooks.create(first, second, NativeThread_current(), kBootClass, 0);
+    if (result == 0) {
+        hooks.collect();
+        HAL_leaveVMLock();
+        return;
+    }
+    if (result == 1)
+        vmFatalError(
+            "init() failed with CALLBACK_INITIALIZATION_FAILED error (probably a bad boot class "
+            "name).");
+    if (result == 2) vmFatalError("init() failed with CALLBACK_UNCAUGHT_EXCEPTION.");
+    vmFatalError("init() failed with an unknown error!");
+}
+
+// Undoes what a failed init had taken, so that the process (or the next
+// start in the same process) does not find its own lock still held.
+void abandonInit() {
+    PowerMonitor_stop();
+    if (HWND main = HAL_getMainWindow(); IsWindow(main)) DestroyWindow(main);
+    HAL_closeStateNotifications();
+    if (ownsUiRecord) NativeThread_releaseAdopted(uiRecord);
+    uiRecord = nullptr;
+    ownsUiRecord = false;
+    releaseInstanceLock(instanceLock);
+    instanceLock = nullptr;
+    PropertyFile_freeAll();
+}
+
+void applyPauseRule() {
+    bool pause = !active || !powerOn;
+    if (pause != running) return;  // already in that state
+    if (pause) {
+        running = false;
+        // Wave-output players are paused here once audio exists.
+        postHostEvent(1, 0, nullptr, true);
+    } else {
+        running = true;
+        postHostEvent(2, 0, nullptr, true);
+    }
+}
+
+void translateKey(MSG& message) {
+    HWND main = HAL_getMainWindow();
+    bool composed = message.wParam == VK_PROCESSKEY;
+    if (composed) message.wParam = ImmGetVirtualKey(main);
+    TranslateMessage(&message);
+    MSG typed;
+    while (PeekMessageW(&typed, main, WM_CHAR, WM_CHAR, PM_REMOVE)) DispatchMessageW(&typed);
+    if (composed) {
+        WPARAM real = message.wParam;
+        message.wParam = VK_PROCESSKEY;
+        TranslateMessage(&message);
+        message.wParam = real;
+    }
+}
+
+void presentCurrentDisplay() {
+    NativeDisplayable* current = HAL_getCurrentDisplayObject();
+    if (current && current->screenListener) current->screenListener->presentPending();
+}
+
+}  // namespace
+
+void HAL_registerCallbacks(const HAL_Callbacks* table) {
+    if (table) hooks = *table;
+    if (!hooks.create) hooks.create = noCreate;
+    if (!hooks.post) hooks.post = noPost;
+    if (!hooks.leave) hooks.leave = nothing;
+    if (!hooks.enter) hooks.enter = noEnter;
+    if (!hooks.collect) hooks.collect = nothing;
+    if (!hooks.shutdown) hooks.shutdown = nothing;
+}
+
+const HAL_Callbacks& HAL_callbacks() { return hooks; }
+
+int runHost(HINSTANCE instance, int showCommand) {
+    if (!initHost(instance, showCommand)) return 1;
+    int code = runMessageLoop();
+    cleanupHost();
+    return code;
+}
+
+bool initHost(HINSTANCE instance, int showCommand) {
+    uiThread = GetCurrentThreadId();
+    running = true;
+    active = true;
+    powerOn = true;
+    exiting = false;
+    opticalMouse = false;
+
+    HAL_reserveMemory();
+    HAL_initDeviceProperties();
+    std::u16string name = applicationName();
+
+    bool alreadyRunning = false;
+    instanceLock = acquireInstanceLock(hostProgramFolder(), u"Local\\" + name, &alreadyRunning);
+    if (alreadyRunning) {
+        bringFirstInstanceForward(name);
+        PropertyFile_freeAll();
+        return false;
+    }
+
+    if (!HAL_createMainWindow(instance, name.c_str(), &hostWindowProc)) {
+        abandonInit();
+        return false;
+    }
+    ShowWindow(HAL_getMainWindow(), showCommand);
+
+    // No COM on the desktop: image decoding does without it.
+    ownsUiRecord = NativeThread_current() == nullptr;
+    uiRecord = NativeThread_adoptCurrent();
+    if (!uiRecord || !PowerMonitor_start()) {
+        abandonInit();
+        return false;
+    }
+    // Record stores and the font cache join start-up with their own work.
+    Rotation_init();
+    if (SamsungSdk_load() && SamsungSdk_hasOpticalMouse()) {
+        opticalMouse = true;
+        SamsungSdk_setOpticalMouseMode(1);
+    }
+    HtcSensorSdk_load();
+    bootVM();
+    return true;
+}
+
+int runMessageLoop() {
+    HWND main = HAL_getMainWindow();
+    MSG message{};
+    bool quit = false;
+    int exitCode = 1;
+    while (!quit) {
+        if (running) {
+            HAL_enterVMLock();
+            while (PeekMessageW(&message, main, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {
+                    quit = true;
+                    exitCode = int(message.wParam);
+                    break;
+                }
+                hostDispatchMessage(message);
+            }
+            if (running && !quit) presentCurrentDisplay();
+            HAL_leaveVMLock();
+        } else if (!GetMessageW(&message, main, 0, 0)) {
+            // The quit code counts whichever branch takes it: a close while
+            // paused is as clean an exit as one while running.
+            quit = true;
+            exitCode = int(message.wParam);
+        } else {
+            HAL_enterVMLock();
+            hostDispatchMessage(message);
+            HAL_leaveVMLock();
+        }
+    }
+    return exitCode;
+}
+
+void cleanupHost() {
+    HAL_enterVMLock();
+    NativeString* url = storedUrl;
+    storedUrl = nullptr;
+    HAL_leaveVMLock();
+    if (url) {
+        if (url->length() > 0) openUrl(std::u16string(url->buffer(), size_t(url->length())));
+        url->release();
+    }
+    HAL_setBacklight(false);
+    // The HTTP session closes here once HTTP exists.
+    ConnMgr_release();
+    HAL_closeStateNotifications();
+    HtcSensorSdk_unload();
+    DeviceLibraries_unload();
+    PowerMonitor_stop();
+    if (ownsUiRecord) NativeThread_releaseAdopted(uiRecord);
+    uiRecord = nullptr;
+    ownsUiRecord = false;
+    releaseInstanceLock(instanceLock);
+    instanceLock = nullptr;
+    PropertyFile_freeAll();
+}
+
+void postHostEvent(jint kind, jint argc, const intptr_t* args, bool takeLock) {
+    if (exiting) return;
+    if (takeLock) {
+        HAL_enterVMLock();
+        hooks.enter();
+    }
+    hooks.post(kind, argc, args);
+    if (takeLock) HAL_leaveVMLock();
+}
+
+void shutdownHost() {
+    exiting = true;
+    HAL_releaseRepaintWaits();
+    HAL_enterVMLock();
+    hooks.enter();
+    hooks.post(3, 0, nullptr);
+    hooks.shutdown();
+    HAL_leaveVMLock();
+}
+
+void hostDispatchMessage(MSG& message) {
+    if (message.message == WM_KEYDOWN || message.message == WM_KEYUP) translateKey(message);
+    DispatchMessageW(&message);
+}
+
+int32_t HAL_requestExit() {
+    PostMessageW(HAL_getMainWindow(), WM_USER + 1, 0, 0);
+    return HAL_OK;
+}
+
+int32_t HAL_openURL(const jchar* url, jint length, jboolean* mustExit) {
+    NativeString* copy = NativeString::fromChars(url, length);
+    if (!copy) return HAL_OUT_OF_MEMORY;
+    if (storedUrl) storedUrl->release();
+    storedUrl = copy;
+    if (mustExit) *mustExit = true;
+    return HAL_OK;
+}
+
+void setForeground(bool foreground) {
+    if (active != foreground) active = foreground;
+    if (foreground && opticalMouse) SamsungSdk_setOpticalMouseMode(1);
+    applyPauseRule();
+}
+
+void setPowerOn(bool on) {
+    if (powerOn != on) powerOn = on;
+    applyPauseRule();
+}
+
+bool HAL_isUIThread() { return uiThread != 0 && GetCurrentThreadId() == uiThread; }
+bool hostIsExiting() { return exiting; }
+bool hostIsRunning() { return running; }
+bool hostHasOpticalMouse() { return opticalMouse; }

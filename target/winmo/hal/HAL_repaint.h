@@ -1,0 +1,35 @@
+// What the window and the message loop need of a displayable's screen
+// buffer, before the graphics layer exists: a listener the displayable tells
+// about size changes and the loop asks to present, and the repaint handshake
+// between a thread that flushed a frame and the UI thread that shows it.
+#pragma once
+
+class ScreenListener {
+public:
+    virtual ~ScreenListener() = default;
+    // The displayable's client area changed size (UI thread, VM lock held).
+    virtual void sizeChanged() = 0;
+    // Presents the frame if one is pending (UI thread, VM lock held); the
+    // message loop calls it after every drain while the program runs.
+    virtual void presentPending() = 0;
+};
+
+// One per screen buffer. Its flag is guarded by the handshake's own lock,
+// taken after the VM lock, never before it.
+struct RepaintHandshake {
+    bool pending = false;
+};
+
+using HAL_PresentFunction = void (*)(void* argument);
+
+// Shows a flushed frame. On the UI thread `present` runs at once and the
+// flag is not touched. Elsewhere the frame is marked pending, the VM lock is
+// given up while the UI thread presents it, and the call returns once it has,
+// or once the program is exiting (the loop presents nothing after that), then
+// takes the lock back and runs the enter-VM hook.
+void HAL_flushAndWait(RepaintHandshake* handshake, HAL_PresentFunction present, void* argument);
+// UI thread: presents and clears the flag when a frame is pending.
+void HAL_presentIfPending(RepaintHandshake* handshake, HAL_PresentFunction present, void* argument);
+bool HAL_isRepaintPending(const RepaintHandshake* handshake);
+// Ends every flush wait; the host calls it when the program starts exiting.
+void HAL_releaseRepaintWaits();
