@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev
   zlib1g-dev libpng-dev
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # The fuzz targets: clang 14 and its libFuzzer runtime.
   clang libclang-rt-14-dev
 )

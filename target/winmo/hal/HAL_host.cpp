@@ -9,6 +9,7 @@
 #include "HAL_power.h"
 #include "HAL_programFolder.h"
 #include "HAL_properties.h"
+#include "HAL_fonts.h"
 #include "HAL_repaint.h"
 #include "HAL_status.h"
 #include "HAL_strings.h"
@@ -185,8 +186,9 @@ bool initHost(HINSTANCE instance, int showCommand) {
         abandonInit();
         return false;
     }
-    // Record stores and the font cache join start-up with their own work.
+    // Record stores join start-up with their own work.
     Rotation_init();
+    FontCache_init();
     if (SamsungSdk_load() && SamsungSdk_hasOpticalMouse()) {
         opticalMouse = true;
         SamsungSdk_setOpticalMouseMode(1);
@@ -244,6 +246,7 @@ void cleanupHost() {
     HtcSensorSdk_unload();
     DeviceLibraries_unload();
     PowerMonitor_stop();
+    FontCache_free();
     if (ownsUiRecord) NativeThread_releaseAdopted(uiRecord);
     uiRecord = nullptr;
     ownsUiRecord = false;
