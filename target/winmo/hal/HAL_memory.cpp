@@ -4,7 +4,11 @@
 // use malloc for everything so that use-after-free is caught.
 #include "HAL_memory.h"
 
+#include <atomic>
 #include <cstdlib>
+#include <cstring>
+
+#include "HAL_threads.h"
 
 namespace {
 
@@ -79,8 +83,70 @@ void HAL_freeMemory(void* block, size_t size) {
 
 void HAL_compactMemory() {}
 
-uint64_t HAL_getNativeMemoryUsed() { return 0; }
-
 void HAL_reserveMemory() {
     if (!reserve) reserve = std::malloc(kReserve);
 }
+
+// --- counted blocks ---------------------------------------------------------
+
+namespace {
+
+// 16 bytes keep the payload as aligned as malloc's own blocks.
+constexpr size_t kNativeHeader = 16;
+
+// Changed by any thread that allocates; read by the heap under the VM lock.
+std::atomic<uint64_t> nativeUsed{0};
+std::atomic<HAL_CollectHook> collectHook{nullptr};
+std::atomic<HAL_FreeMemoryRequest> freeMemoryRequest{nullptr};
+std::atomic<int> failuresToInject{0};
+
+void* systemAllocate(size_t total) {
+    for (int left = failuresToInject.load(); left > 0;)
+        if (failuresToInject.compare_exchange_weak(left, left - 1)) return nullptr;
+    return std::malloc(total);
+}
+
+void* countedAllocate(size_t size) {
+    if (size > SIZE_MAX - kNativeHeader) return nullptr;
+    const size_t total = size + kNativeHeader;
+    void* block = systemAllocate(total);
+    if (!block) {
+        // Collecting may free Java objects that hold native blocks.
+        HAL_enterVMLock();
+        HAL_runEnterVMHook();
+        if (HAL_CollectHook collect = collectHook.load()) collect();
+        HAL_leaveVMLock();
+        block = systemAllocate(total);
+    }
+    if (!block) {
+        HAL_FreeMemoryRequest request = freeMemoryRequest.load();
+        if (request && request(total)) block = systemAllocate(total);
+    }
+    if (!block) return nullptr;
+    const uint64_t word = total;
+    std::memcpy(block, &word, sizeof word);
+    nativeUsed.fetch_add(total, std::memory_order_relaxed);
+    return static_cast<char*>(block) + kNativeHeader;
+}
+
+void countedFree(void* payload) {
+    if (!payload) return;
+    void* block = static_cast<char*>(payload) - kNativeHeader;
+    uint64_t total;
+    std::memcpy(&total, block, sizeof total);
+    nativeUsed.fetch_sub(total, std::memory_order_relaxed);
+    std::free(block);
+}
+
+}  // namespace
+
+void* HAL_allocNative(size_t size) { return countedAllocate(size); }
+void HAL_freeNative(void* payload) { countedFree(payload); }
+void* HAL_allocPixels(size_t size) { return countedAllocate(size); }
+void HAL_freePixels(void* payload) { countedFree(payload); }
+
+uint64_t HAL_getNativeMemoryUsed() { return nativeUsed.load(std::memory_order_relaxed); }
+
+void HAL_setCollectHook(HAL_CollectHook hook) { collectHook = hook; }
+void HAL_setFreeMemoryRequest(HAL_FreeMemoryRequest request) { freeMemoryRequest = request; }
+void HAL_failNextAllocations(int count) { failuresToInject = count > 0 ? count : 0; }

@@ -12,13 +12,74 @@ namespace {
 thread_local NativeThread* currentRecord = nullptr;
 
 // The VM lock: a ticket lock, so that waiting threads take it in arrival
-// order; the owner may re-enter.
+// order; the owner may re-enter. Taking a ticket and passing the lock on
+// are single atomic steps; the mutex and condition variable serve only the
+// threads that block after spinning. The counters sit on cache lines of
+// their own: waiters spin reading nowServing while arriving threads write
+// nextTicket.
+alignas(64) std::atomic<uint64_t> nextTicket{0};
+alignas(64) std::atomic<uint64_t> nowServing{0};
+alignas(64) std::atomic<int> blockedWaiters{0};
 std::mutex vmMutex;
-std::condition_variable vmTurn;
-uint64_t nextTicket = 0;
-uint64_t nowServing = 0;
-std::thread::id vmOwner;
-int vmDepth = 0;
+// Never destroyed: the process may end while a thread still waits for the
+// lock (one left alive at shutdown, or one finishing its last steps while
+// the exiting thread holds the lock), and destroying a condition variable
+// that has a waiter blocks for ever.
+std::condition_variable& vmTurn = *new std::condition_variable;
+// Written only by the holder: a thread that finds its own id here holds the
+// lock, whatever other threads are doing.
+std::atomic<std::thread::id> vmOwner{};
+int vmDepth = 0;  // the holder's
+
+// How long a thread spins (about 25 ns a round) before it blocks: for the VM
+// lock, which changes hands every time a thread yields, waits or notifies
+// and is usually let go within microseconds; and in a sleep or wait, which a
+// monitor handed back and forth ends as quickly. Waking a blocked thread
+// costs tens of microseconds.
+constexpr int kLockSpins = 2000;
+constexpr int kSleepSpins = 1000;
+
+inline void cpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
+bool holdsVMLock() { return vmOwner.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
+
+void acquireVMLock(int depth) {
+    const uint64_t ticket = nextTicket.fetch_add(1, std::memory_order_relaxed);
+    if (nowServing.load(std::memory_order_acquire) != ticket) {
+        for (int i = 0; i < kLockSpins && nowServing.load(std::memory_order_acquire) != ticket; ++i)
+            cpuRelax();
+        if (nowServing.load(std::memory_order_acquire) != ticket) {
+            std::unique_lock<std::mutex> lk(vmMutex);
+            // Counted before the last look, so that the holder, which passes
+            // the lock on before it counts the blocked, can't miss this one.
+            blockedWaiters.fetch_add(1, std::memory_order_seq_cst);
+            while (nowServing.load(std::memory_order_seq_cst) != ticket) vmTurn.wait(lk);
+            blockedWaiters.fetch_sub(1, std::memory_order_relaxed);
+        }
+    }
+    vmOwner.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    vmDepth = depth;
+}
+
+// The holder lets go whatever its depth.
+void releaseVMLock() {
+    vmDepth = 0;
+    vmOwner.store(std::thread::id(), std::memory_order_relaxed);
+    nowServing.fetch_add(1, std::memory_order_seq_cst);
+    if (blockedWaiters.load(std::memory_order_seq_cst) > 0) {
+        // A waiter that counted itself is past its last look and about to
+        // wait, holding the mutex until it does: taking the mutex makes sure
+        // the notify finds it waiting.
+        { std::lock_guard<std::mutex> g(vmMutex); }
+        vmTurn.notify_all();
+    }
+}
 
 HAL_EnterHook enterHook = nullptr;
 
@@ -114,50 +175,29 @@ void HAL_setCurrentThreadData(int flag, void* value) {
 }
 
 void HAL_enterVMLock() {
-    std::unique_lock<std::mutex> lk(vmMutex);
-    if (vmDepth > 0 && vmOwner == std::this_thread::get_id()) {
+    if (holdsVMLock()) {
         ++vmDepth;
         return;
     }
-    uint64_t ticket = nextTicket++;
-    vmTurn.wait(lk, [ticket] { return nowServing == ticket; });
-    vmOwner = std::this_thread::get_id();
-    vmDepth = 1;
+    acquireVMLock(1);
 }
 
 void HAL_leaveVMLock() {
-    std::unique_lock<std::mutex> lk(vmMutex);
-    if (vmDepth <= 0 || vmOwner != std::this_thread::get_id())
-        vmFatalError("The VM lock was left by a thread that does not hold it.");
-    if (--vmDepth > 0) return;
-    vmOwner = std::thread::id();
-    ++nowServing;
-    lk.unlock();
-    vmTurn.notify_all();
+    if (!holdsVMLock()) vmFatalError("The VM lock was left by a thread that does not hold it.");
+    if (--vmDepth == 0) releaseVMLock();
 }
 
-bool HAL_holdsVMLock() {
-    std::lock_guard<std::mutex> g(vmMutex);
-    return vmDepth > 0 && vmOwner == std::this_thread::get_id();
-}
+bool HAL_holdsVMLock() { return holdsVMLock(); }
 
 int HAL_releaseVMLockFully() {
-    std::unique_lock<std::mutex> lk(vmMutex);
-    if (vmDepth <= 0 || vmOwner != std::this_thread::get_id()) return 0;
+    if (!holdsVMLock()) return 0;
     int depth = vmDepth;
-    vmDepth = 0;
-    vmOwner = std::thread::id();
-    ++nowServing;
-    lk.unlock();
-    vmTurn.notify_all();
+    releaseVMLock();
     return depth;
 }
 
 void HAL_reacquireVMLock(int depth) {
-    if (depth <= 0) return;
-    HAL_enterVMLock();
-    std::lock_guard<std::mutex> g(vmMutex);
-    vmDepth = depth;
+    if (depth > 0) acquireVMLock(depth);
 }
 
 void HAL_setEnterVMHook(HAL_EnterHook hook) { enterHook = hook; }
@@ -174,17 +214,22 @@ void* HAL_yield() {
 void* HAL_sleep(uint32_t millis, bool alreadySleeping) {
     NativeThread* t = NativeThread_adoptCurrent();
     int depth = HAL_releaseVMLockFully();
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    if (!alreadySleeping) {
+        std::lock_guard<std::mutex> g(t->sleepMutex);
+        t->sleeping = true;
+    }
+    if (millis > 0)
+        for (int i = 0; i < kSleepSpins && t->sleeping.load(std::memory_order_acquire); ++i) cpuRelax();
     {
         std::unique_lock<std::mutex> lk(t->sleepMutex);
-        if (!alreadySleeping) t->sleeping = true;
         auto awake = [t] { return !t->sleeping; };
         if (millis == 0xFFFFFFFFu) {
             t->sleepWake.wait(lk, awake);
         } else if (millis > 0) {
             // Slices of 2, 4, 8, ... ms, the last clipped to what is left;
             // a wake-up ends the current slice at once.
-            using Clock = std::chrono::steady_clock;
-            const auto start = Clock::now();
             uint64_t slice = 2;
             for (;;) {
                 auto elapsed = uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -222,6 +267,9 @@ int HAL_createLock(VMPlatformLock** out, int initiallyOwned) {
 
 void HAL_lock(VMPlatformLock* lock) {
     if (!lock) return;
+    // A free section is taken at once: trying can't block, so the VM lock
+    // may stay held.
+    if (lock->section.try_lock()) return;
     // Lock order: the section first, then the VM lock; never the other way.
     int depth = HAL_releaseVMLockFully();
     lock->section.lock();
@@ -258,10 +306,7 @@ void HAL_waitLock(VMPlatformLock* lock, uint32_t millis) {
             break;
         }
     }
-    int depth = HAL_releaseVMLockFully();
-    lock->section.lock();
-    HAL_reacquireVMLock(depth);
-    HAL_runEnterVMHook();
+    HAL_lock(lock);
 }
 
 void HAL_timedWait(VMPlatformLock* lock, uint32_t low, int32_t high) {

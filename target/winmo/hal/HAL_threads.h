@@ -17,8 +17,9 @@ struct NativeThread {
     std::atomic<bool> interruptRequested{false};
     std::atomic<bool> finished{false};
     // Set while the thread sleeps or waits; clearing it (under sleepMutex)
-    // wakes the thread at once.
-    bool sleeping = false;
+    // wakes the thread at once. Also read without the mutex by the sleeper,
+    // which looks for a quick wake-up before it blocks.
+    std::atomic<bool> sleeping{false};
     void (*entry)(void*) = nullptr;
     void* data = nullptr;
 

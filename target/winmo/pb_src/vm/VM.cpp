@@ -4,6 +4,7 @@
 #include <new>
 #include <thread>
 
+#include "HAL_memory.h"
 #include "HAL_threads.h"
 #include "VMClass.h"
 #include "VMFinalizer.h"
@@ -60,6 +61,7 @@ int VM::start(uint64_t minimumHeap, uint64_t maximumHeap, NativeThread* nativeTh
     if (!vmInstance) vmInstance = new (vmAllocate(sizeof(VM), false)) VM();
     VM* vm = vmInstance;
     HAL_setEnterVMHook(&vmEnter);
+    HAL_setCollectHook(&VM::collect);
     try {
         vm->stage = 1;
         vmHeapInit(minimumHeap, maximumHeap);
@@ -215,7 +217,9 @@ void* HAL_addEventListener(VMEventCallback callback, uint32_t mask, int list) {
 }
 
 int HAL_postEvent(jint kind, jint argc, const intptr_t* args) {
-    if (!dispatcher || (kind & 0xFF) >= 32) return 0;
+    // Only kinds 0 to 31 have a mask bit; any other kind, including one whose
+    // low byte alone would be below 32, reaches nobody.
+    if (!dispatcher || uint32_t(kind) >= 32) return 0;
     uint32_t bit = uint32_t(1) << (kind & 31);
     try {
         for (VMList& list : dispatcher->lists) {

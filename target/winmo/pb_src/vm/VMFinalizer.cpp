@@ -14,6 +14,7 @@ void Finalizer::ctor() { Thread::ctor(WREN_LIT("Finalizer")); }
 void Finalizer::wake() {
     VMSynchronized guard(this);
     idle = false;
+    wakePending = true;
     notify();
 }
 
@@ -25,9 +26,10 @@ void Finalizer::stop() {
 
 void Finalizer::run() {
     while (!stopRequested) {
+        wakePending = false;
         finalizationPass();
-        idle = true;
         VMSynchronized guard(this);
+        if (!wakePending) idle = true;
         try {
             while (idle && !stopRequested) wait();
         } catch (java::lang::InterruptedException* caught) {

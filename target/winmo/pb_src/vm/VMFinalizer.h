@@ -14,6 +14,10 @@ public:
     // `idle`, by this thread); read under the VM lock.
     jboolean idle = false;
     jboolean stopRequested = false;
+    // Set by wake(): a wake that comes while a pass runs may be for objects
+    // the pass has already gone by, so the thread passes again instead of
+    // waiting.
+    jboolean wakePending = false;
 
     void ctor();
     void run() override;

@@ -317,7 +317,6 @@ void VM::collect() {
 
     HAL_compactMemory();
     ++vm->collectionCount;
-    if (vm->finalizationWork) vmWakeFinalizer();
     VMThread::enableYield();
     collecting = false;
 
@@ -334,5 +333,10 @@ void VM::collect() {
         std::fprintf(stderr, "heap check failed after collection %u\n", vm->collectionCount);
         std::abort();
     }
-    if (vm->finalizationWork) vmStartFinalizer();
+    // Only now that the collection is over: waking the finalizer takes its
+    // monitor, which may block and let other threads run.
+    if (vm->finalizationWork) {
+        vmWakeFinalizer();
+        vmStartFinalizer();
+    }
 }
