@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ce_text.h"
 #include "ce_screen.h"
 #include "ce_script.h"
 #include "ce_window.h"
@@ -106,8 +107,7 @@ void runDueScriptSteps();
 // Resizes a window's virtual screen to its client size (UI thread).
 void resizeScreen(WindowRecord& record);
 
-// Text conversions at the stand-in's edge.
-std::string toUtf8(const std::u16string& text);
-std::u16string toUtf16(const std::string& text);
+using ce::toUtf8;
+using ce::toUtf16;
 
 }  // namespace ce::detail

@@ -14,6 +14,7 @@
 #include "VMHeap.h"
 #include "VMList.h"
 #include "ce_system.h"
+#include "ce_text.h"
 
 namespace {
 
@@ -68,54 +69,6 @@ VMHashtable* systemProperties() {
 
 // --- property files ------------------------------------------------------------------
 
-// Standard UTF-8 to UTF-16; a byte that does not start a well-formed
-// sequence becomes U+FFFD.
-std::u16string decodeUtf8(const std::string& bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const size_t n = bytes.size();
-    size_t i = 0;
-    while (i < n) {
-        uint32_t c = p[i];
-        size_t extra;
-        uint32_t minimum;
-        if (c < 0x80) {
-            out += char16_t(c);
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1, c &= 0x1F, minimum = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2, c &= 0x0F, minimum = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3, c &= 0x07, minimum = 0x10000;
-        } else {
-            out += u'\uFFFD';
-            ++i;
-            continue;
-        }
-        bool ok = i + extra < n;
-        for (size_t k = 1; ok && k <= extra; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80) ok = false;
-            else c = (c << 6) | (p[i + k] & 0x3F);
-        }
-        if (!ok || c < minimum || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
-            out += u'\uFFFD';
-            ++i;
-            continue;
-        }
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += char16_t(0xD800 + (c >> 10));
-            out += char16_t(0xDC00 + (c & 0x3FF));
-        } else {
-            out += char16_t(c);
-        }
-        i += extra + 1;
-    }
-    return out;
-}
 
 // One line's worth of text read as the device's line reader would: up to
 // 255 units, ending after a newline when one comes first.
@@ -145,7 +98,7 @@ void loadPropertyFile(int32_t table, const char* name) {
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
     std::u16string text;
     {
-        std::u16string decoded = decodeUtf8(bytes);
+        std::u16string decoded = ce::toUtf16(bytes);
         text.reserve(decoded.size());
         // Text mode: CR LF reads as LF.
         for (size_t i = 0; i < decoded.size(); ++i)
