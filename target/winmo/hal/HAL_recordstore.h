@@ -1,0 +1,79 @@
+// Record-store files: named stores of numbered byte records, kept under the
+// program's "database" folder as one folder per store ("store-" + name), one
+// file per record ("record-<id>.bin") and a 20-byte "metadata.info" per store
+// holding five unsigned 32-bit little-endian fields: lastModified, version,
+// nextId, totalBytes, count.
+//
+// Every operation returns a HAL status (HAL_status.h) and runs under one
+// process-wide record-store lock. Opening the same store twice gives two
+// handles over one shared native store, so both see one next id and count.
+// Record and metadata files are replaced through a flushed temporary file
+// that is renamed over the old one, so a failed write leaves the old
+// contents in place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "VMTypes.h"
+
+struct HAL_RecordStore;
+
+// Kept for the host's start-up order; the lock needs no creation.
+void HAL_initRecordStores();
+
+// Opens (or with `create` set, creates) the store named by `length` UTF-16
+// units. 0; 4 for a null or empty name or a missing store without create;
+// 7 when the folder or its metadata cannot be made or read (a stray file in
+// the store folder's place, malformed metadata).
+int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, int create);
+// Frees this handle; the shared store goes with its last handle. Writes
+// nothing. Null does nothing.
+void HAL_closeRecordStore(HAL_RecordStore* store);
+// Deletes the store's files and folder. 0; 2 for a null or empty name;
+// 4 when no such store exists; 7 when it cannot be removed. Handles still
+// open on it fail their later writes.
+int HAL_deleteRecordStore(const jchar* name, jint length);
+
+// Stores are listed in order of their folder names; stray files are skipped.
+jint HAL_getNumRecordStores();
+// The n-th (1-based) store name, written NUL-terminated into `buffer` of
+// `capacity` units, its length to `outLength`. 2 for n < 1, a null argument
+// or a buffer too small (the length is still reported); 4 when there is no
+// n-th store.
+int HAL_getNthRecordStoreName(jint n, jchar* buffer, jint capacity, jint* outLength);
+
+// 4 for a null store, else 0 with the field.
+int HAL_getRecordStoreVersion(HAL_RecordStore* store, jint* out);
+int HAL_getNumRecords(HAL_RecordStore* store, jint* out);
+int HAL_getRecordStoreSize(HAL_RecordStore* store, jint* out);
+int HAL_getRecordStoreLastModified(HAL_RecordStore* store, jlong* out);
+// Free space of the file system holding the store, at most INT32_MAX.
+int HAL_getRecordStoreSizeAvailable(HAL_RecordStore* store, jint* out);
+// 2 when either is null, else 0 with the next id.
+int HAL_getNextRecordID(HAL_RecordStore* store, jint* out);
+
+// Adds a record with the next id. 2 for a null store, out id or data, or a
+// negative size; 7 when it cannot be written (nothing changes).
+int HAL_addRecord(HAL_RecordStore* store, jint* outId, const void* data, jint size);
+// Replaces record `id` (null data with size 0 writes an empty record).
+// 2 for a null store, a negative size or null data with a size; 4 when the
+// record does not exist (nothing is written); 7 when it cannot be written
+// (the old contents stay).
+int HAL_setRecord(HAL_RecordStore* store, jint id, const void* data, jint size);
+// 2 for a null store; 4 for a missing record; 7 when it cannot be removed.
+int HAL_deleteRecord(HAL_RecordStore* store, jint id);
+// 2 for a null store or out size; 4 for a missing record; 7 when it cannot
+// be read.
+int HAL_getRecordSize(HAL_RecordStore* store, jint id, jint* outSize);
+// Copies record `id` into `buffer` of `capacity` bytes and reports its size.
+// 2 for a null store or out size, or when the record is larger than the
+// capacity (nothing is written, the size is still reported); 4 for a
+// missing record; 7 when it cannot be read.
+int HAL_getRecord(HAL_RecordStore* store, jint id, void* buffer, jint capacity, jint* outSize);
+// The n-th (1-based) record id in ascending id order. 4 for a null store,
+// n < 1 or n above the number of records; 2 for a null out id.
+int HAL_getNthRecordId(HAL_RecordStore* store, jint n, jint* outId);
+
+// Test hook: the next `count` file writes fail as a write error would.
+void HAL_failNextRecordStoreWrites(int count);

@@ -1,0 +1,379 @@
+// The record-store files under the program's "database" folder: layout and
+// byte format, shared opens, status codes, name encoding and safe writes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "HAL_paths.h"
+#include "HAL_recordstore.h"
+#include "HAL_status.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The module directory is read once per process, so the temporary program
+// folder is made and named before main runs, and removed at exit.
+struct ProgramFolder {
+    std::string path;
+    ProgramFolder() {
+        char templ[] = "/tmp/wren_midp_XXXXXX";
+        if (!mkdtemp(templ)) std::abort();
+        path = templ;
+        setenv("WREN_MODULE_DIR", path.c_str(), 1);
+    }
+    ~ProgramFolder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+ProgramFolder programFolder;
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+uint32_t le32(const Bytes& b, size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+           uint32_t(b[at + 3]) << 24;
+}
+
+std::vector<std::string> entries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class RecordStoreFiles : public ::testing::Test {
+protected:
+    fs::path root;
+    std::vector<HAL_RecordStore*> opened;
+
+    void SetUp() override {
+        ASSERT_EQ(std::string(getModuleDirectory()), programFolder.path);
+        root = fs::path(programFolder.path) / "database";
+        fs::remove_all(root);
+        HAL_initRecordStores();
+        HAL_failNextRecordStoreWrites(0);
+    }
+    void TearDown() override {
+        for (auto* s : opened) HAL_closeRecordStore(s);
+        HAL_failNextRecordStoreWrites(0);
+        fs::remove_all(root);
+    }
+    HAL_RecordStore* open(const std::u16string& name, int create = 1, int expect = HAL_OK) {
+        HAL_RecordStore* s = reinterpret_cast<HAL_RecordStore*>(1);
+        EXPECT_EQ(HAL_openRecordStore(&s, name.data(), jint(name.size()), create), expect);
+        if (s) opened.push_back(s);
+        return s;
+    }
+    static jint add(HAL_RecordStore* s, const Bytes& data) {
+        jint id = -1;
+        EXPECT_EQ(HAL_addRecord(s, &id, data.data(), jint(data.size())), HAL_OK);
+        return id;
+    }
+    static Bytes get(HAL_RecordStore* s, jint id) {
+        Bytes out(256);
+        jint size = -1;
+        EXPECT_EQ(HAL_getRecord(s, id, out.data(), jint(out.size()), &size), HAL_OK);
+        out.resize(size_t(std::max(size, 0)));
+        return out;
+    }
+    static jint field(int (*op)(HAL_RecordStore*, jint*), HAL_RecordStore* s) {
+        jint v = -1;
+        EXPECT_EQ(op(s, &v), HAL_OK);
+        return v;
+    }
+    std::u16string nthStoreName(jint n) {
+        jchar buffer[128];
+        jint length = -1;
+        EXPECT_EQ(HAL_getNthRecordStoreName(n, buffer, 128, &length), HAL_OK);
+        return std::u16string(buffer, size_t(std::max(length, 0)));
+    }
+};
+
+TEST_F(RecordStoreFiles, FilesHoldTheRecordBytesAndTwentyByteLittleEndianMetadata) {
+    HAL_RecordStore* s = open(u"scores");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(add(s, {0x01, 0xFF, 0x80, 0x00, 0x7F}), 1);
+
+    fs::path folder = root / "store-scores";
+    EXPECT_EQ(entries(folder), (std::vector<std::string>{"metadata.info", "record-1.bin"}));
+    EXPECT_EQ(readFile(folder / "record-1.bin"), (Bytes{0x01, 0xFF, 0x80, 0x00, 0x7F}));
+
+    Bytes meta = readFile(folder / "metadata.info");
+    ASSERT_EQ(meta.size(), 20u);
+    jlong lastModified = 0;
+    ASSERT_EQ(HAL_getRecordStoreLastModified(s, &lastModified), HAL_OK);
+    EXPECT_EQ(le32(meta, 0), uint32_t(lastModified));
+    EXPECT_EQ(jlong(int32_t(le32(meta, 0))), lastModified);
+    EXPECT_EQ(le32(meta, 4), 0u);   // version
+    EXPECT_EQ(le32(meta, 8), 2u);   // next id
+    EXPECT_EQ(le32(meta, 12), 5u);  // total bytes
+    EXPECT_EQ(le32(meta, 16), 1u);  // count
+
+    // A metadata file written by hand is what a later open reads.
+    HAL_closeRecordStore(s);
+    opened.clear();
+    Bytes handMade = {9, 0, 0, 0, 3, 0, 0, 0, 0x10, 0x01, 0, 0, 5, 0, 0, 0, 1, 0, 0, 0};
+    std::ofstream(folder / "metadata.info", std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(handMade.data()), std::streamsize(handMade.size()));
+    s = open(u"scores", 0);
+    EXPECT_EQ(field(HAL_getRecordStoreVersion, s), 3);
+    EXPECT_EQ(field(HAL_getNextRecordID, s), 0x110);
+    EXPECT_EQ(field(HAL_getRecordStoreSize, s), 5);
+    EXPECT_EQ(field(HAL_getNumRecords, s), 1);
+    EXPECT_EQ(get(s, 1), (Bytes{0x01, 0xFF, 0x80, 0x00, 0x7F}));
+}
+
+TEST_F(RecordStoreFiles, MissingStoreWithoutCreateIsNotFoundAndMakesOnlyTheRoot) {
+    EXPECT_EQ(open(u"absent", 0, HAL_NOT_FOUND), nullptr);
+    EXPECT_TRUE(fs::is_directory(root));
+    EXPECT_TRUE(entries(root).empty());
+    HAL_RecordStore* s = nullptr;
+    EXPECT_EQ(HAL_openRecordStore(&s, nullptr, 3, 1), HAL_NOT_FOUND);
+    EXPECT_EQ(HAL_openRecordStore(&s, u"x", 0, 1), HAL_NOT_FOUND);
+}
+
+TEST_F(RecordStoreFiles, TwoOpensShareOneStore) {
+    HAL_RecordStore* a = open(u"save");
+    HAL_RecordStore* b = open(u"save", 0);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(add(a, {1}), 1);
+    EXPECT_EQ(add(b, {2, 2}), 2);
+    EXPECT_EQ(add(a, {3, 3, 3}), 3);
+    for (auto* s : {a, b}) {
+        EXPECT_EQ(field(HAL_getNumRecords, s), 3);
+        EXPECT_EQ(field(HAL_getNextRecordID, s), 4);
+        EXPECT_EQ(field(HAL_getRecordStoreSize, s), 6);
+        EXPECT_EQ(get(s, 2), (Bytes{2, 2}));
+    }
+    // Closing one handle leaves the other working on the same store.
+    HAL_closeRecordStore(a);
+    opened.erase(opened.begin());
+    EXPECT_EQ(add(b, {4}), 4);
+    HAL_closeRecordStore(b);
+    opened.clear();
+    // After the last close, a new open reads what was written.
+    HAL_RecordStore* c = open(u"save", 0);
+    EXPECT_EQ(field(HAL_getNextRecordID, c), 5);
+    EXPECT_EQ(field(HAL_getNumRecords, c), 4);
+}
+
+TEST_F(RecordStoreFiles, IdsAreNeverReusedAndListInIdOrder) {
+    HAL_RecordStore* s = open(u"ids");
+    for (int i = 0; i < 11; ++i) add(s, {uint8_t(i)});
+    ASSERT_EQ(HAL_deleteRecord(s, 1), HAL_OK);
+    ASSERT_EQ(HAL_deleteRecord(s, 5), HAL_OK);
+    EXPECT_EQ(add(s, {99}), 12);
+    std::vector<jint> ids;
+    for (jint n = 1;; ++n) {
+        jint id = 0;
+        if (HAL_getNthRecordId(s, n, &id) != HAL_OK) break;
+        ids.push_back(id);
+    }
+    EXPECT_EQ(ids, (std::vector<jint>{2, 3, 4, 6, 7, 8, 9, 10, 11, 12}));
+    jint id = -7;
+    EXPECT_EQ(HAL_getNthRecordId(s, 0, &id), HAL_NOT_FOUND);
+    EXPECT_EQ(HAL_getNthRecordId(nullptr, 1, &id), HAL_NOT_FOUND);
+    EXPECT_EQ(id, -7);
+}
+
+TEST_F(RecordStoreFiles, MissingRecordIsNotFoundForEveryOperation) {
+    HAL_RecordStore* s = open(u"gaps");
+    add(s, {1, 2});
+    add(s, {3});
+    ASSERT_EQ(HAL_deleteRecord(s, 2), HAL_OK);
+    fs::path folder = root / "store-gaps";
+    Bytes metaBefore = readFile(folder / "metadata.info");
+    for (jint id : {2, 3, 0, -1, 1000}) {
+        SCOPED_TRACE(id);
+        jint size = -5;
+        uint8_t buffer[8] = {};
+        EXPECT_EQ(HAL_getRecordSize(s, id, &size), HAL_NOT_FOUND);
+        EXPECT_EQ(HAL_getRecord(s, id, buffer, 8, &size), HAL_NOT_FOUND);
+        EXPECT_EQ(HAL_deleteRecord(s, id), HAL_NOT_FOUND);
+        const uint8_t data[] = {7, 7, 7};
+        EXPECT_EQ(HAL_setRecord(s, id, data, 3), HAL_NOT_FOUND);
+        EXPECT_EQ(size, -5);
+    }
+    // The refused changes wrote nothing.
+    EXPECT_EQ(entries(folder), (std::vector<std::string>{"metadata.info", "record-1.bin"}));
+    EXPECT_EQ(readFile(folder / "metadata.info"), metaBefore);
+    EXPECT_EQ(field(HAL_getNumRecords, s), 1);
+    EXPECT_EQ(field(HAL_getRecordStoreSize, s), 2);
+    EXPECT_EQ(field(HAL_getNextRecordID, s), 3);
+}
+
+TEST_F(RecordStoreFiles, SetAndDeleteKeepCountsAndTotals) {
+    HAL_RecordStore* s = open(u"edit");
+    add(s, {1, 2, 3});
+    add(s, {4});
+    ASSERT_EQ(HAL_setRecord(s, 1, Bytes{9, 9, 9, 9, 9}.data(), 5), HAL_OK);
+    EXPECT_EQ(get(s, 1), (Bytes{9, 9, 9, 9, 9}));
+    EXPECT_EQ(field(HAL_getRecordStoreSize, s), 6);
+    ASSERT_EQ(HAL_setRecord(s, 2, nullptr, 0), HAL_OK);
+    EXPECT_EQ(get(s, 2), Bytes{});
+    EXPECT_EQ(field(HAL_getRecordStoreSize, s), 5);
+    EXPECT_EQ(field(HAL_getNumRecords, s), 2);
+    ASSERT_EQ(HAL_deleteRecord(s, 1), HAL_OK);
+    Bytes meta = readFile(root / "store-edit" / "metadata.info");
+    EXPECT_EQ(le32(meta, 8), 3u);
+    EXPECT_EQ(le32(meta, 12), 0u);
+    EXPECT_EQ(le32(meta, 16), 1u);
+
+    jint id = 0;
+    EXPECT_EQ(HAL_addRecord(s, &id, nullptr, 0), HAL_BAD_ARGUMENT);
+    EXPECT_EQ(HAL_addRecord(nullptr, &id, "x", 1), HAL_BAD_ARGUMENT);
+    EXPECT_EQ(HAL_setRecord(s, 2, nullptr, 3), HAL_BAD_ARGUMENT);
+    EXPECT_EQ(HAL_setRecord(s, 2, "x", -1), HAL_BAD_ARGUMENT);
+}
+
+TEST_F(RecordStoreFiles, GetRecordNeverWritesPastTheCapacity) {
+    HAL_RecordStore* s = open(u"cap");
+    Bytes record = {10, 11, 12, 13, 14, 15, 16, 17, 18, 19};
+    add(s, record);
+    struct Case { jint capacity; int status; };
+    for (Case c : {Case{0, HAL_BAD_ARGUMENT}, Case{4, HAL_BAD_ARGUMENT}, Case{9, HAL_BAD_ARGUMENT},
+                   Case{10, HAL_OK}, Case{16, HAL_OK}}) {
+        SCOPED_TRACE(c.capacity);
+        Bytes buffer(32, 0xAA);
+        jint size = -1;
+        EXPECT_EQ(HAL_getRecord(s, 1, buffer.data(), c.capacity, &size), c.status);
+        EXPECT_EQ(size, 10);  // the needed size is reported either way
+        for (size_t i = 0; i < buffer.size(); ++i) {
+            uint8_t expected = c.status == HAL_OK && i < 10 ? record[i] : 0xAA;
+            EXPECT_EQ(buffer[i], expected) << "byte " << i;
+        }
+    }
+    jint size = -1;
+    EXPECT_EQ(HAL_getRecord(s, 1, nullptr, 10, &size), HAL_BAD_ARGUMENT);
+    EXPECT_EQ(HAL_getRecord(s, 1, nullptr, 0, nullptr), HAL_BAD_ARGUMENT);
+}
+
+TEST_F(RecordStoreFiles, DeletingAStore) {
+    EXPECT_EQ(HAL_deleteRecordStore(u"never", 5), HAL_NOT_FOUND);
+    HAL_RecordStore* s = open(u"gone");
+    add(s, {1, 2});
+    HAL_closeRecordStore(s);
+    opened.clear();
+    EXPECT_EQ(HAL_deleteRecordStore(u"gone", 4), HAL_OK);
+    EXPECT_FALSE(fs::exists(root / "store-gone"));
+    EXPECT_EQ(HAL_getNumRecordStores(), 0);
+    EXPECT_EQ(HAL_deleteRecordStore(u"gone", 4), HAL_NOT_FOUND);
+    // Made again, it starts afresh.
+    s = open(u"gone");
+    EXPECT_EQ(field(HAL_getNextRecordID, s), 1);
+    EXPECT_EQ(field(HAL_getNumRecords, s), 0);
+}
+
+TEST_F(RecordStoreFiles, StoreNamesMapToOneFolderEachInsideTheDatabase) {
+    struct Case { std::u16string name; std::string folder; };
+    const std::vector<Case> cases = {
+        {u"scores", "store-scores"},
+        {u"my save.1", "store-my save.1"},
+        {u"h\u00e9llo", "store-h\xc3\xa9llo"},
+        {u"..x", "store-..x"},
+        {u"a/b", "store-a%2Fb"},
+        {u"../../escape", "store-..%2F..%2Fescape"},
+        {u"a\\b", "store-a%5Cb"},
+        {u"100%", "store-100%25"},
+        {u"%2F", "store-%252F"},
+        {u".", "store-%2E"},
+        {u"..", "store-%2E%2E"},
+        {u"tab\there", "store-tab%09here"},
+        {std::u16string(u"nul\0in", 6), "store-nul%00in"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        HAL_RecordStore* s = open(c.name);
+        ASSERT_NE(s, nullptr);
+        add(s, {1});
+        EXPECT_TRUE(fs::is_regular_file(root / c.folder / "record-1.bin"));
+    }
+    // Nothing was made outside the database folder, one folder per name.
+    EXPECT_EQ(entries(programFolder.path), std::vector<std::string>{"database"});
+    EXPECT_EQ(entries(root).size(), cases.size());
+    ASSERT_EQ(HAL_getNumRecordStores(), jint(cases.size()));
+    std::vector<std::u16string> listed, given;
+    for (jint n = 1; n <= jint(cases.size()); ++n) listed.push_back(nthStoreName(n));
+    for (const Case& c : cases) given.push_back(c.name);
+    std::sort(listed.begin(), listed.end());
+    std::sort(given.begin(), given.end());
+    EXPECT_EQ(listed, given);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        EXPECT_NE(open(c.name, 0), nullptr);
+        EXPECT_EQ(HAL_deleteRecordStore(c.name.data(), jint(c.name.size())), HAL_OK);
+        EXPECT_FALSE(fs::exists(root / c.folder));
+    }
+}
+
+TEST_F(RecordStoreFiles, StoreNameListing) {
+    open(u"beta");
+    open(u"alpha");
+    EXPECT_EQ(nthStoreName(1), u"alpha");
+    EXPECT_EQ(nthStoreName(2), u"beta");
+    jchar small[5];
+    jint length = -1;
+    EXPECT_EQ(HAL_getNthRecordStoreName(1, small, 5, &length), HAL_BAD_ARGUMENT);
+    EXPECT_EQ(length, 5);
+    EXPECT_EQ(HAL_getNthRecordStoreName(0, small, 5, &length), HAL_BAD_ARGUMENT);
+    EXPECT_EQ(HAL_getNthRecordStoreName(3, small, 5, &length), HAL_NOT_FOUND);
+}
+
+TEST_F(RecordStoreFiles, StrayFilesNamedLikeStoresAreSkipped) {
+    open(u"real");
+    std::ofstream(root / "store-stray") << "not a folder";
+    std::ofstream(root / "store-") << "";
+    EXPECT_EQ(HAL_getNumRecordStores(), 1);
+    EXPECT_EQ(nthStoreName(1), u"real");
+    // Opening the stray name fails cleanly and leaves the file alone.
+    EXPECT_EQ(open(u"stray", 1, HAL_IO_ERROR), nullptr);
+    EXPECT_EQ(open(u"stray", 0, HAL_IO_ERROR), nullptr);
+    EXPECT_TRUE(fs::is_regular_file(root / "store-stray"));
+    EXPECT_EQ(HAL_deleteRecordStore(u"stray", 5), HAL_NOT_FOUND);
+    EXPECT_TRUE(fs::is_regular_file(root / "store-stray"));
+}
+
+TEST_F(RecordStoreFiles, AFailedWriteLeavesThePreviousContents) {
+    HAL_RecordStore* s = open(u"safe");
+    add(s, {1, 2, 3});
+    fs::path folder = root / "store-safe";
+    Bytes metaBefore = readFile(folder / "metadata.info");
+
+    HAL_failNextRecordStoreWrites(1);
+    EXPECT_EQ(HAL_setRecord(s, 1, Bytes{7, 7, 7, 7}.data(), 4), HAL_IO_ERROR);
+    EXPECT_EQ(get(s, 1), (Bytes{1, 2, 3}));
+    EXPECT_EQ(readFile(folder / "record-1.bin"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(readFile(folder / "metadata.info"), metaBefore);
+    EXPECT_EQ(field(HAL_getRecordStoreSize, s), 3);
+
+    HAL_failNextRecordStoreWrites(1);
+    jint id = -1;
+    EXPECT_EQ(HAL_addRecord(s, &id, "abc", 3), HAL_IO_ERROR);
+    EXPECT_EQ(id, -1);
+    EXPECT_EQ(field(HAL_getNextRecordID, s), 2);
+    EXPECT_EQ(field(HAL_getNumRecords, s), 1);
+    EXPECT_EQ(readFile(folder / "metadata.info"), metaBefore);
+
+    // No record file and no temporary file was left behind.
+    EXPECT_EQ(entries(folder), (std::vector<std::string>{"metadata.info", "record-1.bin"}));
+
+    // Writes work again afterwards.
+    EXPECT_EQ(add(s, {5}), 2);
+    ASSERT_EQ(HAL_setRecord(s, 1, Bytes{8}.data(), 1), HAL_OK);
+    EXPECT_EQ(get(s, 1), Bytes{8});
+}
+
+}  // namespace
