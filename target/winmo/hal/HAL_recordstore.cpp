@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "ce_text.h"
 #include "HAL_paths.h"
 #include "HAL_status.h"
 
@@ -70,33 +71,9 @@ bool isDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// UTF-16 to UTF-8; a lone surrogate is kept as its three-byte form so that
-// every name has its own folder and comes back unchanged.
 std::string toUtf8(const jchar* chars, jint length) {
     std::string out;
-    for (jint i = 0; i < length; ++i) {
-        uint32_t c = chars[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < length && chars[i + 1] >= 0xDC00 &&
-            chars[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(chars[i + 1]) - 0xDC00);
-            ++i;
-        }
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
+    ce::appendFileNameUtf8(out, chars, length);
     return out;
 }
 

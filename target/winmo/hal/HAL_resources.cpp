@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "ce_text.h"
 #include "HAL_status.h"
 
 struct HAL_ResourceFile {
@@ -43,33 +44,6 @@ const std::string* programFolder() {
     return folder ? &*folder : nullptr;
 }
 
-// UTF-16 to the UTF-8 of file names. A surrogate pair becomes one four-byte
-// sequence, as the file system spells such a name; a lone surrogate is kept
-// as its three bytes and so matches no well-formed name.
-void appendUtf8(std::string& out, const jchar* units, jint n) {
-    for (jint i = 0; i < n; ++i) {
-        uint32_t c = units[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && units[i + 1] >= 0xDC00 &&
-            units[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-}
-
 // True when a "/"-separated step of `name` is "..": such a name would reach
 // files outside the resource folder.
 bool climbsOut(const std::string& name) {
@@ -96,7 +70,7 @@ int32_t HAL_openResource(HAL_ResourceFile** handle, const jchar* name, jint leng
         const std::string* folder = programFolder();
         if (!folder) return HAL_OUT_OF_MEMORY;
         std::string relative;
-        appendUtf8(relative, name, length);
+        ce::appendFileNameUtf8(relative, name, length);
         if (climbsOut(relative)) return HAL_NOT_FOUND;
         path = *folder + "/rsc/" + relative;
     } catch (const std::bad_alloc&) {
