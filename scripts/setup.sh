@@ -9,6 +9,10 @@ packages=(
   libsdl2-dev
   zlib1g-dev libpng-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  # Sound: MIDI clips are rendered with a General MIDI soundfont.
+  libfluidsynth-dev timgm6mb-soundfont
+  # Connections, and the local test server that the connection tests start.
+  libcurl4-openssl-dev ca-certificates python3
   # The fuzz targets: clang 14 and its libFuzzer runtime.
   clang libclang-rt-14-dev
 )
