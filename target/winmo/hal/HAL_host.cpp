@@ -4,6 +4,7 @@
 #include <atomic>
 #include <string>
 
+#include "HAL_audio.h"
 #include "HAL_devicelibs.h"
 #include "HAL_memory.h"
 #include "HAL_power.h"
@@ -104,7 +105,7 @@ void applyPauseRule() {
     if (pause != running) return;  // already in that state
     if (pause) {
         running = false;
-        // Wave-output players are paused here once audio exists.
+        HAL_stopAllPlayers();
         postHostEvent(1, 0, nullptr, true);
     } else {
         running = true;
