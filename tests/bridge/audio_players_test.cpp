@@ -39,7 +39,9 @@ protected:
     void TearDown() override {
         HAL_setPlayerEventHook(nullptr, nullptr);
         for (NativePlayer* p : made)
-            if (HAL_isPlayerListed(p)) EXPECT_EQ(HAL_closePlayer(p), HAL_OK);
+            if (HAL_isPlayerListed(p)) {
+                EXPECT_EQ(HAL_closePlayer(p), HAL_OK);
+            }
         EXPECT_EQ(HAL_getPlayerCount(), 0u);
         EXPECT_EQ(ce::fake::openWaveHandles(), 0);
         ce::fake::useManualAudio(false);

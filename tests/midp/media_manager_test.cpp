@@ -36,7 +36,9 @@ TEST(MediaManager, ContentTypeCodesBothWays) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type ? c.type : "null");
         EXPECT_EQ(Manager::getContentTypeCode(str(c.type)), c.code);
-        if (c.code >= 2) EXPECT_EQ(text(Manager::getContentTypeName(c.code)), c.type);
+        if (c.code >= 2) {
+            EXPECT_EQ(text(Manager::getContentTypeName(c.code)), c.type);
+        }
     }
     for (jint code : {-1, 0, 1, 9, 10, 12}) {
         SCOPED_TRACE(code);
@@ -84,7 +86,9 @@ TEST(MediaManager, LocatorPlayers) {
         SCOPED_TRACE(refused);
         t = thrownBy([&] { Manager::createPlayer(str(refused)); });
         EXPECT_EQ(classNameOf(t), "javax.microedition.media.MediaException");
-        if (t) EXPECT_TRUE(t->getMessage() == nullptr);
+        if (t) {
+            EXPECT_TRUE(t->getMessage() == nullptr);
+        }
     }
 
     VMPtr<javax::microedition::media::Player> p = Manager::createPlayer(str("x-jar:/a.wav"));
@@ -128,8 +132,9 @@ TEST(MediaManager, ByteArrayPlayersCheckTheirRegionAndType) {
         VMPtr<java::lang::Throwable> t = thrownBy(
             [&] { Manager::createPlayer(c.data, c.offset, c.length, str(c.type)); });
         EXPECT_EQ(classNameOf(t), c.thrown);
-        if (t && std::string(c.thrown) == "javax.microedition.media.MediaException")
+        if (t && std::string(c.thrown) == "javax.microedition.media.MediaException") {
             EXPECT_TRUE(t->getMessage() == nullptr);
+        }
     }
 }
 

@@ -177,8 +177,9 @@ TEST_F(MediaPlayer, ExceptionsOfUnrealizedAndClosedPlayers) {
             EXPECT_EQ(classNameOf(t), "nothing");
         }
         // Only realize leaves the unrealized state.
-        if (std::string(c.what) != "realize")
+        if (std::string(c.what) != "realize") {
             EXPECT_EQ(unrealized->getState(), MidpPlayer::UNREALIZED);
+        }
         t = thrownBy([&] { c.call(closed.get()); });
         EXPECT_EQ(classNameOf(t), "java.lang.IllegalStateException");
         EXPECT_EQ(messageOf(t), c.closed);
