@@ -11,6 +11,7 @@
 #include "HAL_programFolder.h"
 #include "HAL_properties.h"
 #include "HAL_fonts.h"
+#include "HAL_http.h"
 #include "HAL_repaint.h"
 #include "HAL_status.h"
 #include "HAL_strings.h"
@@ -241,7 +242,7 @@ void cleanupHost() {
         url->release();
     }
     HAL_setBacklight(false);
-    // The HTTP session closes here once HTTP exists.
+    HttpSession_close();
     ConnMgr_release();
     HAL_closeStateNotifications();
     HtcSensorSdk_unload();

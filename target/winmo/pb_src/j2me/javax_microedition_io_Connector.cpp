@@ -1,0 +1,75 @@
+#include "javax_microedition_io_Connector.h"
+
+#include "com_nimbault_marl_cldc_io_ConnectionBaseInterface.h"
+#include "java_io_IOException.h"
+#include "java_lang_ClassCastException.h"
+#include "java_lang_ClassNotFoundException.h"
+#include "java_lang_IllegalAccessException.h"
+#include "java_lang_IllegalArgumentException.h"
+#include "java_lang_InstantiationException.h"
+#include "java_lang_StringBuffer.h"
+#include "java_lang_System.h"
+#include "javax_microedition_io_ConnectionNotFoundException.h"
+
+WREN_DEFINE_CLASS(javax::microedition::io::Connector, "javax.microedition.io.Connector",
+                  "java.lang.Object")
+
+namespace javax::microedition::io {
+
+using java::lang::String;
+using java::lang::StringBuffer;
+
+void Connector::staticInit() {
+    VMPtr<String> path =
+        java::lang::System::getProperty(WREN_LIT("javax.microedition.io.Connector.protocolpath"));
+    wrenStatics_().protocolPrefix = path != nullptr ? path : VMPtr<String>(WREN_LIT("com.nimbault.marl.io."));
+}
+
+VMPtr<Connection> Connector::open(const VMPtr<String>& name) { return open(name, READ_WRITE, false); }
+
+VMPtr<Connection> Connector::open(const VMPtr<String>& name, jint mode) {
+    return open(name, mode, false);
+}
+
+VMPtr<Connection> Connector::open(const VMPtr<String>& name, jint mode, jboolean timeouts) {
+    clinit();
+    if (name == nullptr) java::lang::IllegalArgumentException::throwNew(WREN_LIT("Null URL"));
+    jint colon = name->indexOf(':');
+    if (colon == 0)
+        java::lang::IllegalArgumentException::throwNew(WREN_LIT("empty protocol in URL"));
+    if (colon < 0) java::lang::IllegalArgumentException::throwNew(WREN_LIT("no ':' in URL"));
+    VMPtr<String> scheme = name->substring(0, colon)->replace(u'-', u'_');
+    VMPtr<StringBuffer> className = StringBuffer::make(S().protocolPrefix);
+    className->append(jchar(u'.'));
+    className->append(scheme);
+    className->append(".Protocol");
+
+    VMPtr<java::lang::Class> cls;
+    try {
+        cls = java::lang::Class::forName(className->toString());
+    } catch (java::lang::ClassNotFoundException* caught) {
+        VMPtr<java::lang::ClassNotFoundException> missing = caught;
+        VMPtr<StringBuffer> message = StringBuffer::make("The requested protocol does not exist ");
+        message->append(name);
+        ConnectionNotFoundException::throwNew(message->toString());
+    }
+    try {
+        VMPtr<java::lang::Object> made = cls->newInstance();
+        VMPtr<com::nimbault::marl::cldc::io::ConnectionBaseInterface> protocol =
+            vmCast<com::nimbault::marl::cldc::io::ConnectionBaseInterface>(made);
+        // A class of that name that is not a protocol fails as Java's cast would.
+        if (protocol == nullptr) java::lang::ClassCastException::throwNew();
+        return protocol->openPrim(name, mode);
+    } catch (java::lang::InstantiationException* caught) {
+        VMPtr<java::lang::InstantiationException> e = caught;
+        java::io::IOException::throwNew(e->toString());
+    } catch (java::lang::IllegalAccessException* caught) {
+        VMPtr<java::lang::IllegalAccessException> e = caught;
+        java::io::IOException::throwNew(e->toString());
+    } catch (java::lang::ClassCastException* caught) {
+        VMPtr<java::lang::ClassCastException> e = caught;
+        java::io::IOException::throwNew(e->toString());
+    }
+}
+
+}  // namespace javax::microedition::io

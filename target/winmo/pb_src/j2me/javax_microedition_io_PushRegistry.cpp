@@ -1,0 +1,15 @@
+#include "javax_microedition_io_PushRegistry.h"
+
+#include "javax_microedition_io_ConnectionNotFoundException.h"
+
+WREN_DEFINE_CLASS(javax::microedition::io::PushRegistry, "javax.microedition.io.PushRegistry",
+                  "java.lang.Object")
+
+namespace javax::microedition::io {
+
+jlong PushRegistry::registerAlarm(const VMPtr<java::lang::String>& midlet, jlong time) {
+    clinit();
+    ConnectionNotFoundException::throwNew(WREN_LIT("not supported"));
+}
+
+}  // namespace javax::microedition::io

@@ -1,0 +1,17 @@
+// javax.microedition.io.PushRegistry: present so that applications link;
+// this system supports no push registration.
+#pragma once
+
+#include "VMClass.h"
+#include "java_lang_String.h"
+
+namespace javax::microedition::io {
+
+class PushRegistry : public virtual java::lang::Object {
+    WREN_CLASS(PushRegistry, java::lang::Object)
+public:
+    // Always throws ConnectionNotFoundException "not supported".
+    static jlong registerAlarm(const VMPtr<java::lang::String>& midlet, jlong time);
+};
+
+}  // namespace javax::microedition::io
