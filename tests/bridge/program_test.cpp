@@ -1,6 +1,6 @@
 // The real program, started as a process under SDL's dummy driver with a
-// fixture folder and an input script. Its boot class prints every event the
-// host posts, one line each.
+// fixture folder and an input script. The application manager starts the
+// fixture MIDlet, which prints every event the host posts, one line each.
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
@@ -23,7 +23,7 @@ protected:
         std::filesystem::create_directories(folder_ + "/properties");
         // A name of its own: windows are found across processes by name.
         std::ofstream(folder_ + "/properties/app.prop")
-            << "MIDlet-Name: Wren Program " << getpid() << "\r\nMIDlet-1: Fixture, , none\r\n";
+            << "MIDlet-Name: Wren Program " << getpid() << "\r\nMIDlet-1: Fixture, , wrentest.host.FixtureMIDlet\r\n";
     }
     void TearDown() override {
         std::error_code ignored;
@@ -83,7 +83,7 @@ TEST_F(Program, RunsItsScriptPostsTheEventsAndExitsWithZeroOnClose) {
     Running program = start("session.script");
     EXPECT_EQ(program.wait(), 0);
     EXPECT_EQ(program.lines, (std::vector<std::string>{
-                                 "event 5 1",                                      // shown
+                                 "event 5 canvas",                                 // shown
                                  "event 8 -1", "event 9 -1",                       // up
                                  "event 8 97", "event 9 97",                       // typed a
                                  "event 11 100 120", "event 12 100 120",           // tap
@@ -119,7 +119,7 @@ TEST_F(Program, ASecondStartExitsWithOneAndBringsTheFirstForward) {
     EXPECT_EQ(second.wait(), 1);
     EXPECT_TRUE(second.lines.empty());
     EXPECT_EQ(first.wait(), 0);
-    EXPECT_EQ(first.lines, (std::vector<std::string>{"event 5 1", "event 1", "event 2", "event 3"}));
+    EXPECT_EQ(first.lines, (std::vector<std::string>{"event 5 canvas", "event 1", "event 2", "event 3"}));
 }
 
 }  // namespace

@@ -171,7 +171,8 @@ void HAL_drawImage(NativeGraphics* g, NativeImage* image, jint x, jint y) {
 int32_t HAL_drawRegion(NativeGraphics* g, NativeImage* image, jint xSrc, jint ySrc, jint w, jint h,
                        jint transform, jint xDest, jint yDest) {
     if (!g) return HAL_OK;
-    if (!image || transform < 0 || transform > 7) return HAL_BAD_ARGUMENT;
+    if (!image || (transform & ~0x307) != 0) return HAL_BAD_ARGUMENT;
+    // Bits 8 and 9 are the renderer's source-format override as they stand.
     return render::blit(g, xDest, yDest, w, h, image->surface, xSrc, ySrc, uint32_t(transform));
 }
 

@@ -90,7 +90,10 @@ void HAL_fillArc(NativeGraphics* g, jint x, jint y, jint w, jint h, jint start, 
 void HAL_fillTriangle(NativeGraphics* g, jint x1, jint y1, jint x2, jint y2, jint x3, jint y3);
 void HAL_drawString(NativeGraphics* g, const jchar* text, jint length, jint x, jint y);
 void HAL_drawImage(NativeGraphics* g, NativeImage* image, jint x, jint y);
-// HAL_BAD_ARGUMENT for a null image or a transform outside 0..7.
+// `transform` is a MIDP transform (0-7), optionally with bit 8 or 9 (0x100
+// draws the source as opaque, 0x200 as colour-keyed, both as with an alpha
+// plane). HAL_BAD_ARGUMENT for a null image, any other bit, or a format the
+// source can't give.
 int32_t HAL_drawRegion(NativeGraphics* g, NativeImage* image, jint xSrc, jint ySrc, jint w, jint h,
                        jint transform, jint xDest, jint yDest);
 int32_t HAL_drawMutableRegion(NativeGraphics* g, NativeImage* image, jint xSrc, jint ySrc, jint w,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -29,7 +30,47 @@ int fold(int64_t v) {
 }
 int stepPhase(int p) { return p + 1 == 4 ? -4 : p + 1; }
 
+// The target's alpha byte under pixel `p`, or null when the target has no
+// alpha plane (the alpha plane has the pixel plane's layout: pitch = width).
+uint8_t* alphaUnder(const NativeGraphics* g, const uint16_t* p) {
+    uint8_t* a = g->target->alpha();
+    return a ? a + (p - g->target->pixels()) : nullptr;
+}
+
+// Source over destination for the alpha byte: what was drawn with weight
+// `e` (0-255) over what was there.
+inline uint8_t alphaOver(uint32_t e, uint32_t da) {
+    return uint8_t(e + (da * (255 - e) + 127) / 255);
+}
+
+// One pixel drawn with weight e (at least 8) and blend weight a5 into a
+// target with an alpha plane. From 248 it is written solid, so opaque. Where
+// the target is fully transparent there is nothing to blend with: the colour
+// is the source's and e becomes its alpha.
+inline void putOver(uint16_t* d, uint8_t* da, uint16_t s, uint32_t e, uint32_t a5) {
+    if (e >= 248) {
+        *d = s;
+        *da = 255;
+        return;
+    }
+    *d = *da == 0 ? s : blend565(*d, s, a5);
+    *da = alphaOver(e, *da);
+}
+
+// A pixel written solid (lines, outlines, dots): opaque in an alpha plane.
+inline void putSolid(NativeGraphics* g, uint16_t* p) {
+    *p = g->rgb565;
+    if (uint8_t* a = alphaUnder(g, p)) *a = 255;
+}
+
 void fillSpan(NativeGraphics* g, uint16_t* p, int64_t n, bool blend) {
+    if (uint8_t* a = alphaUnder(g, p)) {
+        // Solid spans (fills from 248, lines) are opaque whatever the alpha.
+        uint32_t e = blend ? g->alpha : 255;
+        uint32_t a5 = uint32_t(g->alpha + 1) >> 3;
+        for (int64_t i = 0; i < n; ++i) putOver(p + i, a + i, g->rgb565, e, a5);
+        return;
+    }
     if (blend) {
         uint32_t a5 = uint32_t(g->alpha + 1) >> 3;
         for (int64_t i = 0; i < n; ++i) p[i] = blend565(p[i], g->rgb565, a5);
@@ -40,7 +81,7 @@ void fillSpan(NativeGraphics* g, uint16_t* p, int64_t n, bool blend) {
 
 void plot(NativeGraphics* g, int64_t x, int64_t y, const Box& c) {
     if (x >= c.x0 && x < c.x1 && y >= c.y0 && y < c.y1)
-        *g->target->pixelAt(int32_t(x), int32_t(y)) = g->rgb565;
+        putSolid(g, g->target->pixelAt(int32_t(x), int32_t(y)));
 }
 
 // The alpha rule: false when nothing is to be drawn; `blend` for 8-247.
@@ -63,7 +104,7 @@ void span64(NativeGraphics* g, int64_t x1, int64_t x2, int64_t y, bool dotted, b
     }
     int phase = from > left ? fold(c.x0 - left) : fold(left);
     for (int64_t x = from; x <= to; ++x) {
-        if (phase >= 0) row[x] = g->rgb565;
+        if (phase >= 0) putSolid(g, row + x);
         phase = stepPhase(phase);
     }
 }
@@ -265,7 +306,7 @@ void outlineEllipse(NativeGraphics* g, const Ellipse& e, int64_t y0, int64_t y1,
         int64_t rightFrom = std::max(std::min(r, std::max(pr, nr) + 1), leftTo + 1);
         auto put = [&](int64_t x) {
             if (x < c.x0 || x >= c.x1 || !sweep.contains(e, x, y)) return;
-            if (!dotted || phase >= 0) *g->target->pixelAt(int32_t(x), int32_t(y)) = g->rgb565;
+            if (!dotted || phase >= 0) putSolid(g, g->target->pixelAt(int32_t(x), int32_t(y)));
             phase = stepPhase(phase);
         };
         for (int64_t x = std::max(l, c.x0 - 1); x <= std::min(leftTo, c.x1); ++x) put(x);
@@ -378,7 +419,7 @@ void drawRoundRect(NativeGraphics* g, int32_t x, int32_t y, int32_t w, int32_t h
         int64_t rightFrom = std::max(std::min(rt, std::max(pr, nr) + 1), leftTo + 1);
         auto put = [&](int64_t px) {
             if (px < c.x0 || px >= c.x1) return;
-            if (!dotted || phase >= 0) *g->target->pixelAt(int32_t(px), int32_t(r)) = g->rgb565;
+            if (!dotted || phase >= 0) putSolid(g, g->target->pixelAt(int32_t(px), int32_t(r)));
             phase = stepPhase(phase);
         };
         for (int64_t px = std::max(l, c.x0 - 1); px <= std::min(leftTo, c.x1); ++px) put(px);
@@ -534,7 +575,30 @@ int32_t blit(NativeGraphics* g, int32_t xDest, int32_t yDest, int32_t w, int32_t
     for (int64_t row = y0; row < y1; ++row) {
         const uint16_t* s = srcPixels + sx + sy * srcPitch + (row - y0) * rowStep;
         uint16_t* d = g->target->pixelAt(int32_t(x0), int32_t(row));
-        if (format == SURFACE_OPAQUE) {
+        if (uint8_t* da = alphaUnder(g, d)) {
+            // Into an alpha plane: each pixel's weight is also its coverage.
+            const uint8_t* a = format == SURFACE_ALPHA
+                                   ? srcAlpha + sx + sy * alphaPitch + (row - y0) * rowStepA
+                                   : nullptr;
+            uint32_t factor = (ca + 1) & 255;
+            for (int64_t i = 0; i < n; ++i, s += colStep) {
+                uint32_t e = ca, w = a5;
+                if (a) {
+                    uint32_t p = *a;
+                    a += colStepA;
+                    if (solid) {
+                        e = p;
+                        w = (p + 1) >> 3;
+                    } else {
+                        e = ((p + 1) * factor) >> 8;
+                        w = e >> 3;
+                    }
+                } else if (format == SURFACE_COLOUR_KEYED && *s == kColourKey) {
+                    continue;
+                }
+                if (e >= 8) putOver(d + i, da + i, *s, e, w);
+            }
+        } else if (format == SURFACE_OPAQUE) {
             if (solid && colStep == 1) {
                 std::memcpy(d, s, size_t(n) * 2);
             } else if (solid) {
@@ -610,7 +674,18 @@ void drawString(NativeGraphics* g, const char16_t* text, int32_t length, int32_t
         }
     }
     // Surface rows 0..h-1 are GDI's last h rows, reversed.
-    blit(textContext, 0, 0, w, h, g->target, int32_t(x0), int32_t(y0), BLIT_REVERSE_ROWS);
+    bool alphaTarget = g->target->alpha() != nullptr;
+    // Text into an alpha plane is drawn over a plain background far from the
+    // text's colour in every channel, so that each pixel's distance from it
+    // tells how much of the glyph covers the pixel.
+    uint16_t background = uint16_t(((g->rgb565 & 0xF800) < 0x8000 ? 0xF800 : 0) |
+                                   ((g->rgb565 & 0x07E0) < 0x0400 ? 0x07E0 : 0) |
+                                   ((g->rgb565 & 0x001F) < 0x0010 ? 0x001F : 0));
+    if (alphaTarget) {
+        for (int32_t r = 0; r < h; ++r) std::fill_n(textSurface->pixelAt(0, r), w, background);
+    } else {
+        blit(textContext, 0, 0, w, h, g->target, int32_t(x0), int32_t(y0), BLIT_REVERSE_ROWS);
+    }
     ce::HDC dc = textSurface->dc();
     ce::SetBkMode(dc, ce::TRANSPARENT);
     ce::HGDIOBJ previous = ce::SelectObject(dc, g->font->font);
@@ -620,6 +695,24 @@ void drawString(NativeGraphics* g, const char16_t* text, int32_t length, int32_t
     ce::RECT rect{int32_t(x - x0), top, int32_t(x - x0) + fullW, top + fullH};
     ce::DrawTextW(dc, text, length, &rect, ce::DT_NOPREFIX | ce::DT_SINGLELINE);
     if (previous) ce::SelectObject(dc, previous);
+    if (alphaTarget) {
+        // Green has the most levels: its distance from the background is the
+        // coverage.
+        int32_t fgGreen = (g->rgb565 >> 5) & 0x3F, bgGreen = (background >> 5) & 0x3F;
+        int32_t full = std::abs(fgGreen - bgGreen);
+        for (int32_t r = 0; r < h; ++r) {
+            const uint16_t* t = textSurface->pixelAt(0, h - 1 - r);
+            uint16_t* d = g->target->pixelAt(int32_t(x0), int32_t(y0) + r);
+            uint8_t* da = alphaUnder(g, d);
+            for (int32_t i = 0; i < w; ++i) {
+                if (t[i] == background) continue;
+                int32_t green = (t[i] >> 5) & 0x3F;
+                uint32_t e = uint32_t(std::min(255, std::abs(green - bgGreen) * 255 / full));
+                if (e >= 8) putOver(d + i, da + i, g->rgb565, e, (e + 1) >> 3);
+            }
+        }
+        return;
+    }
     // Copy back (the surface's first h rows), solid whatever the colour's
     // alpha: GDI has already drawn the text opaque.
     uint8_t savedAlpha = g->alpha;

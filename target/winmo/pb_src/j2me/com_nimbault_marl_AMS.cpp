@@ -1,0 +1,112 @@
+#include "com_nimbault_marl_AMS.h"
+
+#include "HAL_properties.h"
+#include "HAL_status.h"
+#include "VM.h"
+#include "java_lang_Class.h"
+#include "java_lang_InstantiationException.h"
+#include "java_lang_StringBuffer.h"
+#include "javax_microedition_midlet_MIDletStateChangeException.h"
+
+WREN_DEFINE_CLASS(com::nimbault::marl::AMS, "com.nimbault.marl.AMS", "java.lang.Object")
+WREN_MAIN_ENTRY(com::nimbault::marl::AMS, &com::nimbault::marl::AMS::main)
+
+namespace com::nimbault::marl {
+
+using java::lang::String;
+using javax::microedition::midlet::MIDlet;
+
+void AMS::staticInit() {
+    HAL_addEventListener(&AMS::onStartEvent, 4, 0);
+    HAL_addEventListener(&AMS::onPauseOrDestroyEvent, 10, 2);
+}
+
+void AMS::main(const VMPtr<java::lang::Object>&) {
+    clinit();
+    VMPtr<VMArray<String*>> args = nullptr;
+    startMIDlet(args);
+}
+
+void AMS::startMIDlet(const VMPtr<VMArray<String*>>&) {
+    clinit();
+    if (!loadMIDlet(1)) vmFatalError("Failed to load MIDlet!");
+}
+
+jboolean AMS::loadMIDlet(jint n) {
+    clinit();
+    VMPtr<java::lang::StringBuffer> key = java::lang::StringBuffer::make(WREN_LIT("MIDlet-"));
+    key->append(n);
+    VMPtr<String> value = getAppProperty(key->toString());
+    if (!value) return false;
+    // "display name, icon, class name": the class is what follows the second
+    // comma, or the whole value when there are fewer.
+    jint first = value->indexOf(',');
+    jint second = value->indexOf(',', first + 1);
+    if (first < 0) second = -1;
+    VMPtr<String> className = (second < 0 ? value : value->substring(second + 1))->trim();
+    VMPtr<MIDlet> midlet = instantiateMIDlet(className);
+    S().midlet = midlet;
+    if (midlet->setState(MIDlet::STARTING)) {
+        midlet->startApp();
+        midlet->setState(MIDlet::ACTIVE);
+    }
+    return true;
+}
+
+VMPtr<MIDlet> AMS::instantiateMIDlet(const VMPtr<String>& className) {
+    clinit();
+    VMPtr<java::lang::Class> cls = java::lang::Class::forName(className);
+    VMPtr<java::lang::Object> made = cls->newInstance();
+    if (!vmIsInstanceOf(made, MIDlet::classRecord()))
+        java::lang::InstantiationException::throwNew(WREN_LIT("Class not a MIDlet"));
+    return vmCast<MIDlet>(made);
+}
+
+VMPtr<String> AMS::getAppProperty(const VMPtr<String>& key) {
+    clinit();
+    static const jchar kNone[1] = {0};
+    const jchar* chars = key->count > 0 ? key->value->elements() + key->offset : kNone;
+    jint length = HAL_getApplicationPropertyLength(chars, key->count);
+    // An empty value counts as absent, as the property source reports it.
+    if (length <= 0) return nullptr;
+    VMPtr<VMArray<jchar>> buffer = VMArray<jchar>::create(length);
+    int32_t status = HAL_getApplicationProperty(chars, key->count, buffer->elements(), &length);
+    if (status == HAL_NOT_FOUND) return nullptr;
+    if (status != HAL_OK) vmFatalError("HAL_getApplicationProperty() failed!");
+    return String::make(buffer, 0, length);
+}
+
+VMPtr<MIDlet> AMS::currentMIDlet() {
+    return wrenStatics_().midlet;
+}
+
+void AMS::onStartEvent(jint kind, jint, const intptr_t*) {
+    VMPtr<MIDlet> midlet = wrenStatics_().midlet;
+    if (!midlet || kind != 2) return;
+    if (midlet->setState(MIDlet::STARTING)) {
+        midlet->startApp();
+        midlet->setState(MIDlet::ACTIVE);
+    }
+}
+
+void AMS::onPauseOrDestroyEvent(jint kind, jint, const intptr_t*) {
+    VMPtr<MIDlet> midlet = wrenStatics_().midlet;
+    if (!midlet) return;
+    if (kind == 1) {
+        if (midlet->setState(MIDlet::PAUSING)) {
+            midlet->pauseApp();
+            midlet->setState(MIDlet::PAUSED);
+        }
+    } else if (kind == 3) {
+        if (midlet->setState(MIDlet::DESTROYING)) {
+            try {
+                midlet->destroyApp(true);
+            } catch (javax::microedition::midlet::MIDletStateChangeException* caught) {
+                VMPtr<javax::microedition::midlet::MIDletStateChangeException> ignored = caught;
+            }
+            midlet->setState(MIDlet::DESTROYED);
+        }
+    }
+}
+
+}  // namespace com::nimbault::marl

@@ -1,0 +1,30 @@
+#include "wren_platform_marl_WrenMarl.h"
+
+#include "HAL_power.h"
+#include "HAL_status.h"
+
+WREN_DEFINE_CLASS(wren::platform::marl::WrenMarl, "wren.platform.marl.WrenMarl", "java.lang.Object")
+
+namespace wren::platform::marl {
+
+jint WrenMarl::getOrientation() {
+    clinit();
+    jint code = 0;
+    if (HAL_getOrientation(&code) != HAL_OK) vmFatalError("HAL_getOrientation() failed.");
+    return code;
+}
+
+jboolean WrenMarl::setOrientation(jint code) {
+    clinit();
+    int32_t status = HAL_setOrientation(code);
+    if (status == HAL_OK) return true;
+    if (status == HAL_REFUSED) return false;
+    vmFatalError("HAL_setOrientation() failed.");
+}
+
+void WrenMarl::setIdleTimeoutEnabled(jboolean enabled) {
+    clinit();
+    HAL_setBacklight(!enabled);
+}
+
+}  // namespace wren::platform::marl

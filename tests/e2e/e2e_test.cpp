@@ -1,0 +1,266 @@
+// End-to-end scenarios: the real program (its entry, the host, the runtime
+// and the stand-in) with the probe MIDlet, started headless in a fresh
+// program folder whose app.prop names the MIDlet, driven by an input script
+// through the stand-in's SDL-to-message path. The MIDlet reports on
+// standard output; each scenario ends with notifyDestroyed and exit code 0.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// A scenario that runs longer than this is killed (and fails).
+constexpr unsigned kWatchdogSeconds = 90;
+
+struct Outcome {
+    int exitCode = -1;
+    Lines lines;   // the MIDlet's callbacks and the UI thread's lines
+    Lines frame;   // the frame thread's lines, "frame: " removed
+    Lines traces;  // stack traces of uncaught exceptions
+};
+
+class Scenario : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/wren-e2e-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+        std::filesystem::create_directories(folder_ + "/properties");
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    // app.prop with a name of its own (the single-instance check goes by
+    // name) and these further lines.
+    void appProperties(const std::string& more) {
+        static std::atomic<int> counter{0};
+        std::ofstream(folder_ + "/properties/app.prop", std::ios::binary)
+            << "MIDlet-Name: Wren E2E " << getpid() << "-" << counter++ << "\r\n"
+            << more;
+    }
+    void probe(const std::string& more = "") {
+        appProperties("MIDlet-1: Probe, , wrentest.e2e.ProbeMIDlet\r\n" + more);
+    }
+
+    Outcome run(const std::string& script) {
+        std::ofstream(folder_ + "/input.script") << script;
+        int fds[2];
+        EXPECT_EQ(pipe(fds), 0);
+        pid_t pid = fork();
+        if (pid == 0) {
+            dup2(fds[1], 1);
+            close(fds[0]);
+            close(fds[1]);
+            if (chdir(folder_.c_str()) != 0) _exit(120);
+            setenv("SDL_VIDEODRIVER", "dummy", 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            setenv("WREN_MODULE_DIR", folder_.c_str(), 1);
+            setenv("WREN_SCRIPT", (folder_ + "/input.script").c_str(), 1);
+            alarm(kWatchdogSeconds);  // survives the exec
+            execl(WREN_E2E_PROGRAM, WREN_E2E_PROGRAM, static_cast<char*>(nullptr));
+            _exit(121);
+        }
+        close(fds[1]);
+        Outcome r;
+        FILE* out = fdopen(fds[0], "r");
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, out)) {
+            std::string line(buffer);
+            if (!line.empty() && line.back() == '\n') line.pop_back();
+            if (line.rfind("frame: ", 0) == 0)
+                r.frame.push_back(line.substr(7));
+            else if (line.rfind("Exception in thread ", 0) == 0 || line.rfind("    at ", 0) == 0)
+                r.traces.push_back(line);
+            else
+                r.lines.push_back(line);
+        }
+        std::fclose(out);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return r;
+    }
+
+    static bool has(const Lines& lines, const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    std::string folder_;
+};
+
+const Lines kBoot = {"startApp", "showNotify"};
+const Lines kEnd = {"keyPressed -11 0", "notifyDestroyed"};
+const char kEndStep[] = "keydown 115\n";
+
+Lines framed(Lines middle) {
+    Lines all = kBoot;
+    all.insert(all.end(), middle.begin(), middle.end());
+    all.insert(all.end(), kEnd.begin(), kEnd.end());
+    return all;
+}
+
+TEST_F(Scenario, BootStartsTheMIDletThenShowsItsCanvasAndNotifyDestroyedEndsWithZero) {
+    probe();
+    Outcome r = run(std::string("2 ") + kEndStep);
+    EXPECT_EQ(r.exitCode, 0);
+    // The destroy event after notifyDestroyed calls no destroyApp.
+    EXPECT_EQ(r.lines, framed({}));
+    EXPECT_TRUE(has(r.frame, "flushGraphics returned"));
+}
+
+TEST_F(Scenario, LosingTheFrontOrPowerPausesAndComingBackResumes) {
+    probe();
+    Outcome r =
+        run("2 deactivate\n"
+            "2 activate\n"
+            "3 poweroff\n"
+            "3 poweron\n"
+            "4 " +
+            std::string(kEndStep));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.lines, framed({"hideNotify", "pauseApp", "startApp", "showNotify",     // window
+                               "hideNotify", "pauseApp", "startApp", "showNotify"}));  // power
+}
+
+TEST_F(Scenario, KeysArriveWithTheirMidpCodesAndGameActions) {
+    probe();
+    Outcome r =
+        run("2 keydown 38\n"  // up
+            "2 keyup 38\n"
+            "3 keydown 13\n"  // Enter
+            "3 keyup 13\n"
+            "4 keydown 65\n"  // 'A' typing 'a'
+            "4 char 97\n"
+            "4 keyup 65\n"
+            "5 " +
+            std::string(kEndStep));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.lines, framed({"keyPressed -1 1", "keyReleased -1 1",  // UP
+                               "keyPressed -5 8", "keyReleased -5 8",  // FIRE
+                               "keyPressed 97 0", "keyReleased 97 0"}));
+}
+
+TEST_F(Scenario, AnExceptionFromACallbackIsPrintedAndTheProgramCarriesOn) {
+    probe();
+    Outcome r =
+        run("2 keydown 112\n"  // F1: keyPressed throws
+            "2 keyup 112\n"
+            "3 " +
+            std::string(kEndStep));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.lines, framed({"keyPressed -6 0", "keyReleased -6 0"}));
+    ASSERT_FALSE(r.traces.empty());
+    EXPECT_NE(r.traces[0].find("java.lang.RuntimeException: probe"), std::string::npos)
+        << r.traces[0];
+}
+
+TEST_F(Scenario, AHeldKeyRepeatsButRepeatsSoonAfterTheFirstAreDropped) {
+    probe();
+    // Frames are at least 10 ms apart: frame 20 comes well over 100 ms after
+    // frame 3, whose three repeats are dispatched together.
+    Outcome r =
+        run("2 keydown 38\n"
+            "3 keydown 38\n"
+            "3 keydown 38\n"
+            "3 keydown 38\n"
+            "20 keydown 38\n"
+            "20 keyup 38\n"
+            "21 " +
+            std::string(kEndStep));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.lines, framed({"keyPressed -1 1", "keyRepeated -1 1", "keyRepeated -1 1",
+                               "keyReleased -1 1"}));
+}
+
+TEST_F(Scenario, ACanvasThatSuppressesGameKeysStillReportsThemInItsKeyStates) {
+    probe("Probe-Suppress: true\r\n");
+    Outcome r =
+        run("2 keydown 38\n"
+            "2 keyup 38\n"
+            "4 keydown 49\n"  // '1': no game action, delivered
+            "4 keyup 49\n"
+            "6 " +
+            std::string(kEndStep));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.lines, framed({"keyPressed 49 0", "keyReleased 49 0"}));
+    EXPECT_TRUE(has(r.frame, "keyStates 2")) << ::testing::PrintToString(r.frame);
+}
+
+TEST_F(Scenario, PointerPressDragAndReleaseArriveWithTheirCoordinates) {
+    probe();
+    Outcome r =
+        run("2 tap 100 120\n"
+            "3 drag 10 10 90 90 2\n"
+            "4 " +
+            std::string(kEndStep));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.lines,
+              framed({"pointerPressed 100 120", "pointerReleased 100 120", "pointerPressed 10 10",
+                      "pointerDragged 50 50", "pointerDragged 90 90", "pointerReleased 90 90"}));
+}
+
+TEST_F(Scenario, AFrameFilledAndFlushedFromAJavaThreadReachesTheScreen) {
+    probe();
+    Outcome r =
+        run("3 dump shot.png\n"
+            "4 " +
+            std::string(kEndStep));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(has(r.frame, "flushGraphics returned"));
+    FILE* file = std::fopen((folder_ + "/shot.png").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, file);
+    png_read_info(png, info);
+    png_uint_32 width = png_get_image_width(png, info);
+    png_uint_32 height = png_get_image_height(png, info);
+    ASSERT_GT(width, 0u);
+    ASSERT_EQ(png_get_channels(png, info), 3);
+    // 0x3366CC through RGB565 and back: the low bits of each channel are gone.
+    const std::vector<uint8_t> expected = {0x30, 0x64, 0xC8};
+    std::vector<uint8_t> row(width * 3);
+    for (png_uint_32 y = 0; y < height; ++y) {
+        png_read_row(png, row.data(), nullptr);
+        for (png_uint_32 x : {png_uint_32(0), width / 2, width - 1}) {
+            if (y != 0 && y != height / 2 && y != height - 1) continue;
+            SCOPED_TRACE("pixel " + std::to_string(x) + "," + std::to_string(y));
+            EXPECT_EQ(std::vector<uint8_t>(row.begin() + x * 3, row.begin() + x * 3 + 3), expected);
+        }
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+}
+
+TEST_F(Scenario, WithoutAFirstMIDletPropertyTheProgramExitsWithOne) {
+    appProperties("MIDlet-2: Probe, , wrentest.e2e.ProbeMIDlet\r\n");
+    Outcome r = run(std::string("2 ") + kEndStep);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.lines.empty()) << ::testing::PrintToString(r.lines);
+}
+
+TEST_F(Scenario, AFirstMIDletPropertyNamingNoMIDletExitsWithOne) {
+    appProperties("MIDlet-1: Probe, , wrentest.e2e.NotAMIDlet\r\n");
+    Outcome r = run(std::string("2 ") + kEndStep);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.lines.empty()) << ::testing::PrintToString(r.lines);
+    ASSERT_FALSE(r.traces.empty());
+    EXPECT_NE(r.traces[0].find("java.lang.InstantiationException: Class not a MIDlet"),
+              std::string::npos)
+        << r.traces[0];
+}
+
+}  // namespace
