@@ -10,6 +10,7 @@
 #include "javax_microedition_media_MediaException.h"
 #include "javax_microedition_media_control_VolumeControl.h"
 #include "runtime/runtime_test_support.h"
+#include "wren_platform_marl_WrenMarl.h"
 
 namespace {
 
@@ -127,13 +128,22 @@ TEST(MediaManager, ByteArrayPlayersCheckTheirRegionAndType) {
         {"WAV", four, 1, 3, "audio/x-wav", "nothing"},
         {"empty region", four, 3, 0, "audio/x-wav", "nothing"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        VMPtr<java::lang::Throwable> t = thrownBy(
-            [&] { Manager::createPlayer(c.data, c.offset, c.length, str(c.type)); });
-        EXPECT_EQ(classNameOf(t), c.thrown);
-        if (t && std::string(c.thrown) == "javax.microedition.media.MediaException") {
-            EXPECT_TRUE(t->getMessage() == nullptr);
+    // The framework's native reaches the same operation.
+    for (bool viaFramework : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (viaFramework ? " (WrenMarl)" : ""));
+            VMPtr<java::lang::Throwable> t = thrownBy([&] {
+                if (viaFramework) {
+                    wren::platform::marl::WrenMarl::createPlayer(c.data, c.offset, c.length,
+                                                                 str(c.type));
+                } else {
+                    Manager::createPlayer(c.data, c.offset, c.length, str(c.type));
+                }
+            });
+            EXPECT_EQ(classNameOf(t), c.thrown);
+            if (t && std::string(c.thrown) == "javax.microedition.media.MediaException") {
+                EXPECT_TRUE(t->getMessage() == nullptr);
+            }
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include "HAL_power.h"
 #include "HAL_status.h"
+#include "javax_microedition_media_Manager.h"
 
 WREN_DEFINE_CLASS(wren::platform::marl::WrenMarl, "wren.platform.marl.WrenMarl", "java.lang.Object")
 
@@ -25,6 +26,13 @@ jboolean WrenMarl::setOrientation(jint code) {
 void WrenMarl::setIdleTimeoutEnabled(jboolean enabled) {
     clinit();
     HAL_setBacklight(!enabled);
+}
+
+VMPtr<javax::microedition::media::Player> WrenMarl::createPlayer(
+    const VMPtr<VMArray<jbyte>>& data, jint offset, jint length,
+    const VMPtr<java::lang::String>& contentType) {
+    clinit();
+    return javax::microedition::media::Manager::createPlayer(data, offset, length, contentType);
 }
 
 }  // namespace wren::platform::marl

@@ -1,8 +1,12 @@
 // wren.platform.marl.WrenMarl: the few static natives the game framework
-// calls besides MIDP: display orientation and the backlight keep-alive.
+// calls besides MIDP: display orientation, the backlight keep-alive and a
+// player over bytes.
 #pragma once
 
+#include "VMArray.h"
 #include "VMClass.h"
+#include "java_lang_String.h"
+#include "javax_microedition_media_Player.h"
 
 namespace wren::platform::marl {
 
@@ -17,6 +21,10 @@ public:
     // False keeps the device and its backlight from timing out while the
     // game runs; true lets them time out again.
     static void setIdleTimeoutEnabled(jboolean enabled);
+    // The media Manager's player over data[offset .. offset + length).
+    static VMPtr<javax::microedition::media::Player> createPlayer(
+        const VMPtr<VMArray<jbyte>>& data, jint offset, jint length,
+        const VMPtr<java::lang::String>& contentType);
 };
 
 }  // namespace wren::platform::marl
