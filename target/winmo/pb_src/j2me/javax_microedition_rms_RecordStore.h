@@ -1,0 +1,97 @@
+// javax.microedition.rms.RecordStore: named stores of numbered byte records
+// that persist between runs. The object keeps no record data: every
+// operation is one call of the bridge's record-store operations on the
+// native store it opened, whose status decides the exception thrown.
+#pragma once
+
+#include "HAL_recordstore.h"
+#include "VMArray.h"
+#include "VMClass.h"
+#include "java_lang_String.h"
+#include "java_util_Vector.h"
+#include "javax_microedition_rms_RecordComparator.h"
+#include "javax_microedition_rms_RecordEnumeration.h"
+#include "javax_microedition_rms_RecordFilter.h"
+#include "javax_microedition_rms_RecordListener.h"
+
+namespace javax::microedition::rms {
+
+class RecordStore : public virtual java::lang::Object {
+    WREN_CLASS(RecordStore, java::lang::Object, (name, java::lang::String),
+               (listeners, java::util::Vector))
+public:
+    // The native store; null once closed.
+    HAL_RecordStore* handle = nullptr;
+
+    // Made only by openRecordStore: the name, and an empty listener list.
+    // The native store is opened into `handle` afterwards, so that nothing
+    // that can throw comes between opening it and its owner holding it.
+    void ctor(const VMPtr<java::lang::String>& storeName);
+    // A store dropped while still open closes its native store here.
+    ~RecordStore() override;
+
+    // Each call opens the native store anew and returns a new object; two
+    // objects on one name share the native store (one next id, one count)
+    // but not their listeners. NullPointerException for a null name,
+    // IllegalArgumentException for one of 0 or more than 32 characters,
+    // RecordStoreNotFoundException when the store is missing and not to be
+    // created, RecordStoreException when it cannot be opened.
+    static VMPtr<RecordStore> openRecordStore(const VMPtr<java::lang::String>& recordStoreName,
+                                              jboolean createIfNecessary);
+    // RecordStoreNotFoundException when there is no such store.
+    static void deleteRecordStore(const VMPtr<java::lang::String>& recordStoreName);
+    // Every store's name, or null when there is none.
+    static VMPtr<VMArray<java::lang::String*>> listRecordStores();
+
+    // Every operation but setMode and the listener registration throws
+    // RecordStoreNotOpenException once the store is closed.
+    virtual void setMode(jint authmode, jboolean writable);
+    // The listeners stay registered.
+    virtual void closeRecordStore();
+    virtual VMPtr<java::lang::String> getName();
+    virtual jint getVersion();
+    virtual jint getNumRecords();
+    virtual jint getSize();
+    virtual jint getSizeAvailable();
+    virtual jlong getLastModified();
+    // A listener is registered once however often it is added.
+    virtual void addRecordListener(const VMPtr<RecordListener>& listener);
+    virtual void removeRecordListener(const VMPtr<RecordListener>& listener);
+    virtual jint getNextRecordID();
+    // The new record's id. Null data with a count is NullPointerException;
+    // null data without one is refused as RecordStoreException; a range
+    // outside the array is ArrayIndexOutOfBoundsException, checked before
+    // anything is written.
+    virtual jint addRecord(const VMPtr<VMArray<jbyte>>& data, jint offset, jint numBytes);
+    // InvalidRecordIDException for a missing record.
+    virtual void deleteRecord(jint recordId);
+    virtual jint getRecordSize(jint recordId);
+    // A copy of the record; an empty record gives an empty array.
+    virtual VMPtr<VMArray<jbyte>> getRecord(jint recordId);
+    // Copies the record into `buffer` from `offset` and returns its length.
+    // An offset outside the buffer, or a record longer than the room behind
+    // it, is ArrayIndexOutOfBoundsException with nothing copied.
+    virtual jint getRecord(jint recordId, const VMPtr<VMArray<jbyte>>& buffer, jint offset);
+    // Replaces an existing record, checked as addRecord; null data without a
+    // count writes an empty record. InvalidRecordIDException (and nothing
+    // written) for a missing record.
+    virtual void setRecord(jint recordId, const VMPtr<VMArray<jbyte>>& newData, jint offset,
+                           jint numBytes);
+    virtual VMPtr<RecordEnumeration> enumerateRecords(const VMPtr<RecordFilter>& filter,
+                                                      const VMPtr<RecordComparator>& comparator,
+                                                      jboolean keepUpdated);
+
+    // For the enumerations: whether the store is still open, and the ids of
+    // all its records in ascending order (RecordStoreException when they
+    // cannot be listed).
+    virtual jboolean isOpen();
+    virtual VMPtr<VMArray<jint>> getRecordIds();
+
+private:
+    void ensureOpen();
+    // Tells every registered listener of one change.
+    enum class Change { Added, Changed, Deleted };
+    void notifyListeners(Change change, jint recordId);
+};
+
+}  // namespace javax::microedition::rms
