@@ -377,3 +377,49 @@ TEST_F(RecordStoreFiles, AFailedWriteLeavesThePreviousContents) {
 }
 
 }  // namespace
+
+TEST_F(RecordStoreFiles, DamagedNextIdNeverHandsOutASavedRecordsId) {
+    struct Case {
+        uint32_t nextIdOnDisk;
+        bool withRecords;
+        jint expectedNextId;
+    };
+    const Case cases[] = {
+        {0, false, 1},  // id 0 names no record
+        {0, true, 4},   // records 1 and 3 are on disk
+        {2, true, 4},   // at or below a saved record
+        {3, true, 4},
+        {9, true, 9},   // already above: kept
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.nextIdOnDisk);
+        HAL_RecordStore* s = open(u"damaged");
+        ASSERT_NE(s, nullptr);
+        if (c.withRecords) {
+            EXPECT_EQ(add(s, {1}), 1);
+            EXPECT_EQ(add(s, {2}), 2);
+            EXPECT_EQ(add(s, {3}), 3);
+            ASSERT_EQ(HAL_deleteRecord(s, 2), HAL_OK);
+        }
+        for (auto* o : opened) HAL_closeRecordStore(o);
+        opened.clear();
+        fs::path meta = root / "store-damaged" / "metadata.info";
+        Bytes bytes = readFile(meta);
+        ASSERT_EQ(bytes.size(), 20u);
+        for (int i = 0; i < 4; ++i) bytes[size_t(8 + i)] = uint8_t(c.nextIdOnDisk >> (8 * i));
+        std::ofstream(meta, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+
+        s = open(u"damaged", 0);
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(field(HAL_getNextRecordID, s), c.expectedNextId);
+        EXPECT_EQ(add(s, {0x42}), c.expectedNextId);
+        if (c.withRecords) {
+            EXPECT_EQ(get(s, 1), Bytes{1});
+            EXPECT_EQ(get(s, 3), Bytes{3});
+        }
+        for (auto* o : opened) HAL_closeRecordStore(o);
+        opened.clear();
+        ASSERT_EQ(HAL_deleteRecordStore(u"damaged", 7), HAL_OK);
+    }
+}

@@ -245,6 +245,25 @@ std::vector<std::string> listEntries(const std::string& folder, bool directories
     return names;
 }
 
+// The ids of the record files in `folder`, ascending.
+std::vector<jint> recordIds(const std::string& folder) {
+    std::vector<jint> ids;
+    for (auto& name : listEntries(folder, false)) {
+        // "record-" + decimal digits + ".bin", nothing else.
+        if (name.size() <= 11 || name.compare(0, 7, RECORD_PREFIX) != 0 ||
+            name.compare(name.size() - 4, 4, ".bin") != 0)
+            continue;
+        std::string digits = name.substr(7, name.size() - 11);
+        if (digits.size() > 10 || digits[0] == '0' ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        long long id = std::stoll(digits);
+        if (id <= INT32_MAX) ids.push_back(jint(id));
+    }
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
 std::vector<std::string> storeFolders() {
     std::string root;
     std::vector<std::string> stores;
@@ -303,6 +322,13 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
     if (read != HAL_OK) {
         delete shared;
         return HAL_IO_ERROR;
+    }
+    // A next id at or below a record on disk (metadata damaged or written by
+    // something else) would hand out that id again and the next add would
+    // overwrite the saved record; id 0 names no record at all.
+    if (std::vector<jint> ids = recordIds(folder); !ids.empty() || shared->nextId == 0) {
+        uint32_t above = ids.empty() ? 1 : uint32_t(ids.back()) + 1;
+        if (shared->nextId < above) shared->nextId = above;
     }
     // A store deleted while open leaves its old entry unregistered.
     if (auto it = stores.find(folder); it != stores.end()) it->second->registered = false;
@@ -489,20 +515,7 @@ int HAL_getNthRecordId(HAL_RecordStore* store, jint n, jint* outId) {
     if (!store || n < 1) return HAL_NOT_FOUND;
     if (!outId) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
-    std::vector<jint> ids;
-    for (auto& name : listEntries(store->shared->folder, false)) {
-        // "record-" + decimal digits + ".bin", nothing else.
-        if (name.size() <= 11 || name.compare(0, 7, RECORD_PREFIX) != 0 ||
-            name.compare(name.size() - 4, 4, ".bin") != 0)
-            continue;
-        std::string digits = name.substr(7, name.size() - 11);
-        if (digits.size() > 10 || digits[0] == '0' ||
-            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            continue;
-        long long id = std::stoll(digits);
-        if (id <= INT32_MAX) ids.push_back(jint(id));
-    }
-    std::sort(ids.begin(), ids.end());
+    std::vector<jint> ids = recordIds(store->shared->folder);
     if (size_t(n) > ids.size()) return HAL_NOT_FOUND;
     *outId = ids[size_t(n) - 1];
     return HAL_OK;
