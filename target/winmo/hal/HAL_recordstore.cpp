@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +19,7 @@
 #include "ce_text.h"
 #include "HAL_paths.h"
 #include "HAL_status.h"
+#include "java_lang_System.h"
 
 namespace {
 
@@ -53,10 +53,10 @@ std::map<std::string, SharedStore*>& openStores() {
 
 int failWrites = 0;  // guarded by the store lock
 
+// The low 32 bits of System.currentTimeMillis: the store reports its last
+// change on the program's own clock.
 uint32_t nowLow32() {
-    using namespace std::chrono;
-    auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-    return uint32_t(uint64_t(ms));
+    return uint32_t(uint64_t(vmCurrentTimeMillis()));
 }
 
 bool rootPath(std::string& out) {

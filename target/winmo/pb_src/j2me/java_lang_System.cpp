@@ -89,6 +89,12 @@ void System::exit(jint status) {
 
 jlong System::currentTimeMillis() {
     clinit();
+    return vmCurrentTimeMillis();
+}
+
+}  // namespace java::lang
+
+jlong vmCurrentTimeMillis() {
     VMClockBase& c = vmClockBase();
     uint32_t tick = vmTickCount();
     if (!c.set) {
@@ -100,5 +106,3 @@ jlong System::currentTimeMillis() {
     c.lastTick = tick;
     return c.base + c.carried + jlong(tick);
 }
-
-}  // namespace java::lang

@@ -58,3 +58,7 @@ struct VMClockBase {
     jlong carried = 0;      // 2^32 for every wrap seen
 };
 VMClockBase& vmClockBase();
+// What System.currentTimeMillis answers, without the class's initialisation:
+// for native code that stamps times the program reads back through it (the
+// record stores' last change). Under the VM lock.
+jlong vmCurrentTimeMillis();
