@@ -300,7 +300,10 @@ void outlineEllipse(NativeGraphics* g, const Ellipse& e, int64_t y0, int64_t y1,
     for (int64_t y = from; y < to; ++y) {
         int64_t l, r, pl, pr, nl, nr;
         if (!ends(y, &l, &r)) continue;
-        bool edgeRow = !ends(y - 1, &pl, &pr) | !ends(y + 1, &nl, &nr);
+        // Both neighbours are read: their ends are used below.
+        bool above = ends(y - 1, &pl, &pr);
+        bool below = ends(y + 1, &nl, &nr);
+        bool edgeRow = !above || !below;
         // The first and last rows are drawn whole.
         int64_t leftTo = edgeRow ? r : std::min(std::max(l, std::min(pl, nl) - 1), r);
         int64_t rightFrom = std::max(std::min(r, std::max(pr, nr) + 1), leftTo + 1);
@@ -414,7 +417,9 @@ void drawRoundRect(NativeGraphics* g, int32_t x, int32_t y, int32_t w, int32_t h
     for (int64_t r = std::max<int64_t>(y, c.y0); r < std::min<int64_t>(int64_t(y) + h + 1, c.y1); ++r) {
         int64_t l, rt, pl, pr, nl, nr;
         if (!rr.row(r, &l, &rt)) continue;
-        bool edgeRow = !ends(r - 1, &pl, &pr) | !ends(r + 1, &nl, &nr);
+        bool above = ends(r - 1, &pl, &pr);
+        bool below = ends(r + 1, &nl, &nr);
+        bool edgeRow = !above || !below;
         int64_t leftTo = edgeRow ? rt : std::min(std::max(l, std::min(pl, nl) - 1), rt);
         int64_t rightFrom = std::max(std::min(rt, std::max(pr, nr) + 1), leftTo + 1);
         auto put = [&](int64_t px) {

@@ -19,8 +19,12 @@ public:
     WREN_STATICS(Statics)
     WREN_STATIC_INIT()  // registers the two life-cycle listeners
 
-    // Never instantiated: no constructor, so the class record has no factory.
-    void ctor() = delete;
+private:
+    // Never instantiated: no public constructor, so the class record has no
+    // factory.
+    void ctor() {}
+
+public:
 
     // The boot entry: starts the first MIDlet or ends the program.
     static void main(const VMPtr<java::lang::Object>& args);

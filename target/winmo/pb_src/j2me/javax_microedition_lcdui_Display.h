@@ -53,8 +53,12 @@ public:
     static VMPtr<java::lang::Object> displayLock() { return S().displayLock; }
     static VMPtr<java::lang::Object> eventLock() { return S().eventLock; }
 
-    // Only the static initialiser makes the one Display.
-    void ctor() = delete;
+private:
+    // Only the static initialiser makes the one Display: no public
+    // constructor, so the class record has no factory.
+    void ctor() {}
+
+public:
 
     // The one Display; the MIDlet is not looked at.
     static VMPtr<Display> getDisplay(const VMPtr<javax::microedition::midlet::MIDlet>& m);
