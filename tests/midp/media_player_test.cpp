@@ -323,6 +323,19 @@ TEST_F(MediaPlayer, VolumeLevelsAndMute) {
     ASSERT_EQ(HAL_getPlayerVolume(p->nativePlayer, &device), HAL_OK);
     EXPECT_EQ(device, 70);
 
+    // Muting and unmuting a player that was realized but never prefetched
+    // gives the device its own level back, not silence.
+    VMPtr<Player> r = player(wav(20));
+    r->realize();
+    ASSERT_EQ(HAL_setPlayerVolume(r->nativePlayer, 60), HAL_OK);
+    r->setMute(true);
+    ASSERT_EQ(HAL_getPlayerVolume(r->nativePlayer, &device), HAL_OK);
+    EXPECT_EQ(device, 0);
+    r->setMute(false);
+    ASSERT_EQ(HAL_getPlayerVolume(r->nativePlayer, &device), HAL_OK);
+    EXPECT_EQ(device, 60);
+    EXPECT_EQ(r->getLevel(), 60);
+
     // A fresh player learns the device's level at prefetch.
     VMPtr<Player> q = player(wav(20));
     q->realize();

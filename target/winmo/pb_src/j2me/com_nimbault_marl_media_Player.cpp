@@ -85,8 +85,18 @@ jint Player::setVolume(jint v) {
     vmFatalError("HAL_getPlayerVolume() failed in setVolume()!");
 }
 
+// The device's level, 0 to 100; 100 when it can't be read.
+jint Player::deviceLevel() {
+    jint device = 0;
+    return HAL_getPlayerVolume(nativePlayer, &device) == HAL_OK ? clampLevel(device) : 100;
+}
+
 void Player::setMute(jboolean mute) {
     if (mute && !muted) {
+        // A realized player that was never prefetched has no level yet:
+        // learn the device's now, or unmuting would apply -1, that is 0, and
+        // leave the player silent.
+        if (level == -1 && nativePlayer && realized) level = deviceLevel();
         setVolume(0);
         muted = true;
     } else if (!mute && muted) {
@@ -181,11 +191,7 @@ void Player::prefetch() {
     throwUnlessDone(HAL_prefetchPlayer(nativePlayer),
                     "Unable to prefetch player: method not implemented",
                     WREN_LIT("Unable to prefetch player"));
-    if (level == -1) {
-        jint deviceLevel = 0;
-        level = HAL_getPlayerVolume(nativePlayer, &deviceLevel) == HAL_OK ? clampLevel(deviceLevel)
-                                                                          : 100;
-    }
+    if (level == -1) level = deviceLevel();
 }
 
 void Player::start() {

@@ -76,6 +76,7 @@ public:
     void removePlayerListener(const VMPtr<java::lang::Object>& listener) override;
 
 private:
+    jint deviceLevel();
     // The loop count as the host takes it: extra plays, -1 endless.
     jint hostLoops() const { return loopCount > 0 ? loopCount - 1 : -1; }
 };
