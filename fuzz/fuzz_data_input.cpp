@@ -10,8 +10,6 @@
 #include <cstring>
 #include <string>
 
-#include "HAL_threads.h"
-#include "VM.h"
 #include "VMArray.h"
 #include "VMClass.h"
 #include "VMUtf8.h"
@@ -24,6 +22,7 @@
 #include "java_lang_IndexOutOfBoundsException.h"
 #include "java_lang_RuntimeException.h"
 #include "java_lang_String.h"
+#include "fuzz_support.h"
 
 using java::io::ByteArrayInputStream;
 using java::io::ByteArrayOutputStream;
@@ -32,11 +31,6 @@ using java::io::DataOutputStream;
 using java::lang::String;
 
 namespace {
-
-[[noreturn]] void finding(const char* what) {
-    std::fprintf(stderr, "finding: %s\n", what);
-    std::abort();
-}
 
 bool sameText(const VMPtr<String>& a, const VMPtr<String>& b) {
     return a->count == b->count &&
@@ -118,10 +112,7 @@ void runOperation(uint8_t op, const VMPtr<DataInputStream>& in,
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    HAL_enterVMLock();
-    if (VM::start(8u << 20, 256u << 20, NativeThread_adoptCurrent(), nullptr, 0) !=
-        VM::INITIALIZATION_FAILED)
-        finding("the runtime did not start");
+    startFuzzedRuntime();
     return 0;
 }
 

@@ -13,21 +13,15 @@
 #include <string>
 
 #include "HAL_http.h"
-#include "HAL_threads.h"
-#include "VM.h"
 #include "VMClass.h"
 #include "com_nimbault_marl_midp_io_protocol_http_Protocol.h"
 #include "java_lang_IllegalArgumentException.h"
 #include "java_lang_String.h"
+#include "fuzz_support.h"
 
 using com::nimbault::marl::midp::io::protocol::http::Protocol;
 
 namespace {
-
-[[noreturn]] void finding(const char* what) {
-    std::fprintf(stderr, "finding: %s\n", what);
-    std::abort();
-}
 
 std::u16string textOf(const uint8_t* data, size_t size, bool wide) {
     std::u16string text;
@@ -84,10 +78,7 @@ void splitHeaders(const std::u16string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    HAL_enterVMLock();
-    if (VM::start(8u << 20, 256u << 20, NativeThread_adoptCurrent(), nullptr, 0) !=
-        VM::INITIALIZATION_FAILED)
-        finding("the runtime did not start");
+    startFuzzedRuntime();
     return 0;
 }
 

@@ -21,8 +21,6 @@
 
 #include "HAL_paths.h"
 #include "HAL_recordstore.h"
-#include "HAL_threads.h"
-#include "VM.h"
 #include "VMArray.h"
 #include "VMClass.h"
 #include "java_lang_String.h"
@@ -32,6 +30,7 @@
 #include "javax_microedition_rms_RecordFilter.h"
 #include "javax_microedition_rms_RecordStore.h"
 #include "javax_microedition_rms_RecordStoreException.h"
+#include "fuzz_support.h"
 
 namespace fs = std::filesystem;
 using java::lang::String;
@@ -128,11 +127,6 @@ std::string storeFolder;
 void removeProgramFolder() {
     std::error_code ec;
     fs::remove_all(programFolder, ec);
-}
-
-[[noreturn]] void finding(const std::string& what) {
-    std::fprintf(stderr, "finding: %s\n", what.c_str());
-    std::abort();
 }
 
 void check(bool ok, const char* what) {
@@ -280,10 +274,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("WREN_MODULE_DIR", folder, 1);
     storeFolder = std::string(getModuleDirectory()) + "/database/store-fuzz";
     HAL_initRecordStores();
-    HAL_enterVMLock();
-    if (VM::start(8u << 20, 256u << 20, NativeThread_adoptCurrent(), nullptr, 0) !=
-        VM::INITIALIZATION_FAILED)
-        finding("the runtime did not start");
+    startFuzzedRuntime();
     return 0;
 }
 

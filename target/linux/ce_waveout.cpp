@@ -202,6 +202,17 @@ Handle* handleOf(Audio& a, HWAVEOUT device) {
     return it == a.handles.end() ? nullptr : &it->second;
 }
 
+// What `use(mixer, stream)` answers for the device's stream, under the mixer
+// lock; MMSYSERR_INVALHANDLE for a device that is not open.
+template <class Use>
+MMRESULT withStream(HWAVEOUT device, Use use) {
+    Audio& a = audio();
+    std::lock_guard lock(a.mutex);
+    Handle* handle = handleOf(a, device);
+    if (!handle) return MMSYSERR_INVALHANDLE;
+    return use(a.mixer, handle->stream);
+}
+
 }  // namespace
 
 MMRESULT waveOutOpen(HWAVEOUT* device, UINT deviceId, const WAVEFORMATEX* format,
@@ -249,55 +260,47 @@ MMRESULT waveOutOpen(HWAVEOUT* device, UINT deviceId, const WAVEFORMATEX* format
 }
 
 MMRESULT waveOutPrepareHeader(HWAVEOUT device, WAVEHDR* header, UINT size) {
-    Audio& a = audio();
-    std::lock_guard lock(a.mutex);
-    if (!handleOf(a, device)) return MMSYSERR_INVALHANDLE;
-    if (!header || size < sizeof(WAVEHDR) || (!header->lpData && header->dwBufferLength > 0))
-        return MMSYSERR_INVALPARAM;
-    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-    header->dwFlags = (header->dwFlags & ~DWORD(WHDR_DONE)) | WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return withStream(device, [&](Mixer&, uint32_t) -> MMRESULT {
+        if (!header || size < sizeof(WAVEHDR) || (!header->lpData && header->dwBufferLength > 0))
+            return MMSYSERR_INVALPARAM;
+        if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+        header->dwFlags = (header->dwFlags & ~DWORD(WHDR_DONE)) | WHDR_PREPARED;
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, UINT size) {
-    Audio& a = audio();
-    std::lock_guard lock(a.mutex);
-    if (!handleOf(a, device)) return MMSYSERR_INVALHANDLE;
-    if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
-    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-    header->dwFlags &= ~DWORD(WHDR_PREPARED);
-    return MMSYSERR_NOERROR;
+    return withStream(device, [&](Mixer&, uint32_t) -> MMRESULT {
+        if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
+        if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+        header->dwFlags &= ~DWORD(WHDR_PREPARED);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, UINT size) {
-    Audio& a = audio();
-    std::lock_guard lock(a.mutex);
-    Handle* handle = handleOf(a, device);
-    if (!handle) return MMSYSERR_INVALHANDLE;
-    if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
-    if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
-    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-    header->dwFlags = (header->dwFlags & ~DWORD(WHDR_DONE)) | WHDR_INQUEUE;
-    a.mixer.write(handle->stream, header);
-    return MMSYSERR_NOERROR;
+    return withStream(device, [&](Mixer& mixer, uint32_t stream) -> MMRESULT {
+        if (!header || size < sizeof(WAVEHDR)) return MMSYSERR_INVALPARAM;
+        if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
+        if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+        header->dwFlags = (header->dwFlags & ~DWORD(WHDR_DONE)) | WHDR_INQUEUE;
+        mixer.write(stream, header);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutPause(HWAVEOUT device) {
-    Audio& a = audio();
-    std::lock_guard lock(a.mutex);
-    Handle* handle = handleOf(a, device);
-    if (!handle) return MMSYSERR_INVALHANDLE;
-    a.mixer.pause(handle->stream);
-    return MMSYSERR_NOERROR;
+    return withStream(device, [](Mixer& mixer, uint32_t stream) -> MMRESULT {
+        mixer.pause(stream);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutRestart(HWAVEOUT device) {
-    Audio& a = audio();
-    std::lock_guard lock(a.mutex);
-    Handle* handle = handleOf(a, device);
-    if (!handle) return MMSYSERR_INVALHANDLE;
-    a.mixer.restart(handle->stream);
-    return MMSYSERR_NOERROR;
+    return withStream(device, [](Mixer& mixer, uint32_t stream) -> MMRESULT {
+        mixer.restart(stream);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutReset(HWAVEOUT device) {
@@ -332,33 +335,27 @@ MMRESULT waveOutClose(HWAVEOUT device) {
 }
 
 MMRESULT waveOutGetPosition(HWAVEOUT device, MMTIME* time, UINT size) {
-    Audio& a = audio();
-    std::lock_guard lock(a.mutex);
-    Handle* handle = handleOf(a, device);
-    if (!handle) return MMSYSERR_INVALHANDLE;
-    if (!time || size < sizeof(MMTIME)) return MMSYSERR_INVALPARAM;
-    time->wType = TIME_BYTES;
-    time->u.cb = DWORD(a.mixer.position(handle->stream));
-    return MMSYSERR_NOERROR;
+    return withStream(device, [&](Mixer& mixer, uint32_t stream) -> MMRESULT {
+        if (!time || size < sizeof(MMTIME)) return MMSYSERR_INVALPARAM;
+        time->wType = TIME_BYTES;
+        time->u.cb = DWORD(mixer.position(stream));
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutGetVolume(HWAVEOUT device, DWORD* volume) {
-    Audio& a = audio();
-    std::lock_guard lock(a.mutex);
-    Handle* handle = handleOf(a, device);
-    if (!handle) return MMSYSERR_INVALHANDLE;
-    if (!volume) return MMSYSERR_INVALPARAM;
-    *volume = a.mixer.volume(handle->stream);
-    return MMSYSERR_NOERROR;
+    return withStream(device, [&](Mixer& mixer, uint32_t stream) -> MMRESULT {
+        if (!volume) return MMSYSERR_INVALPARAM;
+        *volume = mixer.volume(stream);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutSetVolume(HWAVEOUT device, DWORD volume) {
-    Audio& a = audio();
-    std::lock_guard lock(a.mutex);
-    Handle* handle = handleOf(a, device);
-    if (!handle) return MMSYSERR_INVALHANDLE;
-    a.mixer.setVolume(handle->stream, volume);
-    return MMSYSERR_NOERROR;
+    return withStream(device, [&](Mixer& mixer, uint32_t stream) -> MMRESULT {
+        mixer.setVolume(stream, volume);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 MMRESULT waveOutGetDevCaps(UINT_PTR deviceId, WAVEOUTCAPS* caps, UINT size) {

@@ -282,6 +282,25 @@ bool addHeaders(Request& r, const std::vector<HeaderLine>& lines, DWORD modifier
     return true;
 }
 
+// Header text from the caller, checked, then added with `modifiers`; false
+// with the thread's last error set when any of it is refused.
+bool addHeaderText(Request& r, LPCWSTR text, DWORD length, DWORD modifiers) {
+    std::vector<HeaderLine> lines;
+    if (!parseHeaderText(text, length, &lines)) {
+        SetLastError(ERROR_HTTP_INVALID_HEADER);
+        return false;
+    }
+    return addHeaders(r, lines, modifiers);
+}
+
+// Whether the request is in the state the call needs; the thread's last
+// error says so when not.
+bool inState(const Request& r, Request::State state) {
+    if (r.state == state) return true;
+    SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+    return false;
+}
+
 // --- the transfer -----------------------------------------------------------
 
 DWORD errorFor(CURLcode code) {
@@ -799,16 +818,8 @@ BOOL HttpAddRequestHeadersW(HINTERNET request, LPCWSTR headers, DWORD headersLen
         return FALSE;
     }
     std::lock_guard<std::mutex> g(r->mutex);
-    if (r->state != Request::State::Open) {
-        SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
-        return FALSE;
-    }
-    std::vector<HeaderLine> lines;
-    if (!parseHeaderText(headers, headersLength, &lines)) {
-        SetLastError(ERROR_HTTP_INVALID_HEADER);
-        return FALSE;
-    }
-    return addHeaders(*r, lines, modifiers) ? TRUE : FALSE;
+    if (!inState(*r, Request::State::Open)) return FALSE;
+    return addHeaderText(*r, headers, headersLength, modifiers) ? TRUE : FALSE;
 }
 
 BOOL HttpSendRequestW(HINTERNET request, LPCWSTR headers, DWORD headersLength, LPVOID optional,
@@ -820,18 +831,8 @@ BOOL HttpSendRequestW(HINTERNET request, LPCWSTR headers, DWORD headersLength, L
         return FALSE;
     }
     std::lock_guard<std::mutex> g(r->mutex);
-    if (r->state != Request::State::Open) {
-        SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
-        return FALSE;
-    }
-    if (headers) {
-        std::vector<HeaderLine> lines;
-        if (!parseHeaderText(headers, headersLength, &lines)) {
-            SetLastError(ERROR_HTTP_INVALID_HEADER);
-            return FALSE;
-        }
-        if (!addHeaders(*r, lines, HTTP_ADDREQ_FLAG_ADD)) return FALSE;
-    }
+    if (!inState(*r, Request::State::Open)) return FALSE;
+    if (headers && !addHeaderText(*r, headers, headersLength, HTTP_ADDREQ_FLAG_ADD)) return FALSE;
     r->state = Request::State::Failed;
     if (optionalLength) r->body.assign(static_cast<const char*>(optional), optionalLength);
     {
@@ -887,10 +888,7 @@ BOOL HttpQueryInfoW(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD b
         const bool sent = r->state == Request::State::Sent && !r->sentHeaders.empty();
         return replyText(sent ? r->sentHeaders : composedRequestHeaders(*r), buffer, bufferLength);
     }
-    if (r->state != Request::State::Sent) {
-        SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
-        return FALSE;
-    }
+    if (!inState(*r, Request::State::Sent)) return FALSE;
     const std::string& statusLine = r->responseLines[0];
     const size_t sp1 = statusLine.find(' ');
     const size_t sp2 = sp1 == std::string::npos ? std::string::npos : statusLine.find(' ', sp1 + 1);
@@ -948,10 +946,7 @@ BOOL InternetReadFile(HINTERNET file, LPVOID buffer, DWORD toRead, LPDWORD read)
     }
     *read = 0;
     std::lock_guard<std::mutex> g(r->mutex);
-    if (r->state != Request::State::Sent) {
-        SetLastError(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
-        return FALSE;
-    }
+    if (!inState(*r, Request::State::Sent)) return FALSE;
     if (toRead == 0) return TRUE;
     if (!pump(*r, [&] { return r->buffered() > 0; })) {
         SetLastError(ERROR_INTERNET_OPERATION_CANCELLED);

@@ -3,24 +3,19 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <ostream>
 
 #include "HAL_clock.h"
 #include "HAL_properties.h"
 #include "HAL_threads.h"
+#include "program_folder.h"
 
 namespace {
 
 // Every bridge test runs headless, whatever the environment says; set before
 // main so that even the first window finds it.
-const bool headless = [] {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    unsetenv("WREN_SCRIPT");
-    return true;
-}();
+const bool headless = (wrentest::forceHeadless(), true);
 
 }  // namespace
 
@@ -44,10 +39,8 @@ std::vector<Event> ev(std::initializer_list<Event> list) { return list; }
 void HostTest::SetUp() {
     (void)headless;
     ce::fake::reset();
-    char pattern[] = "/tmp/wren-bridge-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    std::filesystem::create_directories(folder_ + "/properties");
+    folder_ = wrentest::makeProgramFolder("/tmp/wren-bridge-XXXXXX");
+    ASSERT_FALSE(folder_.empty());
     setenv("WREN_MODULE_DIR", folder_.c_str(), 1);
     recorded = Recorded{};
     bootResult = 0;
@@ -65,8 +58,7 @@ void HostTest::TearDown() {
     ce::fake::reset();
     PropertyFile_freeAll();
     unsetenv("WREN_MODULE_DIR");
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
+    wrentest::removeFolder(folder_);
 }
 
 void HostTest::writeProperties(const std::string& name, const std::string& text) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "audio_test_support.h"
 #include "ce_midisynth.h"
 #include "ce_mixer.h"
 
@@ -17,16 +18,7 @@ namespace {
 
 constexpr uint32_t kRate = 44100;
 
-WAVEFORMATEX pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = bits;
-    f.nBlockAlign = uint16_t(channels * bits / 8);
-    f.nAvgBytesPerSec = f.nBlockAlign * rate;
-    return f;
-}
+using audiotest::pcm;
 
 WAVEFORMAT_MIDI midiFormat(uint32_t usPerQuarter, uint32_t ticksPerQuarter) {
     WAVEFORMAT_MIDI f{};

@@ -2,44 +2,36 @@
 // fixture folder and an input script. The application manager starts the
 // fixture MIDlet, which prints every event the host posts, one line each.
 #include <gtest/gtest.h>
-#include <png.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "png_frame.h"
+#include "program_runner.h"
 
 namespace {
 
 class Program : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/wren-program-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        std::filesystem::create_directories(folder_ + "/properties");
+        folder_ = wrentest::makeProgramFolder("/tmp/wren-program-XXXXXX");
+        ASSERT_FALSE(folder_.empty());
         // A name of its own: windows are found across processes by name.
         std::ofstream(folder_ + "/properties/app.prop")
             << "MIDlet-Name: Wren Program " << getpid() << "\r\nMIDlet-1: Fixture, , wrentest.host.FixtureMIDlet\r\n";
     }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
+    void TearDown() override { wrentest::removeFolder(folder_); }
 
     struct Running {
-        pid_t pid = -1;
-        FILE* out = nullptr;
+        wrentest::RunningProgram program;
         std::vector<std::string> lines;
         // Reads lines until one equals `line` (true) or the output ends.
         bool readUntil(const std::string& line) {
-            char buffer[256];
-            while (std::fgets(buffer, sizeof buffer, out)) {
-                std::string l(buffer);
-                if (!l.empty() && l.back() == '\n') l.pop_back();
+            std::string l;
+            while (program.readLine(&l)) {
                 lines.push_back(l);
                 if (l == line) return true;
             }
@@ -47,33 +39,14 @@ protected:
         }
         int wait() {
             readUntil("\x01");  // to the end
-            std::fclose(out);
-            int status = 0;
-            waitpid(pid, &status, 0);
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return program.finish();
         }
     };
 
     Running start(const std::string& script) {
-        int pipeFds[2];
-        EXPECT_EQ(pipe(pipeFds), 0);
-        Running r;
-        r.pid = fork();
-        if (r.pid == 0) {
-            dup2(pipeFds[1], 1);
-            close(pipeFds[0]);
-            close(pipeFds[1]);
-            if (chdir(folder_.c_str()) != 0) _exit(120);
-            setenv("SDL_VIDEODRIVER", "dummy", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            setenv("WREN_MODULE_DIR", folder_.c_str(), 1);
-            setenv("WREN_SCRIPT", (std::string(WREN_HOST_FIXTURES) + "/" + script).c_str(), 1);
-            execl(WREN_HOSTTEST_PROGRAM, WREN_HOSTTEST_PROGRAM, static_cast<char*>(nullptr));
-            _exit(121);
-        }
-        close(pipeFds[1]);
-        r.out = fdopen(pipeFds[0], "r");
-        return r;
+        return Running{wrentest::startProgram(WREN_HOSTTEST_PROGRAM, folder_,
+                                              std::string(WREN_HOST_FIXTURES) + "/" + script),
+                       {}};
     }
 
     std::string folder_;
@@ -94,20 +67,11 @@ TEST_F(Program, RunsItsScriptPostsTheEventsAndExitsWithZeroOnClose) {
                                  "event 3",                                        // closed
                              }));
     // The dump shows the frame the boot class drew.
-    FILE* file = std::fopen((folder_ + "/shot.png").c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_init_io(png, file);
-    png_read_info(png, info);
-    EXPECT_EQ(png_get_image_width(png, info), 240u);
-    EXPECT_EQ(png_get_image_height(png, info), 320u);
-    std::vector<uint8_t> row(240 * 3);
-    png_read_row(png, row.data(), nullptr);
-    EXPECT_EQ((std::vector<uint8_t>(row.begin(), row.begin() + 3)),
-              (std::vector<uint8_t>{0x33, 0x66, 0xCC}));
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(file);
+    wrentest::Frame f;
+    ASSERT_TRUE(wrentest::readPng(folder_ + "/shot.png", &f));
+    EXPECT_EQ(f.width, 240);
+    EXPECT_EQ(f.height, 320);
+    EXPECT_EQ(f.at(0, 0), (wrentest::Rgb{0x33, 0x66, 0xCC}));
 }
 
 TEST_F(Program, ASecondStartExitsWithOneAndBringsTheFirstForward) {

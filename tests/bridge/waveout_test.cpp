@@ -15,22 +15,14 @@
 #include <thread>
 #include <vector>
 
+#include "audio_test_support.h"
 #include "ce_waveout.h"
 
 using namespace ce;
 
 namespace {
 
-WAVEFORMATEX pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = bits;
-    f.nBlockAlign = uint16_t(channels * bits / 8);
-    f.nAvgBytesPerSec = f.nBlockAlign * rate;
-    return f;
-}
+using audiotest::pcm;
 
 // What the callbacks saw.
 struct Heard {

@@ -3,8 +3,6 @@
 // presented frame, and the dump shows the image's exact pixels, the image
 // turned, and the text in one box whichever anchor placed it.
 #include <gtest/gtest.h>
-#include <png.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,45 +12,22 @@
 #include <string>
 #include <vector>
 
+#include "png_frame.h"
+#include "program_runner.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-    return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
-struct Frame {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    Rgb at(int x, int y) const {
-        size_t i = (size_t(y) * size_t(width) + size_t(x)) * 3;
-        return {rgb[i], rgb[i + 1], rgb[i + 2]};
-    }
-};
-
-bool readPng(const std::string& path, Frame* frame) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    frame->width = int(image.width);
-    frame->height = int(image.height);
-    frame->rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, frame->rgb.data(), 0, nullptr) != 0;
-}
+using wrentest::Frame;
+using wrentest::readPng;
+using wrentest::Rgb;
 
 class DrawScenario : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/wren-e2e-draw-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        fs::create_directories(folder_ + "/properties");
+        folder_ = wrentest::makeProgramFolder("/tmp/wren-e2e-draw-XXXXXX");
+        ASSERT_FALSE(folder_.empty());
         fs::create_directories(folder_ + "/rsc/images");
         fs::copy_file(fs::path(WREN_TEST_FIXTURES) / "images" / "tiles.png",
                       folder_ + "/rsc/images/tiles.png");
@@ -60,42 +35,17 @@ protected:
             << "MIDlet-Name: Wren E2E draw " << getpid() << "\r\n"
             << "MIDlet-1: Draw, , wrentest.e2e.DrawMIDlet\r\n";
     }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
+    void TearDown() override { wrentest::removeFolder(folder_); }
 
     // Runs the program with this script; its exit code, and what it printed.
     int run(const std::string& script, std::vector<std::string>* lines) {
         std::ofstream(folder_ + "/input.script") << script;
-        int fds[2];
-        if (pipe(fds) != 0) return -1;
-        pid_t pid = fork();
-        if (pid == 0) {
-            dup2(fds[1], 1);
-            close(fds[0]);
-            close(fds[1]);
-            if (chdir(folder_.c_str()) != 0) _exit(120);
-            setenv("SDL_VIDEODRIVER", "dummy", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            setenv("WREN_MODULE_DIR", folder_.c_str(), 1);
-            setenv("WREN_SCRIPT", (folder_ + "/input.script").c_str(), 1);
-            alarm(90);  // a scenario that hangs is killed, and fails
-            execl(WREN_E2E_PROGRAM, WREN_E2E_PROGRAM, static_cast<char*>(nullptr));
-            _exit(121);
-        }
-        close(fds[1]);
-        FILE* out = fdopen(fds[0], "r");
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, out)) {
-            std::string line(buffer);
-            if (!line.empty() && line.back() == '\n') line.pop_back();
-            lines->push_back(line);
-        }
-        std::fclose(out);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        // A scenario that hangs is killed, and fails.
+        wrentest::RunningProgram program =
+            wrentest::startProgram(WREN_E2E_PROGRAM, folder_, folder_ + "/input.script", 90);
+        std::string line;
+        while (program.readLine(&line)) lines->push_back(line);
+        return program.finish();
     }
 
     std::string folder_;

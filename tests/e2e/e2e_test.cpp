@@ -4,17 +4,17 @@
 // through the stand-in's SDL-to-message path. The MIDlet reports on
 // standard output; each scenario ends with notifyDestroyed and exit code 0.
 #include <gtest/gtest.h>
-#include <png.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "png_frame.h"
+#include "program_runner.h"
 
 namespace {
 
@@ -33,15 +33,10 @@ struct Outcome {
 class Scenario : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/wren-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        std::filesystem::create_directories(folder_ + "/properties");
+        folder_ = wrentest::makeProgramFolder("/tmp/wren-e2e-XXXXXX");
+        ASSERT_FALSE(folder_.empty());
     }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
+    void TearDown() override { wrentest::removeFolder(folder_); }
 
     // app.prop with a name of its own (the single-instance check goes by
     // name) and these further lines.
@@ -57,29 +52,11 @@ protected:
 
     Outcome run(const std::string& script) {
         std::ofstream(folder_ + "/input.script") << script;
-        int fds[2];
-        EXPECT_EQ(pipe(fds), 0);
-        pid_t pid = fork();
-        if (pid == 0) {
-            dup2(fds[1], 1);
-            close(fds[0]);
-            close(fds[1]);
-            if (chdir(folder_.c_str()) != 0) _exit(120);
-            setenv("SDL_VIDEODRIVER", "dummy", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            setenv("WREN_MODULE_DIR", folder_.c_str(), 1);
-            setenv("WREN_SCRIPT", (folder_ + "/input.script").c_str(), 1);
-            alarm(kWatchdogSeconds);  // survives the exec
-            execl(WREN_E2E_PROGRAM, WREN_E2E_PROGRAM, static_cast<char*>(nullptr));
-            _exit(121);
-        }
-        close(fds[1]);
+        wrentest::RunningProgram program = wrentest::startProgram(
+            WREN_E2E_PROGRAM, folder_, folder_ + "/input.script", kWatchdogSeconds);
         Outcome r;
-        FILE* out = fdopen(fds[0], "r");
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, out)) {
-            std::string line(buffer);
-            if (!line.empty() && line.back() == '\n') line.pop_back();
+        std::string line;
+        while (program.readLine(&line)) {
             if (line.rfind("frame: ", 0) == 0)
                 r.frame.push_back(line.substr(7));
             else if (line.rfind("Exception in thread ", 0) == 0 || line.rfind("    at ", 0) == 0)
@@ -87,10 +64,7 @@ protected:
             else
                 r.lines.push_back(line);
         }
-        std::fclose(out);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        r.exitCode = program.finish();
         return r;
     }
 
@@ -220,29 +194,18 @@ TEST_F(Scenario, AFrameFilledAndFlushedFromAJavaThreadReachesTheScreen) {
             std::string(kEndStep));
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(has(r.frame, "flushGraphics returned"));
-    FILE* file = std::fopen((folder_ + "/shot.png").c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_init_io(png, file);
-    png_read_info(png, info);
-    png_uint_32 width = png_get_image_width(png, info);
-    png_uint_32 height = png_get_image_height(png, info);
-    ASSERT_GT(width, 0u);
-    ASSERT_EQ(png_get_channels(png, info), 3);
+    wrentest::Frame f;
+    ASSERT_TRUE(wrentest::readPng(folder_ + "/shot.png", &f));
+    ASSERT_GT(f.width, 0);
+    ASSERT_EQ(f.fileChannels, 3);
     // 0x3366CC through RGB565 and back: the low bits of each channel are gone.
-    const std::vector<uint8_t> expected = {0x30, 0x64, 0xC8};
-    std::vector<uint8_t> row(width * 3);
-    for (png_uint_32 y = 0; y < height; ++y) {
-        png_read_row(png, row.data(), nullptr);
-        for (png_uint_32 x : {png_uint_32(0), width / 2, width - 1}) {
-            if (y != 0 && y != height / 2 && y != height - 1) continue;
+    const wrentest::Rgb expected{0x30, 0x64, 0xC8};
+    for (int y : {0, f.height / 2, f.height - 1}) {
+        for (int x : {0, f.width / 2, f.width - 1}) {
             SCOPED_TRACE("pixel " + std::to_string(x) + "," + std::to_string(y));
-            EXPECT_EQ(std::vector<uint8_t>(row.begin() + x * 3, row.begin() + x * 3 + 3), expected);
+            EXPECT_EQ(f.at(x, y), expected);
         }
     }
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(file);
 }
 
 TEST_F(Scenario, WithoutAFirstMIDletPropertyTheProgramExitsWithOne) {

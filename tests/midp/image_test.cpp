@@ -12,6 +12,7 @@
 
 #include "graphics_test_support.h"
 #include "java_lang_Throwable.h"
+#include "program_folder.h"
 
 using namespace gfxtest;
 using wrentest::text;
@@ -31,20 +32,7 @@ const char* const kNPE = "java.lang.NullPointerException";
 // The resource folder is read once per process from WREN_MODULE_DIR; make
 // sure it names a folder of this process's own before main runs (another
 // suite in this program may have named one already).
-struct ModuleDir {
-    std::string made;
-    ModuleDir() {
-        if (const char* dir = std::getenv("WREN_MODULE_DIR"); dir && *dir) return;
-        char templ[] = "/tmp/wren_image_XXXXXX";
-        if (!mkdtemp(templ)) std::abort();
-        made = templ;
-        setenv("WREN_MODULE_DIR", templ, 1);
-    }
-    ~ModuleDir() {
-        std::error_code ec;
-        if (!made.empty()) fs::remove_all(made, ec);
-    }
-} moduleDir;
+wrentest::ProcessProgramFolder moduleDir("/tmp/wren_image_XXXXXX");
 
 const fs::path kFixtures = fs::path(WREN_TEST_FIXTURES) / "images";
 

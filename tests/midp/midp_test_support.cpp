@@ -2,7 +2,6 @@
 
 #include <stdlib.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "HAL_host.h"
@@ -14,17 +13,13 @@
 #include "java_lang_Integer.h"
 #include "javax_microedition_lcdui_Display.h"
 #include "javax_microedition_midlet_MIDletStateChangeException.h"
+#include "program_folder.h"
 
 namespace midptest {
 
 namespace {
 
-const bool headless = [] {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    unsetenv("WREN_SCRIPT");
-    return true;
-}();
+const bool headless = (wrentest::forceHeadless(), true);
 
 }  // namespace
 
@@ -53,9 +48,7 @@ bool holds(java::lang::Object* monitor) {
 }
 
 AppProperties::AppProperties(const std::string& text) {
-    char pattern[] = "/tmp/wren-midp-XXXXXX";
-    if (mkdtemp(pattern)) folder_ = pattern;
-    std::filesystem::create_directories(folder_ + "/properties");
+    folder_ = wrentest::makeProgramFolder("/tmp/wren-midp-XXXXXX");
     std::ofstream(folder_ + "/properties/app.prop", std::ios::binary) << text;
     setenv("WREN_MODULE_DIR", folder_.c_str(), 1);
     PropertyFile_freeAll();
@@ -65,8 +58,7 @@ AppProperties::AppProperties(const std::string& text) {
 AppProperties::~AppProperties() {
     PropertyFile_freeAll();
     unsetenv("WREN_MODULE_DIR");
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
+    wrentest::removeFolder(folder_);
 }
 
 }  // namespace midptest

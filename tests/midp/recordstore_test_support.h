@@ -16,6 +16,7 @@
 #include "VMArray.h"
 #include "java_lang_String.h"
 #include "javax_microedition_rms_RecordStore.h"
+#include "program_folder.h"
 
 namespace rmstest {
 
@@ -26,21 +27,7 @@ using Bytes = std::vector<uint8_t>;
 // test executable, where parallel test processes would share them. A suite
 // that names its own folder first keeps it; the module directory is read
 // only once the tests run, after every such setting.
-struct TemporaryProgramFolder {
-    std::string made;
-    TemporaryProgramFolder() {
-        if (const char* dir = std::getenv("WREN_MODULE_DIR"); dir && *dir) return;
-        char templ[] = "/tmp/wren_rms_XXXXXX";
-        if (!mkdtemp(templ)) std::abort();
-        made = templ;
-        setenv("WREN_MODULE_DIR", made.c_str(), 1);
-    }
-    ~TemporaryProgramFolder() {
-        std::error_code ec;
-        if (!made.empty()) fs::remove_all(made, ec);
-    }
-};
-inline TemporaryProgramFolder temporaryProgramFolder;
+inline wrentest::ProcessProgramFolder temporaryProgramFolder{"/tmp/wren_rms_XXXXXX"};
 
 inline fs::path databaseRoot() {
     return fs::path(getModuleDirectory()) / "database";

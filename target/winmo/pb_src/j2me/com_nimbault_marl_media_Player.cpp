@@ -66,6 +66,20 @@ void Player::ctor(const VMPtr<VMArray<jbyte>>& bytes, jint offset, jint length,
     contentType = type;
 }
 
+bool Player::hasNativePlayer(const char* closedMessage) {
+    if (nativePlayer) return true;
+    if (realized) {
+        if (closedMessage) IllegalStateException::throwNew(vmStringLiteral(closedMessage));
+        IllegalStateException::throwNew();
+    }
+    return false;
+}
+
+void Player::requireNativePlayer(const char* closedMessage, const char* unrealizedMessage) {
+    if (!hasNativePlayer(closedMessage))
+        IllegalStateException::throwNew(vmStringLiteral(unrealizedMessage));
+}
+
 Player::~Player() {
     if (nativePlayer) HAL_closePlayer(nativePlayer);
     nativePlayer = nullptr;
@@ -123,13 +137,8 @@ VMPtr<Control> Player::getControl(const VMPtr<String>& controlType) {
     if (controlType == nullptr)
         java::lang::IllegalArgumentException::throwNew(
             WREN_LIT("Invalid control type passed to Player.getControl"));
-    if (!nativePlayer) {
-        if (realized)
-            IllegalStateException::throwNew(
-                WREN_LIT("Attempting to get controls for a closed player"));
-        IllegalStateException::throwNew(
-            WREN_LIT("Attempting to get controls for an unrealized player"));
-    }
+    requireNativePlayer("Attempting to get controls for a closed player",
+                        "Attempting to get controls for an unrealized player");
     // A name without a package is one of the standard controls.
     bool volume = controlType->indexOf('.') < 0
                       ? controlType->equals("VolumeControl")
@@ -139,13 +148,8 @@ VMPtr<Control> Player::getControl(const VMPtr<String>& controlType) {
 }
 
 VMPtr<VMArray<Control*>> Player::getControls() {
-    if (!nativePlayer) {
-        if (realized)
-            IllegalStateException::throwNew(
-                WREN_LIT("Attempting to get controls for a closed player"));
-        IllegalStateException::throwNew(
-            WREN_LIT("Attempting to get controls for an unrealized player"));
-    }
+    requireNativePlayer("Attempting to get controls for a closed player",
+                        "Attempting to get controls for an unrealized player");
     VMPtr<VMArray<Control*>> controls = VMArray<Control*>::create(1);
     controls[0] = static_cast<Control*>(this);
     return controls;
@@ -183,11 +187,7 @@ void Player::realize() {
 }
 
 void Player::prefetch() {
-    if (!nativePlayer) {
-        if (realized)
-            IllegalStateException::throwNew(WREN_LIT("Attempting to prefetch closed player"));
-        return;
-    }
+    if (!hasNativePlayer("Attempting to prefetch closed player")) return;
     throwUnlessDone(HAL_prefetchPlayer(nativePlayer),
                     "Unable to prefetch player: method not implemented",
                     WREN_LIT("Unable to prefetch player"));
@@ -195,30 +195,19 @@ void Player::prefetch() {
 }
 
 void Player::start() {
-    if (!nativePlayer) {
-        if (realized)
-            IllegalStateException::throwNew(WREN_LIT("Attempting to start closed player"));
-        return;
-    }
+    if (!hasNativePlayer("Attempting to start closed player")) return;
     throwUnlessDone(HAL_startPlayer(nativePlayer), "Unable to start player: method not implemented",
                     WREN_LIT("Unable to start player"));
 }
 
 void Player::stop() {
-    if (!nativePlayer) {
-        if (realized) IllegalStateException::throwNew();
-        return;
-    }
+    if (!hasNativePlayer(nullptr)) return;
     throwUnlessDone(HAL_stopPlayer(nativePlayer), "Unable to stop player: method not implemented",
                     WREN_LIT("Unable to stop player"));
 }
 
 void Player::deallocate() {
-    if (!nativePlayer) {
-        if (realized)
-            IllegalStateException::throwNew(WREN_LIT("Attempting to deallocate closed player"));
-        return;
-    }
+    if (!hasNativePlayer("Attempting to deallocate closed player")) return;
     failUnlessDone(HAL_deallocatePlayer(nativePlayer),
                    "Unable to deallocate player: method not implemented",
                    "Unable to deallocate player!");
@@ -244,13 +233,8 @@ VMPtr<java::lang::Object> Player::getTimeBase() {
 }
 
 jlong Player::setMediaTime(jlong now) {
-    if (!nativePlayer) {
-        if (realized)
-            IllegalStateException::throwNew(
-                WREN_LIT("Attempting to call setMediaTime on a closed player"));
-        IllegalStateException::throwNew(
-            WREN_LIT("Attempting to call setMediaTime on an unrealized player"));
-    }
+    requireNativePlayer("Attempting to call setMediaTime on a closed player",
+                        "Attempting to call setMediaTime on an unrealized player");
     if (now < 0) now = 0;
     throwUnlessDone(HAL_setPlayerMediaTime(nativePlayer, now),
                     "Unable to set the player time: method not implemented",
@@ -259,10 +243,7 @@ jlong Player::setMediaTime(jlong now) {
 }
 
 jlong Player::getMediaTime() {
-    if (!nativePlayer) {
-        if (realized) IllegalStateException::throwNew();
-        return -11;
-    }
+    if (!hasNativePlayer(nullptr)) return -11;
     jlong time = 0;
     failUnlessDone(HAL_getPlayerMediaTime(nativePlayer, &time),
                    "Unable to get the media time: method not implemented",
@@ -287,10 +268,7 @@ jint Player::getState() {
 }
 
 jlong Player::getDuration() {
-    if (!nativePlayer) {
-        if (realized) IllegalStateException::throwNew();
-        return -11;
-    }
+    if (!hasNativePlayer(nullptr)) return -11;
     jlong duration = 0;
     failUnlessDone(HAL_getPlayerDuration(nativePlayer, &duration),
                    "Unable to get the player duration: method not implemented",
@@ -299,13 +277,8 @@ jlong Player::getDuration() {
 }
 
 VMPtr<String> Player::getContentType() {
-    if (!nativePlayer) {
-        if (realized)
-            IllegalStateException::throwNew(
-                WREN_LIT("Player.getContentType called on a closed player"));
-        IllegalStateException::throwNew(
-            WREN_LIT("Player.getContentType called on an unrealized player"));
-    }
+    requireNativePlayer("Player.getContentType called on a closed player",
+                        "Player.getContentType called on an unrealized player");
     if (contentType != nullptr) return contentType;
     jint code = 0;
     if (HAL_getPlayerContentType(nativePlayer, &code) != HAL_OK)
@@ -318,14 +291,9 @@ void Player::setLoopCount(jint count) {
     if (count == 0)
         java::lang::IllegalArgumentException::throwNew(
             WREN_LIT("Player.setLoopCount with an invalid count."));
-    if (!nativePlayer) {
-        if (realized)
-            IllegalStateException::throwNew(
-                WREN_LIT("Player.setLoopCount called on a closed player"));
-        loopCount = count;
-        return;
-    }
+    bool open = hasNativePlayer("Player.setLoopCount called on a closed player");
     loopCount = count;
+    if (!open) return;
     failUnlessDone(HAL_setPlayerLoopCount(nativePlayer, hostLoops()),
                    "Unable to set the loop count for a realize player: method not implemented",
                    "Unable to set the loop count for a realize player!");

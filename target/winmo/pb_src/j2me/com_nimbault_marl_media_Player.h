@@ -76,7 +76,14 @@ public:
     void removePlayerListener(const VMPtr<java::lang::Object>& listener) override;
 
 private:
+    // The device's level, 0 to 100; 100 when it can't be read.
     jint deviceLevel();
+    // Whether there is a native player to use: false before realize; after
+    // close, IllegalStateException with `closedMessage` (none when null).
+    bool hasNativePlayer(const char* closedMessage);
+    // As hasNativePlayer, and IllegalStateException `unrealizedMessage`
+    // before realize.
+    void requireNativePlayer(const char* closedMessage, const char* unrealizedMessage);
     // The loop count as the host takes it: extra plays, -1 endless.
     jint hostLoops() const { return loopCount > 0 ? loopCount - 1 : -1; }
 };

@@ -4,25 +4,14 @@
 #include <cstring>
 
 #include "HAL_status.h"
+#include "com_nimbault_marl_midp_io_protocol_http_Protocol.h"
 #include "java_io_IOException.h"
-#include "java_lang_StringBuffer.h"
 #include "java_lang_Thread.h"
 
 WREN_DEFINE_CLASS(com::nimbault::marl::midp::io::HttpInputStream,
                   "com.nimbault.marl.midp.io.HttpInputStream", "java.io.InputStream")
 
 namespace com::nimbault::marl::midp::io {
-
-namespace {
-
-[[noreturn]] void throwHttpError(int32_t status) {
-    VMPtr<java::lang::StringBuffer> message =
-        java::lang::StringBuffer::make("HttpConnection error: ");
-    message->append(jint(status));
-    java::io::IOException::throwNew(message->toString());
-}
-
-}  // namespace
 
 void HttpInputStream::ctor(NativeHttpConnection* handle) {
     java::io::InputStream::ctor();
@@ -54,7 +43,7 @@ bool HttpInputStream::refill() {
     // Whatever went wrong, no byte of an old chunk is offered again.
     count = 0;
     if (status == HAL_OK || (status == HAL_END_OF_DATA && got <= 0)) return false;
-    throwHttpError(status);
+    protocol::http::Protocol::throwHttpError(status);
 }
 
 jint HttpInputStream::read() {

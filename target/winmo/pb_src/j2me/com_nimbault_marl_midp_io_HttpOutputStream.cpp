@@ -1,10 +1,10 @@
 #include "com_nimbault_marl_midp_io_HttpOutputStream.h"
 
 #include "HAL_status.h"
+#include "com_nimbault_marl_midp_io_protocol_http_Protocol.h"
 #include "java_io_IOException.h"
 #include "java_lang_IndexOutOfBoundsException.h"
 #include "java_lang_NullPointerException.h"
-#include "java_lang_StringBuffer.h"
 
 WREN_DEFINE_CLASS(com::nimbault::marl::midp::io::HttpOutputStream,
                   "com.nimbault.marl.midp.io.HttpOutputStream", "java.io.OutputStream")
@@ -27,11 +27,7 @@ void HttpOutputStream::ensureOpen() {
 
 void HttpOutputStream::writeChunk(const uint8_t* bytes, jint length) {
     int32_t status = HAL_writeHTTPConnection(nativeConnection, bytes, length);
-    if (status == HAL_OK) return;
-    VMPtr<java::lang::StringBuffer> message =
-        java::lang::StringBuffer::make("HttpConnection error: ");
-    message->append(jint(status));
-    java::io::IOException::throwNew(message->toString());
+    if (status != HAL_OK) protocol::http::Protocol::throwHttpError(status);
 }
 
 void HttpOutputStream::write(jint b) {

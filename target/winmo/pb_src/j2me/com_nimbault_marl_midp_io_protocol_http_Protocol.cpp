@@ -29,13 +29,6 @@ using javax::microedition::io::HttpConnection;
 
 namespace {
 
-[[noreturn]] void throwHttpError(int32_t status) {
-    VMPtr<java::lang::StringBuffer> message =
-        java::lang::StringBuffer::make("HttpConnection error: ");
-    message->append(jint(status));
-    java::io::IOException::throwNew(message->toString());
-}
-
 const jchar* charsOf(const VMPtr<String>& s) { return s->value->elements() + s->offset; }
 
 // A native string handed out by the bridge as a Java String; the bridge's
@@ -49,15 +42,28 @@ VMPtr<String> takeString(NativeString* handed) {
     return String::make(handed);
 }
 
-// The result of a response-side string query: 7 throws, any other failure
-// is no value.
-VMPtr<String> responseString(int32_t status, NativeString* handed) {
+// The result of a string query: any failure is no value.
+VMPtr<String> queriedString(int32_t status, NativeString* handed) {
     VMPtr<String> s = takeString(handed);
-    if (status == HAL_IO_ERROR) throwHttpError(status);
     return status == HAL_OK ? s : nullptr;
 }
 
+// The result of a response-side string query: 7 throws, any other failure
+// is no value.
+VMPtr<String> responseString(int32_t status, NativeString* handed) {
+    VMPtr<String> s = queriedString(status, handed);
+    if (status == HAL_IO_ERROR) Protocol::throwHttpError(status);
+    return s;
+}
+
 }  // namespace
+
+void Protocol::throwHttpError(int32_t status) {
+    VMPtr<java::lang::StringBuffer> message =
+        java::lang::StringBuffer::make("HttpConnection error: ");
+    message->append(jint(status));
+    java::io::IOException::throwNew(message->toString());
+}
 
 void Protocol::staticInit() {
     Statics& s = wrenStatics_();
@@ -135,8 +141,7 @@ VMPtr<String> Protocol::getURL() {
     ensureOpen();
     NativeString* s = nullptr;
     int32_t status = HAL_getHTTPURL(nativeConnection, &s);
-    VMPtr<String> url = takeString(s);
-    return status == HAL_OK ? url : nullptr;
+    return queriedString(status, s);
 }
 
 VMPtr<String> Protocol::getProtocol() {
@@ -148,32 +153,28 @@ VMPtr<String> Protocol::getHost() {
     ensureOpen();
     NativeString* s = nullptr;
     int32_t status = HAL_getHTTPHost(nativeConnection, &s);
-    VMPtr<String> host = takeString(s);
-    return status == HAL_OK ? host : nullptr;
+    return queriedString(status, s);
 }
 
 VMPtr<String> Protocol::getFile() {
     ensureOpen();
     NativeString* s = nullptr;
     int32_t status = HAL_getHTTPFile(nativeConnection, &s);
-    VMPtr<String> file = takeString(s);
-    return status == HAL_OK ? file : nullptr;
+    return queriedString(status, s);
 }
 
 VMPtr<String> Protocol::getRef() {
     ensureOpen();
     NativeString* s = nullptr;
     int32_t status = HAL_getHTTPRef(nativeConnection, &s);
-    VMPtr<String> ref = takeString(s);
-    return status == HAL_OK ? ref : nullptr;
+    return queriedString(status, s);
 }
 
 VMPtr<String> Protocol::getQuery() {
     ensureOpen();
     NativeString* s = nullptr;
     int32_t status = HAL_getHTTPQuery(nativeConnection, &s);
-    VMPtr<String> query = takeString(s);
-    return status == HAL_OK ? query : nullptr;
+    return queriedString(status, s);
 }
 
 jint Protocol::getPort() {
@@ -210,8 +211,7 @@ VMPtr<String> Protocol::getRequestProperty(const VMPtr<String>& key) {
     jint length = key->length();
     NativeString* s = nullptr;
     int32_t status = HAL_getHTTPRequestProperty(nativeConnection, charsOf(key), length, &s);
-    VMPtr<String> value = takeString(s);
-    return status == HAL_OK ? value : nullptr;
+    return queriedString(status, s);
 }
 
 void Protocol::setRequestProperty(const VMPtr<String>& key, const VMPtr<String>& value) {

@@ -99,6 +99,10 @@ public:
     // "Error parsing date".
     static jlong parseDate(const VMPtr<java::lang::String>& text);
 
+    // How the connection and its streams report a failed native call:
+    // IOException "HttpConnection error: " and the bridge status.
+    [[noreturn]] static void throwHttpError(int32_t status);
+
 protected:
     void ensureOpen();
     void connect();

@@ -1,0 +1,26 @@
+// What the fuzz targets over the runtime share: how a finding is reported,
+// and the runtime started once per fuzzing process.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "HAL_threads.h"
+#include "VM.h"
+
+// A broken promise of the code under test: named on stderr, then a crash the
+// fuzzer keeps the input for.
+[[noreturn]] inline void finding(const std::string& what) {
+    std::fprintf(stderr, "finding: %s\n", what.c_str());
+    std::abort();
+}
+
+// Boots the runtime on the fuzzing thread, without a boot class: start-up
+// then stops short of running one, with the heap and classes ready.
+inline void startFuzzedRuntime() {
+    HAL_enterVMLock();
+    if (VM::start(8u << 20, 256u << 20, NativeThread_adoptCurrent(), nullptr, 0) !=
+        VM::INITIALIZATION_FAILED)
+        finding("the runtime did not start");
+}

@@ -1,0 +1,60 @@
+// The program folder a test makes for the code under test (the folder that
+// WREN_MODULE_DIR names, with its "properties" folder), and the headless
+// set-up every suite that opens windows or audio runs under.
+#pragma once
+
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace wrentest {
+
+// SDL's dummy drivers, whatever the environment says, and no input script
+// from outside; call before the first window or audio device is made.
+inline void forceHeadless() {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    unsetenv("WREN_SCRIPT");
+}
+
+// A fresh folder named from `pattern` (ending in XXXXXX), holding an empty
+// "properties" folder; empty when no folder could be made.
+inline std::string makeProgramFolder(std::string pattern) {
+    if (!mkdtemp(pattern.data())) return "";
+    std::filesystem::create_directories(pattern + "/properties");
+    return pattern;
+}
+
+// Removes the folder and all it holds; a folder that is gone already is no
+// error.
+inline void removeFolder(const std::string& folder) {
+    if (folder.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+// A program folder of the test process's own, for suites whose code reads
+// WREN_MODULE_DIR once per process: made as a global, before main, unless
+// another suite of the process has named one already; removed when the
+// process ends.
+class ProcessProgramFolder {
+public:
+    explicit ProcessProgramFolder(const char* pattern) {
+        if (const char* dir = std::getenv("WREN_MODULE_DIR"); dir && *dir) return;
+        std::string folder = pattern;
+        if (!mkdtemp(folder.data())) std::abort();
+        made_ = folder;
+        setenv("WREN_MODULE_DIR", made_.c_str(), 1);
+    }
+    ~ProcessProgramFolder() { removeFolder(made_); }
+    ProcessProgramFolder(const ProcessProgramFolder&) = delete;
+    ProcessProgramFolder& operator=(const ProcessProgramFolder&) = delete;
+
+private:
+    std::string made_;  // empty when another suite's folder is used
+};
+
+}  // namespace wrentest
