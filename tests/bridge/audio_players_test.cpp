@@ -392,7 +392,8 @@ TEST_F(AudioPlayers, GoingToTheBackgroundStopsEveryPlayer) {
 }
 
 TEST_F(AudioPlayers, SingleTrackMidiIsSynthesized) {
-    if (access(ce::kSoundFontPath, R_OK) != 0) GTEST_SKIP() << "no General MIDI soundfont";
+    ASSERT_EQ(access(ce::kSoundFontPath, R_OK), 0)
+        << "no General MIDI soundfont (scripts/setup.sh installs it)";
     Bytes file = melody();
     NativePlayer* p = create(file, HAL_CONTENT_MIDI);
     ASSERT_NE(p, nullptr);
@@ -408,7 +409,8 @@ TEST_F(AudioPlayers, SingleTrackMidiIsSynthesized) {
 }
 
 TEST_F(AudioPlayers, MidiOfNoteOffsOnlyPlaysNothingAndEnds) {
-    if (access(ce::kSoundFontPath, R_OK) != 0) GTEST_SKIP() << "no General MIDI soundfont";
+    ASSERT_EQ(access(ce::kSoundFontPath, R_OK), 0)
+        << "no General MIDI soundfont (scripts/setup.sh installs it)";
     Bytes file = midiHeaderWith(1, 96);
     file.resize(22);
     for (int k = 0; k < 4; ++k) file.insert(file.end(), {0x10, 0x80, uint8_t(60 + k), 0x40});

@@ -53,7 +53,8 @@ const ::testing::Environment* const environment =
 class HttpConnectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (httptest::serverPort() == 0) GTEST_SKIP() << "the local HTTP server is not running";
+        if (httptest::serverPort() == 0)
+            GTEST_FAIL() << "the local HTTP server is not running (ctest starts it)";
     }
 };
 
@@ -92,8 +93,7 @@ TEST_F(HttpConnectionTest, DatesInTheThreeFormsAndHeaderLookup) {
     EXPECT_EQ(c->getDate(), kRfc1123);          // RFC 1123
     EXPECT_EQ(c->getLastModified(), kRfc1123);  // RFC 850
     // asctime carries no zone: the device's own.
-    EXPECT_EQ(c->getExpiration(),
-              kRfc1123 - java::util::TimeZone::getDefault()->getRawOffset());
+    EXPECT_EQ(c->getExpiration(), kRfc1123 - java::util::TimeZone::getDefault()->getRawOffset());
     EXPECT_EQ(c->getHeaderFieldDate(String::make("DATE"), 5), kRfc1123);
     EXPECT_EQ(c->getHeaderFieldDate(String::make("Content-Type"), 5), 5);  // not a date
     EXPECT_EQ(c->getHeaderFieldDate(String::make("X-Absent"), 7), 7);
@@ -334,7 +334,8 @@ TEST_F(HttpConnectionTest, StateRules) {
              [&] { c->getURL(); }, [&] { c->getResponseCode(); }, [&] { c->openInputStream(); },
              [&] { c->openOutputStream(); }, [&] { c->openDataOutputStream(); },
              [&] { c->getHeaderField(1); }, [&] { c->getLength(); }}) {
-        EXPECT_EQ(failureOf(op), "java.io.IOException: HttpConnection error: the connection is closed");
+        EXPECT_EQ(failureOf(op),
+                  "java.io.IOException: HttpConnection error: the connection is closed");
     }
 }
 
@@ -344,7 +345,7 @@ TEST_F(HttpConnectionTest, ClosingAStreamEndsReadingAndClosingTheConnectionClose
     EXPECT_GE(first->read(), 0);
     jint left = first->available();
     first->close();
-    first->close();  // harmless
+    first->close();                       // harmless
     EXPECT_EQ(first->available(), left);  // still answered after close
     EXPECT_EQ(failureOf([&] { first->read(); }),
               "java.io.IOException: The input stream has been closed");
