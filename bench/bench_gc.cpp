@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench_args.h"
 #include "HAL_threads.h"
 #include "VM.h"
 #include "VMClass.h"
@@ -48,17 +49,12 @@ namespace {
 
 constexpr jint kMinDepth = 4;
 
-[[noreturn]] void usage() {
-    std::fprintf(stderr, "usage: bench_gc [--depth N] [--min-mb N] [--max-mb N]\n");
-    std::exit(2);
-}
+constexpr const char* kUsage = "bench_gc [--depth N] [--min-mb N] [--max-mb N]";
+
+[[noreturn]] void usage() { benchargs::usage(kUsage); }
 
 long positiveArg(int argc, char** argv, int& i) {
-    if (i + 1 >= argc) usage();
-    char* end = nullptr;
-    long v = std::strtol(argv[++i], &end, 10);
-    if (*end != '\0' || v <= 0) usage();
-    return v;
+    return benchargs::positiveArg(argc, argv, i, kUsage);
 }
 
 void run(jint maxDepth) {

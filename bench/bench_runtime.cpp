@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench_args.h"
 #include "HAL_threads.h"
 #include "VM.h"
 #include "VMArray.h"
@@ -37,17 +38,12 @@ using java::lang::StringBuffer;
 
 constexpr jint kDistinctKeys = 65536;
 
-[[noreturn]] void usage() {
-    std::fprintf(stderr, "usage: bench_runtime [--count N] [--min-mb N] [--max-mb N]\n");
-    std::exit(2);
-}
+constexpr const char* kUsage = "bench_runtime [--count N] [--min-mb N] [--max-mb N]";
+
+[[noreturn]] void usage() { benchargs::usage(kUsage); }
 
 long positiveArg(int argc, char** argv, int& i) {
-    if (i + 1 >= argc) usage();
-    char* end = nullptr;
-    long v = std::strtol(argv[++i], &end, 10);
-    if (*end != '\0' || v <= 0) usage();
-    return v;
+    return benchargs::positiveArg(argc, argv, i, kUsage);
 }
 
 jint strings(jint n) {

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench_args.h"
 #include "HAL_threads.h"
 #include "VM.h"
 #include "VMClass.h"
@@ -108,17 +109,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-[[noreturn]] void usage() {
-    std::fprintf(stderr, "usage: bench_threads [--passes N] [--rounds N]\n");
-    std::exit(2);
-}
+constexpr const char* kUsage = "bench_threads [--passes N] [--rounds N]";
+
+[[noreturn]] void usage() { benchargs::usage(kUsage); }
 
 long positiveArg(int argc, char** argv, int& i) {
-    if (i + 1 >= argc) usage();
-    char* end = nullptr;
-    long v = std::strtol(argv[++i], &end, 10);
-    if (*end != '\0' || v <= 0 || v > 1000000000) usage();
-    return v;
+    return benchargs::positiveArg(argc, argv, i, kUsage, 1000000000);
 }
 
 void join(const VMPtr<java::lang::Thread>& t) {
