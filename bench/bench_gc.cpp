@@ -43,7 +43,7 @@ public:
 
 }  // namespace bench
 
-WREN_DEFINE_CLASS(bench::TreeNode, "bench.TreeNode", "java.lang.Object")
+WREN_DEFINE_CLASS(bench::TreeNode, "bench.TreeNode")
 
 namespace {
 

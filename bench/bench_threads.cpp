@@ -100,10 +100,10 @@ public:
 
 }  // namespace bench
 
-WREN_DEFINE_CLASS(bench::Token, "bench.Token", "java.lang.Object")
-WREN_DEFINE_CLASS(bench::Passer, "bench.Passer", "java.lang.Thread")
-WREN_DEFINE_CLASS(bench::Counter, "bench.Counter", "java.lang.Object")
-WREN_DEFINE_CLASS(bench::Contender, "bench.Contender", "java.lang.Thread")
+WREN_DEFINE_CLASS(bench::Token, "bench.Token")
+WREN_DEFINE_CLASS(bench::Passer, "bench.Passer")
+WREN_DEFINE_CLASS(bench::Counter, "bench.Counter")
+WREN_DEFINE_CLASS(bench::Contender, "bench.Contender")
 
 namespace {
 

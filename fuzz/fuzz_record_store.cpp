@@ -69,10 +69,10 @@ public:
 
 }  // namespace fuzzrms
 
-WREN_DEFINE_CLASS(fuzzrms::EvenLengthFilter, "fuzzrms.EvenLengthFilter", "java.lang.Object",
-                  "javax.microedition.rms.RecordFilter")
-WREN_DEFINE_CLASS(fuzzrms::LengthComparator, "fuzzrms.LengthComparator", "java.lang.Object",
-                  "javax.microedition.rms.RecordComparator")
+WREN_DEFINE_CLASS(fuzzrms::EvenLengthFilter, "fuzzrms.EvenLengthFilter",
+                  javax::microedition::rms::RecordFilter)
+WREN_DEFINE_CLASS(fuzzrms::LengthComparator, "fuzzrms.LengthComparator",
+                  javax::microedition::rms::RecordComparator)
 
 namespace {
 

@@ -27,6 +27,10 @@
 #define WREN_CAT_(a, b) WREN_CAT_I_(a, b)
 #define WREN_CAT_I_(a, b) a##b
 
+// Which class a class really extends: see VMOtherThan in java_lang_Object.h.
+#define WREN_NEAREST_CLASS_PROBE_(Self) \
+    friend Self* wrenNearestClass_(Self* p_, ::VMOtherThan<Self>) { return p_; }
+
 // A reference field is written (name, Type): the type may contain commas.
 #define WREN_REF_DECL_(pair) WREN_REF_DECL_I_ pair
 #define WREN_REF_DECL_I_(name, ...) VMField<__VA_ARGS__> name;
@@ -48,6 +52,8 @@
 public:                                                                                  \
     using wrenSelf_ = Self;                                                              \
     using wrenSuper_ = Super;                                                            \
+    static constexpr bool wrenIsInterface_ = false;                                      \
+    WREN_NEAREST_CLASS_PROBE_(Self)                                                      \
     static ::java::lang::Class* wrenClass_;                                              \
     static ::java::lang::Class* classRecord() { return wrenClass_; }                     \
     static void clinit() {                                                               \
@@ -99,6 +105,7 @@ public:
 #define WREN_INTERFACE(Self)                                                             \
 public:                                                                                  \
     using wrenSelf_ = Self;                                                              \
+    static constexpr bool wrenIsInterface_ = true;                                       \
     static ::java::lang::Class* wrenClass_;                                              \
     static ::java::lang::Class* classRecord() { return wrenClass_; }                     \
     static void clinit() {                                                               \
@@ -135,47 +142,71 @@ public:
 
 // --- definition: one macro in the class's source file -----------------------
 //
-//   WREN_DEFINE_CLASS(pkg::Node, "pkg.Node", "java.lang.Object")
-//   WREN_DEFINE_CLASS(pkg::Task, "pkg.Task", "java.lang.Object", "java.lang.Runnable")
-//   WREN_DEFINE_ABSTRACT_CLASS(pkg::Shape, "pkg.Shape", "java.lang.Object")
-//   WREN_DEFINE_INTERFACE(pkg::Sized, "pkg.Sized", "")
+//   WREN_DEFINE_CLASS(pkg::Node, "pkg.Node")
+//   WREN_DEFINE_CLASS(pkg::Task, "pkg.Task", java::lang::Runnable)
+//   WREN_DEFINE_ABSTRACT_CLASS(pkg::Shape, "pkg.Shape")
+//   WREN_DEFINE_INTERFACE(pkg::Sized, "pkg.Sized")
+//   WREN_DEFINE_INTERFACE(pkg::Box, "pkg.Box", pkg::Sized)
 //
-// Trailing arguments name the interfaces the class implements directly (for an
-// interface, those it extends besides the one given as its superclass).
-#define WREN_DEFINE_CLASS(Cls, javaName, superName, ...)                                 \
-    WREN_DEFINE_BODY_(Cls, javaName, superName, ::VMClassKind::Concrete, __VA_ARGS__)
-#define WREN_DEFINE_ABSTRACT_CLASS(Cls, javaName, superName, ...)                        \
-    WREN_DEFINE_BODY_(Cls, javaName, superName, ::VMClassKind::Abstract, __VA_ARGS__)
-#define WREN_DEFINE_INTERFACE(Cls, javaName, superName, ...)                             \
+// The superclass is the one WREN_CLASS names, and the compiler checks that it
+// is the class's direct C++ base. Trailing arguments are the interfaces the
+// class implements directly (for an interface, those it extends), as types:
+// each must be an interface and a base of the class. The record's relations
+// are taken from these types when start-up resolves the registrations, so
+// the record, `vmIsInstanceOf` and `vmCast` can't disagree.
+#define WREN_DEFINE_CLASS(Cls, javaName, ...)                                            \
+    WREN_DEFINE_BODY_(Cls, javaName, ::VMClassKind::Concrete __VA_OPT__(, ) __VA_ARGS__)
+#define WREN_DEFINE_ABSTRACT_CLASS(Cls, javaName, ...)                                   \
+    WREN_DEFINE_BODY_(Cls, javaName, ::VMClassKind::Abstract __VA_OPT__(, ) __VA_ARGS__)
+#define WREN_DEFINE_INTERFACE(Cls, javaName, ...)                                        \
+    static_assert(Cls::wrenIsInterface_, #Cls " is defined as an interface but declared " \
+                                         "with WREN_CLASS: use WREN_INTERFACE");           \
+    WREN_CHECK_INTERFACES_(Cls __VA_OPT__(, ) __VA_ARGS__)                               \
     ::java::lang::Class* Cls::wrenClass_ = nullptr;                                      \
     ::java::lang::Class* Cls::wrenRegister_() {                                          \
-        return wrenClass_ = ::vmRegisterClassRecord(javaName, superName, __FILE__,       \
-                                                    &::vmEmptyStaticInit, nullptr,       \
+        return wrenClass_ = ::vmRegisterClassRecord(javaName, nullptr, __FILE__,         \
+                                                    ::vmStaticInitOf<Cls>(), nullptr,    \
                                                     ::VMClassKind::Interface);           \
     }                                                                                    \
-    WREN_PENDING_(Cls, __VA_ARGS__)
+    WREN_PENDING_(Cls, nullptr __VA_OPT__(, ) __VA_ARGS__)
 
-#define WREN_DEFINE_BODY_(Cls, javaName, superName, kind, ...)                           \
+#define WREN_DEFINE_BODY_(Cls, javaName, kind, ...)                                      \
+    static_assert(!Cls::wrenIsInterface_,                                                \
+                  #Cls " is declared with WREN_INTERFACE: define it with WREN_DEFINE_INTERFACE"); \
+    static_assert(::vmNamesDirectSuperclass<Cls>(),                                      \
+                  "WREN_CLASS of " #Cls " names a superclass that is not its direct C++ base " \
+                  "class (the parent's fields would not be marked)");                    \
+    WREN_CHECK_INTERFACES_(Cls __VA_OPT__(, ) __VA_ARGS__)                               \
     ::java::lang::Class* Cls::wrenClass_ = nullptr;                                      \
     void Cls::markReferences(uint32_t bits) {                                            \
         wrenSuper_::markReferences(bits);                                                \
         wrenEachRef_([bits](const auto& f_) { f_.mark(bits); });                         \
     }                                                                                    \
     ::java::lang::Class* Cls::wrenRegister_() {                                          \
-        return wrenClass_ = ::vmRegisterClassRecord(                                     \
-                   javaName, superName, __FILE__, ::vmStaticInitOf<Cls>(),               \
-                   ::vmFactoryOf<Cls, kind>(), kind);                                    \
+        return wrenClass_ = ::vmRegisterClassRecord(javaName, nullptr, __FILE__,         \
+                                                    ::vmStaticInitOf<Cls>(),             \
+                                                    ::vmFactoryOf<Cls, kind>(), kind);   \
     }                                                                                    \
-    WREN_PENDING_(Cls, __VA_ARGS__)
+    WREN_PENDING_(Cls, &Cls::wrenSuper_::wrenClass_ __VA_OPT__(, ) __VA_ARGS__)
 
-#define WREN_PENDING_(Cls, ...)                                                          \
+#define WREN_CHECK_INTERFACES_(Cls, ...) WREN_FOR_EACH_ARG_(WREN_CHECK_INTERFACE_, Cls, __VA_ARGS__)
+#define WREN_CHECK_INTERFACE_(Cls, Iface)                                                \
+    static_assert(Iface::wrenIsInterface_,                                               \
+                  #Cls ": " #Iface " is named as an interface but is a class");          \
+    static_assert(std::is_base_of_v<Iface, Cls>,                                         \
+                  #Cls " names the interface " #Iface " but does not derive from it");
+
+// The registration entry: the record's slot, its superclass's slot (null for
+// an interface) and the slots of its direct interfaces, null-terminated.
+#define WREN_PENDING_(Cls, superSlot, ...)                                               \
     namespace {                                                                          \
-    ::VMPendingClass WREN_CAT_(wrenPendingClass_, __LINE__)(&Cls::wrenRegister_);        \
-    WREN_FOR_EACH_ARG_(WREN_PENDING_IFACE_, Cls, __VA_ARGS__)                            \
+    ::java::lang::Class** const WREN_CAT_(wrenInterfaceSlots_, __LINE__)[] = {           \
+        WREN_FOR_EACH_(WREN_INTERFACE_SLOT_, __VA_ARGS__) nullptr};                      \
+    ::VMPendingClass WREN_CAT_(wrenPendingClass_, __LINE__)(                             \
+        &Cls::wrenRegister_, &Cls::wrenClass_, superSlot,                                \
+        WREN_CAT_(wrenInterfaceSlots_, __LINE__));                                       \
     }
-#define WREN_PENDING_IFACE_(Cls, ifaceName)                                              \
-    ::VMPendingInterface WREN_CAT_(wrenPendingIface_, __COUNTER__)(&Cls::wrenClass_,     \
-                                                                   ifaceName);
+#define WREN_INTERFACE_SLOT_(Iface) &Iface::wrenClass_,
 
 // The boot class names its static entry point with this, after its definition.
 #define WREN_MAIN_ENTRY(Cls, fn)                                                         \
@@ -191,6 +222,14 @@ void vmEnsureClassReady(java::lang::Class* cls, const char* cppName);
 
 // Roots an exception for the time between its throw and its handler.
 void vmSetInFlight(java::lang::Object* exception);
+
+// True when the superclass WREN_CLASS names is the class's direct base among
+// the classes (interfaces aside).
+template <class C>
+constexpr bool vmNamesDirectSuperclass() {
+    using Nearest = decltype(wrenNearestClass_(static_cast<C*>(nullptr), VMClassTag<C>{}));
+    return std::is_same_v<Nearest, typename C::wrenSuper_*>;
+}
 
 template <class C>
 constexpr java::lang::Class::StaticInit vmStaticInitOf() {

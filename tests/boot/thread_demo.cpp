@@ -87,9 +87,9 @@ jint ThreadDemo::handedOff = 0;
 
 }  // namespace demo
 
-WREN_DEFINE_CLASS(demo::Shared, "demo.Shared", "java.lang.Object")
-WREN_DEFINE_CLASS(demo::Worker, "demo.Worker", "java.lang.Thread")
-WREN_DEFINE_CLASS(demo::ThreadDemo, "demo.ThreadDemo", "java.lang.Object")
+WREN_DEFINE_CLASS(demo::Shared, "demo.Shared")
+WREN_DEFINE_CLASS(demo::Worker, "demo.Worker")
+WREN_DEFINE_CLASS(demo::ThreadDemo, "demo.ThreadDemo")
 WREN_MAIN_ENTRY(demo::ThreadDemo, &demo::ThreadDemo::main)
 
 int main() {

@@ -111,9 +111,6 @@ public:
 
 }  // namespace wrentest::e2e
 
-WREN_DEFINE_CLASS(wrentest::e2e::DrawCanvas, "wrentest.e2e.DrawCanvas",
-                  "javax.microedition.lcdui.game.GameCanvas")
-WREN_DEFINE_CLASS(wrentest::e2e::DrawFrames, "wrentest.e2e.DrawFrames", "java.lang.Object",
-                  "java.lang.Runnable")
-WREN_DEFINE_CLASS(wrentest::e2e::DrawMIDlet, "wrentest.e2e.DrawMIDlet",
-                  "javax.microedition.midlet.MIDlet")
+WREN_DEFINE_CLASS(wrentest::e2e::DrawCanvas, "wrentest.e2e.DrawCanvas")
+WREN_DEFINE_CLASS(wrentest::e2e::DrawFrames, "wrentest.e2e.DrawFrames", java::lang::Runnable)
+WREN_DEFINE_CLASS(wrentest::e2e::DrawMIDlet, "wrentest.e2e.DrawMIDlet")

@@ -124,10 +124,7 @@ public:
 
 }  // namespace wrentest::e2e
 
-WREN_DEFINE_CLASS(wrentest::e2e::ProbeCanvas, "wrentest.e2e.ProbeCanvas",
-                  "javax.microedition.lcdui.game.GameCanvas")
-WREN_DEFINE_CLASS(wrentest::e2e::Frames, "wrentest.e2e.Frames", "java.lang.Object",
-                  "java.lang.Runnable")
-WREN_DEFINE_CLASS(wrentest::e2e::ProbeMIDlet, "wrentest.e2e.ProbeMIDlet",
-                  "javax.microedition.midlet.MIDlet")
-WREN_DEFINE_CLASS(wrentest::e2e::NotAMIDlet, "wrentest.e2e.NotAMIDlet", "java.lang.Object")
+WREN_DEFINE_CLASS(wrentest::e2e::ProbeCanvas, "wrentest.e2e.ProbeCanvas")
+WREN_DEFINE_CLASS(wrentest::e2e::Frames, "wrentest.e2e.Frames", java::lang::Runnable)
+WREN_DEFINE_CLASS(wrentest::e2e::ProbeMIDlet, "wrentest.e2e.ProbeMIDlet")
+WREN_DEFINE_CLASS(wrentest::e2e::NotAMIDlet, "wrentest.e2e.NotAMIDlet")

@@ -34,8 +34,7 @@ public:
 
 }  // namespace
 
-WREN_DEFINE_CLASS(NotAProtocol, "com.nimbault.marl.midp.io.protocol.notproto.Protocol",
-                  "java.lang.Object")
+WREN_DEFINE_CLASS(NotAProtocol, "com.nimbault.marl.midp.io.protocol.notproto.Protocol")
 
 namespace {
 

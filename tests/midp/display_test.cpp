@@ -292,5 +292,4 @@ TEST_F(DisplayTest, GetDisplayGivesTheOneDisplay) {
 
 }  // namespace
 
-WREN_DEFINE_CLASS(CountingRunnable, "wrentest.midp.CountingRunnable", "java.lang.Object",
-                  "java.lang.Runnable")
+WREN_DEFINE_CLASS(CountingRunnable, "wrentest.midp.CountingRunnable", java::lang::Runnable)

@@ -65,15 +65,12 @@ AppProperties::~AppProperties() {
 
 // --- probe classes -------------------------------------------------------------------
 
-WREN_DEFINE_CLASS(wrentest::midp::ProbeCanvas, "wrentest.midp.ProbeCanvas",
-                  "javax.microedition.lcdui.Canvas")
-WREN_DEFINE_CLASS(wrentest::midp::ProbeGameCanvas, "wrentest.midp.ProbeGameCanvas",
-                  "javax.microedition.lcdui.game.GameCanvas")
-WREN_DEFINE_CLASS(wrentest::midp::ProbeListener, "wrentest.midp.ProbeListener", "java.lang.Object",
-                  "javax.microedition.lcdui.CommandListener")
-WREN_DEFINE_CLASS(wrentest::midp::ProbeMIDlet, "wrentest.midp.ProbeMIDlet",
-                  "javax.microedition.midlet.MIDlet")
-WREN_DEFINE_CLASS(wrentest::midp::NotAMIDlet, "wrentest.midp.NotAMIDlet", "java.lang.Object")
+WREN_DEFINE_CLASS(wrentest::midp::ProbeCanvas, "wrentest.midp.ProbeCanvas")
+WREN_DEFINE_CLASS(wrentest::midp::ProbeGameCanvas, "wrentest.midp.ProbeGameCanvas")
+WREN_DEFINE_CLASS(wrentest::midp::ProbeListener, "wrentest.midp.ProbeListener",
+                  javax::microedition::lcdui::CommandListener)
+WREN_DEFINE_CLASS(wrentest::midp::ProbeMIDlet, "wrentest.midp.ProbeMIDlet")
+WREN_DEFINE_CLASS(wrentest::midp::NotAMIDlet, "wrentest.midp.NotAMIDlet")
 
 namespace wrentest::midp {
 

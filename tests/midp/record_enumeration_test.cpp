@@ -89,14 +89,13 @@ public:
 
 }  // namespace enumtest
 
-WREN_DEFINE_CLASS(enumtest::OddFilter, "enumtest.OddFilter", "java.lang.Object",
-                  "javax.microedition.rms.RecordFilter")
-WREN_DEFINE_CLASS(enumtest::FirstByteComparator, "enumtest.FirstByteComparator", "java.lang.Object",
-                  "javax.microedition.rms.RecordComparator")
-WREN_DEFINE_CLASS(enumtest::ChaoticComparator, "enumtest.ChaoticComparator", "java.lang.Object",
-                  "javax.microedition.rms.RecordComparator")
-WREN_DEFINE_CLASS(enumtest::DestroyingListener, "enumtest.DestroyingListener", "java.lang.Object",
-                  "javax.microedition.rms.RecordListener")
+WREN_DEFINE_CLASS(enumtest::OddFilter, "enumtest.OddFilter", javax::microedition::rms::RecordFilter)
+WREN_DEFINE_CLASS(enumtest::FirstByteComparator, "enumtest.FirstByteComparator",
+                  javax::microedition::rms::RecordComparator)
+WREN_DEFINE_CLASS(enumtest::ChaoticComparator, "enumtest.ChaoticComparator",
+                  javax::microedition::rms::RecordComparator)
+WREN_DEFINE_CLASS(enumtest::DestroyingListener, "enumtest.DestroyingListener",
+                  javax::microedition::rms::RecordListener)
 
 namespace {
 

@@ -53,8 +53,8 @@ public:
 
 }  // namespace rmstest
 
-WREN_DEFINE_CLASS(rmstest::LogListener, "rmstest.LogListener", "java.lang.Object",
-                  "javax.microedition.rms.RecordListener")
+WREN_DEFINE_CLASS(rmstest::LogListener, "rmstest.LogListener",
+                  javax::microedition::rms::RecordListener)
 
 namespace {
 

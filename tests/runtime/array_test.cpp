@@ -39,8 +39,8 @@ public:
 
 }  // namespace arraytest
 
-WREN_DEFINE_CLASS(arraytest::Holder, "arraytest.Holder", "java.lang.Object")
-WREN_DEFINE_CLASS(arraytest::Task, "arraytest.Task", "java.lang.Object", "java.lang.Runnable")
+WREN_DEFINE_CLASS(arraytest::Holder, "arraytest.Holder")
+WREN_DEFINE_CLASS(arraytest::Task, "arraytest.Task", java::lang::Runnable)
 
 namespace {
 

@@ -49,7 +49,7 @@ public:
 
 }  // namespace bytestreamtest
 
-WREN_DEFINE_CLASS(bytestreamtest::Scripted, "bytestreamtest.Scripted", "java.io.InputStream")
+WREN_DEFINE_CLASS(bytestreamtest::Scripted, "bytestreamtest.Scripted")
 
 namespace {
 

@@ -52,7 +52,7 @@ public:
 
 }  // namespace calendartest
 
-WREN_DEFINE_CLASS(calendartest::ShiftedZone, "calendartest.ShiftedZone", "java.util.TimeZone")
+WREN_DEFINE_CLASS(calendartest::ShiftedZone, "calendartest.ShiftedZone")
 
 namespace {
 

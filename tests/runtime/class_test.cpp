@@ -60,14 +60,14 @@ public:
     virtual jint corners() = 0;
 };
 
-class Square : public Shape {
+class Marker : public virtual Object {
+    WREN_INTERFACE(Marker)
+};
+
+class Square : public Shape, public virtual Marker {
     WREN_CLASS(Square, Shape)
 public:
     jint corners() override { return 4; }
-};
-
-class Marker : public virtual Object {
-    WREN_INTERFACE(Marker)
 };
 
 }  // namespace classtest
@@ -83,15 +83,15 @@ class Unpackaged : public virtual java::lang::Object {
     WREN_CLASS(Unpackaged, java::lang::Object)
 };
 
-WREN_DEFINE_CLASS(classtest::Counted, "classtest.Counted", "java.lang.Object")
-WREN_DEFINE_CLASS(classtest::Built, "classtest.Built", "java.lang.Object")
-WREN_DEFINE_CLASS(classtest::NeedsArgument, "classtest.NeedsArgument", "java.lang.Object")
-WREN_DEFINE_CLASS(classtest::PrivateCtor, "classtest.PrivateCtor", "java.lang.Object")
-WREN_DEFINE_ABSTRACT_CLASS(classtest::Shape, "classtest.Shape", "java.lang.Object")
-WREN_DEFINE_CLASS(classtest::Square, "classtest.Square", "classtest.Shape", "classtest.Marker")
-WREN_DEFINE_INTERFACE(classtest::Marker, "classtest.Marker", "")
-WREN_DEFINE_CLASS(pkg::sub::Foo, "pkg.sub.Foo", "java.lang.Object")
-WREN_DEFINE_CLASS(Unpackaged, "Unpackaged", "java.lang.Object")
+WREN_DEFINE_CLASS(classtest::Counted, "classtest.Counted")
+WREN_DEFINE_CLASS(classtest::Built, "classtest.Built")
+WREN_DEFINE_CLASS(classtest::NeedsArgument, "classtest.NeedsArgument")
+WREN_DEFINE_CLASS(classtest::PrivateCtor, "classtest.PrivateCtor")
+WREN_DEFINE_ABSTRACT_CLASS(classtest::Shape, "classtest.Shape")
+WREN_DEFINE_CLASS(classtest::Square, "classtest.Square", classtest::Marker)
+WREN_DEFINE_INTERFACE(classtest::Marker, "classtest.Marker")
+WREN_DEFINE_CLASS(pkg::sub::Foo, "pkg.sub.Foo")
+WREN_DEFINE_CLASS(Unpackaged, "Unpackaged")
 
 namespace {
 

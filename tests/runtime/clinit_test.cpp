@@ -157,20 +157,20 @@ class Plain : public Root {
 
 }  // namespace inittest
 
-WREN_DEFINE_CLASS(inittest::Top, "inittest.Top", "java.lang.Object")
-WREN_DEFINE_CLASS(inittest::Mid, "inittest.Mid", "inittest.Top")
-WREN_DEFINE_CLASS(inittest::Leaf, "inittest.Leaf", "inittest.Mid")
-WREN_DEFINE_CLASS(inittest::Twin, "inittest.Twin", "inittest.Mid")
-WREN_DEFINE_CLASS(inittest::SelfReader, "inittest.SelfReader", "java.lang.Object")
-WREN_DEFINE_CLASS(inittest::ThrowsArgument, "inittest.ThrowsArgument", "java.lang.Object")
-WREN_DEFINE_CLASS(inittest::ThrowsError, "inittest.ThrowsError", "java.lang.Object")
-WREN_DEFINE_CLASS(inittest::FailingBase, "inittest.FailingBase", "java.lang.Object")
-WREN_DEFINE_CLASS(inittest::ChildOfFailing, "inittest.ChildOfFailing", "inittest.FailingBase")
-WREN_DEFINE_CLASS(inittest::ExitsDuringInit, "inittest.ExitsDuringInit", "java.lang.Object")
-WREN_DEFINE_INTERFACE(inittest::Upper, "inittest.Upper", "")
-WREN_DEFINE_INTERFACE(inittest::Lower, "inittest.Lower", "inittest.Upper")
-WREN_DEFINE_CLASS(inittest::Root, "inittest.Root", "java.lang.Object")
-WREN_DEFINE_CLASS(inittest::Plain, "inittest.Plain", "inittest.Root")
+WREN_DEFINE_CLASS(inittest::Top, "inittest.Top")
+WREN_DEFINE_CLASS(inittest::Mid, "inittest.Mid")
+WREN_DEFINE_CLASS(inittest::Leaf, "inittest.Leaf")
+WREN_DEFINE_CLASS(inittest::Twin, "inittest.Twin")
+WREN_DEFINE_CLASS(inittest::SelfReader, "inittest.SelfReader")
+WREN_DEFINE_CLASS(inittest::ThrowsArgument, "inittest.ThrowsArgument")
+WREN_DEFINE_CLASS(inittest::ThrowsError, "inittest.ThrowsError")
+WREN_DEFINE_CLASS(inittest::FailingBase, "inittest.FailingBase")
+WREN_DEFINE_CLASS(inittest::ChildOfFailing, "inittest.ChildOfFailing")
+WREN_DEFINE_CLASS(inittest::ExitsDuringInit, "inittest.ExitsDuringInit")
+WREN_DEFINE_INTERFACE(inittest::Upper, "inittest.Upper")
+WREN_DEFINE_INTERFACE(inittest::Lower, "inittest.Lower", inittest::Upper)
+WREN_DEFINE_CLASS(inittest::Root, "inittest.Root")
+WREN_DEFINE_CLASS(inittest::Plain, "inittest.Plain")
 
 namespace {
 

@@ -103,9 +103,9 @@ public:
 
 }  // namespace consoletest
 
-WREN_DEFINE_CLASS(consoletest::Sink, "consoletest.Sink", "java.io.OutputStream")
-WREN_DEFINE_CLASS(consoletest::ByteSink, "consoletest.ByteSink", "java.io.OutputStream")
-WREN_DEFINE_CLASS(consoletest::CharSink, "consoletest.CharSink", "java.io.Writer")
+WREN_DEFINE_CLASS(consoletest::Sink, "consoletest.Sink")
+WREN_DEFINE_CLASS(consoletest::ByteSink, "consoletest.ByteSink")
+WREN_DEFINE_CLASS(consoletest::CharSink, "consoletest.CharSink")
 
 namespace {
 

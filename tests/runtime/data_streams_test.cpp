@@ -72,10 +72,9 @@ public:
 
 }  // namespace datastreamtest
 
-WREN_DEFINE_CLASS(datastreamtest::Counting, "datastreamtest.Counting",
-                  "java.io.ByteArrayInputStream")
-WREN_DEFINE_CLASS(datastreamtest::Trickle, "datastreamtest.Trickle", "java.io.ByteArrayInputStream")
-WREN_DEFINE_CLASS(datastreamtest::Recorder, "datastreamtest.Recorder", "java.io.OutputStream")
+WREN_DEFINE_CLASS(datastreamtest::Counting, "datastreamtest.Counting")
+WREN_DEFINE_CLASS(datastreamtest::Trickle, "datastreamtest.Trickle")
+WREN_DEFINE_CLASS(datastreamtest::Recorder, "datastreamtest.Recorder")
 
 namespace {
 

@@ -72,7 +72,7 @@ public:
 
 }  // namespace finalizertest
 
-WREN_DEFINE_CLASS(finalizertest::Mortal, "finalizertest.Mortal", "java.lang.Object")
+WREN_DEFINE_CLASS(finalizertest::Mortal, "finalizertest.Mortal")
 
 using finalizertest::Mortal;
 using finalizertest::seen;

@@ -44,7 +44,7 @@ public:
 
 }  // namespace hashtabletest
 
-WREN_DEFINE_CLASS(hashtabletest::AnyKey, "hashtabletest.AnyKey", "java.lang.Object")
+WREN_DEFINE_CLASS(hashtabletest::AnyKey, "hashtabletest.AnyKey")
 
 namespace {
 

@@ -199,7 +199,7 @@ void SlowInit::staticInit() {
 
 }  // namespace monitortest
 
-WREN_DEFINE_CLASS(monitortest::SlowInit, "monitortest.SlowInit", "java.lang.Object")
+WREN_DEFINE_CLASS(monitortest::SlowInit, "monitortest.SlowInit")
 
 TEST(MonitorThreads, SecondThreadWaitsForAClassBeingInitialised) {
     using monitortest::SlowInit;

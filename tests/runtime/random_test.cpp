@@ -42,7 +42,7 @@ protected:
 
 }  // namespace randomtest
 
-WREN_DEFINE_CLASS(randomtest::CountingRandom, "randomtest.CountingRandom", "java.util.Random")
+WREN_DEFINE_CLASS(randomtest::CountingRandom, "randomtest.CountingRandom")
 
 namespace {
 

@@ -40,7 +40,7 @@ public:
 
 }  // namespace timezonetest
 
-WREN_DEFINE_CLASS(timezonetest::NamelessZone, "timezonetest.NamelessZone", "java.util.TimeZone")
+WREN_DEFINE_CLASS(timezonetest::NamelessZone, "timezonetest.NamelessZone")
 
 namespace {
 

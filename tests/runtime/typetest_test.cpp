@@ -47,14 +47,14 @@ class Unrelated : public virtual Object {
 
 }  // namespace typetest
 
-WREN_DEFINE_INTERFACE(typetest::Top, "typetest.Top", "")
-WREN_DEFINE_INTERFACE(typetest::Sub, "typetest.Sub", "typetest.Top")
-WREN_DEFINE_INTERFACE(typetest::Side, "typetest.Side", "")
-WREN_DEFINE_INTERFACE(typetest::Both, "typetest.Both", "typetest.Side", "typetest.Top")
-WREN_DEFINE_CLASS(typetest::Base, "typetest.Base", "java.lang.Object", "typetest.Sub")
-WREN_DEFINE_CLASS(typetest::Derived, "typetest.Derived", "typetest.Base")
-WREN_DEFINE_CLASS(typetest::Other, "typetest.Other", "java.lang.Object", "typetest.Both")
-WREN_DEFINE_CLASS(typetest::Unrelated, "typetest.Unrelated", "java.lang.Object")
+WREN_DEFINE_INTERFACE(typetest::Top, "typetest.Top")
+WREN_DEFINE_INTERFACE(typetest::Sub, "typetest.Sub", typetest::Top)
+WREN_DEFINE_INTERFACE(typetest::Side, "typetest.Side")
+WREN_DEFINE_INTERFACE(typetest::Both, "typetest.Both", typetest::Side, typetest::Top)
+WREN_DEFINE_CLASS(typetest::Base, "typetest.Base", typetest::Sub)
+WREN_DEFINE_CLASS(typetest::Derived, "typetest.Derived")
+WREN_DEFINE_CLASS(typetest::Other, "typetest.Other", typetest::Both)
+WREN_DEFINE_CLASS(typetest::Unrelated, "typetest.Unrelated")
 
 namespace {
 

@@ -54,8 +54,8 @@ public:
 
 }  // namespace vectortest
 
-WREN_DEFINE_CLASS(vectortest::AlwaysEqual, "vectortest.AlwaysEqual", "java.lang.Object")
-WREN_DEFINE_CLASS(vectortest::Shrinker, "vectortest.Shrinker", "java.lang.Object")
+WREN_DEFINE_CLASS(vectortest::AlwaysEqual, "vectortest.AlwaysEqual")
+WREN_DEFINE_CLASS(vectortest::Shrinker, "vectortest.Shrinker")
 
 namespace {
 

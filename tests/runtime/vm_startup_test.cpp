@@ -109,13 +109,13 @@ class NoEntry : public virtual Object {
 
 }  // namespace startup
 
-WREN_DEFINE_CLASS(startup::Booted, "startup.Booted", "java.lang.Object", "java.lang.Runnable")
+WREN_DEFINE_CLASS(startup::Booted, "startup.Booted", java::lang::Runnable)
 WREN_MAIN_ENTRY(startup::Booted, &startup::Booted::main)
-WREN_DEFINE_CLASS(startup::BootThrows, "startup.BootThrows", "java.lang.Object")
+WREN_DEFINE_CLASS(startup::BootThrows, "startup.BootThrows")
 WREN_MAIN_ENTRY(startup::BootThrows, &startup::BootThrows::main)
-WREN_DEFINE_CLASS(startup::InitThrows, "startup.InitThrows", "java.lang.Object")
+WREN_DEFINE_CLASS(startup::InitThrows, "startup.InitThrows")
 WREN_MAIN_ENTRY(startup::InitThrows, &startup::InitThrows::main)
-WREN_DEFINE_CLASS(startup::NoEntry, "startup.NoEntry", "java.lang.Object")
+WREN_DEFINE_CLASS(startup::NoEntry, "startup.NoEntry")
 
 namespace {
 

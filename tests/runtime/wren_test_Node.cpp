@@ -4,7 +4,7 @@
 
 #include "VM.h"
 
-WREN_DEFINE_CLASS(wren::test::Node, "wren.test.Node", "java.lang.Object")
+WREN_DEFINE_CLASS(wren::test::Node, "wren.test.Node")
 
 namespace wren::test {
 

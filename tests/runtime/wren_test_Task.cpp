@@ -2,7 +2,7 @@
 
 #include "java_lang_String.h"
 
-WREN_DEFINE_CLASS(wren::test::Task, "wren.test.Task", "java.lang.Thread")
+WREN_DEFINE_CLASS(wren::test::Task, "wren.test.Task")
 
 namespace wren::test {
 

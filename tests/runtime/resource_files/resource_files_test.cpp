@@ -45,7 +45,7 @@ public:
 
 }  // namespace wrentest::res
 
-WREN_DEFINE_CLASS(wrentest::res::Probe, "wrentest.res.Probe", "java.lang.Object")
+WREN_DEFINE_CLASS(wrentest::res::Probe, "wrentest.res.Probe")
 
 namespace {
 

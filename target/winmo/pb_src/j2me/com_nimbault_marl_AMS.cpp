@@ -8,7 +8,7 @@
 #include "java_lang_StringBuffer.h"
 #include "javax_microedition_midlet_MIDletStateChangeException.h"
 
-WREN_DEFINE_CLASS(com::nimbault::marl::AMS, "com.nimbault.marl.AMS", "java.lang.Object")
+WREN_DEFINE_CLASS(com::nimbault::marl::AMS, "com.nimbault.marl.AMS")
 WREN_MAIN_ENTRY(com::nimbault::marl::AMS, &com::nimbault::marl::AMS::main)
 
 namespace com::nimbault::marl {

@@ -3,7 +3,7 @@
 #include "HAL_console.h"
 
 WREN_DEFINE_CLASS(com::nimbault::marl::cldc::io::ConsoleOutputStream,
-                  "com.nimbault.marl.cldc.io.ConsoleOutputStream", "java.io.OutputStream")
+                  "com.nimbault.marl.cldc.io.ConsoleOutputStream")
 
 namespace com::nimbault::marl::cldc::io {
 

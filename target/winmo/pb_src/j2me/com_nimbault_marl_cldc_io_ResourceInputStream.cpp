@@ -7,7 +7,7 @@
 #include "java_lang_StringBuffer.h"
 
 WREN_DEFINE_CLASS(com::nimbault::marl::cldc::io::ResourceInputStream,
-                  "com.nimbault.marl.cldc.io.ResourceInputStream", "java.io.InputStream")
+                  "com.nimbault.marl.cldc.io.ResourceInputStream")
 
 namespace com::nimbault::marl::cldc::io {
 

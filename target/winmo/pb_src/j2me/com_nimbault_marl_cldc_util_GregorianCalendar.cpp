@@ -3,7 +3,7 @@
 #include <limits>
 
 WREN_DEFINE_CLASS(com::nimbault::marl::cldc::util::GregorianCalendar,
-                  "com.nimbault.marl.cldc.util.GregorianCalendar", "java.util.Calendar")
+                  "com.nimbault.marl.cldc.util.GregorianCalendar")
 
 namespace com::nimbault::marl::cldc::util {
 

@@ -5,7 +5,7 @@
 #include "com_nimbault_marl_cldc_util_TimeZoneUTC.h"
 
 WREN_DEFINE_ABSTRACT_CLASS(com::nimbault::marl::cldc::util::TimeZonePimpl,
-                           "com.nimbault.marl.cldc.util.TimeZonePimpl", "java.lang.Object")
+                           "com.nimbault.marl.cldc.util.TimeZonePimpl")
 
 namespace com::nimbault::marl::cldc::util {
 

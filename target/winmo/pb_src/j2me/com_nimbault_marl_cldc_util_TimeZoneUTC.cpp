@@ -1,7 +1,7 @@
 #include "com_nimbault_marl_cldc_util_TimeZoneUTC.h"
 
 WREN_DEFINE_CLASS(com::nimbault::marl::cldc::util::TimeZoneUTC,
-                  "com.nimbault.marl.cldc.util.TimeZoneUTC", "java.util.TimeZone")
+                  "com.nimbault.marl.cldc.util.TimeZoneUTC")
 
 namespace com::nimbault::marl::cldc::util {
 

@@ -11,8 +11,8 @@
 #include "javax_microedition_media_MediaException.h"
 
 WREN_DEFINE_CLASS(com::nimbault::marl::media::Player, "com.nimbault.marl.media.Player",
-                  "java.lang.Object", "javax.microedition.media.Player",
-                  "javax.microedition.media.control.VolumeControl")
+                  javax::microedition::media::Player,
+                  javax::microedition::media::control::VolumeControl)
 
 namespace com::nimbault::marl::media {
 

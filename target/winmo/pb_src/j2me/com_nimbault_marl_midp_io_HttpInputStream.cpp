@@ -9,7 +9,7 @@
 #include "java_lang_Thread.h"
 
 WREN_DEFINE_CLASS(com::nimbault::marl::midp::io::HttpInputStream,
-                  "com.nimbault.marl.midp.io.HttpInputStream", "java.io.InputStream")
+                  "com.nimbault.marl.midp.io.HttpInputStream")
 
 namespace com::nimbault::marl::midp::io {
 

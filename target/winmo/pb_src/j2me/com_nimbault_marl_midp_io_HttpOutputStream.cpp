@@ -7,7 +7,7 @@
 #include "java_lang_NullPointerException.h"
 
 WREN_DEFINE_CLASS(com::nimbault::marl::midp::io::HttpOutputStream,
-                  "com.nimbault.marl.midp.io.HttpOutputStream", "java.io.OutputStream")
+                  "com.nimbault.marl.midp.io.HttpOutputStream")
 
 namespace com::nimbault::marl::midp::io {
 

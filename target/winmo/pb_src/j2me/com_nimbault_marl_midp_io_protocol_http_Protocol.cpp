@@ -18,9 +18,9 @@
 #include "java_util_TimeZone.h"
 
 WREN_DEFINE_CLASS(com::nimbault::marl::midp::io::protocol::http::Protocol,
-                  "com.nimbault.marl.midp.io.protocol.http.Protocol", "java.lang.Object",
-                  "com.nimbault.marl.cldc.io.ConnectionBaseInterface",
-                  "javax.microedition.io.HttpConnection")
+                  "com.nimbault.marl.midp.io.protocol.http.Protocol",
+                  com::nimbault::marl::cldc::io::ConnectionBaseInterface,
+                  javax::microedition::io::HttpConnection)
 
 namespace com::nimbault::marl::midp::io::protocol::http {
 

@@ -4,8 +4,7 @@
 
 WREN_DEFINE_CLASS(com::nimbault::marl::midp::io::protocol::https::Protocol,
                   "com.nimbault.marl.midp.io.protocol.https.Protocol",
-                  "com.nimbault.marl.midp.io.protocol.http.Protocol",
-                  "javax.microedition.io.HttpsConnection")
+                  javax::microedition::io::HttpsConnection)
 
 namespace com::nimbault::marl::midp::io::protocol::https {
 

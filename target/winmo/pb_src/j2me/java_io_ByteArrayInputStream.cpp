@@ -4,8 +4,7 @@
 
 #include "java_lang_System.h"
 
-WREN_DEFINE_CLASS(java::io::ByteArrayInputStream, "java.io.ByteArrayInputStream",
-                  "java.io.InputStream")
+WREN_DEFINE_CLASS(java::io::ByteArrayInputStream, "java.io.ByteArrayInputStream")
 
 namespace java::io {
 

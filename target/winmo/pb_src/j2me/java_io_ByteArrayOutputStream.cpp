@@ -8,8 +8,7 @@
 #include "java_lang_RuntimeException.h"
 #include "java_lang_System.h"
 
-WREN_DEFINE_CLASS(java::io::ByteArrayOutputStream, "java.io.ByteArrayOutputStream",
-                  "java.io.OutputStream")
+WREN_DEFINE_CLASS(java::io::ByteArrayOutputStream, "java.io.ByteArrayOutputStream")
 
 namespace java::io {
 

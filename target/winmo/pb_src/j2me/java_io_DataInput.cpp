@@ -1,3 +1,3 @@
 #include "java_io_DataInput.h"
 
-WREN_DEFINE_INTERFACE(java::io::DataInput, "java.io.DataInput", "")
+WREN_DEFINE_INTERFACE(java::io::DataInput, "java.io.DataInput")

@@ -6,8 +6,7 @@
 #include "java_io_EOFException.h"
 #include "java_io_UTFDataFormatException.h"
 
-WREN_DEFINE_CLASS(java::io::DataInputStream, "java.io.DataInputStream", "java.io.InputStream",
-                  "java.io.DataInput")
+WREN_DEFINE_CLASS(java::io::DataInputStream, "java.io.DataInputStream", java::io::DataInput)
 
 namespace java::io {
 

@@ -6,8 +6,7 @@
 #include "VMUtf8.h"
 #include "java_io_UTFDataFormatException.h"
 
-WREN_DEFINE_CLASS(java::io::DataOutputStream, "java.io.DataOutputStream", "java.io.OutputStream",
-                  "java.io.DataOutput")
+WREN_DEFINE_CLASS(java::io::DataOutputStream, "java.io.DataOutputStream", java::io::DataOutput)
 
 namespace java::io {
 

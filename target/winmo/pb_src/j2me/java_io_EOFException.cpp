@@ -1,3 +1,3 @@
 #include "java_io_EOFException.h"
 
-WREN_DEFINE_CLASS(java::io::EOFException, "java.io.EOFException", "java.io.IOException")
+WREN_DEFINE_CLASS(java::io::EOFException, "java.io.EOFException")

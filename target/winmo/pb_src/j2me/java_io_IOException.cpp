@@ -1,3 +1,3 @@
 #include "java_io_IOException.h"
 
-WREN_DEFINE_CLASS(java::io::IOException, "java.io.IOException", "java.lang.Exception")
+WREN_DEFINE_CLASS(java::io::IOException, "java.io.IOException")

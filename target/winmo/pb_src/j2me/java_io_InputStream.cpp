@@ -4,7 +4,7 @@
 #include "java_lang_IndexOutOfBoundsException.h"
 #include "java_lang_NullPointerException.h"
 
-WREN_DEFINE_ABSTRACT_CLASS(java::io::InputStream, "java.io.InputStream", "java.lang.Object")
+WREN_DEFINE_ABSTRACT_CLASS(java::io::InputStream, "java.io.InputStream")
 
 namespace java::io {
 

@@ -3,7 +3,7 @@
 #include "java_lang_IndexOutOfBoundsException.h"
 #include "java_lang_NullPointerException.h"
 
-WREN_DEFINE_ABSTRACT_CLASS(java::io::OutputStream, "java.io.OutputStream", "java.lang.Object")
+WREN_DEFINE_ABSTRACT_CLASS(java::io::OutputStream, "java.io.OutputStream")
 
 namespace java::io {
 

@@ -5,7 +5,7 @@
 #include "java_lang_IndexOutOfBoundsException.h"
 #include "java_lang_NullPointerException.h"
 
-WREN_DEFINE_CLASS(java::io::OutputStreamWriter, "java.io.OutputStreamWriter", "java.io.Writer")
+WREN_DEFINE_CLASS(java::io::OutputStreamWriter, "java.io.OutputStreamWriter")
 
 namespace java::io {
 

@@ -3,7 +3,7 @@
 #include "java_io_IOException.h"
 #include "java_lang_NullPointerException.h"
 
-WREN_DEFINE_CLASS(java::io::PrintStream, "java.io.PrintStream", "java.io.OutputStream")
+WREN_DEFINE_CLASS(java::io::PrintStream, "java.io.PrintStream")
 
 namespace java::io {
 

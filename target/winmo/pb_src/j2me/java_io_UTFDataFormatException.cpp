@@ -1,3 +1,3 @@
 #include "java_io_UTFDataFormatException.h"
 
-WREN_DEFINE_CLASS(java::io::UTFDataFormatException, "java.io.UTFDataFormatException", "java.io.IOException")
+WREN_DEFINE_CLASS(java::io::UTFDataFormatException, "java.io.UTFDataFormatException")

@@ -1,3 +1,3 @@
 #include "java_io_UnsupportedEncodingException.h"
 
-WREN_DEFINE_CLASS(java::io::UnsupportedEncodingException, "java.io.UnsupportedEncodingException", "java.io.IOException")
+WREN_DEFINE_CLASS(java::io::UnsupportedEncodingException, "java.io.UnsupportedEncodingException")

@@ -2,7 +2,7 @@
 
 #include "java_lang_NullPointerException.h"
 
-WREN_DEFINE_ABSTRACT_CLASS(java::io::Writer, "java.io.Writer", "java.lang.Object")
+WREN_DEFINE_ABSTRACT_CLASS(java::io::Writer, "java.io.Writer")
 
 namespace java::io {
 

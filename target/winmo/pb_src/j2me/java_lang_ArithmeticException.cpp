@@ -1,3 +1,3 @@
 #include "java_lang_ArithmeticException.h"
 
-WREN_DEFINE_CLASS(java::lang::ArithmeticException, "java.lang.ArithmeticException", "java.lang.RuntimeException")
+WREN_DEFINE_CLASS(java::lang::ArithmeticException, "java.lang.ArithmeticException")

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-WREN_DEFINE_CLASS(java::lang::ArrayIndexOutOfBoundsException, "java.lang.ArrayIndexOutOfBoundsException",
-                  "java.lang.IndexOutOfBoundsException")
+WREN_DEFINE_CLASS(java::lang::ArrayIndexOutOfBoundsException,
+                  "java.lang.ArrayIndexOutOfBoundsException")
 
 void java::lang::ArrayIndexOutOfBoundsException::ctor(jint index) {
     char text[48];

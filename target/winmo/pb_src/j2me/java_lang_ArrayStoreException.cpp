@@ -1,3 +1,3 @@
 #include "java_lang_ArrayStoreException.h"
 
-WREN_DEFINE_CLASS(java::lang::ArrayStoreException, "java.lang.ArrayStoreException", "java.lang.RuntimeException")
+WREN_DEFINE_CLASS(java::lang::ArrayStoreException, "java.lang.ArrayStoreException")

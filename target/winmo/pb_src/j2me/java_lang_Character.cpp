@@ -1,6 +1,6 @@
 #include "java_lang_Character.h"
 
-WREN_DEFINE_CLASS(java::lang::Character, "java.lang.Character", "java.lang.Object")
+WREN_DEFINE_CLASS(java::lang::Character, "java.lang.Character")
 
 namespace java::lang {
 

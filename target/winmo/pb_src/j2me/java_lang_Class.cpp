@@ -46,10 +46,6 @@ PendingList<VMPendingClass>& pendingClasses() {
     static PendingList<VMPendingClass> list;
     return list;
 }
-PendingList<VMPendingInterface>& pendingInterfaces() {
-    static PendingList<VMPendingInterface> list;
-    return list;
-}
 PendingList<VMPendingMainEntry>& pendingMainEntries() {
     static PendingList<VMPendingMainEntry> list;
     return list;
@@ -60,9 +56,11 @@ PendingList<VMPendingMainEntry>& pendingMainEntries() {
 VMPendingClass::VMPendingClass(java::lang::Class* (*routine)()) : registration(routine) {
     pendingClasses().append(this);
 }
-VMPendingInterface::VMPendingInterface(java::lang::Class** rec, const char* iface)
-    : record(rec), interfaceName(iface) {
-    pendingInterfaces().append(this);
+VMPendingClass::VMPendingClass(java::lang::Class* (*routine)(), java::lang::Class** rec,
+                               java::lang::Class** superRec,
+                               java::lang::Class** const* ifaceRecs)
+    : registration(routine), record(rec), superRecord(superRec), interfaceRecords(ifaceRecs) {
+    pendingClasses().append(this);
 }
 VMPendingMainEntry::VMPendingMainEntry(java::lang::Class** rec, java::lang::Class::MainEntry fn)
     : record(rec), entry(fn) {
@@ -74,9 +72,39 @@ void vmRunPendingClasses() {
         if (e->registration) e->registration();
 }
 
-void vmResolvePendingInterfaces() {
-    for (VMPendingInterface* e = pendingInterfaces().first; e; e = e->next)
-        if (*e->record) vmRegisterInterface(*e->record, e->interfaceName);
+namespace {
+[[noreturn]] void unregisteredRelation(java::lang::Class* cls, const char* relation) {
+    std::string message = "Class ";
+    message += cls->name;
+    message += " names a ";
+    message += relation;
+    message += " that was never registered!";
+    vmFatalError(message.c_str());
+}
+}  // namespace
+
+void vmResolvePendingRelations() {
+    for (VMPendingClass* e = pendingClasses().first; e; e = e->next) {
+        java::lang::Class* cls = e->record ? *e->record : nullptr;
+        if (!cls) continue;
+        java::lang::Class** const* iface = e->interfaceRecords;
+        java::lang::Class** superSlot = e->superRecord;
+        // An interface's first super-interface stands in its superclass's
+        // place, as the records have always kept it.
+        if (!superSlot && cls->isInterface && iface && *iface) superSlot = *iface++;
+        if (superSlot) {
+            java::lang::Class* super = *superSlot;
+            if (!super) unregisteredRelation(cls, "superclass");
+            cls->superName = super->name;
+            cls->superclass = super;
+            cls->superResolved = true;
+        }
+        for (; iface && *iface; ++iface) {
+            java::lang::Class* implemented = **iface;
+            if (!implemented) unregisteredRelation(cls, "interface");
+            cls->interfaces.pushBack(reinterpret_cast<intptr_t>(implemented));
+        }
+    }
 }
 
 void vmResolvePendingMainEntries() {

@@ -105,13 +105,15 @@ inline bool vmIsInstanceOf(const R& r, java::lang::Class* cls) {
 struct VMPendingClass {
     VMPendingClass* next = nullptr;
     java::lang::Class* (*registration)() = nullptr;
-    explicit VMPendingClass(java::lang::Class* (*routine)());
-};
-struct VMPendingInterface {
-    VMPendingInterface* next = nullptr;
+    // Where the class's record, its superclass's record (null for an
+    // interface) and its direct interfaces' records (null-terminated) will be
+    // once every class has registered.
     java::lang::Class** record = nullptr;
-    const char* interfaceName = nullptr;
-    VMPendingInterface(java::lang::Class** rec, const char* iface);
+    java::lang::Class** superRecord = nullptr;
+    java::lang::Class** const* interfaceRecords = nullptr;
+    explicit VMPendingClass(java::lang::Class* (*routine)());
+    VMPendingClass(java::lang::Class* (*routine)(), java::lang::Class** rec,
+                   java::lang::Class** superRec, java::lang::Class** const* ifaceRecs);
 };
 struct VMPendingMainEntry {
     VMPendingMainEntry* next = nullptr;
@@ -120,7 +122,9 @@ struct VMPendingMainEntry {
     VMPendingMainEntry(java::lang::Class** rec, java::lang::Class::MainEntry fn);
 };
 void vmRunPendingClasses();
-void vmResolvePendingInterfaces();
+// Links every registered class to its superclass and interfaces; a relation
+// whose record was never registered ends the process naming both classes.
+void vmResolvePendingRelations();
 void vmResolvePendingMainEntries();
 void vmSealClassTable();
 void vmRegisterInterface(java::lang::Class* cls, const char* interfaceName);

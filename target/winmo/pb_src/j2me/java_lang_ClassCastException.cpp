@@ -1,3 +1,3 @@
 #include "java_lang_ClassCastException.h"
 
-WREN_DEFINE_CLASS(java::lang::ClassCastException, "java.lang.ClassCastException", "java.lang.RuntimeException")
+WREN_DEFINE_CLASS(java::lang::ClassCastException, "java.lang.ClassCastException")

@@ -1,3 +1,3 @@
 #include "java_lang_ClassNotFoundException.h"
 
-WREN_DEFINE_CLASS(java::lang::ClassNotFoundException, "java.lang.ClassNotFoundException", "java.lang.Exception")
+WREN_DEFINE_CLASS(java::lang::ClassNotFoundException, "java.lang.ClassNotFoundException")

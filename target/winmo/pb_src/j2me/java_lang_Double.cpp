@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-WREN_DEFINE_CLASS(java::lang::Double, "java.lang.Double", "java.lang.Object")
+WREN_DEFINE_CLASS(java::lang::Double, "java.lang.Double")
 
 namespace java::lang {
 

@@ -1,3 +1,3 @@
 #include "java_lang_Error.h"
 
-WREN_DEFINE_CLASS(java::lang::Error, "java.lang.Error", "java.lang.Throwable")
+WREN_DEFINE_CLASS(java::lang::Error, "java.lang.Error")

@@ -1,3 +1,3 @@
 #include "java_lang_Exception.h"
 
-WREN_DEFINE_CLASS(java::lang::Exception, "java.lang.Exception", "java.lang.Throwable")
+WREN_DEFINE_CLASS(java::lang::Exception, "java.lang.Exception")

@@ -1,4 +1,3 @@
 #include "java_lang_ExceptionInInitializerError.h"
 
-WREN_DEFINE_CLASS(java::lang::ExceptionInInitializerError, "java.lang.ExceptionInInitializerError",
-                  "java.lang.Error")
+WREN_DEFINE_CLASS(java::lang::ExceptionInInitializerError, "java.lang.ExceptionInInitializerError")

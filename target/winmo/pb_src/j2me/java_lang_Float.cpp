@@ -4,7 +4,7 @@
 
 #include "java_lang_Double.h"
 
-WREN_DEFINE_CLASS(java::lang::Float, "java.lang.Float", "java.lang.Object")
+WREN_DEFINE_CLASS(java::lang::Float, "java.lang.Float")
 
 namespace java::lang {
 

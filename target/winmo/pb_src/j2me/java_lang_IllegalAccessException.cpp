@@ -1,3 +1,3 @@
 #include "java_lang_IllegalAccessException.h"
 
-WREN_DEFINE_CLASS(java::lang::IllegalAccessException, "java.lang.IllegalAccessException", "java.lang.Exception")
+WREN_DEFINE_CLASS(java::lang::IllegalAccessException, "java.lang.IllegalAccessException")

@@ -1,3 +1,3 @@
 #include "java_lang_IllegalArgumentException.h"
 
-WREN_DEFINE_CLASS(java::lang::IllegalArgumentException, "java.lang.IllegalArgumentException", "java.lang.RuntimeException")
+WREN_DEFINE_CLASS(java::lang::IllegalArgumentException, "java.lang.IllegalArgumentException")

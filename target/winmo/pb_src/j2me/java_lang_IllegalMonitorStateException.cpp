@@ -1,3 +1,4 @@
 #include "java_lang_IllegalMonitorStateException.h"
 
-WREN_DEFINE_CLASS(java::lang::IllegalMonitorStateException, "java.lang.IllegalMonitorStateException", "java.lang.RuntimeException")
+WREN_DEFINE_CLASS(java::lang::IllegalMonitorStateException,
+                  "java.lang.IllegalMonitorStateException")

@@ -1,3 +1,3 @@
 #include "java_lang_IllegalStateException.h"
 
-WREN_DEFINE_CLASS(java::lang::IllegalStateException, "java.lang.IllegalStateException", "java.lang.RuntimeException")
+WREN_DEFINE_CLASS(java::lang::IllegalStateException, "java.lang.IllegalStateException")

@@ -1,3 +1,3 @@
 #include "java_lang_IllegalThreadStateException.h"
 
-WREN_DEFINE_CLASS(java::lang::IllegalThreadStateException, "java.lang.IllegalThreadStateException", "java.lang.IllegalArgumentException")
+WREN_DEFINE_CLASS(java::lang::IllegalThreadStateException, "java.lang.IllegalThreadStateException")

@@ -1,3 +1,3 @@
 #include "java_lang_IndexOutOfBoundsException.h"
 
-WREN_DEFINE_CLASS(java::lang::IndexOutOfBoundsException, "java.lang.IndexOutOfBoundsException", "java.lang.RuntimeException")
+WREN_DEFINE_CLASS(java::lang::IndexOutOfBoundsException, "java.lang.IndexOutOfBoundsException")

@@ -1,3 +1,3 @@
 #include "java_lang_InstantiationException.h"
 
-WREN_DEFINE_CLASS(java::lang::InstantiationException, "java.lang.InstantiationException", "java.lang.Exception")
+WREN_DEFINE_CLASS(java::lang::InstantiationException, "java.lang.InstantiationException")

@@ -4,7 +4,7 @@
 #include "java_lang_Character.h"
 #include "java_lang_NumberFormatException.h"
 
-WREN_DEFINE_CLASS(java::lang::Integer, "java.lang.Integer", "java.lang.Object")
+WREN_DEFINE_CLASS(java::lang::Integer, "java.lang.Integer")
 
 namespace java::lang {
 

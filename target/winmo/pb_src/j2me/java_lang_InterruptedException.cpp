@@ -1,3 +1,3 @@
 #include "java_lang_InterruptedException.h"
 
-WREN_DEFINE_CLASS(java::lang::InterruptedException, "java.lang.InterruptedException", "java.lang.Exception")
+WREN_DEFINE_CLASS(java::lang::InterruptedException, "java.lang.InterruptedException")

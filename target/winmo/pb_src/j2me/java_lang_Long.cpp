@@ -3,7 +3,7 @@
 #include "VMMath.h"
 #include "java_lang_Character.h"
 
-WREN_DEFINE_CLASS(java::lang::Long, "java.lang.Long", "java.lang.Object")
+WREN_DEFINE_CLASS(java::lang::Long, "java.lang.Long")
 
 namespace java::lang {
 

@@ -1,3 +1,3 @@
 #include "java_lang_Math.h"
 
-WREN_DEFINE_CLASS(java::lang::Math, "java.lang.Math", "java.lang.Object")
+WREN_DEFINE_CLASS(java::lang::Math, "java.lang.Math")

@@ -1,3 +1,3 @@
 #include "java_lang_NegativeArraySizeException.h"
 
-WREN_DEFINE_CLASS(java::lang::NegativeArraySizeException, "java.lang.NegativeArraySizeException", "java.lang.RuntimeException")
+WREN_DEFINE_CLASS(java::lang::NegativeArraySizeException, "java.lang.NegativeArraySizeException")

@@ -1,3 +1,3 @@
 #include "java_lang_NoClassDefFoundError.h"
 
-WREN_DEFINE_CLASS(java::lang::NoClassDefFoundError, "java.lang.NoClassDefFoundError", "java.lang.Error")
+WREN_DEFINE_CLASS(java::lang::NoClassDefFoundError, "java.lang.NoClassDefFoundError")

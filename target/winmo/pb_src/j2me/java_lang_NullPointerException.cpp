@@ -1,3 +1,3 @@
 #include "java_lang_NullPointerException.h"
 
-WREN_DEFINE_CLASS(java::lang::NullPointerException, "java.lang.NullPointerException", "java.lang.RuntimeException")
+WREN_DEFINE_CLASS(java::lang::NullPointerException, "java.lang.NullPointerException")

@@ -1,3 +1,3 @@
 #include "java_lang_NumberFormatException.h"
 
-WREN_DEFINE_CLASS(java::lang::NumberFormatException, "java.lang.NumberFormatException", "java.lang.IllegalArgumentException")
+WREN_DEFINE_CLASS(java::lang::NumberFormatException, "java.lang.NumberFormatException")

@@ -2,6 +2,8 @@
 // operations every class inherits.
 #pragma once
 
+#include <type_traits>
+
 #include "VMPtr.h"
 
 struct VMPlatformLock;
@@ -21,6 +23,21 @@ enum : uint32_t {
     // sweep clears the reachable mark of every survivor, so the finalizer
     // reads this instead.
     VM_FLAG_FINALIZE_DUE = 64,
+};
+
+// Which class a class really extends. Every class declared with the class
+// macros, and Object, befriends a function `wrenNearestClass_` taking a
+// pointer to itself and a VMOtherThan of itself; called with a class's own
+// tag, the second parameter rules out the class's own overload, and overload
+// resolution then prefers the conversion to the nearest base. Interfaces
+// declare none, so only the superclass chain takes part.
+template <class T>
+struct VMClassTag {};
+template <class Self>
+struct VMOtherThan {
+    template <class T>
+        requires(!std::is_same_v<T, Self>)
+    VMOtherThan(VMClassTag<T>) {}
 };
 
 namespace java::lang {
@@ -70,6 +87,8 @@ public:
     // What every class declares (see VMClass.h).
     using wrenSuper_ = void;
     using wrenStaticInitOwner_ = void;
+    static constexpr bool wrenIsInterface_ = false;
+    friend Object* wrenNearestClass_(Object* p, VMOtherThan<Object>) { return p; }
     static Class* wrenClass_;
     static Class* classRecord() { return wrenClass_; }
     static void clinit();

@@ -1,3 +1,3 @@
 #include "java_lang_OutOfMemoryError.h"
 
-WREN_DEFINE_CLASS(java::lang::OutOfMemoryError, "java.lang.OutOfMemoryError", "java.lang.VirtualMachineError")
+WREN_DEFINE_CLASS(java::lang::OutOfMemoryError, "java.lang.OutOfMemoryError")

@@ -1,3 +1,3 @@
 #include "java_lang_Runnable.h"
 
-WREN_DEFINE_INTERFACE(java::lang::Runnable, "java.lang.Runnable", "")
+WREN_DEFINE_INTERFACE(java::lang::Runnable, "java.lang.Runnable")

@@ -6,7 +6,7 @@
 #include "java_lang_SecurityException.h"
 #include "java_lang_String.h"
 
-WREN_DEFINE_CLASS(java::lang::Runtime, "java.lang.Runtime", "java.lang.Object")
+WREN_DEFINE_CLASS(java::lang::Runtime, "java.lang.Runtime")
 
 namespace java::lang {
 

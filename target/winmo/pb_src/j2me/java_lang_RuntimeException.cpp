@@ -1,3 +1,3 @@
 #include "java_lang_RuntimeException.h"
 
-WREN_DEFINE_CLASS(java::lang::RuntimeException, "java.lang.RuntimeException", "java.lang.Exception")
+WREN_DEFINE_CLASS(java::lang::RuntimeException, "java.lang.RuntimeException")

@@ -1,3 +1,3 @@
 #include "java_lang_SecurityException.h"
 
-WREN_DEFINE_CLASS(java::lang::SecurityException, "java.lang.SecurityException", "java.lang.RuntimeException")
+WREN_DEFINE_CLASS(java::lang::SecurityException, "java.lang.SecurityException")

@@ -21,7 +21,7 @@
 #include "java_lang_StringIndexOutOfBoundsException.h"
 #include "java_lang_System.h"
 
-WREN_DEFINE_CLASS(java::lang::String, "java.lang.String", "java.lang.Object")
+WREN_DEFINE_CLASS(java::lang::String, "java.lang.String")
 
 namespace java::lang {
 

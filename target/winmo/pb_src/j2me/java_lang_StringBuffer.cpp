@@ -7,7 +7,7 @@
 #include "java_lang_StringIndexOutOfBoundsException.h"
 #include "java_lang_System.h"
 
-WREN_DEFINE_CLASS(java::lang::StringBuffer, "java.lang.StringBuffer", "java.lang.Object")
+WREN_DEFINE_CLASS(java::lang::StringBuffer, "java.lang.StringBuffer")
 
 namespace java::lang {
 

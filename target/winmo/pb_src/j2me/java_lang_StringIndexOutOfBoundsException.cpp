@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-WREN_DEFINE_CLASS(java::lang::StringIndexOutOfBoundsException, "java.lang.StringIndexOutOfBoundsException",
-                  "java.lang.IndexOutOfBoundsException")
+WREN_DEFINE_CLASS(java::lang::StringIndexOutOfBoundsException,
+                  "java.lang.StringIndexOutOfBoundsException")
 
 void java::lang::StringIndexOutOfBoundsException::ctor(jint index) {
     char text[48];

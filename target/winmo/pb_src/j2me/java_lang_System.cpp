@@ -12,7 +12,7 @@
 #include "java_lang_NullPointerException.h"
 #include "java_lang_Runtime.h"
 
-WREN_DEFINE_CLASS(java::lang::System, "java.lang.System", "java.lang.Object")
+WREN_DEFINE_CLASS(java::lang::System, "java.lang.System")
 
 VMClockBase& vmClockBase() {
     static VMClockBase clock;

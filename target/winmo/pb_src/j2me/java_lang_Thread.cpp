@@ -5,7 +5,7 @@
 #include "VM.h"
 #include "java_lang_IllegalThreadStateException.h"
 
-WREN_DEFINE_CLASS(java::lang::Thread, "java.lang.Thread", "java.lang.Object", "java.lang.Runnable")
+WREN_DEFINE_CLASS(java::lang::Thread, "java.lang.Thread", java::lang::Runnable)
 
 namespace java::lang {
 

@@ -7,7 +7,7 @@
 #include "java_lang_System.h"
 #include "java_lang_Thread.h"
 
-WREN_DEFINE_CLASS(java::lang::Throwable, "java.lang.Throwable", "java.lang.Object")
+WREN_DEFINE_CLASS(java::lang::Throwable, "java.lang.Throwable")
 
 namespace {
 

@@ -1,3 +1,3 @@
 #include "java_lang_VirtualMachineError.h"
 
-WREN_DEFINE_CLASS(java::lang::VirtualMachineError, "java.lang.VirtualMachineError", "java.lang.Error")
+WREN_DEFINE_CLASS(java::lang::VirtualMachineError, "java.lang.VirtualMachineError")

@@ -6,7 +6,7 @@
 #include "java_lang_System.h"
 #include "java_util_Date.h"
 
-WREN_DEFINE_ABSTRACT_CLASS(java::util::Calendar, "java.util.Calendar", "java.lang.Object")
+WREN_DEFINE_ABSTRACT_CLASS(java::util::Calendar, "java.util.Calendar")
 
 namespace java::util {
 

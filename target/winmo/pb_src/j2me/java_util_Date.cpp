@@ -4,7 +4,7 @@
 #include "java_lang_StringBuffer.h"
 #include "java_lang_System.h"
 
-WREN_DEFINE_CLASS(java::util::Date, "java.util.Date", "java.lang.Object")
+WREN_DEFINE_CLASS(java::util::Date, "java.util.Date")
 
 namespace java::util {
 

@@ -5,7 +5,7 @@
 #include "java_lang_StringBuffer.h"
 #include "java_util_HashtableEnumerator.h"
 
-WREN_DEFINE_CLASS(java::util::Hashtable, "java.util.Hashtable", "java.lang.Object")
+WREN_DEFINE_CLASS(java::util::Hashtable, "java.util.Hashtable")
 
 namespace java::util {
 

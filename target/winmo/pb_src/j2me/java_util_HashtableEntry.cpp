@@ -1,3 +1,3 @@
 #include "java_util_HashtableEntry.h"
 
-WREN_DEFINE_CLASS(java::util::HashtableEntry, "java.util.HashtableEntry", "java.lang.Object")
+WREN_DEFINE_CLASS(java::util::HashtableEntry, "java.util.HashtableEntry")

@@ -3,7 +3,7 @@
 #include "java_util_NoSuchElementException.h"
 
 WREN_DEFINE_CLASS(java::util::HashtableEnumerator, "java.util.HashtableEnumerator",
-                  "java.lang.Object", "java.util.Enumeration")
+                  java::util::Enumeration)
 
 namespace java::util {
 

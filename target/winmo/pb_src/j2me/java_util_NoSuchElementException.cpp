@@ -1,3 +1,3 @@
 #include "java_util_NoSuchElementException.h"
 
-WREN_DEFINE_CLASS(java::util::NoSuchElementException, "java.util.NoSuchElementException", "java.lang.RuntimeException")
+WREN_DEFINE_CLASS(java::util::NoSuchElementException, "java.util.NoSuchElementException")

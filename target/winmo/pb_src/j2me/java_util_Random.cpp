@@ -4,7 +4,7 @@
 #include "java_lang_IllegalArgumentException.h"
 #include "java_lang_System.h"
 
-WREN_DEFINE_CLASS(java::util::Random, "java.util.Random", "java.lang.Object")
+WREN_DEFINE_CLASS(java::util::Random, "java.util.Random")
 
 namespace java::util {
 

@@ -3,7 +3,7 @@
 #include "com_nimbault_marl_cldc_util_TimeZonePimpl.h"
 #include "java_lang_NullPointerException.h"
 
-WREN_DEFINE_ABSTRACT_CLASS(java::util::TimeZone, "java.util.TimeZone", "java.lang.Object")
+WREN_DEFINE_ABSTRACT_CLASS(java::util::TimeZone, "java.util.TimeZone")
 
 namespace java::util {
 

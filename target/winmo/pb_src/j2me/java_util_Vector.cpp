@@ -8,7 +8,7 @@
 #include "java_util_NoSuchElementException.h"
 #include "java_util_VectorEnumerator.h"
 
-WREN_DEFINE_CLASS(java::util::Vector, "java.util.Vector", "java.lang.Object")
+WREN_DEFINE_CLASS(java::util::Vector, "java.util.Vector")
 
 namespace java::util {
 

@@ -2,8 +2,8 @@
 
 #include "java_util_NoSuchElementException.h"
 
-WREN_DEFINE_CLASS(java::util::VectorEnumerator, "java.util.VectorEnumerator", "java.lang.Object",
-                  "java.util.Enumeration")
+WREN_DEFINE_CLASS(java::util::VectorEnumerator, "java.util.VectorEnumerator",
+                  java::util::Enumeration)
 
 namespace java::util {
 

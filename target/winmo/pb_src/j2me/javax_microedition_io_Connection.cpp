@@ -1,3 +1,3 @@
 #include "javax_microedition_io_Connection.h"
 
-WREN_DEFINE_INTERFACE(javax::microedition::io::Connection, "javax.microedition.io.Connection", "")
+WREN_DEFINE_INTERFACE(javax::microedition::io::Connection, "javax.microedition.io.Connection")

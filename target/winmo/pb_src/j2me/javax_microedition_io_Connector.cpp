@@ -11,8 +11,7 @@
 #include "java_lang_System.h"
 #include "javax_microedition_io_ConnectionNotFoundException.h"
 
-WREN_DEFINE_CLASS(javax::microedition::io::Connector, "javax.microedition.io.Connector",
-                  "java.lang.Object")
+WREN_DEFINE_CLASS(javax::microedition::io::Connector, "javax.microedition.io.Connector")
 
 namespace javax::microedition::io {
 

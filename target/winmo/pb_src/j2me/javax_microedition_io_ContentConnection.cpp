@@ -2,4 +2,4 @@
 
 WREN_DEFINE_INTERFACE(javax::microedition::io::ContentConnection,
                       "javax.microedition.io.ContentConnection",
-                      "javax.microedition.io.StreamConnection")
+                      javax::microedition::io::StreamConnection)

@@ -1,4 +1,4 @@
 #include "javax_microedition_io_InputConnection.h"
 
 WREN_DEFINE_INTERFACE(javax::microedition::io::InputConnection,
-                      "javax.microedition.io.InputConnection", "javax.microedition.io.Connection")
+                      "javax.microedition.io.InputConnection", javax::microedition::io::Connection)

@@ -2,8 +2,7 @@
 
 #include "javax_microedition_io_ConnectionNotFoundException.h"
 
-WREN_DEFINE_CLASS(javax::microedition::io::PushRegistry, "javax.microedition.io.PushRegistry",
-                  "java.lang.Object")
+WREN_DEFINE_CLASS(javax::microedition::io::PushRegistry, "javax.microedition.io.PushRegistry")
 
 namespace javax::microedition::io {
 

@@ -1,3 +1,3 @@
 #include "javax_microedition_io_SecurityInfo.h"
 
-WREN_DEFINE_INTERFACE(javax::microedition::io::SecurityInfo, "javax.microedition.io.SecurityInfo", "")
+WREN_DEFINE_INTERFACE(javax::microedition::io::SecurityInfo, "javax.microedition.io.SecurityInfo")

@@ -5,5 +5,5 @@
 // stream connection and not only through the C++ layout.
 WREN_DEFINE_INTERFACE(javax::microedition::io::StreamConnection,
                       "javax.microedition.io.StreamConnection",
-                      "javax.microedition.io.InputConnection",
-                      "javax.microedition.io.OutputConnection")
+                      javax::microedition::io::InputConnection,
+                      javax::microedition::io::OutputConnection)

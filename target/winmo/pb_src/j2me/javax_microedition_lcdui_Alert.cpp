@@ -1,9 +1,8 @@
 #include "javax_microedition_lcdui_Alert.h"
 
-WREN_DEFINE_CLASS(javax::microedition::lcdui::Alert, "javax.microedition.lcdui.Alert",
-                  "javax.microedition.lcdui.Screen")
+WREN_DEFINE_CLASS(javax::microedition::lcdui::Alert, "javax.microedition.lcdui.Alert")
 WREN_DEFINE_CLASS(javax::microedition::lcdui::DefaultAlertListener,
-                  "javax.microedition.lcdui.DefaultAlertListener", "java.lang.Object")
+                  "javax.microedition.lcdui.DefaultAlertListener")
 
 namespace javax::microedition::lcdui {
 

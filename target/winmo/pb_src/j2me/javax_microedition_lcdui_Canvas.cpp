@@ -7,8 +7,7 @@
 #include "java_lang_IllegalArgumentException.h"
 #include "javax_microedition_lcdui_Display.h"
 
-WREN_DEFINE_ABSTRACT_CLASS(javax::microedition::lcdui::Canvas, "javax.microedition.lcdui.Canvas",
-                           "javax.microedition.lcdui.Displayable")
+WREN_DEFINE_ABSTRACT_CLASS(javax::microedition::lcdui::Canvas, "javax.microedition.lcdui.Canvas")
 
 namespace javax::microedition::lcdui {
 

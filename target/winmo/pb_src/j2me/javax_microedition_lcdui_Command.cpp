@@ -5,8 +5,7 @@
 #include "java_lang_IllegalArgumentException.h"
 #include "java_lang_NullPointerException.h"
 
-WREN_DEFINE_CLASS(javax::microedition::lcdui::Command, "javax.microedition.lcdui.Command",
-                  "java.lang.Object")
+WREN_DEFINE_CLASS(javax::microedition::lcdui::Command, "javax.microedition.lcdui.Command")
 
 namespace javax::microedition::lcdui {
 

@@ -12,8 +12,7 @@
 #include "javax_microedition_lcdui_Graphics.h"
 #include "javax_microedition_midlet_MIDlet.h"
 
-WREN_DEFINE_CLASS(javax::microedition::lcdui::Display, "javax.microedition.lcdui.Display",
-                  "java.lang.Object")
+WREN_DEFINE_CLASS(javax::microedition::lcdui::Display, "javax.microedition.lcdui.Display")
 
 namespace javax::microedition::lcdui {
 

@@ -6,7 +6,7 @@
 #include "javax_microedition_lcdui_Display.h"
 
 WREN_DEFINE_ABSTRACT_CLASS(javax::microedition::lcdui::Displayable,
-                           "javax.microedition.lcdui.Displayable", "java.lang.Object")
+                           "javax.microedition.lcdui.Displayable")
 
 namespace javax::microedition::lcdui {
 

@@ -6,8 +6,7 @@
 #include "java_lang_IllegalArgumentException.h"
 #include "java_lang_Integer.h"
 
-WREN_DEFINE_CLASS(javax::microedition::lcdui::Font, "javax.microedition.lcdui.Font",
-                  "java.lang.Object")
+WREN_DEFINE_CLASS(javax::microedition::lcdui::Font, "javax.microedition.lcdui.Font")
 
 namespace javax::microedition::lcdui {
 

@@ -12,8 +12,7 @@
 #include "java_lang_IllegalStateException.h"
 #include "java_lang_StringIndexOutOfBoundsException.h"
 
-WREN_DEFINE_CLASS(javax::microedition::lcdui::Graphics, "javax.microedition.lcdui.Graphics",
-                  "java.lang.Object")
+WREN_DEFINE_CLASS(javax::microedition::lcdui::Graphics, "javax.microedition.lcdui.Graphics")
 
 namespace javax::microedition::lcdui {
 

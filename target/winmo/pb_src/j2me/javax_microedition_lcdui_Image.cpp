@@ -13,8 +13,7 @@
 #include "java_lang_OutOfMemoryError.h"
 #include "javax_microedition_lcdui_Graphics.h"
 
-WREN_DEFINE_CLASS(javax::microedition::lcdui::Image, "javax.microedition.lcdui.Image",
-                  "java.lang.Object")
+WREN_DEFINE_CLASS(javax::microedition::lcdui::Image, "javax.microedition.lcdui.Image")
 
 namespace javax::microedition::lcdui {
 

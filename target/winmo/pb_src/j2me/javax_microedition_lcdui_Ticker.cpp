@@ -2,8 +2,7 @@
 
 #include "java_lang_NullPointerException.h"
 
-WREN_DEFINE_CLASS(javax::microedition::lcdui::Ticker, "javax.microedition.lcdui.Ticker",
-                  "java.lang.Object")
+WREN_DEFINE_CLASS(javax::microedition::lcdui::Ticker, "javax.microedition.lcdui.Ticker")
 
 namespace javax::microedition::lcdui {
 

@@ -6,7 +6,7 @@
 #include "HAL_window.h"
 
 WREN_DEFINE_CLASS(javax::microedition::lcdui::game::GameCanvas,
-                  "javax.microedition.lcdui.game.GameCanvas", "javax.microedition.lcdui.Canvas")
+                  "javax.microedition.lcdui.game.GameCanvas")
 
 namespace javax::microedition::lcdui::game {
 

@@ -1,3 +1,3 @@
 #include "javax_microedition_media_Control.h"
 
-WREN_DEFINE_INTERFACE(javax::microedition::media::Control, "javax.microedition.media.Control", "")
+WREN_DEFINE_INTERFACE(javax::microedition::media::Control, "javax.microedition.media.Control")

@@ -3,8 +3,7 @@
 #include "com_nimbault_marl_media_Player.h"
 #include "java_lang_IllegalArgumentException.h"
 
-WREN_DEFINE_CLASS(javax::microedition::media::Manager, "javax.microedition.media.Manager",
-                  "java.lang.Object")
+WREN_DEFINE_CLASS(javax::microedition::media::Manager, "javax.microedition.media.Manager")
 
 namespace javax::microedition::media {
 

@@ -1,4 +1,4 @@
 #include "javax_microedition_media_MediaException.h"
 
 WREN_DEFINE_CLASS(javax::microedition::media::MediaException,
-                  "javax.microedition.media.MediaException", "java.lang.Exception")
+                  "javax.microedition.media.MediaException")

@@ -2,4 +2,4 @@
 
 WREN_DEFINE_INTERFACE(javax::microedition::media::control::VolumeControl,
                       "javax.microedition.media.control.VolumeControl",
-                      "javax.microedition.media.Control")
+                      javax::microedition::media::Control)

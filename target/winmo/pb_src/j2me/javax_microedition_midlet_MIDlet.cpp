@@ -6,8 +6,7 @@
 #include "java_lang_NullPointerException.h"
 #include "javax_microedition_io_ConnectionNotFoundException.h"
 
-WREN_DEFINE_ABSTRACT_CLASS(javax::microedition::midlet::MIDlet, "javax.microedition.midlet.MIDlet",
-                           "java.lang.Object")
+WREN_DEFINE_ABSTRACT_CLASS(javax::microedition::midlet::MIDlet, "javax.microedition.midlet.MIDlet")
 
 namespace javax::microedition::midlet {
 

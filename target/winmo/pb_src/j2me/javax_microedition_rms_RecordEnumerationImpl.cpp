@@ -5,9 +5,9 @@
 #include "javax_microedition_rms_RecordStoreException.h"
 
 WREN_DEFINE_CLASS(javax::microedition::rms::RecordEnumerationImpl,
-                  "javax.microedition.rms.RecordEnumerationImpl", "java.lang.Object",
-                  "javax.microedition.rms.RecordEnumeration",
-                  "javax.microedition.rms.RecordListener")
+                  "javax.microedition.rms.RecordEnumerationImpl",
+                  javax::microedition::rms::RecordEnumeration,
+                  javax::microedition::rms::RecordListener)
 
 namespace javax::microedition::rms {
 

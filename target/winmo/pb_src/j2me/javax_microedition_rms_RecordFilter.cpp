@@ -1,4 +1,3 @@
 #include "javax_microedition_rms_RecordFilter.h"
 
-WREN_DEFINE_INTERFACE(javax::microedition::rms::RecordFilter, "javax.microedition.rms.RecordFilter",
-                      "")
+WREN_DEFINE_INTERFACE(javax::microedition::rms::RecordFilter, "javax.microedition.rms.RecordFilter")

@@ -12,8 +12,7 @@
 #include "javax_microedition_rms_RecordStoreNotFoundException.h"
 #include "javax_microedition_rms_RecordStoreNotOpenException.h"
 
-WREN_DEFINE_CLASS(javax::microedition::rms::RecordStore, "javax.microedition.rms.RecordStore",
-                  "java.lang.Object")
+WREN_DEFINE_CLASS(javax::microedition::rms::RecordStore, "javax.microedition.rms.RecordStore")
 
 namespace javax::microedition::rms {
 

@@ -4,7 +4,7 @@
 #include "HAL_status.h"
 #include "javax_microedition_media_Manager.h"
 
-WREN_DEFINE_CLASS(wren::platform::marl::WrenMarl, "wren.platform.marl.WrenMarl", "java.lang.Object")
+WREN_DEFINE_CLASS(wren::platform::marl::WrenMarl, "wren.platform.marl.WrenMarl")
 
 namespace wren::platform::marl {
 

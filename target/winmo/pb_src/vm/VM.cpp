@@ -74,7 +74,7 @@ int VM::start(uint64_t minimumHeap, uint64_t maximumHeap, NativeThread* nativeTh
         vm->stage = 4;
         vmRunPendingClasses();
         vm->stage = 6;
-        vmResolvePendingInterfaces();
+        vmResolvePendingRelations();
         vm->stage = 7;
         vmResolvePendingMainEntries();
         vm->stage = 8;

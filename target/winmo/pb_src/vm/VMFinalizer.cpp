@@ -4,8 +4,7 @@
 #include "VMHeap.h"
 #include "java_lang_InterruptedException.h"
 
-WREN_DEFINE_CLASS(com::nimbault::marl::vm::Finalizer, "com.nimbault.marl.vm.Finalizer",
-                  "java.lang.Thread")
+WREN_DEFINE_CLASS(com::nimbault::marl::vm::Finalizer, "com.nimbault.marl.vm.Finalizer")
 
 namespace com::nimbault::marl::vm {
 
