@@ -1,6 +1,6 @@
 // An end-to-end scenario read from its file under tests/e2e/scenarios (the
 // format is described in that folder's README.md), and the checks of a run
-// against it. Nothing here starts the program: e2e_scenario_main.cpp does.
+// against it. Nothing here starts the program: scenario_main.cpp does.
 #pragma once
 
 #include <optional>
