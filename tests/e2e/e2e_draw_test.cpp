@@ -1,11 +1,12 @@
-// End-to-end drawing: the real program runs the drawing MIDlet over a
-// program folder holding the resource image, the input script dumps the
-// presented frame, and the dump shows the image's exact pixels, the image
-// turned, and the text in one box whichever anchor placed it.
+// End-to-end text: the real program runs the drawing MIDlet, the input
+// script dumps the presented frame, and the dump shows the text "Wren" in
+// one box whichever anchor placed it. This stays C++ beside the scenario
+// files: the box is as big as the font makes it, which the MIDlet learns and
+// prints only at run time, and the check covers every pixel in and around
+// the box, comparing the two boxes with each other.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,6 +23,8 @@ namespace fs = std::filesystem;
 using wrentest::Frame;
 using wrentest::readPng;
 using wrentest::Rgb;
+
+constexpr Rgb kWhite{0xF8, 0xFC, 0xF8};
 
 class DrawScenario : public ::testing::Test {
 protected:
@@ -51,9 +54,7 @@ protected:
     std::string folder_;
 };
 
-constexpr Rgb kWhite{0xF8, 0xFC, 0xF8};
-
-TEST_F(DrawScenario, TextAndAResourceImageReachTheScreen) {
+TEST_F(DrawScenario, TheTextLandsInOneBoxWhicheverAnchorPlacedIt) {
     std::vector<std::string> lines;
     ASSERT_EQ(run("3 dump shot.png\n4 keydown 115\n", &lines), 0)
         << ::testing::PrintToString(lines);
@@ -68,33 +69,9 @@ TEST_F(DrawScenario, TextAndAResourceImageReachTheScreen) {
     ASSERT_TRUE(readPng(folder_ + "/shot.png", &f));
     ASSERT_GE(f.width, 110 + textW);
     ASSERT_GE(f.height, 40 + textH);
-    EXPECT_EQ(f.at(0, 0), kWhite);
-    EXPECT_EQ(f.at(f.width - 1, f.height - 1), kWhite);
 
-    // The image at (10, 10), through RGB565: its transparent pixel shows the
-    // white beneath; the half-transparent yellow lands between.
-    const Rgb row0[] = {{0xF8, 0, 0}, {0, 0xFC, 0}, {0, 0, 0xF8}, kWhite};
-    const Rgb row1[] = {kWhite, {0, 0, 0}, {0, 0, 0}, {0x10, 0x34, 0x50}};
-    for (int x = 0; x < 4; ++x) {
-        EXPECT_EQ(f.at(10 + x, 10), row0[x]) << "x " << x;
-        if (x != 2) {
-            EXPECT_EQ(f.at(10 + x, 11), row1[x]) << "x " << x;
-        }
-    }
-    Rgb half = f.at(12, 11);
-    EXPECT_EQ(half.r, 0xF8);
-    EXPECT_EQ(half.g, 0xFC);
-    EXPECT_GT(half.b, 0x40);
-    EXPECT_LT(half.b, 0xC0);
-
-    // Turned clockwise at (30, 10): 2 wide, 4 high, the bottom row first.
-    EXPECT_EQ(f.at(30, 10), kWhite);             // was (0, 1), white
-    EXPECT_EQ(f.at(31, 10), (Rgb{0xF8, 0, 0}));  // was (0, 0), red
-    EXPECT_EQ(f.at(30, 13), (Rgb{0x10, 0x34, 0x50}));
-    EXPECT_EQ(f.at(31, 13), kWhite);  // was (3, 0), transparent
-
-    // The text: dark pixels inside its box, the same box both times, and
-    // nothing drawn around it.
+    // Dark pixels inside the box at (10, 40), the same box at (100, 40), and
+    // nothing drawn around them.
     int dark = 0;
     for (int y = 40; y < 40 + textH; ++y)
         for (int x = 10; x < 10 + textW; ++x) {
@@ -111,14 +88,6 @@ TEST_F(DrawScenario, TextAndAResourceImageReachTheScreen) {
                 EXPECT_EQ(f.at(x, y), kWhite) << x << "," << y;
             }
         }
-}
-
-TEST_F(DrawScenario, AMissingResourceImageIsAnIOException) {
-    fs::remove(folder_ + "/rsc/images/tiles.png");
-    std::vector<std::string> lines;
-    EXPECT_EQ(run("2 keydown 115\n", &lines), 0);
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "startApp", "createImage: HAL_createImageWithResource() error: 4"}));
 }
 
 }  // namespace
