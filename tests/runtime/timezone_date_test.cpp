@@ -69,7 +69,7 @@ private:
         else unsetenv("TZ");
         tzset();
         TimeZone::getDefault();  // the table exists before the event comes
-        HAL_postEvent(TimeZonePimpl::TIME_ZONE_CHANGED, 0, nullptr);
+        HAL_postEvent(VM_EVENT_TIME_ZONE_CHANGED, 0, nullptr);
     }
     bool hadOld_ = false;
     std::string old_;

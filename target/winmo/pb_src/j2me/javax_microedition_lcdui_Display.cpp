@@ -5,6 +5,7 @@
 #include "HAL_status.h"
 #include "HAL_window.h"
 #include "VM.h"
+#include "VMEvents.h"
 #include "java_lang_IllegalArgumentException.h"
 #include "java_lang_NullPointerException.h"
 #include "java_lang_Throwable.h"
@@ -47,7 +48,7 @@ void Display::staticInit() {
 
 void Display::construct() {
     java::lang::Object::ctor();
-    HAL_addEventListener(&Display::eventListener, 0x7FFFFFFF, 1);
+    HAL_addEventListener(&Display::eventListener, VM_EVENT_MASK_ALL, 1);
     jboolean isColour = false;
     jboolean buffered = false;
     HAL_getDisplayCapabilities(&isColour, &colorCount, &alphaLevels, &buffered);
@@ -263,25 +264,25 @@ void Display::eventListener(jint kind, jint argc, const intptr_t* args) {
     bool has2 = args && argc >= 2;
     bool has3 = args && argc >= 3;
     switch (kind) {
-        case 1:
+        case VM_EVENT_PAUSE:
             display->foregroundChange(false);
             break;
-        case 2:
+        case VM_EVENT_RESUME:
             display->foregroundChange(true);
             break;
-        case 5:
+        case VM_EVENT_DISPLAY:
             if (has1) {
                 VMPtr<Displayable> next = display->displayableWithId(arg(0));
                 if (next) display->displayChange(next);
             }
             break;
-        case 6:
+        case VM_EVENT_SIZE_CHANGED:
             if (has3) {
                 VMPtr<Displayable> target = display->displayableWithId(arg(0));
                 if (target) target->callSizeChanged(jint(arg(1)), jint(arg(2)));
             }
             break;
-        case 7:
+        case VM_EVENT_PAINT:
             if (has2 && arg(0)) {
                 VMPtr<Displayable> target = display->displayableWithId(arg(1));
                 if (target) {
@@ -294,38 +295,38 @@ void Display::eventListener(jint kind, jint argc, const intptr_t* args) {
                 }
             }
             break;
-        case 8:
-        case 9:
-        case 10:
+        case VM_EVENT_KEY_PRESSED:
+        case VM_EVENT_KEY_RELEASED:
+        case VM_EVENT_KEY_REPEATED:
             if (has1) {
                 VMPtr<Displayable> target = display->currentForEvents();
                 if (!target) break;
                 jint code = jint(arg(0));
-                if (kind == 8)
+                if (kind == VM_EVENT_KEY_PRESSED)
                     target->callKeyPressed(code);
-                else if (kind == 9)
+                else if (kind == VM_EVENT_KEY_RELEASED)
                     target->callKeyReleased(code);
                 else
                     target->callKeyRepeated(code);
             }
             break;
-        case 11:
-        case 12:
-        case 13:
+        case VM_EVENT_POINTER_PRESSED:
+        case VM_EVENT_POINTER_RELEASED:
+        case VM_EVENT_POINTER_DRAGGED:
             if (has2) {
                 VMPtr<Displayable> target = display->currentForEvents();
                 if (!target) break;
                 jint x = jint(arg(0));
                 jint y = jint(arg(1));
-                if (kind == 11)
+                if (kind == VM_EVENT_POINTER_PRESSED)
                     target->callPointerPressed(x, y);
-                else if (kind == 12)
+                else if (kind == VM_EVENT_POINTER_RELEASED)
                     target->callPointerReleased(x, y);
                 else
                     target->callPointerDragged(x, y);
             }
             break;
-        case 15:
+        case VM_EVENT_COMMAND:
             if (has1) display->commandEvent(arg(0));
             break;
         default:
