@@ -4,6 +4,7 @@
 #include "HAL_status.h"
 #include "VM.h"
 #include "VMEvents.h"
+#include "VMTry.h"
 #include "java_lang_Class.h"
 #include "java_lang_InstantiationException.h"
 #include "java_lang_StringBuffer.h"
@@ -101,11 +102,9 @@ void AMS::onPauseOrDestroyEvent(jint kind, jint, const intptr_t*) {
         }
     } else if (kind == VM_EVENT_DESTROY) {
         if (midlet->setState(MIDlet::DESTROYING)) {
-            try {
-                midlet->destroyApp(true);
-            } catch (javax::microedition::midlet::MIDletStateChangeException* caught) {
-                VMPtr<javax::microedition::midlet::MIDletStateChangeException> ignored = caught;
-            }
+            vmTryCatch(
+                [&] { midlet->destroyApp(true); },
+                [](const VMPtr<javax::microedition::midlet::MIDletStateChangeException>&) {});
             midlet->setState(MIDlet::DESTROYED);
         }
     }

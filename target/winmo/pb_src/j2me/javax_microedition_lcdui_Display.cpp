@@ -6,6 +6,7 @@
 #include "HAL_window.h"
 #include "VM.h"
 #include "VMEvents.h"
+#include "VMTry.h"
 #include "java_lang_IllegalArgumentException.h"
 #include "java_lang_NullPointerException.h"
 #include "java_lang_Throwable.h"
@@ -26,13 +27,14 @@ namespace {
 // to callSerially. This host never calls it.
 void serialRun(intptr_t argument) {
     VMPtr<java::lang::Runnable> r = reinterpret_cast<java::lang::Runnable*>(argument);
-    try {
-        VMSynchronized guard(Display::eventLock());
-        r->run();
-    } catch (VMException* caught) {
-        VMPtr<VMException> e = caught;
-        vmFatalError("Unexpected exception in callSerially_run()!");
-    }
+    vmTryCatch(
+        [&] {
+            VMSynchronized guard(Display::eventLock());
+            r->run();
+        },
+        [](const VMPtr<VMException>&) {
+            vmFatalError("Unexpected exception in callSerially_run()!");
+        });
 }
 
 }  // namespace
@@ -198,34 +200,22 @@ void Display::displayChange(const VMPtr<Displayable>& next) {
     // The switch completes even when a notification throws: otherwise the
     // display would be left with nothing current, dropping every later key
     // and pointer event.
-    try {
-        if (old) old->callHideNotify();
-        if (next) next->callShowNotify();
-    } catch (VMException* caught) {
-        VMPtr<VMException> e = caught;
-        {
+    vmTryFinally(
+        [&] {
+            if (old) old->callHideNotify();
+            if (next) next->callShowNotify();
+        },
+        [&] {
             VMSynchronized guard(displayLock());
             current = next;
             pending = nullptr;
-        }
-        e->throwSelf();
-    }
-    VMSynchronized guard(displayLock());
-    current = next;
-    pending = nullptr;
+        });
 }
 
 void Display::paintEvent(intptr_t context, const VMPtr<Displayable>& target) {
     VMPtr<Graphics> g =
         Graphics::createForNativeContext(reinterpret_cast<NativeGraphics*>(context));
-    try {
-        target->callPaint(g);
-    } catch (VMException* caught) {
-        VMPtr<VMException> e = caught;
-        g->dispose();
-        e->throwSelf();
-    }
-    g->dispose();
+    vmTryFinally([&] { target->callPaint(g); }, [&] { g->dispose(); });
 }
 
 void Display::commandEvent(intptr_t id) {
@@ -246,13 +236,14 @@ void Display::commandEvent(intptr_t id) {
         commandListener = target->listener;
     }
     if (!command) return;
-    try {
-        VMSynchronized guard(eventLock());
-        commandListener->commandAction(command, target);
-    } catch (VMException* caught) {
-        VMPtr<VMException> e = caught;
-        vmFatalError("Unexpected exception in handleCommandEvent()!");
-    }
+    vmTryCatch(
+        [&] {
+            VMSynchronized guard(eventLock());
+            commandListener->commandAction(command, target);
+        },
+        [](const VMPtr<VMException>&) {
+            vmFatalError("Unexpected exception in handleCommandEvent()!");
+        });
 }
 
 void Display::eventListener(jint kind, jint argc, const intptr_t* args) {
