@@ -6,8 +6,8 @@
 #include <ctime>
 #include <string>
 
-#include "HAL_clock.h"
 #include "VM.h"
+#include "VMClock.h"
 #include "com_nimbault_marl_cldc_util_GregorianCalendar.h"
 #include "com_nimbault_marl_cldc_util_TimeZonePimpl.h"
 #include "com_nimbault_marl_cldc_util_TimeZoneUTC.h"

@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <new>
 
-#include "HAL_clock.h"
 #include "HAL_devicelibs.h"
 #include "HAL_host.h"
 #include "HAL_properties.h"
+#include "VMClock.h"
 
 using namespace ce;
 

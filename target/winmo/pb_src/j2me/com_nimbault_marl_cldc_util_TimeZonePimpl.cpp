@@ -1,7 +1,7 @@
 #include "com_nimbault_marl_cldc_util_TimeZonePimpl.h"
 
-#include "HAL_clock.h"
 #include "VM.h"
+#include "VMClock.h"
 #include "VMEvents.h"
 #include "com_nimbault_marl_cldc_util_TimeZoneUTC.h"
 
