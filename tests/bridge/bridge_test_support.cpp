@@ -6,9 +6,9 @@
 #include <fstream>
 #include <ostream>
 
-#include "HAL_clock.h"
 #include "HAL_properties.h"
 #include "HAL_threads.h"
+#include "VMClock.h"
 #include "program_folder.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "HAL_clock.h"
 #include "VMClass.h"
+#include "VMClock.h"
 #include "com_nimbault_marl_cldc_util_GregorianCalendar.h"
 #include "java_lang_String.h"
 #include "java_util_Calendar.h"

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <string>
 
-#include "HAL_clock.h"
+#include "VMClock.h"
 #include "java_lang_System.h"
 
 using java::lang::System;

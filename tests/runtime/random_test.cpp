@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "HAL_clock.h"
 #include "VMClass.h"
+#include "VMClock.h"
 #include "java_lang_System.h"
 #include "java_util_Random.h"
 #include "runtime/runtime_test_support.h"

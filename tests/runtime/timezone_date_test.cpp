@@ -6,8 +6,8 @@
 #include <ctime>
 #include <string>
 
-#include "HAL_clock.h"
 #include "VM.h"
+#include "VMClock.h"
 #include "com_nimbault_marl_cldc_util_GregorianCalendar.h"
 #include "com_nimbault_marl_cldc_util_TimeZonePimpl.h"
 #include "com_nimbault_marl_cldc_util_TimeZoneUTC.h"
@@ -69,7 +69,7 @@ private:
         else unsetenv("TZ");
         tzset();
         TimeZone::getDefault();  // the table exists before the event comes
-        HAL_postEvent(TimeZonePimpl::TIME_ZONE_CHANGED, 0, nullptr);
+        HAL_postEvent(VM_EVENT_TIME_ZONE_CHANGED, 0, nullptr);
     }
     bool hadOld_ = false;
     std::string old_;

@@ -107,10 +107,10 @@ void applyPauseRule() {
     if (pause) {
         running = false;
         HAL_stopAllPlayers();
-        postHostEvent(1, 0, nullptr, true);
+        postHostEvent(VM_EVENT_PAUSE, 0, nullptr, true);
     } else {
         running = true;
-        postHostEvent(2, 0, nullptr, true);
+        postHostEvent(VM_EVENT_RESUME, 0, nullptr, true);
     }
 }
 
@@ -272,7 +272,7 @@ void shutdownHost() {
     HAL_releaseRepaintWaits();
     HAL_enterVMLock();
     hooks.enter();
-    hooks.post(3, 0, nullptr);
+    hooks.post(VM_EVENT_DESTROY, 0, nullptr);
     hooks.shutdown();
     HAL_leaveVMLock();
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "VMEvents.h"
 #include "VMTypes.h"
 #include "ce_win32.h"
 
@@ -37,9 +38,9 @@ bool initHost(ce::HINSTANCE instance, int showCommand);
 int runMessageLoop();
 void cleanupHost();
 
-// Posts an event to the runtime unless the program is exiting. With
-// `takeLock` the VM lock is taken (it is re-entrant) and the enter-VM hook
-// run around the post.
+// Posts an event (its kind from VMEvents.h) to the runtime unless the
+// program is exiting. With `takeLock` the VM lock is taken (it is
+// re-entrant) and the enter-VM hook run around the post.
 void postHostEvent(jint kind, jint argc, const intptr_t* args, bool takeLock);
 // Marks the program as exiting, posts the destroy event and shuts the VM down.
 void shutdownHost();

@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <new>
 
-#include "HAL_clock.h"
 #include "HAL_devicelibs.h"
 #include "HAL_host.h"
 #include "HAL_properties.h"
+#include "VMClock.h"
 
 using namespace ce;
 
@@ -227,7 +227,7 @@ void KeyState::keyDown(WPARAM vk, LPARAM lParam) {
         pendingChar_ = 0;
         return;
     }
-    post(vk, true, repeat ? 10 : 8, shift, wheel);
+    post(vk, true, repeat ? VM_EVENT_KEY_REPEATED : VM_EVENT_KEY_PRESSED, shift, wheel);
 }
 
 void KeyState::keyUp(WPARAM vk, LPARAM lParam) {
@@ -249,7 +249,7 @@ void KeyState::keyUp(WPARAM vk, LPARAM lParam) {
     lastKey_ = vk;
     keyIsDown_ = false;
     lastWasRepeat_ = false;
-    post(vk, false, 9, shift, wheel);
+    post(vk, false, VM_EVENT_KEY_RELEASED, shift, wheel);
 }
 
 void KeyState::character(uint32_t c) {
@@ -299,20 +299,20 @@ bool PointerState::ignored(int16_t x, int16_t y) const {
 void PointerState::down(int16_t x, int16_t y) {
     if (ignored(x, y)) return;
     pressed_ = true;
-    post(11, x, y);
+    post(VM_EVENT_POINTER_PRESSED, x, y);
 }
 
 void PointerState::up(int16_t x, int16_t y) {
     if (ignored(x, y)) return;
-    if (!pressed_) post(11, x, y);
+    if (!pressed_) post(VM_EVENT_POINTER_PRESSED, x, y);
     pressed_ = false;
-    post(12, x, y);
+    post(VM_EVENT_POINTER_RELEASED, x, y);
 }
 
 void PointerState::move(int16_t x, int16_t y) {
-    if (!pressed_) post(11, x, y);
+    if (!pressed_) post(VM_EVENT_POINTER_PRESSED, x, y);
     pressed_ = true;
-    post(13, x, y);
+    post(VM_EVENT_POINTER_DRAGGED, x, y);
 }
 
 void PointerState::post(jint kind, int16_t x, int16_t y) {

@@ -9,8 +9,7 @@
 #include <string>
 
 #include "HAL_memory.h"
-
-[[noreturn]] void vmFatalError(const char* text);
+#include "VMTypes.h"
 
 namespace {
 

@@ -4,8 +4,7 @@
 #include <thread>
 
 #include "HAL_memory.h"
-
-[[noreturn]] void vmFatalError(const char* text);
+#include "VMTypes.h"
 
 namespace {
 

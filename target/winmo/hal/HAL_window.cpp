@@ -59,7 +59,7 @@ void NativeDisplayable::checkSize() {
     height = h;
     if (screenListener) screenListener->sizeChanged();
     intptr_t args[3] = {id, w, h};
-    postHostEvent(6, 3, args, true);
+    postHostEvent(VM_EVENT_SIZE_CHANGED, 3, args, true);
 }
 
 LRESULT NativeDisplayable::defaultHandler(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -232,7 +232,7 @@ NativeDisplayable* HAL_getCurrentDisplayObject() {
 int32_t HAL_setCurrent(NativeDisplayable* object) {
     HAL_setWindowDisplayObject(object);
     intptr_t args[1] = {object ? object->id : 0};
-    postHostEvent(5, 1, args, false);
+    postHostEvent(VM_EVENT_DISPLAY, 1, args, false);
     return HAL_OK;
 }
 

@@ -33,7 +33,7 @@ public:
     virtual void removeCommand(NativeCommand* command);
     virtual ce::LRESULT handleWindowMessage(ce::UINT message, ce::WPARAM wParam, ce::LPARAM lParam);
     // Takes the client size; on a change, tells the screen buffer and posts
-    // the size event (6: id, width, height).
+    // the size event (VM_EVENT_SIZE_CHANGED).
     virtual void checkSize();
 
     jint width = 0;
@@ -71,7 +71,7 @@ ce::LRESULT hostWindowProc(ce::HWND window, ce::UINT message, ce::WPARAM wParam,
 
 void HAL_setWindowDisplayObject(NativeDisplayable* object);
 NativeDisplayable* HAL_getCurrentDisplayObject();
-// Shows the object and posts the display event (5: its id) without taking
+// Shows the object and posts the display event (VM_EVENT_DISPLAY) without taking
 // the VM lock; 0.
 int32_t HAL_setCurrent(NativeDisplayable* object);
 

@@ -3,6 +3,8 @@
 #include "HAL_properties.h"
 #include "HAL_status.h"
 #include "VM.h"
+#include "VMEvents.h"
+#include "VMTry.h"
 #include "java_lang_Class.h"
 #include "java_lang_InstantiationException.h"
 #include "java_lang_StringBuffer.h"
@@ -17,8 +19,9 @@ using java::lang::String;
 using javax::microedition::midlet::MIDlet;
 
 void AMS::staticInit() {
-    HAL_addEventListener(&AMS::onStartEvent, 4, 0);
-    HAL_addEventListener(&AMS::onPauseOrDestroyEvent, 10, 2);
+    HAL_addEventListener(&AMS::onStartEvent, vmEventMask(VM_EVENT_RESUME), 0);
+    HAL_addEventListener(&AMS::onPauseOrDestroyEvent,
+                         vmEventMask(VM_EVENT_PAUSE) | vmEventMask(VM_EVENT_DESTROY), 2);
 }
 
 void AMS::main(const VMPtr<java::lang::Object>&) {
@@ -92,18 +95,16 @@ void AMS::onStartEvent(jint kind, jint, const intptr_t*) {
 void AMS::onPauseOrDestroyEvent(jint kind, jint, const intptr_t*) {
     VMPtr<MIDlet> midlet = wrenStatics_().midlet;
     if (!midlet) return;
-    if (kind == 1) {
+    if (kind == VM_EVENT_PAUSE) {
         if (midlet->setState(MIDlet::PAUSING)) {
             midlet->pauseApp();
             midlet->setState(MIDlet::PAUSED);
         }
-    } else if (kind == 3) {
+    } else if (kind == VM_EVENT_DESTROY) {
         if (midlet->setState(MIDlet::DESTROYING)) {
-            try {
-                midlet->destroyApp(true);
-            } catch (javax::microedition::midlet::MIDletStateChangeException* caught) {
-                VMPtr<javax::microedition::midlet::MIDletStateChangeException> ignored = caught;
-            }
+            vmTryCatch(
+                [&] { midlet->destroyApp(true); },
+                [](const VMPtr<javax::microedition::midlet::MIDletStateChangeException>&) {});
             midlet->setState(MIDlet::DESTROYED);
         }
     }

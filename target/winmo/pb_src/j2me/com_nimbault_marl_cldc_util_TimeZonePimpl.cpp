@@ -1,7 +1,8 @@
 #include "com_nimbault_marl_cldc_util_TimeZonePimpl.h"
 
-#include "HAL_clock.h"
 #include "VM.h"
+#include "VMClock.h"
+#include "VMEvents.h"
 #include "com_nimbault_marl_cldc_util_TimeZoneUTC.h"
 
 WREN_DEFINE_ABSTRACT_CLASS(com::nimbault::marl::cldc::util::TimeZonePimpl,
@@ -56,7 +57,7 @@ void TimeZonePimpl::staticInit() {
     buildLocalZone(s);
     s.zones[1] = TimeZoneUTC::make(WREN_LIT("UTC"), 0);
     s.zones[2] = TimeZoneUTC::make(WREN_LIT("GMT"), 0);
-    HAL_addEventListener(&onTimeZoneChanged, uint32_t(1) << TIME_ZONE_CHANGED, 1);
+    HAL_addEventListener(&onTimeZoneChanged, vmEventMask(VM_EVENT_TIME_ZONE_CHANGED), 1);
 }
 
 void TimeZonePimpl::buildLocalZone(Statics& s) {
@@ -68,7 +69,7 @@ void TimeZonePimpl::buildLocalZone(Statics& s) {
 
 // Zones already handed out (held by calendars, say) keep their old offset.
 void TimeZonePimpl::onTimeZoneChanged(jint kind, jint, const intptr_t*) {
-    if (kind == TIME_ZONE_CHANGED) buildLocalZone(S());
+    if (kind == VM_EVENT_TIME_ZONE_CHANGED) buildLocalZone(S());
 }
 
 VMPtr<String> TimeZonePimpl::canonicalID(const char* prefix, jint offset) {

@@ -20,9 +20,6 @@ public:
     WREN_STATICS(Statics)
     WREN_STATIC_INIT()
 
-    // The event kind that reports a change of the device's time zone.
-    static constexpr jint TIME_ZONE_CHANGED = 4;
-
     // The table's first zone whose ID equals `ID` (case-sensitive); a null ID
     // stands for the local zone's. Null when none matches.
     static VMPtr<java::util::TimeZone> lookup(const VMPtr<java::lang::String>& ID);

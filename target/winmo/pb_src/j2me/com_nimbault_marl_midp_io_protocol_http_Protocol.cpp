@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "HAL_status.h"
+#include "VMTry.h"
 #include "java_io_DataInputStream.h"
 #include "java_io_DataOutputStream.h"
 #include "java_io_IOException.h"
@@ -117,19 +118,11 @@ void Protocol::connect() {
 
 void Protocol::close() {
     if (inputStream != nullptr) {
-        try {
-            inputStream->close();
-        } catch (java::lang::Throwable* caught) {
-            VMPtr<java::lang::Throwable> dropped = caught;
-        }
+        vmTryCatch([&] { inputStream->close(); }, [](const VMPtr<java::lang::Throwable>&) {});
         inputStream = nullptr;
     }
     if (outputStream != nullptr) {
-        try {
-            outputStream->close();
-        } catch (java::lang::Throwable* caught) {
-            VMPtr<java::lang::Throwable> dropped = caught;
-        }
+        vmTryCatch([&] { outputStream->close(); }, [](const VMPtr<java::lang::Throwable>&) {});
         outputStream = nullptr;
     }
     HAL_deleteHTTPConnection(nativeConnection);
@@ -273,12 +266,8 @@ jint Protocol::getHeaderFieldInt(const VMPtr<String>& name, jint def) {
     connect();
     VMPtr<String> v = getHeaderField(name);
     if (v == nullptr) return def;
-    try {
-        return java::lang::Integer::parseInt(v);
-    } catch (java::lang::NumberFormatException* caught) {
-        VMPtr<java::lang::NumberFormatException> notANumber = caught;
-        return def;
-    }
+    return vmTryCatch([&] { return java::lang::Integer::parseInt(v); },
+                      [&](const VMPtr<java::lang::NumberFormatException>&) { return def; });
 }
 
 jlong Protocol::dateField(const VMPtr<String>& name, jlong def) {
@@ -286,12 +275,8 @@ jlong Protocol::dateField(const VMPtr<String>& name, jlong def) {
     connect();
     VMPtr<String> v = getHeaderField(name);
     if (v == nullptr) return def;
-    try {
-        return parseDate(v);
-    } catch (java::lang::IllegalArgumentException* caught) {
-        VMPtr<java::lang::IllegalArgumentException> notADate = caught;
-        return def;
-    }
+    return vmTryCatch([&] { return parseDate(v); },
+                      [&](const VMPtr<java::lang::IllegalArgumentException>&) { return def; });
 }
 
 jlong Protocol::getHeaderFieldDate(const VMPtr<String>& name, jlong def) {

@@ -1,5 +1,6 @@
 #include "java_io_InputStream.h"
 
+#include "VMTry.h"
 #include "java_io_IOException.h"
 #include "java_lang_IndexOutOfBoundsException.h"
 #include "java_lang_NullPointerException.h"
@@ -22,15 +23,15 @@ jint InputStream::read(const VMPtr<VMArray<jbyte>>& b, jint off, jint len) {
     if (c == -1) return -1;
     b[off] = jbyte(c);
     jint i = 1;
-    try {
-        for (; i < len; ++i) {
-            c = read();
-            if (c == -1) break;
-            b[off + i] = jbyte(c);
-        }
-    } catch (IOException* caught) {
-        VMPtr<IOException> ignored = caught;  // the bytes read so far still count
-    }
+    vmTryCatch(
+        [&] {
+            for (; i < len; ++i) {
+                c = read();
+                if (c == -1) break;
+                b[off + i] = jbyte(c);
+            }
+        },
+        [](const VMPtr<IOException>&) {});  // the bytes read so far still count
     return i;
 }
 

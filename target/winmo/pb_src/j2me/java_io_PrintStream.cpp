@@ -1,5 +1,6 @@
 #include "java_io_PrintStream.h"
 
+#include "VMTry.h"
 #include "java_io_IOException.h"
 #include "java_lang_NullPointerException.h"
 
@@ -26,12 +27,7 @@ template <class F>
 void PrintStream::whileOpen(F&& operation) {
     VMSynchronized guard(this);
     ensureOpen();
-    try {
-        operation();
-    } catch (IOException* caught) {
-        VMPtr<IOException> e = caught;
-        trouble = true;
-    }
+    vmTryCatch(operation, [&](const VMPtr<IOException>&) { trouble = true; });
 }
 
 void PrintStream::write(jint b) {
@@ -50,14 +46,13 @@ void PrintStream::close() {
     VMSynchronized guard(this);
     if (closing) return;
     closing = true;
-    try {
-        charOut->close();
-        charOut = nullptr;
-        out = nullptr;
-    } catch (IOException* caught) {
-        VMPtr<IOException> e = caught;
-        trouble = true;
-    }
+    vmTryCatch(
+        [&] {
+            charOut->close();
+            charOut = nullptr;
+            out = nullptr;
+        },
+        [&](const VMPtr<IOException>&) { trouble = true; });
 }
 
 jboolean PrintStream::checkError() {

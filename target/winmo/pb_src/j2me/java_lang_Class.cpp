@@ -8,6 +8,7 @@
 #include "VMClass.h"
 #include "VMHeap.h"
 #include "VMThread.h"
+#include "VMTry.h"
 #include "com_nimbault_marl_cldc_io_ResourceInputStream.h"
 #include "java_io_IOException.h"
 #include "java_lang_ClassNotFoundException.h"
@@ -255,23 +256,24 @@ void vmRunStaticInitializer(java::lang::Class* cls) {
         cls->initState = Class::IN_PROGRESS;
         cls->initThread = self;
     }
-    try {
-        if (!cls->isInterface) {
-            Class* super = vmGetSuperclass(cls);
-            if (super && super->initState != Class::INITIALISED) vmEnsureInitialized(super);
-        }
-        if (cls->staticInit) cls->staticInit();
-    } catch (java::lang::Throwable* caught) {
-        VMPtr<java::lang::Throwable> thrown = caught;
-        if (!vmIsInstanceOf(thrown, java::lang::Error::classRecord()))
-            thrown = java::lang::ExceptionInInitializerError::make(thrown);
-        {
-            VMSynchronized guard(cls);
-            cls->initState = Class::FAILED;
-            cls->notifyAll();
-        }
-        thrown->throwSelf();
-    }
+    vmTryCatch(
+        [&] {
+            if (!cls->isInterface) {
+                Class* super = vmGetSuperclass(cls);
+                if (super && super->initState != Class::INITIALISED) vmEnsureInitialized(super);
+            }
+            if (cls->staticInit) cls->staticInit();
+        },
+        [&](VMPtr<java::lang::Throwable> thrown) {
+            if (!vmIsInstanceOf(thrown, java::lang::Error::classRecord()))
+                thrown = java::lang::ExceptionInInitializerError::make(thrown);
+            {
+                VMSynchronized guard(cls);
+                cls->initState = Class::FAILED;
+                cls->notifyAll();
+            }
+            thrown->throwSelf();
+        });
     VMSynchronized guard(cls);
     cls->initState = Class::INITIALISED;
     cls->notifyAll();
@@ -375,13 +377,12 @@ VMPtr<String> Class::resolveResourceName(const VMPtr<String>& resource) {
 
 VMPtr<java::io::InputStream> Class::getResourceAsStream(const VMPtr<String>& resource) {
     VMPtr<String> resolved = resolveResourceName(resource);
-    try {
-        return com::nimbault::marl::cldc::io::ResourceInputStream::make(resolved);
-    } catch (java::io::IOException* caught) {
+    return vmTryCatch(
+        [&]() -> VMPtr<java::io::InputStream> {
+            return com::nimbault::marl::cldc::io::ResourceInputStream::make(resolved);
+        },
         // CLDC's answer for a resource that isn't there is null, not an exception.
-        VMPtr<java::io::IOException> failure = caught;
-        return nullptr;
-    }
+        [](const VMPtr<java::io::IOException>&) { return nullptr; });
 }
 
 }  // namespace java::lang

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "HAL_clock.h"
 #include "HAL_properties.h"
 #include "HAL_status.h"
+#include "VMClock.h"
 #include "com_nimbault_marl_cldc_io_ConsoleOutputStream.h"
 #include "java_lang_ArrayIndexOutOfBoundsException.h"
 #include "java_lang_ArrayStoreException.h"

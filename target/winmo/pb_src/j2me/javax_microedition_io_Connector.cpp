@@ -1,5 +1,6 @@
 #include "javax_microedition_io_Connector.h"
 
+#include "VMTry.h"
 #include "com_nimbault_marl_cldc_io_ConnectionBaseInterface.h"
 #include "java_io_IOException.h"
 #include "java_lang_ClassCastException.h"
@@ -44,31 +45,28 @@ VMPtr<Connection> Connector::open(const VMPtr<String>& name, jint mode, jboolean
     className->append(".Protocol");
 
     VMPtr<java::lang::Class> cls;
-    try {
-        cls = java::lang::Class::forName(className->toString());
-    } catch (java::lang::ClassNotFoundException* caught) {
-        VMPtr<java::lang::ClassNotFoundException> missing = caught;
-        VMPtr<StringBuffer> message = StringBuffer::make("The requested protocol does not exist ");
-        message->append(name);
-        ConnectionNotFoundException::throwNew(message->toString());
-    }
-    try {
-        VMPtr<java::lang::Object> made = cls->newInstance();
-        VMPtr<com::nimbault::marl::cldc::io::ConnectionBaseInterface> protocol =
-            vmCast<com::nimbault::marl::cldc::io::ConnectionBaseInterface>(made);
-        // A class of that name that is not a protocol fails as Java's cast would.
-        if (protocol == nullptr) java::lang::ClassCastException::throwNew();
-        return protocol->openPrim(name, mode);
-    } catch (java::lang::InstantiationException* caught) {
-        VMPtr<java::lang::InstantiationException> e = caught;
-        java::io::IOException::throwNew(e->toString());
-    } catch (java::lang::IllegalAccessException* caught) {
-        VMPtr<java::lang::IllegalAccessException> e = caught;
-        java::io::IOException::throwNew(e->toString());
-    } catch (java::lang::ClassCastException* caught) {
-        VMPtr<java::lang::ClassCastException> e = caught;
-        java::io::IOException::throwNew(e->toString());
-    }
+    vmTryCatch([&] { cls = java::lang::Class::forName(className->toString()); },
+               [&](const VMPtr<java::lang::ClassNotFoundException>&) {
+                   VMPtr<StringBuffer> message =
+                       StringBuffer::make("The requested protocol does not exist ");
+                   message->append(name);
+                   ConnectionNotFoundException::throwNew(message->toString());
+               });
+    auto asIOException = [](const auto& e) { java::io::IOException::throwNew(e->toString()); };
+    VMPtr<Connection> connection;
+    vmTryCatch(
+        [&] {
+            VMPtr<java::lang::Object> made = cls->newInstance();
+            VMPtr<com::nimbault::marl::cldc::io::ConnectionBaseInterface> protocol =
+                vmCast<com::nimbault::marl::cldc::io::ConnectionBaseInterface>(made);
+            // A class of that name that is not a protocol fails as Java's cast would.
+            if (protocol == nullptr) java::lang::ClassCastException::throwNew();
+            connection = protocol->openPrim(name, mode);
+        },
+        [&](const VMPtr<java::lang::InstantiationException>& e) { asIOException(e); },
+        [&](const VMPtr<java::lang::IllegalAccessException>& e) { asIOException(e); },
+        [&](const VMPtr<java::lang::ClassCastException>& e) { asIOException(e); });
+    return connection;
 }
 
 }  // namespace javax::microedition::io

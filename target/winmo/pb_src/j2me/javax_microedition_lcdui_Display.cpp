@@ -5,6 +5,8 @@
 #include "HAL_status.h"
 #include "HAL_window.h"
 #include "VM.h"
+#include "VMEvents.h"
+#include "VMTry.h"
 #include "java_lang_IllegalArgumentException.h"
 #include "java_lang_NullPointerException.h"
 #include "java_lang_Throwable.h"
@@ -24,13 +26,14 @@ namespace {
 // to callSerially. This host never calls it.
 void serialRun(intptr_t argument) {
     VMPtr<java::lang::Runnable> r = reinterpret_cast<java::lang::Runnable*>(argument);
-    try {
-        VMSynchronized guard(Display::eventLock());
-        r->run();
-    } catch (VMException* caught) {
-        VMPtr<VMException> e = caught;
-        vmFatalError("Unexpected exception in callSerially_run()!");
-    }
+    vmTryCatch(
+        [&] {
+            VMSynchronized guard(Display::eventLock());
+            r->run();
+        },
+        [](const VMPtr<VMException>&) {
+            vmFatalError("Unexpected exception in callSerially_run()!");
+        });
 }
 
 }  // namespace
@@ -46,7 +49,7 @@ void Display::staticInit() {
 
 void Display::construct() {
     java::lang::Object::ctor();
-    HAL_addEventListener(&Display::eventListener, 0x7FFFFFFF, 1);
+    HAL_addEventListener(&Display::eventListener, VM_EVENT_MASK_ALL, 1);
     jboolean isColour = false;
     jboolean buffered = false;
     HAL_getDisplayCapabilities(&isColour, &colorCount, &alphaLevels, &buffered);
@@ -196,34 +199,22 @@ void Display::displayChange(const VMPtr<Displayable>& next) {
     // The switch completes even when a notification throws: otherwise the
     // display would be left with nothing current, dropping every later key
     // and pointer event.
-    try {
-        if (old) old->callHideNotify();
-        if (next) next->callShowNotify();
-    } catch (VMException* caught) {
-        VMPtr<VMException> e = caught;
-        {
+    vmTryFinally(
+        [&] {
+            if (old) old->callHideNotify();
+            if (next) next->callShowNotify();
+        },
+        [&] {
             VMSynchronized guard(displayLock());
             current = next;
             pending = nullptr;
-        }
-        e->throwSelf();
-    }
-    VMSynchronized guard(displayLock());
-    current = next;
-    pending = nullptr;
+        });
 }
 
 void Display::paintEvent(intptr_t context, const VMPtr<Displayable>& target) {
     VMPtr<Graphics> g =
         Graphics::createForNativeContext(reinterpret_cast<NativeGraphics*>(context));
-    try {
-        target->callPaint(g);
-    } catch (VMException* caught) {
-        VMPtr<VMException> e = caught;
-        g->dispose();
-        e->throwSelf();
-    }
-    g->dispose();
+    vmTryFinally([&] { target->callPaint(g); }, [&] { g->dispose(); });
 }
 
 void Display::commandEvent(intptr_t id) {
@@ -244,13 +235,14 @@ void Display::commandEvent(intptr_t id) {
         commandListener = target->listener;
     }
     if (!command) return;
-    try {
-        VMSynchronized guard(eventLock());
-        commandListener->commandAction(command, target);
-    } catch (VMException* caught) {
-        VMPtr<VMException> e = caught;
-        vmFatalError("Unexpected exception in handleCommandEvent()!");
-    }
+    vmTryCatch(
+        [&] {
+            VMSynchronized guard(eventLock());
+            commandListener->commandAction(command, target);
+        },
+        [](const VMPtr<VMException>&) {
+            vmFatalError("Unexpected exception in handleCommandEvent()!");
+        });
 }
 
 void Display::eventListener(jint kind, jint argc, const intptr_t* args) {
@@ -262,25 +254,25 @@ void Display::eventListener(jint kind, jint argc, const intptr_t* args) {
     bool has2 = args && argc >= 2;
     bool has3 = args && argc >= 3;
     switch (kind) {
-        case 1:
+        case VM_EVENT_PAUSE:
             display->foregroundChange(false);
             break;
-        case 2:
+        case VM_EVENT_RESUME:
             display->foregroundChange(true);
             break;
-        case 5:
+        case VM_EVENT_DISPLAY:
             if (has1) {
                 VMPtr<Displayable> next = display->displayableWithId(arg(0));
                 if (next) display->displayChange(next);
             }
             break;
-        case 6:
+        case VM_EVENT_SIZE_CHANGED:
             if (has3) {
                 VMPtr<Displayable> target = display->displayableWithId(arg(0));
                 if (target) target->callSizeChanged(jint(arg(1)), jint(arg(2)));
             }
             break;
-        case 7:
+        case VM_EVENT_PAINT:
             if (has2 && arg(0)) {
                 VMPtr<Displayable> target = display->displayableWithId(arg(1));
                 if (target) {
@@ -293,38 +285,38 @@ void Display::eventListener(jint kind, jint argc, const intptr_t* args) {
                 }
             }
             break;
-        case 8:
-        case 9:
-        case 10:
+        case VM_EVENT_KEY_PRESSED:
+        case VM_EVENT_KEY_RELEASED:
+        case VM_EVENT_KEY_REPEATED:
             if (has1) {
                 VMPtr<Displayable> target = display->currentForEvents();
                 if (!target) break;
                 jint code = jint(arg(0));
-                if (kind == 8)
+                if (kind == VM_EVENT_KEY_PRESSED)
                     target->callKeyPressed(code);
-                else if (kind == 9)
+                else if (kind == VM_EVENT_KEY_RELEASED)
                     target->callKeyReleased(code);
                 else
                     target->callKeyRepeated(code);
             }
             break;
-        case 11:
-        case 12:
-        case 13:
+        case VM_EVENT_POINTER_PRESSED:
+        case VM_EVENT_POINTER_RELEASED:
+        case VM_EVENT_POINTER_DRAGGED:
             if (has2) {
                 VMPtr<Displayable> target = display->currentForEvents();
                 if (!target) break;
                 jint x = jint(arg(0));
                 jint y = jint(arg(1));
-                if (kind == 11)
+                if (kind == VM_EVENT_POINTER_PRESSED)
                     target->callPointerPressed(x, y);
-                else if (kind == 12)
+                else if (kind == VM_EVENT_POINTER_RELEASED)
                     target->callPointerReleased(x, y);
                 else
                     target->callPointerDragged(x, y);
             }
             break;
-        case 15:
+        case VM_EVENT_COMMAND:
             if (has1) display->commandEvent(arg(0));
             break;
         default:

@@ -6,6 +6,7 @@
 
 #include "HAL_graphics.h"
 #include "HAL_status.h"
+#include "VMTry.h"
 #include "java_io_IOException.h"
 #include "java_lang_ArrayIndexOutOfBoundsException.h"
 #include "java_lang_IllegalArgumentException.h"
@@ -26,14 +27,12 @@ Image::~Image() {
 
 VMPtr<Image> Image::wrap(NativeImage* native, jint w, jint h, jboolean isMutable) {
     VMPtr<Image> image;
-    try {
-        image = make();
-    } catch (VMException* caught) {
-        // The native image would be lost with nobody to release it.
-        VMPtr<VMException> e = caught;
-        HAL_deleteImage(native);
-        e->throwSelf();
-    }
+    vmTryCatch([&] { image = make(); },
+               [&](const VMPtr<VMException>& e) {
+                   // The native image would be lost with nobody to release it.
+                   HAL_deleteImage(native);
+                   e->throwSelf();
+               });
     image->handle = native;
     image->width = w;
     image->height = h;

@@ -1,5 +1,6 @@
 #include "javax_microedition_rms_RecordEnumerationImpl.h"
 
+#include "VMTry.h"
 #include "java_lang_IllegalStateException.h"
 #include "javax_microedition_rms_InvalidRecordIDException.h"
 #include "javax_microedition_rms_RecordStoreException.h"
@@ -31,15 +32,13 @@ void RecordEnumerationImpl::ctor(const VMPtr<RecordStore>& recordStore,
         return;
     }
     recordStore->addRecordListener(this);
-    try {
-        rebuild();
-    } catch (VMException* caught) {
-        // The caller never gets this enumeration: it must not stay behind in
-        // the store's listeners.
-        VMPtr<VMException> e = caught;
-        recordStore->removeRecordListener(this);
-        e->throwSelf();
-    }
+    vmTryCatch([&] { rebuild(); },
+               [&](const VMPtr<VMException>& e) {
+                   // The caller never gets this enumeration: it must not stay
+                   // behind in the store's listeners.
+                   recordStore->removeRecordListener(this);
+                   e->throwSelf();
+               });
 }
 
 void RecordEnumerationImpl::checkDestroyed() {
@@ -161,24 +160,24 @@ void RecordEnumerationImpl::recordDeleted(const VMPtr<RecordStore>& recordStore,
 }
 
 void RecordEnumerationImpl::reFilterSort(VMPtr<VMArray<jint>> ids) {
-    try {
-        if (filter != nullptr) {
-            jint kept = 0;
-            for (jint i = 0; i < ids->length; ++i) {
-                jint id = ids[i];
-                if (filter->matches(store->getRecord(id))) ids[kept++] = id;
+    vmTryCatch(
+        [&] {
+            if (filter != nullptr) {
+                jint kept = 0;
+                for (jint i = 0; i < ids->length; ++i) {
+                    jint id = ids[i];
+                    if (filter->matches(store->getRecord(id))) ids[kept++] = id;
+                }
+                VMPtr<VMArray<jint>> matching = VMArray<jint>::create(kept);
+                vmArrayCopyElements(matching.get(), ids.get(), 0, 0, kept);
+                ids = matching;
             }
-            VMPtr<VMArray<jint>> matching = VMArray<jint>::create(kept);
-            vmArrayCopyElements(matching.get(), ids.get(), 0, 0, kept);
-            ids = matching;
-        }
-        records = ids;
-        if (comparator != nullptr) quickSort(ids, 0, ids->length - 1);
-        index = -1;
-    } catch (RecordStoreException* caught) {
+            records = ids;
+            if (comparator != nullptr) quickSort(ids, 0, ids->length - 1);
+            index = -1;
+        },
         // A record that cannot be read leaves the list as far as it got.
-        VMPtr<RecordStoreException> dropped = caught;
-    }
+        [](const VMPtr<RecordStoreException>&) {});
 }
 
 void RecordEnumerationImpl::quickSort(const VMPtr<VMArray<jint>>& ids, jint lo, jint hi) {
@@ -209,12 +208,10 @@ void RecordEnumerationImpl::quickSort(const VMPtr<VMArray<jint>>& ids, jint lo, 
 }
 
 void RecordEnumerationImpl::filterAdd(jint recordId) {
-    try {
-        if (filter != nullptr && !filter->matches(store->getRecord(recordId))) return;
-    } catch (RecordStoreException* caught) {
-        VMPtr<RecordStoreException> dropped = caught;
-        return;
-    }
+    jboolean wanted =
+        vmTryCatch([&] { return filter == nullptr || filter->matches(store->getRecord(recordId)); },
+                   [](const VMPtr<RecordStoreException>&) { return false; });
+    if (!wanted) return;
     VMPtr<VMArray<jint>> old = records;
     jint n = old->length;
     VMPtr<VMArray<jint>> grown = VMArray<jint>::create(n + 1);
@@ -225,20 +222,20 @@ void RecordEnumerationImpl::filterAdd(jint recordId) {
     jint p = -1;
     if (comparator != nullptr) {
         jint i = 0;
-        try {
-            while (i < n && comparator->compare(store->getRecord(grown[i]),
-                                                store->getRecord(grown[i + 1])) ==
-                                RecordComparator::FOLLOWS) {
-                jint swap = grown[i];
-                grown[i] = grown[i + 1];
-                grown[i + 1] = swap;
-                ++i;
-            }
-        } catch (RecordStoreException* caught) {
+        vmTryCatch(
+            [&] {
+                while (i < n && comparator->compare(store->getRecord(grown[i]),
+                                                    store->getRecord(grown[i + 1])) ==
+                                    RecordComparator::FOLLOWS) {
+                    jint swap = grown[i];
+                    grown[i] = grown[i + 1];
+                    grown[i + 1] = swap;
+                    ++i;
+                }
+            },
             // The pass stops where the record could not be read; the index
             // still follows the id it pointed at.
-            VMPtr<RecordStoreException> dropped = caught;
-        }
+            [](const VMPtr<RecordStoreException>&) {});
         p = i;
     }
     if (index != -1 && p <= index) ++index;

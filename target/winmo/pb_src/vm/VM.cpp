@@ -38,7 +38,7 @@ struct Dispatcher {
 Dispatcher* dispatcher = nullptr;
 
 void destroyListener(jint kind, jint, const intptr_t*) {
-    if (kind == 3 && vmInstance) vmInstance->exitRequested = 1;
+    if (kind == VM_EVENT_DESTROY && vmInstance) vmInstance->exitRequested = 1;
 }
 
 // Waits while more than one Java thread is alive, for at most `limitMs`.
@@ -67,7 +67,7 @@ int VM::start(uint64_t minimumHeap, uint64_t maximumHeap, NativeThread* nativeTh
         vmHeapInit(minimumHeap, maximumHeap);
         vm->stage = 2;
         HAL_createEventDispatcher();
-        HAL_addEventListener(&destroyListener, 8, 0);
+        HAL_addEventListener(&destroyListener, vmEventMask(VM_EVENT_DESTROY), 0);
         vm->stage = 9;
         vm->mainThread = new VMThread(nativeThread);
         vm->stage = 3;
@@ -217,10 +217,10 @@ void* HAL_addEventListener(VMEventCallback callback, uint32_t mask, int list) {
 }
 
 int HAL_postEvent(jint kind, jint argc, const intptr_t* args) {
-    // Only kinds 0 to 31 have a mask bit; any other kind, including one whose
-    // low byte alone would be below 32, reaches nobody.
-    if (!dispatcher || uint32_t(kind) >= 32) return 0;
-    uint32_t bit = uint32_t(1) << (kind & 31);
+    // Any kind without a mask bit, including one whose low byte alone would
+    // have one, reaches nobody.
+    if (!dispatcher || uint32_t(kind) >= uint32_t(VM_EVENT_MASK_BITS)) return 0;
+    uint32_t bit = vmEventMask(kind);
     try {
         for (VMList& list : dispatcher->lists) {
             for (VMList::Node* n = list.first(); n; n = n->next) {

@@ -2,6 +2,7 @@
 // event dispatcher through which the host's events reach Java listeners.
 #pragma once
 
+#include "VMEvents.h"
 #include "VMList.h"
 #include "VMThread.h"
 
@@ -51,7 +52,7 @@ void vmIdle();
 void vmShutdown();
 
 // The event dispatcher. A listener is called as (kind, argc, args) for every
-// kind whose bit is in its mask; lists run in the order 0, 1, 2.
+// kind whose bit is in its mask (VMEvents.h); lists run in the order 0, 1, 2.
 using VMEventCallback = void (*)(jint kind, jint argc, const intptr_t* args);
 void HAL_createEventDispatcher();
 // List 0 and 2 are themselves; any other value means list 1. Null when no

@@ -1,17 +1,9 @@
 // The native side of Java exceptions. A Java throw is a C++ throw of a
 // pointer to the exception object's real class (throwSelf), so a C++ catch of
-// a pointer to any Java superclass catches it:
-//
-//   try { ... }
-//   catch (java::io::IOException* caught) {
-//       VMPtr<java::io::IOException> e = caught;   // root it before allocating
-//       ...
-//   }
-//
-// `finally` is a catch-all that roots, runs the block and rethrows with
-// throwSelf (which roots the exception again; a bare `throw;` would not), plus
-// the block again on the normal path:
-//   catch (VMException* caught) { VMPtr<VMException> e = caught; cleanup(); e->throwSelf(); }
+// a pointer to any Java superclass catches it. Classes write try/catch and
+// try/finally with the helpers of VMTry.h, which root what they catch and
+// rethrow with throwSelf (which roots the exception again; a bare `throw;`
+// would not).
 //
 // VMExitException is not a Throwable: Java handlers never catch it, and it
 // ends the program when it reaches a thread's entry.

@@ -1,4 +1,4 @@
-#include "HAL_clock.h"
+#include "VMClock.h"
 
 #include <ctime>
 
