@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds with AddressSanitizer + UndefinedBehaviorSanitizer and runs every suite,
-# then the runtime suites again with a collection on every allocation; then
-# builds the fuzz targets and gives each a short run.
+# Checks the source conventions the compiler can't see; builds with
+# AddressSanitizer + UndefinedBehaviorSanitizer and runs every suite, then the
+# runtime suites again with a collection on every allocation; then builds the
+# fuzz targets and gives each a short run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+python3 scripts/check_conventions.py
 
 jobs=$(nproc)
 cmake --preset asan

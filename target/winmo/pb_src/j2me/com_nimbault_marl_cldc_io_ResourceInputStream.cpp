@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "HAL_resources.h"
 #include "HAL_status.h"
 #include "java_io_IOException.h"
 #include "java_lang_StringBuffer.h"

@@ -3,9 +3,10 @@
 // at any distance.
 #pragma once
 
-#include "HAL_resources.h"
 #include "java_io_InputStream.h"
 #include "java_lang_String.h"
+
+struct HAL_ResourceFile;  // the bridge's native record
 
 namespace com::nimbault::marl::cldc::io {
 

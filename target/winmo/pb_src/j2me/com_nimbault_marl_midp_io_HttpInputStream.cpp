@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "HAL_http.h"
 #include "HAL_status.h"
 #include "com_nimbault_marl_midp_io_protocol_http_Protocol.h"
 #include "java_io_IOException.h"

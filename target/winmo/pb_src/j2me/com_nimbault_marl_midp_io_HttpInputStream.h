@@ -3,8 +3,9 @@
 // native connection's read buffer and allocates nothing while reading.
 #pragma once
 
-#include "HAL_http.h"
 #include "java_io_InputStream.h"
+
+struct NativeHttpConnection;  // the bridge's native record
 
 namespace com::nimbault::marl::midp::io {
 

@@ -1,5 +1,6 @@
 #include "com_nimbault_marl_midp_io_HttpOutputStream.h"
 
+#include "HAL_http.h"
 #include "HAL_status.h"
 #include "com_nimbault_marl_midp_io_protocol_http_Protocol.h"
 #include "java_io_IOException.h"

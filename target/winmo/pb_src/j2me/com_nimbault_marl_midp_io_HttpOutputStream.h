@@ -2,8 +2,9 @@
 // by the native connection, sent joined in order with the request.
 #pragma once
 
-#include "HAL_http.h"
 #include "java_io_OutputStream.h"
+
+struct NativeHttpConnection;  // the bridge's native record
 
 namespace com::nimbault::marl::midp::io {
 

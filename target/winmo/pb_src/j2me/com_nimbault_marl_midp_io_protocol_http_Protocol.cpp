@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "HAL_http.h"
 #include "HAL_status.h"
 #include "VMTry.h"
 #include "java_io_DataInputStream.h"

@@ -5,11 +5,12 @@
 // parser of HTTP dates that the typed header accessors use.
 #pragma once
 
-#include "HAL_http.h"
 #include "com_nimbault_marl_cldc_io_ConnectionBaseInterface.h"
 #include "com_nimbault_marl_midp_io_HttpInputStream.h"
 #include "com_nimbault_marl_midp_io_HttpOutputStream.h"
 #include "javax_microedition_io_HttpConnection.h"
+
+struct NativeHttpConnection;  // the bridge's native record
 
 namespace com::nimbault::marl::midp::io::protocol::http {
 

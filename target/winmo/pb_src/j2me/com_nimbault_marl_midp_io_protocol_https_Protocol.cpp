@@ -1,5 +1,6 @@
 #include "com_nimbault_marl_midp_io_protocol_https_Protocol.h"
 
+#include "HAL_http.h"
 #include "HAL_status.h"
 
 WREN_DEFINE_CLASS(com::nimbault::marl::midp::io::protocol::https::Protocol,

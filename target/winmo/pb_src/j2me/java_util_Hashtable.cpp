@@ -137,7 +137,7 @@ void Hashtable::rehash() {
     jint newCapacity = oldCapacity * 2 + 1;
     // Allocated before any field changes, so a failure leaves the table whole.
     VMPtr<Buckets> newMap = Buckets::create(newCapacity);
-    VMField<HashtableEntry>* from = oldMap->elements();
+    auto* from = oldMap->elements();
     if (enumerated) {
         // An enumerator may still be walking the old array: its chains must
         // stay as they are, so the new table gets entries of its own.
@@ -156,7 +156,7 @@ void Hashtable::rehash() {
         enumerated = false;
     } else {
         // Nothing allocates here: plain pointers are safe.
-        VMField<HashtableEntry>* to = newMap->elements();
+        auto* to = newMap->elements();
         for (jint i = oldCapacity - 1; i >= 0; --i) {
             HashtableEntry* old = from[i].get();
             while (old) {

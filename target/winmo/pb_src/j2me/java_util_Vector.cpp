@@ -72,7 +72,7 @@ void Vector::setSize(jint newSize) {
     if (newSize > elementCount && newSize > elementData->length) {
         grow(newSize);
     } else {
-        VMField<Object>* slots = elementData->elements();
+        auto* slots = elementData->elements();
         for (jint i = newSize; i < elementCount; ++i) slots[i] = nullptr;
     }
     elementCount = newSize;
@@ -186,7 +186,7 @@ jboolean Vector::removeElement(const VMPtr<Object>& obj) {
 
 void Vector::removeAllElements() {
     VMSynchronized guard(this);
-    VMField<Object>* slots = elementData->elements();
+    auto* slots = elementData->elements();
     for (jint i = 0; i < elementCount; ++i) slots[i] = nullptr;
     elementCount = 0;
 }

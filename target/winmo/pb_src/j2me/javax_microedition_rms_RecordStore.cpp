@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "HAL_recordstore.h"
 #include "HAL_status.h"
 #include "java_lang_ArrayIndexOutOfBoundsException.h"
 #include "java_lang_IllegalArgumentException.h"

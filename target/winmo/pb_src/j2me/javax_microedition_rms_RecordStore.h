@@ -4,7 +4,6 @@
 // native store it opened, whose status decides the exception thrown.
 #pragma once
 
-#include "HAL_recordstore.h"
 #include "VMArray.h"
 #include "VMClass.h"
 #include "java_lang_String.h"
@@ -13,6 +12,8 @@
 #include "javax_microedition_rms_RecordEnumeration.h"
 #include "javax_microedition_rms_RecordFilter.h"
 #include "javax_microedition_rms_RecordListener.h"
+
+struct HAL_RecordStore;  // the bridge's native record
 
 namespace javax::microedition::rms {
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "VMException.h"
 #include "VMHeap.h"
 
 void VMList::pushFront(intptr_t value) {
@@ -77,9 +78,10 @@ void VMHashtable::put(const char* key, intptr_t value) {
     new (e) Entry{value, VMCString(), nullptr};
     try {
         e->key.assign(key);
-    } catch (...) {
+    } catch (VMException* caught) {
+        VMPtr<VMException> error = caught;
         vmFree(e);
-        throw;
+        error->throwSelf();
     }
     *link = e;
     ++count_;
