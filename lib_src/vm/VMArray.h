@@ -67,7 +67,7 @@ public:
     // type `data` holds. A String* and the Object* of the same object differ
     // in value (Object is a virtual base), so an Object[] view of a String[]
     // can't read the storage as its own.
-    const void* storageTag;
+    const void* const storageTag;
 
     ~VMArray_Base() override;
     VMArray_Base* vmAsArray() override { return this; }
@@ -153,8 +153,6 @@ struct VMArrayParent_<C*, 1> {
         if constexpr (std::is_same_v<C, java::lang::Object> || vmIsArrayType_<C>)
             return std::type_identity<VMArray_Base>{};
         else if constexpr (VMInterfaceType<C>)
-            return std::type_identity<VMArray<java::lang::Object*>>{};
-        else if constexpr (std::is_void_v<typename C::wrenSuper_>)
             return std::type_identity<VMArray<java::lang::Object*>>{};
         else
             return std::type_identity<VMArray<typename C::wrenSuper_*>>{};

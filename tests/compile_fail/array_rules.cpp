@@ -1,6 +1,6 @@
-// Array uses that must not compile. The build compiles this file once as it
-// is, which must succeed, and once per case with WREN_CASE_<name> defined,
-// which must fail with the message that says what to write instead.
+// Array uses that must not compile. The runtime tests compile this file once
+// as it is, which must succeed, and once per case with WREN_CASE_<name>
+// defined, which must fail with the message that says what to write instead.
 #include "VMArray.h"
 #include "VMClass.h"
 #include "java_lang_Runnable.h"
