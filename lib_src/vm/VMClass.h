@@ -256,11 +256,20 @@ constexpr java::lang::Class::Factory vmFactoryOf() {
 // case: a cast to the class an object was made as) skips the general
 // dynamic_cast: within objects of one most-derived class the Object part
 // always sits at the same offset, learnt from the first such cast.
+//
+// Casts to an array type succeed exactly where Java's instanceof does, except
+// to an array over an interface, which a compile error refuses.
 template <class T>
 T* vmDowncast(java::lang::Object* o) {
+    if constexpr (requires { T::kInterfaceElements; }) {
+        static_assert(!T::kInterfaceElements,
+                      "no cast to an array over an interface: the arrays of the classes that "
+                      "implement it are not that C++ type, so the cast would miss them. Take "
+                      "VMArray<java::lang::Object*>, which every reference array is, and cast "
+                      "its elements");
+    }
     if (!o) return nullptr;
-    // Only classes declared with the class macros: two array types can share
-    // one class record ("[[I"), which the offset must not be carried across.
+    // Only classes declared with the class macros.
     if constexpr (requires { typename T::wrenSelf_; }) {
         static_assert(std::is_same_v<typename T::wrenSelf_, T>, "a class without its own macro");
         static std::ptrdiff_t objectOffset = PTRDIFF_MIN;

@@ -155,6 +155,22 @@ TEST(SystemArraycopy, ReferenceArraysOfDifferentElementClassesCheckEachElement) 
               "java.lang.ArrayStoreException");
     EXPECT_TRUE(grid[0] == row);
     EXPECT_TRUE(grid[1] == nullptr);
+
+    // Rows of an Object[][] into a String[][]: a String[] row fits, an
+    // Object[] row stops the copy; the other way every row fits (as on
+    // OpenJDK 17).
+    VMPtr<VMArray<Object*, 2>> objectRows = VMArray<Object*, 2>::create(3);
+    VMPtr<VMArray<String*>> stringRow = VMArray<String*>::create(1);
+    objectRows[0] = stringRow;
+    objectRows[1] = VMArray<Object*>::create(1);
+    VMPtr<VMArray<String*, 2>> stringRows = VMArray<String*, 2>::create(3);
+    EXPECT_EQ(thrownName([&] { System::arraycopy(objectRows, 0, stringRows, 0, 3); }),
+              "java.lang.ArrayStoreException");
+    EXPECT_TRUE(stringRows[0] == stringRow);
+    EXPECT_TRUE(stringRows[1] == nullptr);
+    System::arraycopy(stringRows, 0, objectRows, 1, 2);
+    EXPECT_TRUE(objectRows[1] == stringRow);
+    EXPECT_TRUE(objectRows[2] == nullptr);
 }
 
 TEST(SystemProperties, BuiltInKeysHaveTheirValues) {

@@ -43,9 +43,11 @@ void System::arraycopy(const VMPtr<Object>& src, jint srcPos, const VMPtr<Object
         dstPos > to->length - length)
         ArrayIndexOutOfBoundsException::throwNew();
 
-    if (from->isReferenceArray() && from->elementClass != to->elementClass) {
-        // Different element classes mean two different arrays: ascending
-        // order can't overwrite what is still to be read.
+    if (from->storageTag != to->storageTag) {
+        // Reference arrays of different classes store different element
+        // types, so each element goes through the arrays' own conversions.
+        // Different classes also mean two different arrays: ascending order
+        // can't overwrite what is still to be read.
         Class* target = to->elementClass;
         bool allFit = vmIsAssignableFrom(from->elementClass, target);
         for (jint i = 0; i < length; ++i) {

@@ -1,7 +1,6 @@
 #include "java_util_Vector.h"
 
 #include "java_lang_ArrayIndexOutOfBoundsException.h"
-#include "java_lang_ArrayStoreException.h"
 #include "java_lang_IllegalArgumentException.h"
 #include "java_lang_IndexOutOfBoundsException.h"
 #include "java_lang_StringBuffer.h"
@@ -42,14 +41,11 @@ void Vector::grow(jint minCapacity) {
     elementData = a;
 }
 
-void Vector::copyInto(const VMPtr<VMArray_Base>& anArray) {
+void Vector::copyInto(const VMPtr<VMArray<Object*>>& anArray) {
     VMSynchronized guard(this);
     if (anArray->length < elementCount)
         ArrayIndexOutOfBoundsException::throwNew(WREN_LIT("destination array too small"));
-    // Java only lets an array of references through here.
-    if (!anArray->isReferenceArray()) java::lang::ArrayStoreException::throwNew();
-    for (jint i = elementCount - 1; i >= 0; --i)
-        anArray->setElement(i, elementData[i].get());
+    for (jint i = elementCount - 1; i >= 0; --i) anArray[i] = elementData[i];
 }
 
 void Vector::trimToSize() {

@@ -25,10 +25,11 @@ public:
     // isEmpty (plain reads) and contains, indexOf(Object) and
     // lastIndexOf(Object), which take it in the operation they call.
 
-    // Copies the elements into an array of references, last element first;
-    // an array shorter than size() throws ArrayIndexOutOfBoundsException, an
-    // element the array can't hold ArrayStoreException.
-    virtual void copyInto(const VMPtr<VMArray_Base>& anArray);
+    // Copies the elements into an array of references of any class, last
+    // element first; an array shorter than size() throws
+    // ArrayIndexOutOfBoundsException, an element the array can't hold
+    // ArrayStoreException.
+    virtual void copyInto(const VMPtr<VMArray<java::lang::Object*>>& anArray);
     virtual void trimToSize();
     virtual void ensureCapacity(jint minCapacity);
     virtual void setSize(jint newSize);

@@ -19,17 +19,27 @@ int32_t vmElementSizeForType(int32_t typeCode) {
     }
 }
 
-VMArray_Base::VMArray_Base(int32_t code, java::lang::Class* element, jint n, int32_t size)
-    : typeCode(code), elementClass(element), length(n), elementSize(size) {
-    if (n < 0) vmThrowNegativeArraySize();
-    data = vmAllocateOrThrow(vmCheckedArrayBytes(n, size_t(size)));
+VMArray_Base::VMArray_Base(const VMArrayShape& shape)
+    : typeCode(shape.typeCode),
+      elementClass(shape.elementClass),
+      length(shape.length),
+      elementSize(shape.elementSize),
+      storageTag(shape.storageTag) {
+    if (length < 0) vmThrowNegativeArraySize();
+    data = vmAllocateOrThrow(vmCheckedArrayBytes(length, size_t(elementSize)));
 }
 
 VMArray_Base::~VMArray_Base() { vmFree(data); }
 
+void vmArrayStorageMismatch() {
+    vmFatalError("A reference array's storage was read as another class's element type!");
+}
+
 void vmArrayCopyElements(VMArray_Base* dst, VMArray_Base* src, jint srcIndex, jint dstIndex,
                          jint count) {
     if (count <= 0) return;
+    if (dst->storageTag != src->storageTag && (dst->isReferenceArray() || src->isReferenceArray()))
+        vmArrayStorageMismatch();
     size_t size = size_t(src->elementSize);
     std::memmove(static_cast<char*>(dst->data) + size_t(dstIndex) * size,
                  static_cast<const char*>(src->data) + size_t(srcIndex) * size,
