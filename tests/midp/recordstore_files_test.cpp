@@ -352,8 +352,9 @@ TEST_F(RecordStoreFiles, AFailedWriteLeavesThePreviousContents) {
     fs::path folder = root / "store-safe";
     Bytes metaBefore = readFile(folder / "metadata.info");
 
+    // The hook's failures are a full disk: no room.
     HAL_failNextRecordStoreWrites(1);
-    EXPECT_EQ(HAL_setRecord(s, 1, Bytes{7, 7, 7, 7}.data(), 4), HAL_IO_ERROR);
+    EXPECT_EQ(HAL_setRecord(s, 1, Bytes{7, 7, 7, 7}.data(), 4), HAL_OUT_OF_MEMORY);
     EXPECT_EQ(get(s, 1), (Bytes{1, 2, 3}));
     EXPECT_EQ(readFile(folder / "record-1.bin"), (Bytes{1, 2, 3}));
     EXPECT_EQ(readFile(folder / "metadata.info"), metaBefore);
@@ -361,7 +362,7 @@ TEST_F(RecordStoreFiles, AFailedWriteLeavesThePreviousContents) {
 
     HAL_failNextRecordStoreWrites(1);
     jint id = -1;
-    EXPECT_EQ(HAL_addRecord(s, &id, "abc", 3), HAL_IO_ERROR);
+    EXPECT_EQ(HAL_addRecord(s, &id, "abc", 3), HAL_OUT_OF_MEMORY);
     EXPECT_EQ(id, -1);
     EXPECT_EQ(field(HAL_getNextRecordID, s), 2);
     EXPECT_EQ(field(HAL_getNumRecords, s), 1);
