@@ -106,6 +106,9 @@ TEST_F(RecordStoreDamage, EveryDamagedFolderOpensWithTheRecordsItHolds) {
          {1, 2, 3, 4}, 5, 5},
         {"killed in addRecord or setRecord before the rename: a temporary file",
          [](const fs::path& f) { writeFile(f / "write.tmp", {9, 9, 9}); }, {1, 2, 3}, 4, 4},
+        {"a folder named like the temporary file",
+         [](const fs::path& f) { fs::create_directories(f / "write.tmp" / "inside"); }, {1, 2, 3},
+         4, 4},
         {"no metadata (the old deleteRecordStore removed it first)",
          [](const fs::path& f) { fs::remove(f / "metadata.info"); }, {1, 2, 3}, 4, 4},
         {"random metadata bytes",
@@ -154,6 +157,12 @@ TEST_F(RecordStoreDamage, EveryDamagedFolderOpensWithTheRecordsItHolds) {
              fs::create_symlink("metadata.info", f / "metadata.info");
          },
          {1, 2, 3}, 4, 4},
+        {"metadata is a folder",
+         [](const fs::path& f) {
+             fs::remove(f / "metadata.info");
+             fs::create_directories(f / "metadata.info" / "inside");
+         },
+         {1, 2, 3}, 4, 4},
         {"names that are no record",
          [](const fs::path& f) {
              for (const char* name : {"record-0.bin", "record-05.bin", "record-2147483648.bin",
@@ -169,6 +178,9 @@ TEST_F(RecordStoreDamage, EveryDamagedFolderOpensWithTheRecordsItHolds) {
 
         VMPtr<RecordStore> s = openStore("hurt", false);
         expectStore(s, c.ids, c.nextId);
+        // No temporary file outlives the open.
+        std::vector<std::string> left = entries(folder);
+        EXPECT_EQ(std::count(left.begin(), left.end(), "write.tmp"), 0);
         std::vector<jint> after = c.ids;
         uint32_t nextId = c.nextId;
         if (c.addedId != 0) {

@@ -295,9 +295,14 @@ FolderScan scanFolder(const std::string& folder) {
 // anew; when that fails the store still opens, and `fresh` (a folder this
 // open made) decides whether that is an error.
 int loadStore(SharedStore* s, bool fresh) {
+    // A temporary file is left only by a write cut short; as a folder it
+    // would refuse every write.
+    std::error_code ignored;
+    std::filesystem::remove_all(s->folder + "/" + TEMP_NAME, ignored);
+    std::string metadataPath = s->folder + "/" + METADATA_NAME;
     uint8_t bytes[21];
     size_t read = 0;
-    if (FILE* f = std::fopen((s->folder + "/" + METADATA_NAME).c_str(), "rb")) {
+    if (FILE* f = std::fopen(metadataPath.c_str(), "rb")) {
         read = std::fread(bytes, 1, sizeof bytes, f);
         std::fclose(f);
     }
@@ -322,6 +327,10 @@ int loadStore(SharedStore* s, bool fresh) {
     uint8_t expected[20];
     encodeMetadata(s, expected);
     if (whole && std::memcmp(bytes, expected, sizeof expected) == 0) return HAL_OK;
+    // A folder in the metadata's place would refuse every rewrite.
+    struct stat st;
+    if (::lstat(metadataPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        std::filesystem::remove_all(metadataPath, ignored);
     int written = writeMetadata(s);
     return fresh ? written : HAL_OK;
 }
