@@ -8,6 +8,7 @@
 // or not at all.
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -205,6 +206,36 @@ std::string describe(const Model& m) {
     return out.str();
 }
 
+// The child while it runs: a test that gives up on a round still kills and
+// reaps it, so that no writer outlives the test or its folder.
+class Writer {
+public:
+    explicit Writer(pid_t pid) : pid_(pid) {}
+    ~Writer() {
+        if (pid_ > 0) killAndReap();
+    }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+    // Whether it has ended by itself; it is reaped then.
+    bool ended(int* status) {
+        if (waitpid(pid_, status, WNOHANG) != pid_) return false;
+        pid_ = -1;
+        return true;
+    }
+    // The status waitpid gave.
+    int killAndReap() {
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+        return status;
+    }
+
+private:
+    pid_t pid_;
+};
+
 class RecordStoreKill : public RecordStoreFixture {};
 
 TEST_F(RecordStoreKill, CommittedRecordsSurviveKillsAtAnyPoint) {
@@ -222,10 +253,11 @@ TEST_F(RecordStoreKill, CommittedRecordsSurviveKillsAtAnyPoint) {
         int logFd = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         ASSERT_GE(logFd, 0);
         uint32_t childSeed = rng();
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) runWriter(logFd, childSeed);
+        pid_t pid = fork();
+        if (pid == 0) runWriter(logFd, childSeed);
         ::close(logFd);
+        ASSERT_GT(pid, 0);
+        Writer child(pid);
 
         if (round % kProgressEvery == kProgressEvery - 1) {
             // Until the child has finished some change; a child that makes
@@ -237,15 +269,13 @@ TEST_F(RecordStoreKill, CommittedRecordsSurviveKillsAtAnyPoint) {
                     changed = changed || (s.done && s.kind != "open");
                 if (changed) break;
                 int status = 0;
-                ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << "the writer ended by itself";
+                ASSERT_FALSE(child.ended(&status)) << "the writer ended with status " << status;
                 ASSERT_LT(std::chrono::steady_clock::now(), giveUp) << "the writer is stuck";
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         }
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % kMaxDelayMicros));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
+        int status = child.killAndReap();
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
             << "the writer ended with " << (WIFEXITED(status) ? WEXITSTATUS(status) : -1);
 
