@@ -3,16 +3,13 @@
 // holds, and what the open repairs stays repaired.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <climits>
 #include <functional>
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "javax_microedition_rms_RecordEnumeration.h"
-#include "javax_microedition_rms_RecordListener.h"
 #include "javax_microedition_rms_RecordStore.h"
 #include "midp/recordstore_test_support.h"
 #include "runtime/runtime_test_support.h"

@@ -71,8 +71,10 @@ std::u16string utf16(const char* name) {
 }
 
 // The child: changes the stores through the bridge until it is killed. It
-// never returns; a step the bridge refuses ends it with a code of its own,
-// which the parent reports.
+// is a fork of the test process, so it keeps to the bridge and never enters
+// the runtime, whose other threads did not come along. It never returns; a
+// step the bridge refuses ends it with a code of its own, which the parent
+// reports.
 [[noreturn]] void runWriter(int logFd, uint32_t seed) {
     try {
         std::mt19937 rng(seed);
