@@ -1,9 +1,12 @@
 // A record store opened from a store folder of arbitrary contents: any
 // "metadata.info", record files (and folders) under any of a set of names,
 // stray files. The store is then read, enumerated, changed and deleted
-// through RecordStore. The record-store exceptions are the expected reports
-// of a folder that makes no sense; any other exception, any memory fault and
-// any answer that contradicts another is a finding.
+// through RecordStore. Whatever the folder holds, the store opens with the
+// records its files hold: counts, sizes and the next id must agree with
+// them, a record just added must read back, and the store must delete. The
+// record-store exceptions are the expected reports of a change that cannot
+// be made (a full id space); any other exception, any memory fault and any
+// answer that contradicts another is a finding.
 //
 // Input: the first byte picks the operations; then entries of one header
 // byte (low 5 bits: the name, bit 5: make a folder of that name), a 16-bit
@@ -30,6 +33,7 @@
 #include "javax_microedition_rms_RecordFilter.h"
 #include "javax_microedition_rms_RecordStore.h"
 #include "javax_microedition_rms_RecordStoreException.h"
+#include "javax_microedition_rms_RecordStoreFullException.h"
 #include "fuzz_support.h"
 
 namespace fs = std::filesystem;
@@ -39,6 +43,7 @@ using javax::microedition::rms::RecordEnumeration;
 using javax::microedition::rms::RecordFilter;
 using javax::microedition::rms::RecordStore;
 using javax::microedition::rms::RecordStoreException;
+using javax::microedition::rms::RecordStoreFullException;
 
 namespace fuzzrms {
 
@@ -192,11 +197,18 @@ void exercise(uint8_t ops, const uint8_t* extra, size_t extraSize) {
     VMPtr<RecordStore> store;
     try {
         store = RecordStore::openRecordStore(String::make("fuzz"), (ops & OP_CREATE) != 0);
-        store->getNumRecords();
         store->getVersion();
-        store->getSize();
-        store->getNextRecordID();
         store->getLastModified();
+        VMPtr<VMArray<jint>> ids = store->getRecordIds();
+        check(ids->length == store->getNumRecords(), "the count is not the records'");
+        jint total = 0;
+        for (jint i = 0; i < ids->length; ++i) {
+            check(ids[i] > 0 && (i == 0 || ids[i] > ids[i - 1]), "ids out of order");
+            check(store->getNextRecordID() > ids[i] || store->getNextRecordID() == INT32_MAX,
+                  "the next id is not above the records");
+            total += store->getRecordSize(ids[i]);
+        }
+        check(total == store->getSize(), "the size is not the records'");
         VMPtr<RecordFilter> filter;
         VMPtr<RecordComparator> comparator;
         if (ops & OP_FILTER) filter = fuzzrms::EvenLengthFilter::make();
@@ -214,15 +226,10 @@ void exercise(uint8_t ops, const uint8_t* extra, size_t extraSize) {
                 jint before = store->getNumRecords();
                 jint id = store->addRecord(data, 0, data->length);
                 check(store->getNumRecords() == before + 1, "an add did not count");
-                try {
-                    VMPtr<VMArray<jbyte>> back = store->getRecord(id);
-                    check(back->length == data->length, "an added record reads back changed");
-                } catch (RecordStoreException* caught) {
-                    // Metadata whose next id no record file can carry.
-                    VMPtr<RecordStoreException> expected = caught;
-                }
-            } catch (RecordStoreException* caught) {
-                VMPtr<RecordStoreException> expected = caught;
+                VMPtr<VMArray<jbyte>> back = store->getRecord(id);
+                check(back->length == data->length, "an added record reads back changed");
+            } catch (RecordStoreFullException* caught) {
+                VMPtr<RecordStoreFullException> expected = caught;  // every id handed out
             }
             if (first >= 0) {
                 try {
@@ -253,8 +260,9 @@ void exercise(uint8_t ops, const uint8_t* extra, size_t extraSize) {
     if (ops & OP_DELETE_STORE) {
         try {
             RecordStore::deleteRecordStore(String::make("fuzz"));
-        } catch (RecordStoreException* caught) {
-            VMPtr<RecordStoreException> expected = caught;  // a folder inside it
+        } catch (java::lang::Throwable* caught) {
+            VMPtr<java::lang::Throwable> unexpected = caught;
+            finding(std::string("the store did not delete: ") + unexpected->getClass()->name);
         }
     }
 }

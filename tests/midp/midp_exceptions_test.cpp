@@ -9,6 +9,7 @@
 #include "javax_microedition_io_ConnectionNotFoundException.h"
 #include "javax_microedition_rms_InvalidRecordIDException.h"
 #include "javax_microedition_rms_RecordStoreException.h"
+#include "javax_microedition_rms_RecordStoreFullException.h"
 #include "javax_microedition_rms_RecordStoreNotFoundException.h"
 #include "javax_microedition_rms_RecordStoreNotOpenException.h"
 #include "runtime/runtime_test_support.h"
@@ -36,6 +37,7 @@ TEST(MidpExceptions, RecordStoreFamilyIsCaughtByItsBaseWithoutMessage) {
     EXPECT_TRUE(caughtAsRecordStoreException<rms::RecordStoreNotFoundException>());
     EXPECT_TRUE(caughtAsRecordStoreException<rms::RecordStoreNotOpenException>());
     EXPECT_TRUE(caughtAsRecordStoreException<rms::InvalidRecordIDException>());
+    EXPECT_TRUE(caughtAsRecordStoreException<rms::RecordStoreFullException>());
 }
 
 TEST(MidpExceptions, ConnectionNotFoundIsAnIOExceptionWithItsMessage) {
@@ -58,6 +60,7 @@ TEST(MidpExceptions, ClassTableKnowsEveryName) {
         "javax.microedition.rms.RecordStoreNotFoundException",
         "javax.microedition.rms.RecordStoreNotOpenException",
         "javax.microedition.rms.InvalidRecordIDException",
+        "javax.microedition.rms.RecordStoreFullException",
     };
     for (const char* name : names) {
         SCOPED_TRACE(name);

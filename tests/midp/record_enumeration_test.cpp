@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "java_lang_IllegalArgumentException.h"
 #include "javax_microedition_rms_RecordComparator.h"
 #include "javax_microedition_rms_RecordEnumeration.h"
 #include "javax_microedition_rms_RecordFilter.h"
@@ -71,6 +72,16 @@ public:
     }
 };
 
+// Refuses every record with an exception no enumeration catches.
+class RefusingFilter : public virtual java::lang::Object, public virtual RecordFilter {
+    WREN_CLASS(RefusingFilter, java::lang::Object)
+public:
+    void ctor() { java::lang::Object::ctor(); }
+    jboolean matches(const VMPtr<VMArray<jbyte>>&) override {
+        java::lang::IllegalArgumentException::throwNew();
+    }
+};
+
 // Destroys an enumeration when told of an added record.
 class DestroyingListener : public virtual java::lang::Object, public virtual RecordListener {
     WREN_CLASS(DestroyingListener, java::lang::Object, (target, RecordEnumeration))
@@ -94,6 +105,8 @@ WREN_DEFINE_CLASS(enumtest::FirstByteComparator, "enumtest.FirstByteComparator",
                   javax::microedition::rms::RecordComparator)
 WREN_DEFINE_CLASS(enumtest::ChaoticComparator, "enumtest.ChaoticComparator",
                   javax::microedition::rms::RecordComparator)
+WREN_DEFINE_CLASS(enumtest::RefusingFilter, "enumtest.RefusingFilter",
+                  javax::microedition::rms::RecordFilter)
 WREN_DEFINE_CLASS(enumtest::DestroyingListener, "enumtest.DestroyingListener",
                   javax::microedition::rms::RecordListener)
 
@@ -103,6 +116,7 @@ using enumtest::ChaoticComparator;
 using enumtest::DestroyingListener;
 using enumtest::FirstByteComparator;
 using enumtest::OddFilter;
+using enumtest::RefusingFilter;
 
 const char* kInvalidId = "javax.microedition.rms.InvalidRecordIDException";
 const char* kIllegalState = "java.lang.IllegalStateException";
@@ -345,16 +359,29 @@ TEST_F(RecordEnumerationTest, AnAddThatCannotFindItsPlaceKeepsTheWalkWhereItWas)
     EXPECT_EQ(allIds(e), (std::vector<jint>{4, 1, 2, 3}));
 }
 
-TEST_F(RecordEnumerationTest, RecordsThatCannotBeListedRefuseTheEnumeration) {
-    addFirstBytes({1, 2});
-    // A record file removed from outside: the store counts two records,
-    // the folder holds one.
+TEST_F(RecordEnumerationTest, ListsTheRecordsThatExist) {
+    addFirstBytes({1, 2, 3});
+    // A record file removed from outside: the open store still counts three
+    // records, the folder holds two, and only those are walked.
     fs::remove(databaseRoot() / "store-enum" / "record-2.bin");
     for (bool keepUpdated : {false, true}) {
         SCOPED_TRACE(keepUpdated);
-        EXPECT_EQ(thrownName([&] { store->enumerateRecords(nullptr, nullptr, keepUpdated); }),
-                  "javax.microedition.rms.RecordStoreException");
-        // The refused enumeration does not stay behind as a listener.
+        VMPtr<RecordEnumeration> e = store->enumerateRecords(nullptr, nullptr, keepUpdated);
+        EXPECT_EQ(allIds(e), (std::vector<jint>{1, 3}));
+        EXPECT_EQ(bytesOf(e->nextRecord()), (Bytes{1, 0xEE}));
+        EXPECT_EQ(bytesOf(e->nextRecord()), (Bytes{3, 0xEE}));
+        e->destroy();
+    }
+}
+
+TEST_F(RecordEnumerationTest, ARefusedEnumerationDoesNotStayAListener) {
+    addFirstBytes({1, 2});
+    for (bool keepUpdated : {false, true}) {
+        SCOPED_TRACE(keepUpdated);
+        EXPECT_EQ(thrownName([&] {
+                      store->enumerateRecords(RefusingFilter::make(), nullptr, keepUpdated);
+                  }),
+                  "java.lang.IllegalArgumentException");
         EXPECT_EQ(store->listeners->size(), 0);
     }
 }

@@ -2,56 +2,19 @@
 // byte format, shared opens, status codes, name encoding and safe writes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "HAL_paths.h"
 #include "HAL_recordstore.h"
 #include "HAL_status.h"
+#include "midp/recordstore_test_support.h"
 
-namespace fs = std::filesystem;
+using namespace rmstest;
 
 namespace {
-
-// The module directory is read once per process, so the temporary program
-// folder is made and named before main runs, and removed at exit.
-struct ProgramFolder {
-    std::string path;
-    ProgramFolder() {
-        char templ[] = "/tmp/wren_midp_XXXXXX";
-        if (!mkdtemp(templ)) std::abort();
-        path = templ;
-        setenv("WREN_MODULE_DIR", path.c_str(), 1);
-    }
-    ~ProgramFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
-ProgramFolder programFolder;
-
-using Bytes = std::vector<uint8_t>;
-
-Bytes readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-uint32_t le32(const Bytes& b, size_t at) {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-           uint32_t(b[at + 3]) << 24;
-}
-
-std::vector<std::string> entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class RecordStoreFiles : public ::testing::Test {
 protected:
@@ -59,8 +22,7 @@ protected:
     std::vector<HAL_RecordStore*> opened;
 
     void SetUp() override {
-        ASSERT_EQ(std::string(getModuleDirectory()), programFolder.path);
-        root = fs::path(programFolder.path) / "database";
+        root = databaseRoot();
         fs::remove_all(root);
         HAL_initRecordStores();
         HAL_failNextRecordStoreWrites(0);
@@ -302,7 +264,7 @@ TEST_F(RecordStoreFiles, StoreNamesMapToOneFolderEachInsideTheDatabase) {
         EXPECT_TRUE(fs::is_regular_file(root / c.folder / "record-1.bin"));
     }
     // Nothing was made outside the database folder, one folder per name.
-    EXPECT_EQ(entries(programFolder.path), std::vector<std::string>{"database"});
+    EXPECT_EQ(entries(getModuleDirectory()), std::vector<std::string>{"database"});
     EXPECT_EQ(entries(root).size(), cases.size());
     ASSERT_EQ(HAL_getNumRecordStores(), jint(cases.size()));
     std::vector<std::u16string> listed, given;
@@ -352,8 +314,9 @@ TEST_F(RecordStoreFiles, AFailedWriteLeavesThePreviousContents) {
     fs::path folder = root / "store-safe";
     Bytes metaBefore = readFile(folder / "metadata.info");
 
+    // The hook's failures are a full disk: no room.
     HAL_failNextRecordStoreWrites(1);
-    EXPECT_EQ(HAL_setRecord(s, 1, Bytes{7, 7, 7, 7}.data(), 4), HAL_IO_ERROR);
+    EXPECT_EQ(HAL_setRecord(s, 1, Bytes{7, 7, 7, 7}.data(), 4), HAL_OUT_OF_MEMORY);
     EXPECT_EQ(get(s, 1), (Bytes{1, 2, 3}));
     EXPECT_EQ(readFile(folder / "record-1.bin"), (Bytes{1, 2, 3}));
     EXPECT_EQ(readFile(folder / "metadata.info"), metaBefore);
@@ -361,7 +324,7 @@ TEST_F(RecordStoreFiles, AFailedWriteLeavesThePreviousContents) {
 
     HAL_failNextRecordStoreWrites(1);
     jint id = -1;
-    EXPECT_EQ(HAL_addRecord(s, &id, "abc", 3), HAL_IO_ERROR);
+    EXPECT_EQ(HAL_addRecord(s, &id, "abc", 3), HAL_OUT_OF_MEMORY);
     EXPECT_EQ(id, -1);
     EXPECT_EQ(field(HAL_getNextRecordID, s), 2);
     EXPECT_EQ(field(HAL_getNumRecords, s), 1);

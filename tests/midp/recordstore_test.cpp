@@ -443,12 +443,13 @@ TEST_F(RecordStoreTest, AFailedWriteIsReportedAndTheOldRecordStaysReadable) {
     EXPECT_EQ(thrownName([&] {
                   s->setRecord(1, jbytes({7, 7, 7, 7}), 0, 4);
               }),
-              "javax.microedition.rms.RecordStoreException");
+              "javax.microedition.rms.RecordStoreFullException");
     EXPECT_EQ(bytesOf(s->getRecord(1)), (Bytes{1, 2, 3}));
     EXPECT_EQ(s->getSize(), 3);
 
     HAL_failNextRecordStoreWrites(1);
-    EXPECT_EQ(thrownName([&] { addBytes(s, {4}); }), "javax.microedition.rms.RecordStoreException");
+    EXPECT_EQ(thrownName([&] { addBytes(s, {4}); }),
+              "javax.microedition.rms.RecordStoreFullException");
     EXPECT_EQ(s->getNumRecords(), 1);
     EXPECT_EQ(s->getNextRecordID(), 2);
 

@@ -11,9 +11,11 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "ce_text.h"
@@ -27,8 +29,18 @@ constexpr const char* STORE_PREFIX = "store-";
 constexpr const char* RECORD_PREFIX = "record-";
 constexpr const char* METADATA_NAME = "metadata.info";
 constexpr const char* TEMP_NAME = "write.tmp";
+// A store being deleted is first renamed to this prefix and a number inside
+// the database folder. No store folder starts with it, so a delete cut short
+// leaves either the whole store or none, and the next open or delete removes
+// what is left.
+constexpr const char* DELETING_PREFIX = ".deleting-";
+// The next id of a store that has handed out id INT32_MAX: ids stay
+// positive, so such a store takes no more records.
+constexpr uint32_t ID_SPACE_END = 0x80000000u;
 
-// One per store folder, shared by every handle open on it.
+// One per store folder, shared by every handle open on it. The record files
+// are the truth: the fields are taken from them at open and kept with them
+// by every change; "metadata.info" is their copy on disk.
 struct SharedStore {
     std::string folder;
     uint32_t lastModified = 0;
@@ -37,6 +49,9 @@ struct SharedStore {
     uint32_t totalBytes = 0;
     uint32_t count = 0;
     int handles = 0;
+    // False once the store was deleted (or its folder vanished and a new
+    // open took its name): its handles must not write into a new store
+    // made under the same name.
     bool registered = true;
 };
 
@@ -51,7 +66,10 @@ std::map<std::string, SharedStore*>& openStores() {
     return stores;
 }
 
-int failWrites = 0;  // guarded by the store lock
+// The test hook's writes to let pass and then to fail; guarded by the store
+// lock.
+int passWrites = 0;
+int failWrites = 0;
 
 // The low 32 bits of System.currentTimeMillis: the store reports its last
 // change on the program's own clock.
@@ -150,39 +168,56 @@ std::string recordPath(const SharedStore* s, jint id) {
     return s->folder + "/" + RECORD_PREFIX + std::to_string(id) + ".bin";
 }
 
-// Writes `size` bytes to a temporary file in `folder`, flushes it to disk and
-// renames it over `path`. On any failure the temporary file is removed and
-// `path` keeps its old contents.
-bool replaceFile(const std::string& folder, const std::string& path, const void* data, size_t size) {
-    std::string temp = folder + "/" + TEMP_NAME;
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = true;
-    if (failWrites > 0) {
-        --failWrites;
-        ok = false;
-    }
-    const auto* p = static_cast<const uint8_t*>(data);
-    size_t done = 0;
-    while (ok && done < size) {
-        ssize_t n = ::write(fd, p + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += size_t(n);
-    }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
+// No room is its own status, so that the caller can tell a full disk from a
+// broken one.
+int writeFailure(int error) {
+    return error == ENOSPC || error == EDQUOT ? HAL_OUT_OF_MEMORY : HAL_IO_ERROR;
+}
+
+// Makes renames and removals in `folder` durable.
+void syncFolder(const std::string& folder) {
     int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
-    return true;
+}
+
+// Writes `size` bytes to a temporary file in `folder`, flushes it to disk and
+// renames it over `path`. On any failure the temporary file is removed and
+// `path` keeps its old contents. 0, or the status of the failure.
+int replaceFile(const std::string& folder, const std::string& path, const void* data,
+                size_t size) {
+    std::string temp = folder + "/" + TEMP_NAME;
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return writeFailure(errno);
+    int error = 0;
+    if (failWrites > 0) {
+        if (passWrites > 0) {
+            --passWrites;
+        } else {
+            --failWrites;
+            error = ENOSPC;
+        }
+    }
+    const auto* p = static_cast<const uint8_t*>(data);
+    size_t done = 0;
+    while (error == 0 && done < size) {
+        ssize_t n = ::write(fd, p + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) error = errno;
+        else if (n == 0) error = EIO;
+        else done += size_t(n);
+    }
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(temp.c_str());
+        return writeFailure(error);
+    }
+    syncFolder(folder);
+    return HAL_OK;
 }
 
 void putLE(uint8_t* out, uint32_t v) {
@@ -193,82 +228,145 @@ uint32_t getLE(const uint8_t* in) {
     return uint32_t(in[0]) | uint32_t(in[1]) << 8 | uint32_t(in[2]) << 16 | uint32_t(in[3]) << 24;
 }
 
-bool writeMetadata(const SharedStore* s) {
-    uint8_t bytes[20];
+void encodeMetadata(const SharedStore* s, uint8_t* bytes) {
     putLE(bytes, s->lastModified);
     putLE(bytes + 4, s->version);
     putLE(bytes + 8, s->nextId);
     putLE(bytes + 12, s->totalBytes);
     putLE(bytes + 16, s->count);
+}
+
+int writeMetadata(const SharedStore* s) {
+    uint8_t bytes[20];
+    encodeMetadata(s, bytes);
     return replaceFile(s->folder, s->folder + "/" + METADATA_NAME, bytes, sizeof bytes);
 }
 
-// 0 read, 4 no file, 7 unreadable or not 20 bytes.
-int readMetadata(SharedStore* s) {
-    FILE* f = std::fopen((s->folder + "/" + METADATA_NAME).c_str(), "rb");
-    if (!f) return errno == ENOENT ? HAL_NOT_FOUND : HAL_IO_ERROR;
-    uint8_t bytes[21];
-    size_t n = std::fread(bytes, 1, sizeof bytes, f);
-    std::fclose(f);
-    if (n != 20) return HAL_IO_ERROR;
-    s->lastModified = getLE(bytes);
-    s->version = getLE(bytes + 4);
-    s->nextId = getLE(bytes + 8);
-    s->totalBytes = getLE(bytes + 12);
-    s->count = getLE(bytes + 16);
-    return HAL_OK;
+// The id a record file of this name holds: "record-" + a decimal number in
+// 1..INT32_MAX without leading zeros + ".bin"; 0 for any other name.
+jint recordIdOf(const char* name) {
+    size_t length = std::strlen(name);
+    if (length <= 11 || std::strncmp(name, RECORD_PREFIX, 7) != 0 ||
+        std::strcmp(name + length - 4, ".bin") != 0)
+        return 0;
+    const char* digits = name + 7;
+    size_t count = length - 11;
+    if (count > 10 || digits[0] == '0') return 0;
+    int64_t id = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (digits[i] < '0' || digits[i] > '9') return 0;
+        id = id * 10 + (digits[i] - '0');
+    }
+    return id <= INT32_MAX ? jint(id) : 0;
 }
 
-// The record's size: 0 ok, 4 missing, 7 unreadable.
+// A store folder's records as its files say.
+struct FolderScan {
+    std::vector<jint> ids;    // regular files named like records, ascending
+    uint64_t totalBytes = 0;  // their sizes added up
+    // The highest id any entry's name takes, whether it is a record or not
+    // (a folder named like a record file keeps that id from being handed
+    // out); 0 when none does.
+    jint highestName = 0;
+};
+
+FolderScan scanFolder(const std::string& folder) {
+    FolderScan scan;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return scan;
+    while (dirent* e = ::readdir(dir)) {
+        jint id = recordIdOf(e->d_name);
+        if (id == 0) continue;
+        scan.highestName = std::max(scan.highestName, id);
+        struct stat st;
+        if (::stat((folder + "/" + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        scan.ids.push_back(id);
+        scan.totalBytes += uint64_t(st.st_size);
+    }
+    ::closedir(dir);
+    std::sort(scan.ids.begin(), scan.ids.end());
+    return scan;
+}
+
+// Takes the store's fields from its record files. The metadata gives only
+// what the files cannot: the version and the last change, when it is whole,
+// and a next id that stays above every id it ever handed out. Metadata that
+// is missing, not 20 bytes, unreadable or not what the files say is written
+// anew; when that fails the store still opens, and `fresh` (a folder this
+// open made) decides whether that is an error.
+int loadStore(SharedStore* s, bool fresh) {
+    // A temporary file is left only by a write cut short; as a folder it
+    // would refuse every write.
+    std::error_code ignored;
+    std::filesystem::remove_all(s->folder + "/" + TEMP_NAME, ignored);
+    std::string metadataPath = s->folder + "/" + METADATA_NAME;
+    uint8_t bytes[21];
+    size_t read = 0;
+    if (FILE* f = std::fopen(metadataPath.c_str(), "rb")) {
+        read = std::fread(bytes, 1, sizeof bytes, f);
+        std::fclose(f);
+    }
+    bool whole = read == 20;
+    uint32_t storedNextId = 0;
+    if (whole) {
+        s->lastModified = getLE(bytes);
+        s->version = getLE(bytes + 4);
+        storedNextId = getLE(bytes + 8);
+        // No store ever gets past the end of the id space: such a value is
+        // damage, and the files give the next id.
+        if (storedNextId > ID_SPACE_END) storedNextId = 0;
+    } else {
+        s->lastModified = nowLow32();
+        s->version = 0;
+    }
+    FolderScan scan = scanFolder(s->folder);
+    s->nextId = std::max<uint32_t>({storedNextId, uint32_t(scan.highestName) + 1, 1});
+    s->count = uint32_t(scan.ids.size());
+    s->totalBytes = uint32_t(std::min<uint64_t>(scan.totalBytes, INT32_MAX));
+
+    uint8_t expected[20];
+    encodeMetadata(s, expected);
+    if (whole && std::memcmp(bytes, expected, sizeof expected) == 0) return HAL_OK;
+    // A folder in the metadata's place would refuse every rewrite.
+    struct stat st;
+    if (::lstat(metadataPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        std::filesystem::remove_all(metadataPath, ignored);
+    int written = writeMetadata(s);
+    return fresh ? written : HAL_OK;
+}
+
+// The record's size: 0 ok, 4 missing (or not a file), 7 unreadable.
 int recordSize(const SharedStore* s, jint id, jint* out) {
     if (id < 1) return HAL_NOT_FOUND;
     struct stat st;
     if (::stat(recordPath(s, id).c_str(), &st) != 0)
         return errno == ENOENT || errno == ENOTDIR ? HAL_NOT_FOUND : HAL_IO_ERROR;
-    if (!S_ISREG(st.st_mode) || st.st_size > INT32_MAX) return HAL_IO_ERROR;
+    if (!S_ISREG(st.st_mode)) return HAL_NOT_FOUND;
+    if (st.st_size > INT32_MAX) return HAL_IO_ERROR;
     *out = jint(st.st_size);
     return HAL_OK;
 }
 
-// Entry names of `folder` in name order, directories only or files only.
-std::vector<std::string> listEntries(const std::string& folder, bool directories) {
+// Entry names of `folder` in name order, directories only.
+std::vector<std::string> listFolders(const std::string& folder) {
     std::vector<std::string> names;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return names;
     while (dirent* e = ::readdir(dir)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
-        if (isDirectory(folder + "/" + name) == directories) names.push_back(name);
+        if (isDirectory(folder + "/" + name)) names.push_back(name);
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end());
     return names;
 }
 
-// The ids of the record files in `folder`, ascending.
-std::vector<jint> recordIds(const std::string& folder) {
-    std::vector<jint> ids;
-    for (auto& name : listEntries(folder, false)) {
-        // "record-" + decimal digits + ".bin", nothing else.
-        if (name.size() <= 11 || name.compare(0, 7, RECORD_PREFIX) != 0 ||
-            name.compare(name.size() - 4, 4, ".bin") != 0)
-            continue;
-        std::string digits = name.substr(7, name.size() - 11);
-        if (digits.size() > 10 || digits[0] == '0' ||
-            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            continue;
-        long long id = std::stoll(digits);
-        if (id <= INT32_MAX) ids.push_back(jint(id));
-    }
-    std::sort(ids.begin(), ids.end());
-    return ids;
-}
-
 std::vector<std::string> storeFolders() {
     std::string root;
     std::vector<std::string> stores;
     if (!rootPath(root)) return stores;
-    for (auto& name : listEntries(root, true))
+    for (auto& name : listFolders(root))
         if (name.compare(0, 6, STORE_PREFIX) == 0) stores.push_back(name);
     return stores;
 }
@@ -278,6 +376,21 @@ bool storeFolderFor(const jchar* name, jint length, std::string& out) {
     if (!rootPath(root)) return false;
     out = root + "/" + STORE_PREFIX + encodeName(toUtf8(name, length));
     return true;
+}
+
+// Removes what deletes cut short left in the database folder.
+void finishDeletes(const std::string& root) {
+    std::vector<std::string> leftovers;
+    DIR* dir = ::opendir(root.c_str());
+    if (!dir) return;
+    while (dirent* e = ::readdir(dir))
+        if (std::strncmp(e->d_name, DELETING_PREFIX, std::strlen(DELETING_PREFIX)) == 0)
+            leftovers.push_back(root + "/" + e->d_name);
+    ::closedir(dir);
+    for (auto& path : leftovers) {
+        std::error_code ignored;  // what cannot go now goes at a later open
+        std::filesystem::remove_all(path, ignored);
+    }
 }
 
 }  // namespace
@@ -297,6 +410,7 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
     if (!rootPath(root) || !storeFolderFor(name, length, folder)) return HAL_NOT_FOUND;
     if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) return HAL_NOT_FOUND;
     if (!isDirectory(root)) return HAL_NOT_FOUND;
+    finishDeletes(root);
 
     auto& stores = openStores();
     if (auto it = stores.find(folder); it != stores.end() && isDirectory(folder)) {
@@ -309,28 +423,20 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
     bool exists = ::stat(folder.c_str(), &st) == 0;
     if (!exists && !create) return HAL_NOT_FOUND;
     if (exists && !S_ISDIR(st.st_mode)) return HAL_IO_ERROR;
-    if (!exists && ::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) return HAL_IO_ERROR;
+    bool made = false;
+    if (!exists) {
+        if (::mkdir(folder.c_str(), 0755) != 0) return HAL_IO_ERROR;
+        made = true;
+    }
 
     auto* shared = new SharedStore;
     shared->folder = folder;
-    int read = readMetadata(shared);
-    if (read == HAL_NOT_FOUND) {
-        shared->lastModified = nowLow32();
-        if (!writeMetadata(shared)) read = HAL_IO_ERROR;
-        else read = HAL_OK;
-    }
-    if (read != HAL_OK) {
+    if (loadStore(shared, made) != HAL_OK) {
+        // A store that could not be made whole is not left half made.
         delete shared;
+        if (made) ::rmdir(folder.c_str());
         return HAL_IO_ERROR;
     }
-    // A next id at or below a record on disk (metadata damaged or written by
-    // something else) would hand out that id again and the next add would
-    // overwrite the saved record; id 0 names no record at all.
-    if (std::vector<jint> ids = recordIds(folder); !ids.empty() || shared->nextId == 0) {
-        uint32_t above = ids.empty() ? 1 : uint32_t(ids.back()) + 1;
-        if (shared->nextId < above) shared->nextId = above;
-    }
-    // A store deleted while open leaves its old entry unregistered.
     if (auto it = stores.find(folder); it != stores.end()) it->second->registered = false;
     stores[folder] = shared;
     shared->handles = 1;
@@ -351,17 +457,29 @@ void HAL_closeRecordStore(HAL_RecordStore* store) {
 int HAL_deleteRecordStore(const jchar* name, jint length) {
     if (!name || length <= 0) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
-    std::string folder;
-    if (!storeFolderFor(name, length, folder)) return HAL_NOT_FOUND;
+    std::string root, folder;
+    if (!rootPath(root) || !storeFolderFor(name, length, folder)) return HAL_NOT_FOUND;
     if (!isDirectory(folder)) return HAL_NOT_FOUND;
-    for (auto& entry : listEntries(folder, false))
-        if (::unlink((folder + "/" + entry).c_str()) != 0) return HAL_IO_ERROR;
-    if (::rmdir(folder.c_str()) != 0) return HAL_IO_ERROR;
+    finishDeletes(root);
+    // One rename takes the whole store away; only then are its files
+    // removed, so that a delete cut short never leaves part of a store.
+    std::string away;
+    for (int n = 1;; ++n) {
+        if (n > 1000) return HAL_IO_ERROR;
+        away = root + "/" + DELETING_PREFIX + std::to_string(n);
+        struct stat st;
+        if (::lstat(away.c_str(), &st) == 0) continue;  // a leftover that would not go
+        if (::rename(folder.c_str(), away.c_str()) == 0) break;
+        return HAL_IO_ERROR;
+    }
+    syncFolder(root);
     auto& stores = openStores();
     if (auto it = stores.find(folder); it != stores.end()) {
         it->second->registered = false;
         stores.erase(it);
     }
+    std::error_code ignored;  // the store is gone; a later open removes the rest
+    std::filesystem::remove_all(away, ignored);
     return HAL_OK;
 }
 
@@ -422,7 +540,7 @@ int HAL_getRecordStoreSizeAvailable(HAL_RecordStore* store, jint* out) {
 int HAL_getNextRecordID(HAL_RecordStore* store, jint* out) {
     if (!store || !out) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
-    *out = jint(store->shared->nextId);
+    *out = jint(std::min<uint32_t>(store->shared->nextId, INT32_MAX));
     return HAL_OK;
 }
 
@@ -430,23 +548,29 @@ int HAL_addRecord(HAL_RecordStore* store, jint* outId, const void* data, jint si
     if (!store || !outId || !data || size < 0) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
     SharedStore* s = store->shared;
-    if (s->nextId > uint32_t(INT32_MAX)) return HAL_IO_ERROR;
+    if (!s->registered) return HAL_IO_ERROR;
+    if (s->nextId >= ID_SPACE_END) return HAL_OUT_OF_MEMORY;
     jint id = jint(s->nextId);
     std::string path = recordPath(s, id);
-    if (!replaceFile(s->folder, path, data, size_t(size))) return HAL_IO_ERROR;
+    if (int status = replaceFile(s->folder, path, data, size_t(size)); status != HAL_OK)
+        return status;
     SharedStore before = *s;
     s->count += 1;
     s->totalBytes += uint32_t(size);
     s->nextId += 1;
     s->lastModified = nowLow32();
-    if (!writeMetadata(s)) {
-        // Without its metadata the record was never added.
-        ::unlink(path.c_str());
-        s->count = before.count;
-        s->totalBytes = before.totalBytes;
-        s->nextId = before.nextId;
-        s->lastModified = before.lastModified;
-        return HAL_IO_ERROR;
+    if (int status = writeMetadata(s); status != HAL_OK) {
+        // An add reported as failed leaves no record behind: the metadata
+        // on disk still holds the old next id, and a record above it would
+        // let a later run hand its id out again once it was deleted.
+        if (::unlink(path.c_str()) == 0) {
+            syncFolder(s->folder);
+            s->count = before.count;
+            s->totalBytes = before.totalBytes;
+            s->nextId = before.nextId;
+            s->lastModified = before.lastModified;
+            return status;
+        }
     }
     *outId = id;
     return HAL_OK;
@@ -456,29 +580,37 @@ int HAL_setRecord(HAL_RecordStore* store, jint id, const void* data, jint size) 
     if (!store || size < 0 || (!data && size > 0)) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
     SharedStore* s = store->shared;
+    if (!s->registered) return HAL_IO_ERROR;
     jint oldSize = 0;
     if (int status = recordSize(s, id, &oldSize); status != HAL_OK) return status;
     static const uint8_t none = 0;
-    if (!replaceFile(s->folder, recordPath(s, id), data ? data : &none, size_t(size)))
-        return HAL_IO_ERROR;
-    // The record files are the truth: the fields follow them even when the
-    // metadata cannot be written.
+    if (int status = replaceFile(s->folder, recordPath(s, id), data ? data : &none, size_t(size));
+        status != HAL_OK)
+        return status;
+    // The record is replaced. Metadata that cannot be written now is taken
+    // from the files at the next open.
     s->totalBytes += uint32_t(size) - uint32_t(oldSize);
     s->lastModified = nowLow32();
-    return writeMetadata(s) ? HAL_OK : HAL_IO_ERROR;
+    writeMetadata(s);
+    return HAL_OK;
 }
 
 int HAL_deleteRecord(HAL_RecordStore* store, jint id) {
     if (!store) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
     SharedStore* s = store->shared;
+    if (!s->registered) return HAL_IO_ERROR;
     jint size = 0;
     if (int status = recordSize(s, id, &size); status != HAL_OK) return status;
     if (::unlink(recordPath(s, id).c_str()) != 0) return HAL_IO_ERROR;
+    syncFolder(s->folder);
+    // Removing the file deleted the record; the metadata follows when it
+    // can (removing it first frees the room a full disk needs for that).
     s->count -= 1;
     s->totalBytes -= uint32_t(size);
     s->lastModified = nowLow32();
-    return writeMetadata(s) ? HAL_OK : HAL_IO_ERROR;
+    writeMetadata(s);
+    return HAL_OK;
 }
 
 int HAL_getRecordSize(HAL_RecordStore* store, jint id, jint* outSize) {
@@ -492,17 +624,29 @@ int HAL_getRecord(HAL_RecordStore* store, jint id, void* buffer, jint capacity, 
     std::lock_guard<std::mutex> guard(storeLock());
     SharedStore* s = store->shared;
     if (id < 1) return HAL_NOT_FOUND;
-    FILE* f = std::fopen(recordPath(s, id).c_str(), "rb");
-    if (!f) return errno == ENOENT ? HAL_NOT_FOUND : HAL_IO_ERROR;
+    // Not blocking: an entry named like a record may be a pipe.
+    int fd = ::open(recordPath(s, id).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? HAL_NOT_FOUND : HAL_IO_ERROR;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return HAL_NOT_FOUND;
+    }
     std::vector<uint8_t> bytes;
     uint8_t chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+    bool failed = false;
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) failed = true;
+        if (n <= 0) break;
         bytes.insert(bytes.end(), chunk, chunk + n);
-        if (bytes.size() > size_t(INT32_MAX)) break;
+        if (bytes.size() > size_t(INT32_MAX)) {
+            failed = true;
+            break;
+        }
     }
-    bool failed = std::ferror(f) != 0 || bytes.size() > size_t(INT32_MAX);
-    std::fclose(f);
+    ::close(fd);
     if (failed) return HAL_IO_ERROR;
     *outSize = jint(bytes.size());
     if (capacity < 0 || bytes.size() > size_t(capacity) || (!buffer && !bytes.empty()))
@@ -515,13 +659,14 @@ int HAL_getNthRecordId(HAL_RecordStore* store, jint n, jint* outId) {
     if (!store || n < 1) return HAL_NOT_FOUND;
     if (!outId) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
-    std::vector<jint> ids = recordIds(store->shared->folder);
+    std::vector<jint> ids = scanFolder(store->shared->folder).ids;
     if (size_t(n) > ids.size()) return HAL_NOT_FOUND;
     *outId = ids[size_t(n) - 1];
     return HAL_OK;
 }
 
-void HAL_failNextRecordStoreWrites(int count) {
+void HAL_failNextRecordStoreWrites(int count, int after) {
     std::lock_guard<std::mutex> guard(storeLock());
-    failWrites = count;
+    failWrites = std::max(count, 0);
+    passWrites = std::max(after, 0);
 }

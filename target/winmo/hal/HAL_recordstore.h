@@ -7,9 +7,25 @@
 // Every operation returns a HAL status (HAL_status.h) and runs under one
 // process-wide record-store lock. Opening the same store twice gives two
 // handles over one shared native store, so both see one next id and count.
-// Record and metadata files are replaced through a flushed temporary file
-// that is renamed over the old one, so a failed write leaves the old
-// contents in place.
+//
+// The record files are the truth, so that a process killed at any point
+// (or a full disk) leaves stores that open whole:
+// - record and metadata files are replaced through a flushed temporary file
+//   that is renamed over the old one, so a record is there whole or not at
+//   all, and a failed write leaves the old contents in place;
+// - a change is made by its record file (renamed in, or removed) and then
+//   copied into the metadata;
+// - only regular files are records, but any entry named like a record file
+//   keeps its id from being handed out;
+// - an open takes the count and total size from the record files and keeps
+//   the next id above both the stored one and every record file's id; it
+//   rewrites metadata that is missing, not 20 bytes, unreadable or not what
+//   the files say;
+// - a store is deleted by renaming its folder out of the way first, so that
+//   a delete cut short leaves the whole store or none of it; an open or a
+//   delete removes such leftovers.
+// No room is HAL_OUT_OF_MEMORY: a full disk, or a store that has handed out
+// id INT32_MAX (ids stay positive and are never reused).
 #pragma once
 
 #include <cstddef>
@@ -24,15 +40,17 @@ void HAL_initRecordStores();
 
 // Opens (or with `create` set, creates) the store named by `length` UTF-16
 // units. 0; 4 for a null or empty name or a missing store without create;
-// 7 when the folder or its metadata cannot be made or read (a stray file in
-// the store folder's place, malformed metadata).
+// 7 when the folder cannot be made (a stray file in its place) or a new
+// store's metadata cannot be written (nothing is left behind). Damaged
+// metadata of an existing store is rebuilt, and the store opens even when
+// the rebuilt metadata cannot be written yet.
 int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, int create);
 // Frees this handle; the shared store goes with its last handle. Writes
 // nothing. Null does nothing.
 void HAL_closeRecordStore(HAL_RecordStore* store);
 // Deletes the store's files and folder. 0; 2 for a null or empty name;
-// 4 when no such store exists; 7 when it cannot be removed. Handles still
-// open on it fail their later writes.
+// 4 when no such store exists; 7 when it cannot be moved away (nothing
+// changes). Handles still open on it fail their later writes.
 int HAL_deleteRecordStore(const jchar* name, jint length);
 
 // Stores are listed in order of their folder names; stray files are skipped.
@@ -50,18 +68,21 @@ int HAL_getRecordStoreSize(HAL_RecordStore* store, jint* out);
 int HAL_getRecordStoreLastModified(HAL_RecordStore* store, jlong* out);
 // Free space of the file system holding the store, at most INT32_MAX.
 int HAL_getRecordStoreSizeAvailable(HAL_RecordStore* store, jint* out);
-// 2 when either is null, else 0 with the next id.
+// 2 when either is null, else 0 with the next id (INT32_MAX for a store
+// whose ids are used up).
 int HAL_getNextRecordID(HAL_RecordStore* store, jint* out);
 
 // Adds a record with the next id. 2 for a null store, out id or data, or a
-// negative size; 7 when it cannot be written (nothing changes).
+// negative size; 5 when there is no room (nothing changes); 7 when it cannot
+// be written (nothing changes).
 int HAL_addRecord(HAL_RecordStore* store, jint* outId, const void* data, jint size);
 // Replaces record `id` (null data with size 0 writes an empty record).
 // 2 for a null store, a negative size or null data with a size; 4 when the
-// record does not exist (nothing is written); 7 when it cannot be written
-// (the old contents stay).
+// record does not exist (nothing is written); 5 when there is no room and 7
+// when it cannot be written (the old record and the total size stay).
 int HAL_setRecord(HAL_RecordStore* store, jint id, const void* data, jint size);
-// 2 for a null store; 4 for a missing record; 7 when it cannot be removed.
+// 2 for a null store; 4 for a missing record; 7 when it cannot be removed
+// (nothing changes).
 int HAL_deleteRecord(HAL_RecordStore* store, jint id);
 // 2 for a null store or out size; 4 for a missing record; 7 when it cannot
 // be read.
@@ -71,9 +92,11 @@ int HAL_getRecordSize(HAL_RecordStore* store, jint id, jint* outSize);
 // capacity (nothing is written, the size is still reported); 4 for a
 // missing record; 7 when it cannot be read.
 int HAL_getRecord(HAL_RecordStore* store, jint id, void* buffer, jint capacity, jint* outSize);
-// The n-th (1-based) record id in ascending id order. 4 for a null store,
-// n < 1 or n above the number of records; 2 for a null out id.
+// The n-th (1-based) record id in ascending id order, of the record files
+// that exist. 4 for a null store, n < 1 or n above the number of records;
+// 2 for a null out id.
 int HAL_getNthRecordId(HAL_RecordStore* store, jint n, jint* outId);
 
-// Test hook: the next `count` file writes fail as a write error would.
-void HAL_failNextRecordStoreWrites(int count);
+// Test hook: after `after` file writes that succeed, the next `count` fail
+// as on a full disk.
+void HAL_failNextRecordStoreWrites(int count, int after = 0);

@@ -10,6 +10,7 @@
 #include "javax_microedition_rms_InvalidRecordIDException.h"
 #include "javax_microedition_rms_RecordEnumerationImpl.h"
 #include "javax_microedition_rms_RecordStoreException.h"
+#include "javax_microedition_rms_RecordStoreFullException.h"
 #include "javax_microedition_rms_RecordStoreNotFoundException.h"
 #include "javax_microedition_rms_RecordStoreNotOpenException.h"
 
@@ -46,9 +47,11 @@ void checkData(const VMPtr<VMArray<jbyte>>& data, jint offset, jint numBytes) {
         java::lang::ArrayIndexOutOfBoundsException::throwNew();
 }
 
-// getRecordSize, getRecord and deleteRecord: a missing record is an invalid id.
+// getRecordSize, getRecord, setRecord and deleteRecord: a missing record is
+// an invalid id.
 [[noreturn]] void throwRecordFailure(int status) {
     if (status == HAL_NOT_FOUND) InvalidRecordIDException::throwNew();
+    if (status == HAL_OUT_OF_MEMORY) RecordStoreFullException::throwNew();
     RecordStoreException::throwNew();
 }
 
@@ -237,8 +240,9 @@ jint RecordStore::addRecord(const VMPtr<VMArray<jbyte>>& data, jint offset, jint
     ensureOpen();
     checkData(data, offset, numBytes);
     jint id = 0;
-    if (HAL_addRecord(handle, &id, bytesAt(data, offset), data == nullptr ? 0 : numBytes) != HAL_OK)
-        RecordStoreException::throwNew();
+    int status = HAL_addRecord(handle, &id, bytesAt(data, offset), data == nullptr ? 0 : numBytes);
+    if (status == HAL_OUT_OF_MEMORY) RecordStoreFullException::throwNew();
+    if (status != HAL_OK) RecordStoreException::throwNew();
     notifyListeners(Change::Added, id);
     return id;
 }
@@ -311,19 +315,18 @@ VMPtr<RecordEnumeration> RecordStore::enumerateRecords(const VMPtr<RecordFilter>
 
 VMPtr<VMArray<jint>> RecordStore::getRecordIds() {
     ensureOpen();
-    jint count = 0;
-    if (HAL_getNumRecords(handle, &count) != HAL_OK || count < 0) RecordStoreException::throwNew();
-    // The count comes from the store's metadata: the ids are gathered before
-    // the array is made, so a count that no record files back is reported,
-    // not allocated.
+    // The records that exist, walked until the store has no n-th one: the
+    // list never names a record that is not there.
     std::vector<jint> ids;
-    for (jint n = 1; n <= count; ++n) {
+    for (jint n = 1;; ++n) {
         jint id = 0;
-        if (HAL_getNthRecordId(handle, n, &id) != HAL_OK) RecordStoreException::throwNew();
+        int status = HAL_getNthRecordId(handle, n, &id);
+        if (status == HAL_NOT_FOUND) break;
+        if (status != HAL_OK) RecordStoreException::throwNew();
         ids.push_back(id);
     }
-    VMPtr<VMArray<jint>> out = VMArray<jint>::create(count);
-    for (jint i = 0; i < count; ++i) out[i] = ids[size_t(i)];
+    VMPtr<VMArray<jint>> out = VMArray<jint>::create(jint(ids.size()));
+    for (size_t i = 0; i < ids.size(); ++i) out[jint(i)] = ids[i];
     return out;
 }
 

@@ -62,7 +62,8 @@ public:
     // The new record's id. Null data with a count is NullPointerException;
     // null data without one is refused as RecordStoreException; a range
     // outside the array is ArrayIndexOutOfBoundsException, checked before
-    // anything is written.
+    // anything is written. RecordStoreFullException when there is no room
+    // (a full disk, or every id handed out); nothing is added then.
     virtual jint addRecord(const VMPtr<VMArray<jbyte>>& data, jint offset, jint numBytes);
     // InvalidRecordIDException for a missing record.
     virtual void deleteRecord(jint recordId);
@@ -75,7 +76,8 @@ public:
     virtual jint getRecord(jint recordId, const VMPtr<VMArray<jbyte>>& buffer, jint offset);
     // Replaces an existing record, checked as addRecord; null data without a
     // count writes an empty record. InvalidRecordIDException (and nothing
-    // written) for a missing record.
+    // written) for a missing record; RecordStoreFullException when there is
+    // no room, which leaves the old record and the size as they were.
     virtual void setRecord(jint recordId, const VMPtr<VMArray<jbyte>>& newData, jint offset,
                            jint numBytes);
     virtual VMPtr<RecordEnumeration> enumerateRecords(const VMPtr<RecordFilter>& filter,
@@ -83,8 +85,8 @@ public:
                                                       jboolean keepUpdated);
 
     // For the enumerations: whether the store is still open, and the ids of
-    // all its records in ascending order (RecordStoreException when they
-    // cannot be listed).
+    // the records that exist in ascending order (RecordStoreException when
+    // they cannot be listed).
     virtual jboolean isOpen();
     virtual VMPtr<VMArray<jint>> getRecordIds();
 
