@@ -149,8 +149,9 @@ void interleavedRatios() {
             blit.ratios.push_back(m / t);
         }
     }
-    std::printf("\nInterleaved against memcpy of the %dx%d RGB565 frame (median of %d rounds):\n",
-                W, H, kRounds);
+    std::printf("\nInterleaved against memcpy of the %dx%d RGB565 frame (median of %d rounds, "
+                "blit rows on %s):\n",
+                W, H, kRounds, render::blitVectorTarget());
     for (Blit& blit : blits) {
         std::nth_element(blit.ratios.begin(), blit.ratios.begin() + kRounds / 2, blit.ratios.end());
         std::printf("  %-12s %.2f x memcpy\n", blit.name, blit.ratios[kRounds / 2]);
