@@ -157,9 +157,10 @@ void interleavedRatios() {
         }
         std::printf("  %-28s %6.2f %6.2f %6.2f\n", name.c_str(), median[0], median[1], median[2]);
     };
-    std::printf("\nBlits against memcpy of the %dx%d RGB565 frame, interleaved (median of %d rounds):\n"
-                "  %-28s %6s %6s %6s\n",
-                W, H, kRounds, "blit rows", "opaque", "keyed", "alpha");
+    std::printf(
+        "\nBlits against memcpy of the %dx%d RGB565 frame, interleaved (median of %d rounds):\n"
+        "  %-28s %6s %6s %6s\n",
+        W, H, kRounds, "blit rows", "opaque", "keyed", "alpha");
     line(std::string(render::blitVectorTarget()) + " (picked for this CPU)");
     for (int64_t target : hwy::SupportedAndGeneratedTargets()) {
         hwy::SetSupportedTargetsForTest(target);

@@ -75,7 +75,7 @@ const Geometry kGeometries[] = {
 
 struct Source {
     const char* name;
-    uint8_t format;    // of the surface
+    uint8_t format;     // of the surface
     uint32_t override;  // bits 8-15 of the flags
 };
 
@@ -103,8 +103,9 @@ std::string compare(const Geometry& geo, const Surface* src, uint32_t flags, uin
         t.g->setColour((alpha << 24) | 0x123456);
         t.g->intersectClip(geo.clipX, geo.clipY, geo.clipW, geo.clipH);
         render::useScalarBlits(vector == 0);
-        status[vector] = render::blit(t.g.get(), geo.x, geo.y, geo.w, geo.h,
-                                      fromTarget ? t.surface.get() : src, geo.xSrc, geo.ySrc, flags);
+        status[vector] =
+            render::blit(t.g.get(), geo.x, geo.y, geo.w, geo.h, fromTarget ? t.surface.get() : src,
+                         geo.xSrc, geo.ySrc, flags);
         results[vector] = t.pixels();
     }
     render::useScalarBlits(false);
@@ -132,7 +133,8 @@ void compareEverything() {
         }
     }
     // A copy within the target itself (overlapping, through a temporary).
-    const Geometry overlap = {"copy within the target", 70, 40, 70, 40, 3, 2, 50, 30, 9, 5, 0, 0, 70, 40};
+    const Geometry overlap = {
+        "copy within the target", 70, 40, 70, 40, 3, 2, 50, 30, 9, 5, 0, 0, 70, 40};
     for (uint32_t transform = 0; transform < 8; ++transform)
         EXPECT_EQ(compare(overlap, nullptr, transform, 255, true), "") << "transform " << transform;
 }

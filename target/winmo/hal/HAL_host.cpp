@@ -32,12 +32,13 @@ void* noEnter() { return nullptr; }
 HAL_Callbacks hooks{noCreate, noPost, nothing, noEnter, nothing, nothing};
 
 const char16_t kFallbackName[] = u"_WREN_set_your_MIDlet-Name";
+const char kBootClass[] = "com.nimbault.marl.AMS";
+
 // How long the running loop waits for a message before it looks at the
 // current frame again: one frame at 60 Hz. A flush posts a message, so a
 // flushed frame is presented at once; the limit only bounds how long a frame
 // that became pending any other way waits.
 constexpr DWORD kFrameWaitMillis = 16;
-const char kBootClass[] = "com.nimbault.marl.AMS";
 
 // Written on the UI thread, read by any thread that posts.
 std::atomic<bool> running{true};

@@ -41,14 +41,16 @@ HWY_INLINE VU Blend(VU d, VU s, VI w) {
     const DU du;
     const DI di;
     const VU green = hn::Set(du, 0x07E0), blue = hn::Set(du, 0x001F);
-    VI r = Channel(hn::BitCast(di, hn::ShiftRight<11>(d)), hn::BitCast(di, hn::ShiftRight<11>(s)), w);
+    VI r =
+        Channel(hn::BitCast(di, hn::ShiftRight<11>(d)), hn::BitCast(di, hn::ShiftRight<11>(s)), w);
     VI b = Channel(hn::BitCast(di, hn::And(d, blue)), hn::BitCast(di, hn::And(s, blue)), w);
     // Green in place: (gs - gd) * 32 times w * 64, high half, is
     // floor((gs - gd) * w / 32); back in place it is a multiple of 32 again.
     VI gd = hn::BitCast(di, hn::And(d, green));
     VI step = hn::MulHigh(hn::Sub(hn::BitCast(di, hn::And(s, green)), gd), hn::ShiftLeft<6>(w));
     VI g = hn::Add(gd, hn::ShiftLeft<5>(step));
-    return hn::Or(hn::Or(hn::ShiftLeft<11>(hn::BitCast(du, r)), hn::BitCast(du, g)), hn::BitCast(du, b));
+    return hn::Or(hn::Or(hn::ShiftLeft<11>(hn::BitCast(du, r)), hn::BitCast(du, g)),
+                  hn::BitCast(du, b));
 }
 
 // The row kernels: each maps (destination, source, source alpha) to the new
@@ -200,7 +202,9 @@ void BlitRowsVector(const BlitRows& j) {
     }
 }
 
-const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
+const char* TargetName() {
+    return hwy::TargetName(HWY_TARGET);
+}
 
 }  // namespace HWY_NAMESPACE
 }  // namespace render
@@ -212,9 +216,13 @@ namespace render {
 HWY_EXPORT(BlitRowsVector);
 HWY_EXPORT(TargetName);
 
-void blitRowsVector(const BlitRows& rows) { HWY_DYNAMIC_DISPATCH(BlitRowsVector)(rows); }
+void blitRowsVector(const BlitRows& rows) {
+    HWY_DYNAMIC_DISPATCH(BlitRowsVector)(rows);
+}
 
-const char* blitVectorTarget() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
+const char* blitVectorTarget() {
+    return HWY_DYNAMIC_DISPATCH(TargetName)();
+}
 
 }  // namespace render
 #endif  // HWY_ONCE

@@ -8,13 +8,13 @@
 namespace render {
 
 struct BlitRows {
-    uint16_t* dst;        // the first destination pixel
-    int64_t dstPitch;     // pixels from one destination row to the next
-    uint8_t* dstAlpha;    // the target's alpha byte under dst, or null
+    uint16_t* dst;      // the first destination pixel
+    int64_t dstPitch;   // pixels from one destination row to the next
+    uint8_t* dstAlpha;  // the target's alpha byte under dst, or null
     int64_t dstAlphaPitch;
-    const uint16_t* src;  // the source pixel drawn at dst
-    int64_t srcColumn;    // source pixels per destination column...
-    int64_t srcRow;       // ...and per destination row
+    const uint16_t* src;   // the source pixel drawn at dst
+    int64_t srcColumn;     // source pixels per destination column...
+    int64_t srcRow;        // ...and per destination row
     const uint8_t* alpha;  // the source's alpha byte of that pixel (format 3 only)
     int64_t alphaColumn;
     int64_t alphaRow;
