@@ -7,6 +7,8 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev
+  # Vector code chosen at run time for the CPU (the renderer's blits).
+  libhwy-dev
   zlib1g-dev libpng-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # Sound: MIDI clips are rendered with a General MIDI soundfont.

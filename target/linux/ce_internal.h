@@ -66,6 +66,11 @@ struct State {
     };
     std::map<std::u16string, Class> classes;
     std::deque<MSG> queue;
+    // Input counted as it comes (posts, quits, paints owed); what the UI
+    // thread had counted, and when, the last time it looked at the queue.
+    uint64_t inputs = 0;
+    uint64_t inputsSeen = 0;
+    std::chrono::steady_clock::time_point lastLook{};
     bool quitPosted = false;
     int quitCode = 0;
     std::vector<Timer> timers;
@@ -92,8 +97,14 @@ WindowRecord* recordOfSdl(uint32_t id);
 // UI thread: turns pending SDL events, other processes' requests and due
 // script steps into messages. Called by PeekMessageW and GetMessageW.
 void pumpPlatformEvents();
+// UI thread: whether pumpPlatformEvents would have anything to turn into
+// messages (window-system events, requests, a due script step), without
+// doing it.
+bool platformEventsPending();
 // Queues a message (mutex held); wakes a waiting GetMessageW.
 void enqueue(const MSG& message);
+// Counts new input (mutex held) and wakes whoever waits for it.
+void noteInput();
 // Calls a window's procedure with no lock held.
 LRESULT callProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Milliseconds for MSG::time.

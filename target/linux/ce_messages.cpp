@@ -28,9 +28,14 @@ WindowRecord* recordOfSdl(uint32_t id) {
     return nullptr;
 }
 
+void noteInput() {
+    ++state().inputs;
+    state().posted.notify_all();
+}
+
 void enqueue(const MSG& message) {
     state().queue.push_back(message);
-    state().posted.notify_all();
+    noteInput();
 }
 
 LRESULT callProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -95,13 +100,15 @@ void PostQuitMessage(int exitCode) {
     std::lock_guard<std::mutex> g(state().mutex);
     state().quitPosted = true;
     state().quitCode = exitCode;
-    state().posted.notify_all();
+    noteInput();
 }
 
 BOOL PeekMessageW(MSG* out, HWND window, UINT first, UINT last, UINT remove) {
     pumpPlatformEvents();
     State& s = state();
     std::lock_guard<std::mutex> g(s.mutex);
+    s.inputsSeen = s.inputs;
+    s.lastLook = std::chrono::steady_clock::now();
     auto matches = [&](const MSG& m) {
         return (!window || m.hwnd == window) && inRange(m.message, first, last);
     };
@@ -147,6 +154,35 @@ BOOL GetMessageW(MSG* out, HWND window, UINT first, UINT last) {
         for (const Timer& t : s.timers)
             if ((!window || t.window == window) && t.due < until) until = t.due;
         s.posted.wait_until(lk, until);
+    }
+}
+
+DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE*, DWORD millis, DWORD, DWORD flags) {
+    if (count != 0 || flags != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return WAIT_FAILED;
+    }
+    using Clock = std::chrono::steady_clock;
+    State& s = state();
+    Clock::time_point deadline = millis == INFINITE
+                                     ? Clock::time_point::max()
+                                     : Clock::now() + std::chrono::milliseconds(millis);
+    auto fresh = [&] { return s.inputs != s.inputsSeen; };
+    for (;;) {
+        // What the platform has for the queue stays there: the next
+        // PeekMessageW turns it into messages, in the order it always does.
+        if (platformEventsPending()) return WAIT_OBJECT_0;
+        std::unique_lock<std::mutex> lk(s.mutex);
+        if (fresh()) return WAIT_OBJECT_0;
+        Clock::time_point now = Clock::now();
+        // As in GetMessageW, the platform is looked at again every 10 ms.
+        Clock::time_point until = std::min(deadline, now + std::chrono::milliseconds(10));
+        for (const Timer& t : s.timers) {
+            if (t.due > s.lastLook && t.due <= now) return WAIT_OBJECT_0;
+            if (t.due > now && t.due < until) until = t.due;
+        }
+        if (now >= deadline) return WAIT_TIMEOUT;
+        s.posted.wait_until(lk, until, fresh);
     }
 }
 

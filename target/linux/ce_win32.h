@@ -32,6 +32,7 @@ struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 struct HDC__;
 using HDC = HDC__*;
+using HANDLE = void*;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
@@ -122,6 +123,10 @@ constexpr WPARAM SETTINGCHANGE_RESET = 0x3002;
 
 // PeekMessageW.
 enum : UINT { PM_NOREMOVE = 0, PM_REMOVE = 1 };
+// MsgWaitForMultipleObjectsEx.
+enum : DWORD { QS_ALLINPUT = 0x04FF };
+enum : DWORD { WAIT_OBJECT_0 = 0, WAIT_TIMEOUT = 258, WAIT_FAILED = 0xFFFFFFFF };
+constexpr DWORD INFINITE = 0xFFFFFFFF;
 // ShowWindow.
 enum : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOW = 5 };
 // Window class and window styles.
@@ -134,6 +139,7 @@ constexpr int GWL_USERDATA = -21;
 enum : DWORD {
     ERROR_SUCCESS = 0,
     ERROR_INVALID_HANDLE = 6,
+    ERROR_INVALID_PARAMETER = 87,
     ERROR_ALREADY_EXISTS = 183,
     ERROR_CANNOT_FIND_WND_CLASS = 1407,
     ERROR_CLASS_ALREADY_EXISTS = 1410,

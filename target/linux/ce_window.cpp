@@ -354,6 +354,24 @@ void pumpPlatformEvents() {
     runDueScriptSteps();
 }
 
+bool platformEventsPending() {
+    if (!onVideoThread()) return false;
+    SDL_PumpEvents();
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return true;
+    State& s = state();
+    std::lock_guard<std::mutex> g(s.mutex);
+    if (s.screenChanged) return true;
+    if (s.scriptWindow && s.nextStep < s.script.size() && s.script[s.nextStep].frame <= s.frames)
+        return true;
+    for (auto& [handle, r] : s.windows) {
+        if (r->foreign) continue;
+        if (r->sdlResizePending || r->sdlRaisePending || r->sdlShowPending >= 0) return true;
+        char byte;
+        if (r->requestSocket >= 0 && recv(r->requestSocket, &byte, 1, MSG_PEEK) >= 0) return true;
+    }
+    return false;
+}
+
 }  // namespace detail
 
 HINSTANCE moduleInstance() {
@@ -525,6 +543,7 @@ BOOL InvalidateRect(HWND window, const RECT*, BOOL) {
     WindowRecord* r = recordOf(window);
     if (!r || r->foreign) return FALSE;
     r->invalid = true;
+    noteInput();
     return TRUE;
 }
 

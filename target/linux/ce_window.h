@@ -63,6 +63,16 @@ void PostQuitMessage(int exitCode);
 BOOL PeekMessageW(MSG* message, HWND window, UINT first, UINT last, UINT remove);
 // Blocks until a message comes; 0 for WM_QUIT.
 BOOL GetMessageW(MSG* message, HWND window, UINT first, UINT last);
+// Blocks until input comes that the thread has not looked at yet (a message
+// posted, a paint owed or a timer come due since its last PeekMessageW or
+// GetMessageW) or `millis` pass (INFINITE: no limit); WAIT_OBJECT_0 + count
+// for input, WAIT_TIMEOUT. There are no objects to wait on besides the
+// queue: a count other than 0, or any flag, fails with
+// ERROR_INVALID_PARAMETER. Every kind of input wakes it, whatever the mask.
+// Window-system events, requests from other processes and due input-script
+// steps wake it as input; the next PeekMessageW turns them into messages.
+DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD millis, DWORD wakeMask,
+                                  DWORD flags);
 // Posts the WM_CHAR messages a key-down typed; TRUE when it posted any.
 BOOL TranslateMessage(const MSG* message);
 LRESULT DispatchMessageW(const MSG* message);

@@ -5,6 +5,7 @@
 // -11) ends a scenario through notifyDestroyed; pressing F1 (code -6)
 // makes keyPressed throw. "Probe-Suppress: true" in
 // the application properties makes the canvas suppress game-action keys.
+// The idle MIDlet shows a canvas that draws nothing, and does nothing else.
 #include <string>
 
 #include "VMClass.h"
@@ -14,6 +15,7 @@
 #include "java_lang_RuntimeException.h"
 #include "java_lang_System.h"
 #include "java_lang_Thread.h"
+#include "javax_microedition_lcdui_Canvas.h"
 #include "javax_microedition_lcdui_Display.h"
 #include "javax_microedition_lcdui_game_GameCanvas.h"
 #include "javax_microedition_midlet_MIDlet.h"
@@ -115,6 +117,31 @@ public:
     }
 };
 
+// A canvas that paints nothing, shown by a MIDlet that starts no thread: the
+// program has nothing to do but wait for input.
+class IdleCanvas : public javax::microedition::lcdui::Canvas {
+    WREN_CLASS(IdleCanvas, javax::microedition::lcdui::Canvas)
+public:
+    void ctor() { Canvas::ctor(); }
+    void paint(const VMPtr<Graphics>&) override {}
+    void showNotify() override { say("showNotify"); }
+};
+
+class IdleMIDlet : public MIDlet {
+    WREN_CLASS(IdleMIDlet, MIDlet, (canvas, IdleCanvas))
+public:
+    void ctor() { MIDlet::ctor(); }
+    void startApp() override {
+        say("startApp");
+        if (!canvas) canvas = IdleCanvas::make();
+        Display::getDisplay(this)->setCurrent(canvas);
+    }
+    void pauseApp() override { say("pauseApp"); }
+    void destroyApp(jboolean unconditional) override {
+        say(std::string("destroyApp ") + (unconditional ? "true" : "false"));
+    }
+};
+
 // A class the application properties may name that is no MIDlet.
 class NotAMIDlet : public virtual java::lang::Object {
     WREN_CLASS(NotAMIDlet, java::lang::Object)
@@ -127,4 +154,6 @@ public:
 WREN_DEFINE_CLASS(wrentest::e2e::ProbeCanvas, "wrentest.e2e.ProbeCanvas")
 WREN_DEFINE_CLASS(wrentest::e2e::Frames, "wrentest.e2e.Frames", java::lang::Runnable)
 WREN_DEFINE_CLASS(wrentest::e2e::ProbeMIDlet, "wrentest.e2e.ProbeMIDlet")
+WREN_DEFINE_CLASS(wrentest::e2e::IdleCanvas, "wrentest.e2e.IdleCanvas")
+WREN_DEFINE_CLASS(wrentest::e2e::IdleMIDlet, "wrentest.e2e.IdleMIDlet")
 WREN_DEFINE_CLASS(wrentest::e2e::NotAMIDlet, "wrentest.e2e.NotAMIDlet")

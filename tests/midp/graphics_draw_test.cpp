@@ -307,6 +307,39 @@ TEST(GraphicsImage, DrawRegionFormatOverride) {
     EXPECT_EQ(picture(img), (Rows{"bmr"}));
 }
 
+TEST(GraphicsImage, ThePerPixelAlphaHintOnAnImageWithoutAnAlphaPlaneDrawsItsOwnFormat) {
+    // Red, opaque magenta (the colour key once in RGB565), blue, and green
+    // at the given alpha: opaque, colour-keyed and alpha images of one row.
+    auto row = [](uint32_t lastAlpha, bool processAlpha) {
+        VMPtr<VMArray<jint>> argb = VMArray<jint>::of(
+            {jint(0xFFFF0000), jint(0xFFFF00FF), jint(0xFF0000FF), jint((lastAlpha << 24) | 0x00FF00)});
+        return Image::createRGBImage(argb, 4, 1, processAlpha);
+    };
+    VMPtr<Image> mutableRed = blank(4, 1, 0xFFFF0000);
+    struct Case {
+        const char* name;
+        VMPtr<Image> src;
+        jint transform;
+        Rows expected;  // drawn at (0, 0) of a 4 by 1 white image
+    };
+    const Case cases[] = {
+        {"opaque", row(0xFF, false), 0x300, {"rmbg"}},
+        {"opaque, mirrored", row(0xFF, false), 0x300 | 2, {"gbmr"}},
+        {"colour-keyed", row(0x00, true), 0x300, {"r.b."}},
+        {"colour-keyed, mirrored", row(0x00, true), 0x300 | 2, {".b.r"}},
+        {"mutable", mutableRed, 0x300, {"rrrr"}},
+        // With an alpha plane the hint is honoured: the half-transparent
+        // pixel is blended.
+        {"alpha", row(0x80, true), 0x300, {"rmb?"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        VMPtr<Image> img = blank(4, 1);
+        img->getGraphics()->drawRegion(c.src, 0, 0, 4, 1, c.transform, 0, 0, 0);
+        EXPECT_EQ(picture(img), c.expected);
+    }
+}
+
 TEST(GraphicsImage, DrawRegionRejectsBadRegions) {
     VMPtr<Image> src = imageOf(kSource);
     VMPtr<Image> target = blank(4, 4);

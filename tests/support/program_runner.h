@@ -36,6 +36,9 @@ public:
         finish();
     }
 
+    // The process id while it runs (-1 once finished or never started).
+    pid_t pid() const { return pid_; }
+
     // The next line it printed, without the line end, however long; false
     // once its output has ended.
     bool readLine(std::string* line) {

@@ -34,6 +34,12 @@ HAL_Callbacks hooks{noCreate, noPost, nothing, noEnter, nothing, nothing};
 const char16_t kFallbackName[] = u"_WREN_set_your_MIDlet-Name";
 const char kBootClass[] = "com.nimbault.marl.AMS";
 
+// How long the running loop waits for a message before it looks at the
+// current frame again: one frame at 60 Hz. A flush posts a message, so a
+// flushed frame is presented at once; the limit only bounds how long a frame
+// that became pending any other way waits.
+constexpr DWORD kFrameWaitMillis = 16;
+
 // Written on the UI thread, read by any thread that posts.
 std::atomic<bool> running{true};
 std::atomic<bool> active{true};
@@ -218,6 +224,9 @@ int runMessageLoop() {
             }
             if (running && !quit) presentCurrentDisplay();
             HAL_leaveVMLock();
+            // Idle until there is something to do, outside the lock.
+            if (running && !quit)
+                MsgWaitForMultipleObjectsEx(0, nullptr, kFrameWaitMillis, QS_ALLINPUT, 0);
         } else if (!GetMessageW(&message, main, 0, 0)) {
             // The quit code counts whichever branch takes it: a close while
             // paused is as clean an exit as one while running.
@@ -280,6 +289,11 @@ void shutdownHost() {
 void hostDispatchMessage(MSG& message) {
     if (message.message == WM_KEYDOWN || message.message == WM_KEYUP) translateKey(message);
     DispatchMessageW(&message);
+}
+
+void hostWakeLoop() {
+    // Any message ends the wait; WM_NULL is one every window procedure ignores.
+    if (HWND main = HAL_getMainWindow()) PostMessageW(main, WM_NULL, 0, 0);
 }
 
 int32_t HAL_requestExit() {

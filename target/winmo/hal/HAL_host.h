@@ -48,6 +48,10 @@ void shutdownHost();
 // first, and the characters they typed are dispatched before them.
 void hostDispatchMessage(ce::MSG& message);
 
+// Wakes the message loop from its wait for the next message (any thread):
+// a frame was flushed and waits to be presented.
+void hostWakeLoop();
+
 // Asks the main window to exit (WM_USER+1); 0.
 int32_t HAL_requestExit();
 // Stores a URL to open once the program has ended (replacing one stored

@@ -1,12 +1,14 @@
 #include "HAL_render.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "HAL_fonts.h"
+#include "HAL_render_blit.h"
 #include "HAL_status.h"
 
 namespace render {
@@ -516,6 +518,77 @@ void fillGradient(NativeGraphics* g, int32_t x, int32_t y, int32_t w, int32_t h,
 
 // --- blits ------------------------------------------------------------------------
 
+namespace {
+std::atomic<bool> scalarBlitsOnly{false};
+}  // namespace
+
+void useScalarBlits(bool on) { scalarBlitsOnly.store(on, std::memory_order_relaxed); }
+
+void blitRowsScalar(const BlitRows& job) {
+    uint32_t format = job.format;
+    uint32_t ca = job.contextAlpha;
+    uint32_t a5 = (ca + 1) >> 3;
+    bool solid = ca >= 248;
+    int64_t n = job.width, colStep = job.srcColumn, colStepA = job.alphaColumn;
+    for (int64_t row = 0; row < job.rows; ++row) {
+        const uint16_t* s = job.src + row * job.srcRow;
+        uint16_t* d = job.dst + row * job.dstPitch;
+        if (job.dstAlpha) {
+            // Into an alpha plane: each pixel's weight is also its coverage.
+            uint8_t* da = job.dstAlpha + row * job.dstAlphaPitch;
+            const uint8_t* a = format == SURFACE_ALPHA ? job.alpha + row * job.alphaRow : nullptr;
+            uint32_t factor = (ca + 1) & 255;
+            for (int64_t i = 0; i < n; ++i, s += colStep) {
+                uint32_t e = ca, w = a5;
+                if (a) {
+                    uint32_t p = *a;
+                    a += colStepA;
+                    if (solid) {
+                        e = p;
+                        w = (p + 1) >> 3;
+                    } else {
+                        e = ((p + 1) * factor) >> 8;
+                        w = e >> 3;
+                    }
+                } else if (format == SURFACE_COLOUR_KEYED && *s == kColourKey) {
+                    continue;
+                }
+                if (e >= 8) putOver(d + i, da + i, *s, e, w);
+            }
+        } else if (format == SURFACE_OPAQUE) {
+            if (solid && colStep == 1) {
+                std::memcpy(d, s, size_t(n) * 2);
+            } else if (solid) {
+                for (int64_t i = 0; i < n; ++i, s += colStep) d[i] = *s;
+            } else {
+                for (int64_t i = 0; i < n; ++i, s += colStep) d[i] = blend565(d[i], *s, a5);
+            }
+        } else if (format == SURFACE_COLOUR_KEYED) {
+            if (solid) {
+                for (int64_t i = 0; i < n; ++i, s += colStep)
+                    if (*s != kColourKey) d[i] = *s;
+            } else {
+                for (int64_t i = 0; i < n; ++i, s += colStep)
+                    if (*s != kColourKey) d[i] = blend565(d[i], *s, a5);
+            }
+        } else {
+            const uint8_t* a = job.alpha + row * job.alphaRow;
+            uint32_t factor = (ca + 1) & 255;
+            for (int64_t i = 0; i < n; ++i, s += colStep, a += colStepA) {
+                uint32_t p = *a;
+                if (solid) {
+                    if (p < 8) continue;
+                    d[i] = p >= 248 ? *s : blend565(d[i], *s, (p + 1) >> 3);
+                } else {
+                    uint32_t e = ((p + 1) * factor) >> 8;
+                    if (e < 8) continue;
+                    d[i] = e >= 248 ? *s : blend565(d[i], *s, e >> 3);
+                }
+            }
+        }
+    }
+}
+
 int32_t blit(NativeGraphics* g, int32_t xDest, int32_t yDest, int32_t w, int32_t h,
              const Surface* source, int32_t xSrc, int32_t ySrc, uint32_t flags) {
     if (!usable(g) || !source || !source->pixels()) return HAL_BAD_ARGUMENT;
@@ -556,85 +629,38 @@ int32_t blit(NativeGraphics* g, int32_t xDest, int32_t yDest, int32_t w, int32_t
     }
     // Source offsets of destination (column, row) steps.
     int64_t colStepX = 0, colStepY = 0, rowStepX = 0, rowStepY = 0;
-    int64_t ox = 0, oy = 0;  // source position of the rectangle's first pixel
+    int64_t ox = revCols ? w - 1 : 0, oy = revRows ? h - 1 : 0;  // the rectangle's first pixel
     if (!swap) {
         colStepX = revCols ? -1 : 1;
         rowStepY = revRows ? -1 : 1;
-        ox = revCols ? w - 1 : 0;
-        oy = revRows ? h - 1 : 0;
     } else {
         colStepY = revRows ? -1 : 1;
         rowStepX = revCols ? -1 : 1;
-        ox = revCols ? w - 1 : 0;
-        oy = revRows ? h - 1 : 0;
     }
     int64_t cx = x0 - xDest, cy = y0 - yDest;
     int64_t sx = ox + colStepX * cx + rowStepX * cy;
     int64_t sy = oy + colStepY * cx + rowStepY * cy;
-    int64_t colStep = colStepX + colStepY * srcPitch, rowStep = rowStepX + rowStepY * srcPitch;
-    int64_t colStepA = colStepX + colStepY * alphaPitch, rowStepA = rowStepX + rowStepY * alphaPitch;
-    int64_t n = x1 - x0;
-    uint32_t ca = g->alpha;
-    uint32_t a5 = (ca + 1) >> 3;
-    bool solid = ca >= 248;
-    for (int64_t row = y0; row < y1; ++row) {
-        const uint16_t* s = srcPixels + sx + sy * srcPitch + (row - y0) * rowStep;
-        uint16_t* d = g->target->pixelAt(int32_t(x0), int32_t(row));
-        if (uint8_t* da = alphaUnder(g, d)) {
-            // Into an alpha plane: each pixel's weight is also its coverage.
-            const uint8_t* a = format == SURFACE_ALPHA
-                                   ? srcAlpha + sx + sy * alphaPitch + (row - y0) * rowStepA
-                                   : nullptr;
-            uint32_t factor = (ca + 1) & 255;
-            for (int64_t i = 0; i < n; ++i, s += colStep) {
-                uint32_t e = ca, w = a5;
-                if (a) {
-                    uint32_t p = *a;
-                    a += colStepA;
-                    if (solid) {
-                        e = p;
-                        w = (p + 1) >> 3;
-                    } else {
-                        e = ((p + 1) * factor) >> 8;
-                        w = e >> 3;
-                    }
-                } else if (format == SURFACE_COLOUR_KEYED && *s == kColourKey) {
-                    continue;
-                }
-                if (e >= 8) putOver(d + i, da + i, *s, e, w);
-            }
-        } else if (format == SURFACE_OPAQUE) {
-            if (solid && colStep == 1) {
-                std::memcpy(d, s, size_t(n) * 2);
-            } else if (solid) {
-                for (int64_t i = 0; i < n; ++i, s += colStep) d[i] = *s;
-            } else {
-                for (int64_t i = 0; i < n; ++i, s += colStep) d[i] = blend565(d[i], *s, a5);
-            }
-        } else if (format == SURFACE_COLOUR_KEYED) {
-            if (solid) {
-                for (int64_t i = 0; i < n; ++i, s += colStep)
-                    if (*s != kColourKey) d[i] = *s;
-            } else {
-                for (int64_t i = 0; i < n; ++i, s += colStep)
-                    if (*s != kColourKey) d[i] = blend565(d[i], *s, a5);
-            }
-        } else {
-            const uint8_t* a = srcAlpha + sx + sy * alphaPitch + (row - y0) * rowStepA;
-            uint32_t factor = (ca + 1) & 255;
-            for (int64_t i = 0; i < n; ++i, s += colStep, a += colStepA) {
-                uint32_t p = *a;
-                if (solid) {
-                    if (p < 8) continue;
-                    d[i] = p >= 248 ? *s : blend565(d[i], *s, (p + 1) >> 3);
-                } else {
-                    uint32_t e = ((p + 1) * factor) >> 8;
-                    if (e < 8) continue;
-                    d[i] = e >= 248 ? *s : blend565(d[i], *s, e >> 3);
-                }
-            }
-        }
+    BlitRows job{};
+    job.dst = g->target->pixelAt(int32_t(x0), int32_t(y0));
+    job.dstPitch = g->target->pitch();
+    job.dstAlpha = alphaUnder(g, job.dst);
+    job.dstAlphaPitch = g->target->width();
+    job.src = srcPixels + sx + sy * srcPitch;
+    job.srcColumn = colStepX + colStepY * srcPitch;
+    job.srcRow = rowStepX + rowStepY * srcPitch;
+    if (format == SURFACE_ALPHA) {
+        job.alpha = srcAlpha + sx + sy * alphaPitch;
+        job.alphaColumn = colStepX + colStepY * alphaPitch;
+        job.alphaRow = rowStepX + rowStepY * alphaPitch;
     }
+    job.width = x1 - x0;
+    job.rows = y1 - y0;
+    job.format = format;
+    job.contextAlpha = g->alpha;
+    if (job.dstAlpha || scalarBlitsOnly.load(std::memory_order_relaxed))
+        blitRowsScalar(job);
+    else
+        blitRowsVector(job);
     return HAL_OK;
 }
 

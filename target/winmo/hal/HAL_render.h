@@ -46,6 +46,12 @@ void fillGradient(NativeGraphics* g, int32_t x, int32_t y, int32_t w, int32_t h,
 // (an alpha plane it lacks) or the source rectangle leaves the source.
 int32_t blit(NativeGraphics* g, int32_t xDest, int32_t yDest, int32_t w, int32_t h,
              const Surface* source, int32_t xSrc, int32_t ySrc, uint32_t flags);
+// Blits normally take the vector rows of the widest unit the CPU has; with
+// this on, every blit takes the scalar reference rows instead (tests and the
+// benchmark compare the two).
+void useScalarBlits(bool on);
+// The vector unit the blit rows run on: "AVX2", "SSE4", "SCALAR", ...
+const char* blitVectorTarget();
 void drawString(NativeGraphics* g, const char16_t* text, int32_t length, int32_t x, int32_t y);
 // Drops the text surface and its context (font cache shutdown).
 void releaseTextSurface();

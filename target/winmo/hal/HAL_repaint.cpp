@@ -23,6 +23,8 @@ void HAL_flushAndWait(RepaintHandshake* handshake, HAL_PresentFunction present, 
     {
         std::unique_lock<std::mutex> lk(handshakeLock);
         handshake->pending = true;
+        // The loop sleeps between messages: the frame needs it awake.
+        hostWakeLoop();
         presented.wait(lk, [handshake] { return !handshake->pending || hostIsExiting(); });
     }
     if (depth > 0) {

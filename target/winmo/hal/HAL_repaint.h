@@ -23,10 +23,11 @@ struct RepaintHandshake {
 using HAL_PresentFunction = void (*)(void* argument);
 
 // Shows a flushed frame. On the UI thread `present` runs at once and the
-// flag is not touched. Elsewhere the frame is marked pending, the VM lock is
-// given up while the UI thread presents it, and the call returns once it has,
-// or once the program is exiting (the loop presents nothing after that), then
-// takes the lock back and runs the enter-VM hook.
+// flag is not touched. Elsewhere the frame is marked pending, the message
+// loop is woken from its wait, the VM lock is given up while the UI thread
+// presents the frame, and the call returns once it has, or once the program
+// is exiting (the loop presents nothing after that), then takes the lock
+// back and runs the enter-VM hook.
 void HAL_flushAndWait(RepaintHandshake* handshake, HAL_PresentFunction present, void* argument);
 // UI thread: presents and clears the flag when a frame is pending.
 void HAL_presentIfPending(RepaintHandshake* handshake, HAL_PresentFunction present, void* argument);

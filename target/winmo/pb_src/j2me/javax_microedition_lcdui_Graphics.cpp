@@ -422,12 +422,16 @@ void Graphics::drawRegion(const VMPtr<Image>& src, jint xSrc, jint ySrc, jint wi
         IllegalArgumentException::throwNew();
     bool swapped = (transform & 4) != 0;
     offsetByAnchor(anchor, swapped ? height : width, swapped ? width : height, xDest, yDest);
-    if (src->isMutable())
-        HAL_drawMutableRegion(native, src->handle, xSrc, ySrc, width, height, transform,
-                              deviceX(xDest), deviceY(yDest));
-    else
-        HAL_drawRegion(native, src->handle, xSrc, ySrc, width, height, transform, deviceX(xDest),
-                       deviceY(yDest));
+    auto draw = [&](jint t) {
+        return src->isMutable() ? HAL_drawMutableRegion(native, src->handle, xSrc, ySrc, width,
+                                                        height, t, deviceX(xDest), deviceY(yDest))
+                                : HAL_drawRegion(native, src->handle, xSrc, ySrc, width, height, t,
+                                                 deviceX(xDest), deviceY(yDest));
+    };
+    // The region was checked above, so a refusal is the per-pixel-alpha hint
+    // on an image without an alpha plane: that hint can't be honoured, but
+    // the pixels can, in the image's own format.
+    if (draw(transform) == HAL_BAD_ARGUMENT && (transform >> 8) == 3) draw(transform & 7);
 }
 
 void Graphics::copyArea(jint xSrc, jint ySrc, jint width, jint height, jint xDest, jint yDest,
