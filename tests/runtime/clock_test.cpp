@@ -171,4 +171,24 @@ TEST_F(CurrentTimeMillis, NeverRunsBackWhenTheCounterWraps) {
     }
 }
 
+// Under the virtual clock the time moves only when the program moves it, so
+// currentTimeMillis reads the same until then, from where the counter it
+// replaced stood, and carries the counter's wrap as before.
+TEST_F(CurrentTimeMillis, FollowsTheVirtualClock) {
+    ticks = 0xFFFFFFFFu - 9;
+    jlong start = System::currentTimeMillis();
+    vmUseVirtualClock();
+    ASSERT_TRUE(vmClockIsVirtual());
+    ticks = 5000;  // the replaced counter no longer counts
+    EXPECT_EQ(System::currentTimeMillis(), start);
+    vmAdvanceVirtualClock(4);
+    EXPECT_EQ(System::currentTimeMillis(), start + 4);
+    vmAdvanceVirtualClock(40);  // across the 32-bit wrap
+    EXPECT_EQ(System::currentTimeMillis(), start + 44);
+    vmSetTickSource(&fakeTicks);
+    EXPECT_FALSE(vmClockIsVirtual());
+    vmAdvanceVirtualClock(1000);  // nothing to advance
+    EXPECT_EQ(vmTickCount(), 5000u);
+}
+
 }  // namespace

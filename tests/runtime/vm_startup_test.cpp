@@ -17,6 +17,7 @@
 #include "HAL_threads.h"
 #include "VM.h"
 #include "VMClass.h"
+#include "VMClock.h"
 #include "VMFinalizer.h"
 #include "VMHeap.h"
 #include "VMThread.h"
@@ -204,6 +205,39 @@ TEST(StartUpDeathTest, BootClassIsInitialisedThenItsEntryRuns) {
             exitChild(result);
         },
         ::testing::ExitedWithCode(VM::BOOTED), "");
+}
+
+// WREN_CLOCK picks the clock before anything reads the time: "virtual"
+// stands it still until it is advanced; a value it does not know stops
+// start-up with exit code 1, saying what it takes.
+TEST(StartUpDeathTest, WrenClockChoosesTheClockOrStopsStartUp) {
+    EXPECT_EXIT(
+        {
+            setenv("WREN_CLOCK", "virtual", 1);
+            int result = boot(nullptr);
+            check(vmClockIsVirtual(), "the virtual clock is in use");
+            uint32_t before = vmTickCount();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            check(vmTickCount() == before, "it stands still");
+            vmAdvanceVirtualClock(40);
+            check(vmTickCount() == before + 40, "it moves by what it is advanced by");
+            exitChild(result);
+        },
+        ::testing::ExitedWithCode(VM::INITIALIZATION_FAILED), "");
+    EXPECT_EXIT(
+        {
+            setenv("WREN_CLOCK", "real", 1);
+            int result = boot(nullptr);
+            check(!vmClockIsVirtual(), "\"real\" keeps the platform's counter");
+            exitChild(result);
+        },
+        ::testing::ExitedWithCode(VM::INITIALIZATION_FAILED), "");
+    EXPECT_EXIT(
+        {
+            setenv("WREN_CLOCK", "fast", 1);
+            exitChild(boot(nullptr));
+        },
+        ::testing::ExitedWithCode(1), "wren: WREN_CLOCK must be \"real\" or \"virtual\", not \"fast\"");
 }
 
 // Whatever leaves the boot class is reported with its stack trace, and

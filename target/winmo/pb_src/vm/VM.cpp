@@ -1,12 +1,15 @@
 #include "VM.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <new>
 #include <thread>
 
 #include "HAL_memory.h"
 #include "HAL_threads.h"
 #include "VMClass.h"
+#include "VMClock.h"
 #include "VMFinalizer.h"
 #include "VMHeap.h"
 #include "java_lang_NoClassDefFoundError.h"
@@ -62,6 +65,11 @@ int VM::start(uint64_t minimumHeap, uint64_t maximumHeap, NativeThread* nativeTh
     VM* vm = vmInstance;
     HAL_setEnterVMHook(&vmEnter);
     HAL_setCollectHook(&VM::collect);
+    // The clock is chosen before anything reads the time.
+    if (const char* error = nullptr; !vmClockFromEnvironment(&error)) {
+        std::fprintf(stderr, "wren: %s, not \"%s\"\n", error, std::getenv("WREN_CLOCK"));
+        vmFatalError("Bad WREN_CLOCK.");
+    }
     try {
         vm->stage = 1;
         vmHeapInit(minimumHeap, maximumHeap);

@@ -1,5 +1,8 @@
 #include "VMClock.h"
 
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -10,6 +13,11 @@ uint32_t platformTickCount() {
     uint64_t ms = uint64_t(ts.tv_sec) * 1000u + uint64_t(ts.tv_nsec) / 1000000u;
     return uint32_t(ms);  // the counter keeps only the low 32 bits
 }
+
+// Advanced and read from any thread; wraps as the platform's counter does.
+std::atomic<uint32_t> virtualTicks{0};
+
+uint32_t virtualTickCount() { return virtualTicks.load(std::memory_order_relaxed); }
 
 VMTickSource tickSource = &platformTickCount;
 
@@ -31,6 +39,29 @@ VMTickSource vmSetTickSource(VMTickSource source) {
     VMTickSource previous = tickSource;
     tickSource = source ? source : &platformTickCount;
     return previous;
+}
+
+void vmUseVirtualClock() {
+    if (tickSource == &virtualTickCount) return;
+    virtualTicks.store(tickSource(), std::memory_order_relaxed);
+    tickSource = &virtualTickCount;
+}
+
+bool vmClockIsVirtual() { return tickSource == &virtualTickCount; }
+
+void vmAdvanceVirtualClock(uint32_t millis) {
+    if (vmClockIsVirtual()) virtualTicks.fetch_add(millis, std::memory_order_relaxed);
+}
+
+bool vmClockFromEnvironment(const char** error) {
+    const char* value = std::getenv("WREN_CLOCK");
+    if (!value || !*value || std::strcmp(value, "real") == 0) return true;
+    if (std::strcmp(value, "virtual") == 0) {
+        vmUseVirtualClock();
+        return true;
+    }
+    if (error) *error = "WREN_CLOCK must be \"real\" or \"virtual\"";
+    return false;
 }
 
 int64_t vmLeapYearsThrough(int64_t year) {

@@ -12,6 +12,19 @@ uint32_t vmTickCount();
 using VMTickSource = uint32_t (*)();
 VMTickSource vmSetTickSource(VMTickSource source);
 
+// The virtual clock of deterministic headless runs: a counter in place of
+// the platform's that stands still until it is advanced, so that every
+// reading of the time (System.currentTimeMillis among them) follows what the
+// program advanced it by. It starts from the counter it replaces.
+void vmUseVirtualClock();
+bool vmClockIsVirtual();
+// Moves the virtual counter on; does nothing on any other clock.
+void vmAdvanceVirtualClock(uint32_t millis);
+// Reads WREN_CLOCK: unset, empty or "real" keeps the platform's counter,
+// "virtual" switches to the virtual one. False, with the reason in `error`,
+// for any other value.
+bool vmClockFromEnvironment(const char** error);
+
 // Milliseconds from 1970-01-01 00:00:00 to the device's local wall-clock
 // time, always a whole second: the local time counted as if it were UTC.
 int64_t vmLocalTimeMillis();
