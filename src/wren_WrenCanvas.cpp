@@ -1,0 +1,725 @@
+#include "wren_WrenCanvas.h"
+
+#include "VMMath.h"
+#include "VMTry.h"
+#include "java_lang_InterruptedException.h"
+#include "wren_GameClock.h"
+#include "wren_input_PointerInputEventManager.h"
+#include "wren_input_PointerInputKeyManager.h"
+#include "wren_platform_marl_WrenMarl.h"
+
+WREN_DEFINE_ABSTRACT_CLASS(wren::WrenCanvas, "wren.WrenCanvas", java::lang::Runnable)
+
+namespace wren {
+
+using java::lang::Object;
+using java::lang::Thread;
+using javax::microedition::lcdui::Graphics;
+using javax::microedition::midlet::MIDlet;
+using wren::input::PointerInputEventManager;
+using wren::input::PointerInputKeyManager;
+
+namespace {
+
+// Groups of a length character, the canonical key character and its alias:
+// a keyboard's letters drive the keypad's keys.
+constexpr jchar kKeyAliases[] = {
+    3, u'0', u'.', 3, u'1', u'u', 3, u'2', u'i',    3, u'3', u'o',    3, u'4', u'j', 3, u'5', u'k',
+    3, u'6', u'l', 3, u'7', u'm', 3, u'8', u'\xF6', 3, u'9', u'\xE4', 3, u'#', u'\xE5', 3, u'*', u',',
+};
+constexpr jint kKeyAliasLength = jint(sizeof kKeyAliases / sizeof kKeyAliases[0]);
+
+constexpr jint kFirstGameKey = 41;  // allocateVirtualKey hands out 63 down to this
+
+// The frame timer's bounds on its slack account.
+constexpr jint kDeltaLimit = 250;
+constexpr jint kSlackLimit = 500;
+constexpr jint kSlackBeforeSleep = 40;
+
+jint clamp(jint v, jint low, jint high) { return v < low ? low : (v > high ? high : v); }
+
+}  // namespace
+
+void WrenCanvas::staticInit() {
+    Statics& s = wrenStatics_();
+    VMPtr<VMArray<jint>> map = VMArray<jint>::create(64);
+    map[1] = -1;   // up
+    map[2] = -3;   // left
+    map[3] = 35;   // '#'
+    map[5] = -4;   // right
+    map[6] = -2;   // down
+    map[8] = 13;   // carriage return
+    map[9] = -10;  // talk
+    map[10] = 42;  // '*'
+    map[15] = -9;  // back
+    for (jint digit = 0; digit <= 9; ++digit) map[16 + digit] = 48 + digit;
+    map[26] = -11;  // end
+    s.keyMap = map;
+    s.nextFreeVirtualKey = 63;
+}
+
+// --- core ----------------------------------------------------------------------------
+
+void WrenCanvas::ctor(const VMPtr<MIDlet>& owner) {
+    GameCanvas::ctor(false);
+    keyLock = Object::make();
+    keyStates = VMArray<jbyte>::create(KEY_SLOTS);
+    keySnapshot = VMArray<jbyte>::create(KEY_SLOTS);
+    pressedMaskCache = heldMaskCache = releasedMaskCache = 1;
+    frameTime = 10;
+    targetFrameTime = 10;
+    maxFrameTime = 100;
+    desiredFrameTime = 10;
+    frameTimeCap = 100;
+    requestedAreaWidth = -1;
+    requestedAreaHeight = -1;
+    pauseState = PAUSE_NONE;
+    lifecycleState = LIFECYCLE_RUNNING;
+    setFullScreenMode(true);
+    Statics& s = S();
+    s.instance = this;
+    midlet = owner;
+    s.appState = APP_CONSTRUCTED;
+    s.shown = false;
+    VMPtr<Thread> thread = Thread::make(VMPtr<java::lang::Runnable>(this));
+    s.gameThread = thread;
+    thread->start();
+    updateFrameLimits();
+    updateScreenSize();
+}
+
+bool WrenCanvas::exiting() {
+    Statics& s = S();
+    return s.appState == APP_EXITING || !s.gameThread;
+}
+
+void WrenCanvas::run() {
+    Statics& s = S();
+    // An application that exits before it was ever shown ends the thread
+    // here instead of leaving it to poll for good.
+    while (!s.shown) {
+        if (s.appState == APP_EXITING) {
+            shutDownTouchInput();
+            return;
+        }
+        sleep(50);
+    }
+    initTouchInput();
+    sizeChangePending = false;
+    updateScreenSize();
+    s.appState = APP_RUNNING;
+    onEvent(EVENT_STARTED);
+    for (;;) {
+        if (s.appState == APP_EXITING) break;
+        checkSizeChanged();
+        updatePauseState();
+        if (!isShown()) {
+            sleep(100);
+            // The first frame after a hidden spell is not a long one.
+            timerResetRequested = true;
+        } else {
+            frameTimer();
+            processDeferred();
+            update();
+            if (s.appState == APP_EXITING) return;
+            // The sound manager's tick comes here, once per shown frame: it
+            // has no class yet.
+            if (s.appState == APP_EXITING) return;
+            if (isShown()) {
+                repaintAll = repaintRequested;
+                repaintRequested = false;
+                VMPtr<Graphics> g = getGraphics();
+                paintFrame(g);
+                flushGraphics();
+            }
+        }
+        Thread::yield();
+    }
+    shutDownTouchInput();
+}
+
+void WrenCanvas::shutDownTouchInput() {
+    PointerInputKeyManager::removeRegions(0);
+    PointerInputEventManager::setMultiPointerEnabled(false);
+    PointerInputEventManager::setEnabled(false);
+    PointerInputEventManager::reset();
+    // Undo what a pause may have left.
+    PointerInputEventManager::setInputIgnored(false);
+    PointerInputEventManager::setDeliverySuspended(false);
+    S().instance = nullptr;
+}
+
+void WrenCanvas::paint(const VMPtr<Graphics>&) {}
+
+void WrenCanvas::sleep(jint ms) {
+    if (ms <= 0) return;
+    if (ms >= 50) Thread::yield();
+    vmTryCatch([&] { GameClock::get()->sleep(ms); },
+               [](const VMPtr<java::lang::InterruptedException>&) {});
+}
+
+void WrenCanvas::exit() {
+    Statics& s = S();
+    s.appState = APP_EXITING;
+    s.gameThread = nullptr;
+    // Closing the open resource pack and disposing of the sound manager come
+    // here: neither has a class yet.
+}
+
+void WrenCanvas::processDeferred() {
+    if (!networkResultPending && !runnablesPending) return;
+    if (!deferredLock) deferredLock = Object::make();
+    VMSynchronized guard(deferredLock);
+    if (networkResultPending) {
+        VMPtr<VMArray<jbyte>> data = networkResultData;
+        jint code = networkResultCode;
+        networkResultPending = false;
+        onNetworkTransferComplete(code, data);
+        networkResultData = nullptr;
+    }
+    if (runnablesPending && runnableQueue) {
+        // A Runnable queued by a Runnable runs in the same pass.
+        while (!runnableQueue->isEmpty()) {
+            VMPtr<java::lang::Runnable> r = vmCast<java::lang::Runnable>(runnableQueue->firstElement());
+            runnableQueue->removeElementAt(0);
+            r->run();
+        }
+        runnablesPending = false;
+    }
+}
+
+void WrenCanvas::queueRunnable(const VMPtr<java::lang::Runnable>& r) {
+    if (!deferredLock) deferredLock = Object::make();
+    VMSynchronized guard(deferredLock);
+    runnablesPending = true;
+    if (!runnableQueue) runnableQueue = java::util::Vector::make();
+    runnableQueue->addElement(r);
+}
+
+void WrenCanvas::setNetworkResult(jint code, const VMPtr<VMArray<jbyte>>& data) {
+    if (!deferredLock) deferredLock = Object::make();
+    VMSynchronized guard(deferredLock);
+    networkResultPending = true;
+    networkResultCode = code;
+    networkResultData = data && data->length > 0 ? data : nullptr;
+}
+
+void WrenCanvas::clearNetworkResult() {
+    if (!deferredLock) deferredLock = Object::make();
+    VMSynchronized guard(deferredLock);
+    networkResultPending = false;
+    networkResultData = nullptr;
+}
+
+void WrenCanvas::onNetworkTransferComplete(jint, const VMPtr<VMArray<jbyte>>&) {}
+void WrenCanvas::onSocketData(const VMPtr<VMArray<jbyte>>&, jint) {}
+
+void WrenCanvas::paintFrame(const VMPtr<Graphics>& g) {
+    if (!g) {
+        repaintRequested = true;
+        return;
+    }
+    jint screenWidth = getScreenWidth();
+    jint screenHeight = getScreenHeight();
+    if (gameAreaWidth != screenWidth || gameAreaHeight != screenHeight) {
+        if (repaintAll) {
+            g->setColor(jint(0xFF000000u));
+            // The top and left bars follow the area's offsets; the bottom and
+            // right ones take the rounded-up half of the spare space. An area
+            // larger than the screen makes the unsigned half huge, and the
+            // bar then spans the screen before the game draws over it.
+            jint gapY = vmUshr(screenHeight - gameAreaHeight + 1, 1);
+            if (gapY > 0) {
+                if (gameAreaY > 0) g->fillRect(0, 0, screenWidth, gameAreaY);
+                g->fillRect(0, screenHeight - gapY, screenWidth, gapY);
+            }
+            jint gapX = vmUshr(screenWidth - gameAreaWidth + 1, 1);
+            if (gapX > 0) {
+                if (gameAreaX > 0) g->fillRect(0, gameAreaY, gameAreaX, gameAreaHeight);
+                g->fillRect(screenWidth - gapX, gameAreaY, gapX, gameAreaHeight);
+            }
+        }
+        g->translate(gameAreaX, gameAreaY);
+    }
+    resetClip(g);
+    paintGame(g);
+}
+
+jboolean WrenCanvas::updateScreenSize() {
+    Statics& s = S();
+    s.screenWidth = getWidth();
+    s.screenHeight = getHeight();
+    setGameAreaSize(requestedAreaWidth, requestedAreaHeight);
+    return true;
+}
+
+void WrenCanvas::checkSizeChanged() {
+    if (!sizeChangePending) return;
+    updateScreenSize();
+    onEvent(EVENT_SIZE_CHANGED);
+    sizeChangePending = false;
+}
+
+void WrenCanvas::initTouchInput() {
+    PointerInputKeyManager::init();
+    PointerInputEventManager::init();
+}
+
+// --- frame timing ----------------------------------------------------------------------
+
+jlong WrenCanvas::tickTime() { return GameClock::get()->currentTimeMillis(); }
+
+void WrenCanvas::frameTimer() {
+    GameClock::get()->frameStarted(targetFrameTime);
+    jlong now = tickTime();
+    if (timerResetRequested) {
+        frameTime = targetFrameTime;
+        timerResetRequested = false;
+        frameSlack = 0;
+        lastFrameStamp = now;
+        return;
+    }
+    jint elapsed = jint(now - lastFrameStamp);
+    jint frame = elapsed > targetFrameTime ? elapsed : targetFrameTime;
+    jint spent = elapsed > 0 ? elapsed : 0;
+    jint delta = clamp(frame - spent, -kDeltaLimit, kDeltaLimit);
+    frameSlack = clamp(frameSlack + delta, -kSlackLimit, kSlackLimit);
+    if (frameSlack > kSlackBeforeSleep) {
+        // An eighth of what is owed: the rate converges over a few frames
+        // instead of one frame making up for all.
+        frameSlack += spent;
+        sleep(frameSlack / 8);
+        now = tickTime();
+        jint since = jint(now - lastFrameStamp);
+        frameSlack -= since > 0 ? since : 0;
+    }
+    frameTime = frame < maxFrameTime ? frame : maxFrameTime;
+    lastFrameStamp = now;
+}
+
+jint WrenCanvas::getFrameTime() { return frameTime; }
+
+void WrenCanvas::setDesiredFrameTime(jint ms) {
+    desiredFrameTime = ms;
+    updateFrameLimits();
+}
+
+void WrenCanvas::setFrameTimeCap(jint ms) {
+    frameTimeCap = ms;
+    updateFrameLimits();
+}
+
+void WrenCanvas::resetFrameTimer() {
+    timerResetRequested = true;
+    frameTime = targetFrameTime;
+}
+
+void WrenCanvas::updateFrameLimits() {
+    jint low = desiredFrameTime < frameTimeCap ? desiredFrameTime : frameTimeCap;
+    jint high = desiredFrameTime > frameTimeCap ? desiredFrameTime : frameTimeCap;
+    targetFrameTime = low < 0 ? 0 : low;
+    maxFrameTime = high < 1 ? 1 : high;
+}
+
+// --- pause, resume and system events ---------------------------------------------------
+
+void WrenCanvas::showNotify() {
+    interrupt(RESUME_REQUESTED);
+    S().shown = true;
+}
+
+void WrenCanvas::hideNotify() { interrupt(PAUSE_REQUESTED); }
+
+void WrenCanvas::sizeChanged(jint, jint) {
+    invalidate();
+    sizeChangePending = true;
+}
+
+void WrenCanvas::interrupt(jint kind) {
+    Statics& s = S();
+    if (s.appState == APP_EXITING) return;
+    if (kind == EVENT_EXIT) {
+        onEvent(EVENT_EXIT);
+        return;
+    }
+    if (kind != PAUSE_REQUESTED && kind != RESUME_REQUESTED) {
+        onEvent(kind);
+        return;
+    }
+    // Before the game runs, the show that starts it is no resume.
+    if (s.appState != APP_RUNNING) return;
+    // Stopping every sound channel comes here: the sound manager has no
+    // class yet.
+    if (kind == PAUSE_REQUESTED) PointerInputEventManager::setDeliverySuspended(true);
+    VMPtr<Thread> thread = s.gameThread;
+    jlong now = GameClock::get()->currentTimeMillis();
+    if (thread) {
+        VMSynchronized guard(thread);
+        pauseState = kind;
+        pauseTime = now;
+    } else {
+        pauseState = kind;
+        pauseTime = now;
+    }
+}
+
+void WrenCanvas::updatePauseState() {
+    for (;;) {
+        if (pauseState == PAUSE_NONE) return;
+        if (lifecycleState != LIFECYCLE_PAUSED) {
+            // The game hears of the pause before any resume, and gets the
+            // releases of every touch the pause cuts short.
+            PointerInputEventManager::setInputIgnored(true);
+            PointerInputEventManager::releaseAllPointers();
+            PointerInputEventManager::setDeliverySuspended(false);
+            onEvent(EVENT_PAUSED);
+            lifecycleState = LIFECYCLE_PAUSED;
+        }
+        VMPtr<Thread> thread = S().gameThread;
+        if (!thread) return;
+        {
+            VMSynchronized guard(thread);
+            if (pauseState == PAUSE_REQUESTED) pauseState = PAUSE_NONE;
+        }
+        // Both waits also end when the application exits meanwhile: an exit
+        // while hidden with a resume pending must end the thread, not leave
+        // it waiting for a show that never comes.
+        while (pauseState == RESUME_REQUESTED && !isShown() && !exiting()) sleep(50);
+        while (pauseState == RESUME_REQUESTED && isShown() && !exiting()) {
+            if (jint(GameClock::get()->currentTimeMillis() - pauseTime) < RESUME_SETTLE_MS) {
+                sleep(250);
+                continue;
+            }
+            bool resume = false;
+            {
+                VMSynchronized guard(thread);
+                if (pauseState == RESUME_REQUESTED) {
+                    pauseState = PAUSE_NONE;
+                    resume = true;
+                }
+            }
+            if (resume) {
+                onEvent(EVENT_RESUMED);
+                PointerInputEventManager::setDeliverySuspended(false);
+                PointerInputEventManager::setInputIgnored(false);
+                lifecycleState = LIFECYCLE_RUNNING;
+                onEvent(EVENT_RESUME_COMPLETE);
+            }
+        }
+        if (exiting()) return;
+    }
+}
+
+void WrenCanvas::onEvent(jint code) {
+    switch (code) {
+        case EVENT_EXIT:
+            if (S().appState == APP_EXITING) return;
+            exit();
+            midlet->notifyDestroyed();
+            break;
+        case EVENT_STARTED:
+        case EVENT_PAUSED:
+        case EVENT_RESUMED:
+            // No key pressed before the event counts after it.
+            repaintRequested = true;
+            timerResetRequested = true;
+            resetKeys();
+            break;
+        default:
+            break;
+    }
+}
+
+// --- keys ----------------------------------------------------------------------------------
+
+void WrenCanvas::keyPressed(jint code) { foldKeyAlias(code, 1); }
+void WrenCanvas::keyReleased(jint code) { foldKeyAlias(code, 2); }
+void WrenCanvas::keyRepeated(jint) {}
+
+void WrenCanvas::pointerPressed(jint x, jint y) {
+    onPointer(0, x, y, PointerInputEventManager::PRESSED, 0);
+    GameCanvas::pointerPressed(x, y);
+}
+
+void WrenCanvas::pointerReleased(jint x, jint y) {
+    onPointer(0, x, y, PointerInputEventManager::RELEASED, 0);
+    GameCanvas::pointerReleased(x, y);
+}
+
+void WrenCanvas::pointerDragged(jint x, jint y) {
+    onPointer(0, x, y, PointerInputEventManager::DRAGGED, 0);
+    GameCanvas::pointerDragged(x, y);
+}
+
+void WrenCanvas::onPointer(jint pointer, jint x, jint y, jint kind, jlong time) {
+    bool down = kind != PointerInputEventManager::RELEASED;
+    bool edge = kind != PointerInputEventManager::DRAGGED;
+    PointerInputKeyManager::onPointer(jbyte(pointer), x, y, down, edge);
+    if (PointerInputEventManager::isEnabled())
+        PointerInputEventManager::onPointerEvent(jbyte(pointer), x, y, jbyte(kind), time);
+}
+
+void WrenCanvas::foldKeyAlias(jint code, jint action) {
+    if (action != 1 && action != 2) return;
+    bool pressed = action == 1;
+    // Compared as characters: the code of 'u' and that of '1' drive the same
+    // keys.
+    jchar c = jchar(code);
+    bool matched = false;
+    for (jint group = 0; group < kKeyAliasLength; group += kKeyAliases[group]) {
+        jint end = group + kKeyAliases[group];
+        for (jint i = group + 1; i < end; ++i) {
+            if (kKeyAliases[i] != c) continue;
+            matched = true;
+            if (i == group + 1)
+                onKeyEvent(code, pressed);
+            else
+                onKeyEvent(kKeyAliases[group + 1], pressed);
+        }
+    }
+    if (!matched) onKeyEvent(code, pressed);
+}
+
+void WrenCanvas::onKeyEvent(jint code, jboolean pressed) {
+    if (code == 0) return;
+    VMPtr<VMArray<jint>> map = S().keyMap;
+    VMSynchronized guard(keyLock);
+    if (pressed) anyKeyPressed = true;
+    for (jint v = 1; v < 64; ++v) {
+        if (map[v] != code) continue;
+        // The platform's repeated presses of a held key count once.
+        if (!pressed || (keyStates[v] & KEY_HELD) == 0) setKeyState(v, pressed);
+    }
+}
+
+void WrenCanvas::setKeyState(jint slot, jboolean pressed) {
+    VMSynchronized guard(keyLock);
+    jint state = keyStates[slot] & 0xFF;
+    jint count = state & KEY_COUNT_MASK;
+    if (pressed) {
+        if (count < KEY_COUNT_MASK) ++count;
+        keyStates[slot] = jbyte(count | KEY_HELD);
+        anyKeyPressed = true;
+    } else if (state & KEY_HELD) {
+        keyStates[slot] = jbyte(count | KEY_RELEASED);
+    }
+}
+
+jint WrenCanvas::keySlot(jint key) {
+    if (key >= 1 && key <= 63) return key;
+    if (key >= -64 && key <= -1) return 63 - key;
+    return -1;
+}
+
+void WrenCanvas::pressKey(jint key) {
+    jint slot = keySlot(key);
+    if (slot >= 0) setKeyState(slot, true);
+}
+
+void WrenCanvas::releaseKey(jint key) {
+    jint slot = keySlot(key);
+    if (slot >= 0) setKeyState(slot, false);
+}
+
+void WrenCanvas::tapKey(jint code) {
+    keyPressed(code);
+    keyReleased(code);
+}
+
+void WrenCanvas::updateKeys() {
+    {
+        VMSynchronized guard(keyLock);
+        // Swapped, not copied: nothing is allocated per frame.
+        VMPtr<VMArray<jbyte>> live = keyStates;
+        keyStates = keySnapshot;
+        keySnapshot = live;
+        for (jint slot = 0; slot < KEY_SLOTS; ++slot) {
+            jint state = keySnapshot[slot];
+            keyStates[slot] = jbyte(state & KEY_HELD);
+            // Pressed and released within the frame still reads as held.
+            if (state & KEY_COUNT_MASK) keySnapshot[slot] = jbyte(state | KEY_HELD);
+        }
+        anyKeyPressedInFrame = anyKeyPressed;
+        pressedMaskCache = heldMaskCache = releasedMaskCache = 1;
+        anyKeyPressed = false;
+    }
+    PointerInputKeyManager::updateRegions();
+}
+
+void WrenCanvas::resetKeys() {
+    {
+        VMSynchronized guard(keyLock);
+        for (jint slot = 1; slot < KEY_SLOTS; ++slot) {
+            keyStates[slot] = jbyte((keySnapshot[slot] & KEY_HELD) ? KEY_RELEASED : 0);
+            keySnapshot[slot] = 0;
+        }
+        anyKeyPressed = false;
+        anyKeyPressedInFrame = false;
+        pressedMaskCache = heldMaskCache = releasedMaskCache = 1;
+    }
+    PointerInputKeyManager::resetAll();
+}
+
+jint WrenCanvas::getSnapshotState(jint key) {
+    jint slot = keySlot(key);
+    return slot < 0 ? 0 : keySnapshot[slot] & 0xFF;
+}
+
+jboolean WrenCanvas::isKeyPressed(jint key) { return (getSnapshotState(key) & KEY_COUNT_MASK) != 0; }
+jboolean WrenCanvas::isKeyHeld(jint key) { return (getSnapshotState(key) & KEY_HELD) != 0; }
+jboolean WrenCanvas::isKeyReleased(jint key) { return (getSnapshotState(key) & KEY_RELEASED) != 0; }
+jint WrenCanvas::getKeyPressCount(jint key) { return getSnapshotState(key) & KEY_COUNT_MASK; }
+
+jint WrenCanvas::keyMask(jint bits) {
+    jint mask = 0;
+    for (jint k = 1; k <= 31; ++k)
+        if (keySnapshot[k] & bits) mask |= jint(1u << k);
+    return mask;
+}
+
+jint WrenCanvas::getPressedMask() {
+    if (pressedMaskCache == 1) pressedMaskCache = keyMask(KEY_COUNT_MASK);
+    return pressedMaskCache;
+}
+
+jint WrenCanvas::getHeldMask() {
+    if (heldMaskCache == 1) heldMaskCache = keyMask(KEY_HELD);
+    return heldMaskCache;
+}
+
+jint WrenCanvas::getReleasedMask() {
+    if (releasedMaskCache == 1) releasedMaskCache = keyMask(KEY_RELEASED);
+    return releasedMaskCache;
+}
+
+namespace {
+
+jint lowestKey(jint mask) {
+    for (jint k = 1; k <= 31; ++k)
+        if (mask & jint(1u << k)) return k;
+    return 0;
+}
+
+}  // namespace
+
+jint WrenCanvas::getFirstPressedKey() { return lowestKey(getPressedMask()); }
+jint WrenCanvas::getFirstHeldKey() { return lowestKey(getHeldMask()); }
+jint WrenCanvas::getFirstReleasedKey() { return lowestKey(getReleasedMask()); }
+jboolean WrenCanvas::wasAnyKeyPressed() { return anyKeyPressedInFrame; }
+
+jint WrenCanvas::allocateVirtualKey() {
+    Statics& s = S();
+    if (s.nextFreeVirtualKey < kFirstGameKey) return 0;
+    jint key = s.nextFreeVirtualKey;
+    s.nextFreeVirtualKey = jbyte(key - 1);
+    return key;
+}
+
+// --- game area ---------------------------------------------------------------------------
+
+void WrenCanvas::setGameAreaSize(jint w, jint h) {
+    repaintRequested = true;
+    requestedAreaWidth = w;
+    requestedAreaHeight = h;
+    jint screenWidth = getScreenWidth();
+    jint screenHeight = getScreenHeight();
+    if (w < 1) w = screenWidth;
+    if (h < 1) h = screenHeight;
+    // Not cut to the screen: a larger area has a negative offset.
+    gameAreaX = (screenWidth - w) / 2;
+    gameAreaY = (screenHeight - h) / 2;
+    gameAreaWidth = w;
+    gameAreaHeight = h;
+    PointerInputKeyManager::refreshOffsets();
+    PointerInputEventManager::refreshArea();
+}
+
+void WrenCanvas::setGameAreaPosition(jint x, jint y) {
+    gameAreaX = x;
+    gameAreaY = y;
+    PointerInputKeyManager::refreshOffsets();
+    PointerInputEventManager::refreshArea();
+}
+
+void WrenCanvas::setGameAreaX(jint x) {
+    gameAreaX = x;
+    PointerInputKeyManager::refreshOffsets();
+    PointerInputEventManager::refreshArea();
+}
+
+void WrenCanvas::setGameAreaY(jint y) {
+    gameAreaY = y;
+    PointerInputKeyManager::refreshOffsets();
+    PointerInputEventManager::refreshArea();
+}
+
+void WrenCanvas::setGameAreaWidth(jint w) {
+    gameAreaWidth = w;
+    PointerInputKeyManager::refreshOffsets();
+    PointerInputEventManager::refreshArea();
+}
+
+void WrenCanvas::setGameAreaHeight(jint h) {
+    gameAreaHeight = h;
+    PointerInputKeyManager::refreshOffsets();
+    PointerInputEventManager::refreshArea();
+}
+
+jint WrenCanvas::getGameAreaX() { return gameAreaX; }
+jint WrenCanvas::getGameAreaY() { return gameAreaY; }
+jint WrenCanvas::getGameAreaWidth() { return gameAreaWidth; }
+jint WrenCanvas::getGameAreaHeight() { return gameAreaHeight; }
+jint WrenCanvas::getScreenWidth() { return S().screenWidth; }
+jint WrenCanvas::getScreenHeight() { return S().screenHeight; }
+
+void WrenCanvas::resetClip(const VMPtr<Graphics>& g) { g->setClip(0, 0, gameAreaWidth, gameAreaHeight); }
+
+void WrenCanvas::setClipInGameArea(const VMPtr<Graphics>& g, jint x, jint y, jint w, jint h) {
+    if (gameAreaX != 0 || gameAreaY != 0) {
+        if (x < 0) {
+            w += x;
+            x = 0;
+        }
+        if (x + w > gameAreaWidth) w = gameAreaWidth - x;
+        if (y < 0) {
+            h += y;
+            y = 0;
+        }
+        if (y + h > gameAreaHeight) h = gameAreaHeight - y;
+    }
+    g->setClip(x, y, w, h);
+}
+
+void WrenCanvas::invalidate() { repaintRequested = true; }
+jboolean WrenCanvas::isRepaintAll() { return repaintAll; }
+
+// --- accessors and helpers -------------------------------------------------------------
+
+VMPtr<MIDlet> WrenCanvas::getMIDlet() { return midlet; }
+
+jboolean WrenCanvas::rectsIntersect(jint x1, jint y1, jint w1, jint h1, jint x2, jint y2, jint w2,
+                                    jint h2) {
+    return x1 < x2 + w2 && x2 < x1 + w1 && y1 < y2 + h2 && y2 < y1 + h1;
+}
+
+jint WrenCanvas::transformX(jint x, jint y, jint w, jint h, jint transform) {
+    if (transform & 4) return (transform & 1) ? -(y + h) : y;
+    return (transform & 2) ? -(x + w) : x;
+}
+
+jint WrenCanvas::transformY(jint x, jint y, jint w, jint h, jint transform) {
+    if (transform & 4) return (transform & 2) ? -(x + w) : x;
+    return (transform & 1) ? -(y + h) : y;
+}
+
+void WrenCanvas::setIdleTimeoutEnabled(jboolean enabled) {
+    wren::platform::marl::WrenMarl::setIdleTimeoutEnabled(enabled);
+}
+
+jint WrenCanvas::getOrientation() { return wren::platform::marl::WrenMarl::getOrientation(); }
+
+jboolean WrenCanvas::setOrientation(jint code) {
+    return wren::platform::marl::WrenMarl::setOrientation(code);
+}
+
+}  // namespace wren

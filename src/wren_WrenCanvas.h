@@ -1,0 +1,244 @@
+// wren.WrenCanvas: the framework's canvas and the spine of the game loop.
+// Its constructor starts the game thread, which waits for the first show and
+// then runs paced frames until the application exits. The UI thread only
+// delivers the MIDP callbacks, which become flags, pause requests and key
+// states that the game thread reads at its next frame. The game's canvas
+// supplies update() and paintGame(g), and may override onEvent(code).
+#pragma once
+
+#include "VMArray.h"
+#include "VMClass.h"
+#include "java_lang_Runnable.h"
+#include "java_lang_Thread.h"
+#include "java_util_Vector.h"
+#include "javax_microedition_lcdui_Graphics.h"
+#include "javax_microedition_lcdui_game_GameCanvas.h"
+#include "javax_microedition_midlet_MIDlet.h"
+
+namespace wren {
+
+class WrenCanvas : public javax::microedition::lcdui::game::GameCanvas,
+                   public virtual java::lang::Runnable {
+    WREN_CLASS(WrenCanvas, javax::microedition::lcdui::game::GameCanvas,
+               (midlet, javax::microedition::midlet::MIDlet), (keyLock, java::lang::Object),
+               (keyStates, VMArray<jbyte>), (keySnapshot, VMArray<jbyte>),
+               (deferredLock, java::lang::Object), (runnableQueue, java::util::Vector),
+               (networkResultData, VMArray<jbyte>))
+public:
+    // appState
+    enum : jbyte { APP_CONSTRUCTED = 0, APP_RUNNING = 3, APP_EXITING = 4 };
+    // The codes of onEvent.
+    enum : jint {
+        EVENT_STARTED = 0,
+        EVENT_PAUSED = 1,
+        EVENT_RESUMED = 2,
+        EVENT_EXIT = 3,
+        EVENT_SIZE_CHANGED = 4,
+        EVENT_RESUME_COMPLETE = 5,
+    };
+    // pauseState: the request the game thread has not handled yet.
+    enum : jint { PAUSE_NONE = -1, PAUSE_REQUESTED = 1, RESUME_REQUESTED = 2 };
+    // lifecycleState: whether the game was last told of a pause or of a resume.
+    enum : jint { LIFECYCLE_PAUSED = 1, LIFECYCLE_RUNNING = 2 };
+    // A resume reaches the game this long after the last request at the
+    // earliest.
+    static constexpr jint RESUME_SETTLE_MS = 750;
+    // Key state byte: press count, held, released since the last snapshot.
+    enum : jint { KEY_COUNT_MASK = 0x3F, KEY_HELD = 0x40, KEY_RELEASED = 0x80 };
+    static constexpr jint KEY_SLOTS = 128;
+
+    struct Statics {
+        // The canvas every static service of the framework reaches.
+        VMStaticPtr<WrenCanvas> instance;
+        // Its monitor guards the pause request.
+        VMStaticPtr<java::lang::Thread> gameThread;
+        jbyte appState = 0;
+        jboolean shown = false;
+        jint screenWidth = 0;
+        jint screenHeight = 0;
+        // Virtual key -> the key code that drives it (0: none), 64 entries.
+        VMStaticPtr<VMArray<jint>> keyMap;
+        jbyte nextFreeVirtualKey = 0;
+    };
+    WREN_STATICS(Statics)
+    WREN_STATIC_INIT()
+
+    // --- core ---
+    jboolean sizeChangePending = false;
+    jboolean repaintRequested = false;
+    jboolean repaintAll = false;
+    jboolean runnablesPending = false;
+    jboolean networkResultPending = false;
+    jint networkResultCode = 0;
+    // --- frame timing ---
+    jint desiredFrameTime = 0;
+    jint frameTimeCap = 0;
+    jint targetFrameTime = 0;
+    jint maxFrameTime = 0;
+    jint frameTime = 0;
+    jint frameSlack = 0;
+    jlong lastFrameStamp = 0;
+    jboolean timerResetRequested = false;
+    // --- pause ---
+    jint pauseState = 0;
+    jlong pauseTime = 0;
+    jint lifecycleState = 0;
+    // --- keys ---
+    jboolean anyKeyPressed = false;
+    jboolean anyKeyPressedInFrame = false;
+    jint pressedMaskCache = 0;
+    jint heldMaskCache = 0;
+    jint releasedMaskCache = 0;
+    // --- game area ---
+    jint requestedAreaWidth = 0;
+    jint requestedAreaHeight = 0;
+    jint gameAreaX = 0;
+    jint gameAreaY = 0;
+    jint gameAreaWidth = 0;
+    jint gameAreaHeight = 0;
+
+    // Starts the game thread, which waits for the first show.
+    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner);
+
+    // The game thread's body.
+    void run() override;
+    // Once per shown frame on the game thread, in this order. paintGame gets
+    // the screen's Graphics translated to the game area and clipped to it.
+    virtual void update() = 0;
+    virtual void paintGame(const VMPtr<javax::microedition::lcdui::Graphics>& g) = 0;
+    // The system-event hook (the EVENT_ codes). The base ends the application
+    // on EVENT_EXIT and forgets keys and frame timing on started, paused
+    // and resumed.
+    virtual void onEvent(jint code);
+    // Everything is drawn on the game thread.
+    void paint(const VMPtr<javax::microedition::lcdui::Graphics>& g) override;
+
+    // Sleeps through the game clock; nothing for ms <= 0, a yield first for
+    // 50 ms and more; an interruption ends the sleep early, unreported.
+    static void sleep(jint ms);
+    // Ends the application's run: the game thread stops at its next check.
+    virtual void exit();
+
+    // Work other threads hand to the game thread, delivered once per frame.
+    virtual void processDeferred();
+    virtual void queueRunnable(const VMPtr<java::lang::Runnable>& r);
+    // A network result for the game thread; an empty array arrives as null.
+    // A later result replaces one not delivered yet.
+    virtual void setNetworkResult(jint code, const VMPtr<VMArray<jbyte>>& data);
+    virtual void clearNetworkResult();
+    virtual void onNetworkTransferComplete(jint code, const VMPtr<VMArray<jbyte>>& data);
+    virtual void onSocketData(const VMPtr<VMArray<jbyte>>& data, jint length);
+
+    // The steps of the loop.
+    virtual void paintFrame(const VMPtr<javax::microedition::lcdui::Graphics>& g);
+    virtual jboolean updateScreenSize();
+    virtual void checkSizeChanged();
+    virtual void initTouchInput();
+
+    // --- frame timing ---
+    // The frame clock in milliseconds.
+    static jlong tickTime();
+    // Paces the loop: may sleep; sets frameTime.
+    virtual void frameTimer();
+    // The last frame's duration, between the target and the maximum.
+    virtual jint getFrameTime();
+    virtual void setDesiredFrameTime(jint ms);
+    virtual void setFrameTimeCap(jint ms);
+    // The next frame starts the timer afresh; getFrameTime() is the target
+    // at once.
+    virtual void resetFrameTimer();
+    virtual void updateFrameLimits();
+
+    // --- pause, resume and system events ---
+    void showNotify() override;
+    void hideNotify() override;
+    void sizeChanged(jint w, jint h) override;
+    // Records a request from any thread: 1 pause, 2 resume, 3 exit; any
+    // other kind goes to onEvent as it is.
+    virtual void interrupt(jint kind);
+    // The game thread's handling of a pending request; may wait.
+    virtual void updatePauseState();
+
+    // --- keys ---
+    void keyPressed(jint code) override;
+    void keyReleased(jint code) override;
+    void keyRepeated(jint code) override;
+    void pointerPressed(jint x, jint y) override;
+    void pointerReleased(jint x, jint y) override;
+    void pointerDragged(jint x, jint y) override;
+    // A stylus event for the touch key regions, then for the pointer event
+    // queue when it is enabled. kind: 1 pressed, 2 dragged, 3 released.
+    virtual void onPointer(jint pointer, jint x, jint y, jint kind, jlong time);
+    // action 1 pressed, 2 released; letters fold onto keypad keys.
+    virtual void foldKeyAlias(jint code, jint action);
+    virtual void onKeyEvent(jint code, jboolean pressed);
+    virtual void setKeyState(jint slot, jboolean pressed);
+    // A key number (virtual 1..63 or negative -1..-64) without the key map.
+    virtual void pressKey(jint key);
+    virtual void releaseKey(jint key);
+    virtual void tapKey(jint code);
+    // The per-frame snapshot every query of the frame reads.
+    virtual void updateKeys();
+    // Forgets every key: the frame sees none, the next snapshot reports the
+    // held ones released.
+    virtual void resetKeys();
+    virtual jint getSnapshotState(jint key);
+    virtual jboolean isKeyPressed(jint key);
+    virtual jboolean isKeyHeld(jint key);
+    virtual jboolean isKeyReleased(jint key);
+    virtual jint getKeyPressCount(jint key);
+    // Bit k for each virtual key k in 1..31.
+    virtual jint getPressedMask();
+    virtual jint getHeldMask();
+    virtual jint getReleasedMask();
+    // The lowest such virtual key in 1..31, or 0.
+    virtual jint getFirstPressedKey();
+    virtual jint getFirstHeldKey();
+    virtual jint getFirstReleasedKey();
+    virtual jboolean wasAnyKeyPressed();
+    // Virtual keys for the game's own use, 63 down to 41, then 0.
+    static jint allocateVirtualKey();
+    // The slot of a key number in the state arrays, or -1.
+    static jint keySlot(jint key);
+
+    // --- game area ---
+    // Centres a w by h area on the screen (below 1: the screen's size).
+    virtual void setGameAreaSize(jint w, jint h);
+    virtual void setGameAreaPosition(jint x, jint y);
+    virtual void setGameAreaX(jint x);
+    virtual void setGameAreaY(jint y);
+    virtual void setGameAreaWidth(jint w);
+    virtual void setGameAreaHeight(jint h);
+    virtual jint getGameAreaX();
+    virtual jint getGameAreaY();
+    virtual jint getGameAreaWidth();
+    virtual jint getGameAreaHeight();
+    virtual jint getScreenWidth();
+    virtual jint getScreenHeight();
+    virtual void resetClip(const VMPtr<javax::microedition::lcdui::Graphics>& g);
+    virtual void setClipInGameArea(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint x,
+                                   jint y, jint w, jint h);
+    virtual void invalidate();
+    virtual jboolean isRepaintAll();
+
+    // --- accessors and helpers ---
+    virtual VMPtr<javax::microedition::midlet::MIDlet> getMIDlet();
+    // Touching edges do not intersect.
+    static jboolean rectsIntersect(jint x1, jint y1, jint w1, jint h1, jint x2, jint y2, jint w2,
+                                   jint h2);
+    // The offset of a w by h region drawn with the transform flags (1 mirrors
+    // vertically, 2 horizontally, 4 swaps the axes).
+    virtual jint transformX(jint x, jint y, jint w, jint h, jint transform);
+    virtual jint transformY(jint x, jint y, jint w, jint h, jint transform);
+    virtual void setIdleTimeoutEnabled(jboolean enabled);
+    virtual jint getOrientation();
+    virtual jboolean setOrientation(jint code);
+
+private:
+    // The application is exiting or its game thread is gone: waits end.
+    static bool exiting();
+    void shutDownTouchInput();
+    jint keyMask(jint bits);
+};
+
+}  // namespace wren
