@@ -163,10 +163,16 @@ private:
                 return fail("'" + value + "' is no exit code from 0 to 255");
         } else if (name == "probe") {
             probe(value);
+        } else if (name == "clock") {
+            if (clockSeen_) return fail("a second clock");
+            clockSeen_ = true;
+            if (value != "virtual" && value != "real")
+                return fail("'" + value + "' is no clock: virtual or real");
+            scenario_.virtualClock = value == "virtual";
         } else {
             fail("unknown directive '" + name +
                  ":' (a comment starting with a lowercase word and a colon is a directive: "
-                 "app, copy, expect, frame, exception, exit or probe)");
+                 "app, clock, copy, expect, frame, exception, exit or probe)");
         }
     }
 
@@ -188,6 +194,7 @@ private:
     Scenario scenario_;
     std::set<std::string> dumps_;
     bool exitSeen_ = false;
+    bool clockSeen_ = false;
     int number_ = 0;
     std::string error_;
 };

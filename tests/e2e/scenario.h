@@ -34,6 +34,7 @@ struct Scenario {
     Lines exceptions;  // each uncaught exception's line holds the matching text
     int exitCode = 0;
     std::vector<PixelProbe> probes;
+    bool virtualClock = false;  // the run gets WREN_CLOCK=virtual
 };
 
 // The scenario in `text`, or nothing with `*error` as "line N: why".

@@ -45,8 +45,11 @@ public:
         ASSERT_FALSE(folder_.empty()) << "no temporary program folder";
         ASSERT_TRUE(prepareFolder(*scenario));
 
-        wrentest::RunningProgram program = wrentest::startProgram(
-            WREN_E2E_PROGRAM, folder_, fs::absolute(file_).string(), kWatchdogSeconds);
+        std::vector<std::pair<std::string, std::string>> environment;
+        if (scenario->virtualClock) environment.push_back({"WREN_CLOCK", "virtual"});
+        wrentest::RunningProgram program =
+            wrentest::startProgram(WREN_E2E_PROGRAM, folder_, fs::absolute(file_).string(),
+                                   kWatchdogSeconds, environment);
         Lines printed;
         for (std::string line; program.readLine(&line);) printed.push_back(line);
         Outcome outcome = sortOutput(printed, program.finish());

@@ -32,6 +32,7 @@ TEST(ScenarioFile, DirectivesStepsAndProseAreToldApart) {
         "# frame: flushGraphics returned\n"
         "# exception: RuntimeException: probe\n"
         "# exit: 3\n"
+        "# clock: virtual\n"
         "# probe: shot 1 -2 0x3064c8\n"
         "4 dump shot\n"
         "# probe: shot -1 0 0x000000 0x00003F\n",
@@ -47,7 +48,8 @@ TEST(ScenarioFile, DirectivesStepsAndProseAreToldApart) {
     EXPECT_EQ(s->exceptions, (Lines{"RuntimeException: probe"}));
     EXPECT_EQ(s->exitCode, 3);
     ASSERT_EQ(s->probes.size(), 2u);
-    EXPECT_EQ(s->probes[0].line, 13);
+    EXPECT_TRUE(s->virtualClock);
+    EXPECT_EQ(s->probes[0].line, 14);
     EXPECT_EQ(s->probes[0].file, "shot");
     EXPECT_EQ(s->probes[0].x, 1);
     EXPECT_EQ(s->probes[0].y, -2);
@@ -63,6 +65,7 @@ TEST(ScenarioFile, AnEmptyFileExpectsNothingPrintedAndExitZero) {
     EXPECT_TRUE(s->expected.empty());
     EXPECT_TRUE(s->exceptions.empty());
     EXPECT_EQ(s->exitCode, 0);
+    EXPECT_FALSE(s->virtualClock);
 }
 
 TEST(ScenarioFile, AFileTheRunnerCannotFollowIsRefusedWithItsLine) {
@@ -73,7 +76,7 @@ TEST(ScenarioFile, AFileTheRunnerCannotFollowIsRefusedWithItsLine) {
     const Case cases[] = {
         {"# expcet: startApp\n",
          "line 1: unknown directive 'expcet:' (a comment starting with a lowercase word and a "
-         "colon is a directive: app, copy, expect, frame, exception, exit or probe)"},
+         "colon is a directive: app, clock, copy, expect, frame, exception, exit or probe)"},
         {"2 keydown 115  # expect: notifyDestroyed\n",
          "line 1: 'expect:' is a directive and needs a line of its own"},
         {"# app: MIDlet-Name: Mine\n",
@@ -90,6 +93,8 @@ TEST(ScenarioFile, AFileTheRunnerCannotFollowIsRefusedWithItsLine) {
         {"# exit: 1\n# exit: 0\n", "line 2: a second exit code"},
         {"# exit: one\n", "line 1: 'one' is no exit code from 0 to 255"},
         {"# exit: 256\n", "line 1: '256' is no exit code from 0 to 255"},
+        {"# clock: fast\n", "line 1: 'fast' is no clock: virtual or real"},
+        {"# clock: virtual\n# clock: real\n", "line 2: a second clock"},
         {"3 dump a.png\n# probe: a.png 1 0x10 0xFFFFFF\n",
          "line 2: '1 0x10' are no pixel coordinates"},
         {"3 dump a.png\n# probe: a.png 1 2 #FFFFFF\n", "line 2: '#FFFFFF' is no colour 0xRRGGBB"},

@@ -13,6 +13,8 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "program_folder.h"
 
@@ -80,10 +82,13 @@ private:
 
 // Starts `program` with `folder` as its working folder and program folder
 // (WREN_MODULE_DIR), `script` as its input script (WREN_SCRIPT) and SDL's
-// dummy drivers. With `watchdogSeconds`, a program still running by then is
-// killed (the alarm survives the exec), and its test fails on the exit code.
-inline RunningProgram startProgram(const char* program, const std::string& folder,
-                                   const std::string& script, unsigned watchdogSeconds = 0) {
+// dummy drivers, and `environment`'s variables besides. With
+// `watchdogSeconds`, a program still running by then is killed (the alarm
+// survives the exec), and its test fails on the exit code.
+inline RunningProgram startProgram(
+    const char* program, const std::string& folder, const std::string& script,
+    unsigned watchdogSeconds = 0,
+    const std::vector<std::pair<std::string, std::string>>& environment = {}) {
     int fds[2];
     if (pipe(fds) != 0) {
         ADD_FAILURE() << "no pipe for the program's output";
@@ -99,6 +104,7 @@ inline RunningProgram startProgram(const char* program, const std::string& folde
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         setenv("WREN_MODULE_DIR", folder.c_str(), 1);
         setenv("WREN_SCRIPT", script.c_str(), 1);
+        for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
         if (watchdogSeconds) alarm(watchdogSeconds);
         execl(program, program, static_cast<char*>(nullptr));
         _exit(121);
