@@ -216,6 +216,12 @@ TEST_F(TouchKeysTest, ARegionWithAStateOfItsOwn) {
     drag(20, 20);  // and sliding back presses it again
     lift(20, 20);
     EXPECT_EQ(snapshot(), "1 pressed released");
+    // Off it on the very event after the press: released on that event too.
+    press(10, 10);
+    drag(80, 20);
+    EXPECT_EQ(snapshot(), "1 pressed released");
+    lift(80, 20);
+    EXPECT_EQ(snapshot(), "0");
     for (int i = 0; i < 200; ++i) {
         press(10, 10);
         lift(10, 10);
