@@ -7,6 +7,7 @@
 #include "java_lang_IndexOutOfBoundsException.h"
 #include "java_lang_RuntimeException.h"
 #include "java_lang_StringBuffer.h"
+#include "VMMath.h"
 #include "wren_Resources.h"
 
 WREN_DEFINE_CLASS(wren::io::resource::ResourcePackChunked, "wren.io.resource.ResourcePackChunked")
@@ -26,11 +27,18 @@ jboolean ResourcePackChunked::isChunkedPack(jint pack) {
 
 VMPtr<String> ResourcePackChunked::idToString(jint id) {
     clinit();
-    char bytes[4];
-    for (int i = 0; i < 4; ++i) bytes[i] = char(uint32_t(id) >> (8 * i));
-    // Leniently: an id that is no UTF-8 still names itself in a message,
-    // rather than turning the message into a decoding error.
-    return String::make(bytes, 4);
+    VMPtr<ByteArray> bytes = ByteArray::create(4);
+    for (jint i = 0; i < 4; ++i) bytes[i] = jbyte(vmShr(id, 8 * i));
+    try {
+        return String::make(bytes);
+    } catch (java::lang::RuntimeException* caught) {
+        // An id that is no UTF-8 still names itself in a message: its ASCII
+        // bytes as they are, every other byte as U+FFFD.
+        VMPtr<java::lang::RuntimeException> malformed = caught;
+        jchar chars[4];
+        for (jint i = 0; i < 4; ++i) chars[i] = bytes[i] >= 0 ? jchar(bytes[i]) : jchar(0xFFFD);
+        return String::make(chars, 4);
+    }
 }
 
 void ResourcePackChunked::close() {
