@@ -59,8 +59,10 @@ TEST_F(PackWriter, ItsPacksReadBack) {
 
 TEST_F(PackWriter, WhatItRefuses) {
     VMPtr<VMArray<jbyte>> many = VMArray<jbyte>::create(65536);
+    // One empty array in every slot: the count is what is refused.
     Entries manyEntries = VMArray<VMArray<jbyte>*>::create(65536);
-    for (jint i = 0; i < 65536; ++i) manyEntries[i] = VMArray<jbyte>::create(0);
+    VMPtr<VMArray<jbyte>> empty = VMArray<jbyte>::create(0);
+    for (jint i = 0; i < 65536; ++i) manyEntries[i] = empty;
     VMPtr<java::lang::Throwable> t = thrownBy([&] { ResourcePackSaver::savePack(manyEntries, many); });
     EXPECT_EQ(classNameOf(t), "java.lang.IllegalArgumentException");
     EXPECT_EQ(text(t->getMessage()), "A pack of 65536 entries: the count holds at most 65535");
