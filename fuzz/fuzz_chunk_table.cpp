@@ -9,7 +9,6 @@
 // chunk table without the header and count.
 #include <algorithm>
 
-
 #include "fuzz_pack_support.h"
 #include "java_lang_ArrayIndexOutOfBoundsException.h"
 #include "wren_io_resource_Chunk.h"
@@ -25,10 +24,12 @@ namespace {
 
 void checkDirectory(const VMPtr<Directory>& d) {
     jint n = d->getFileCount();
-    if (n < 0 || int64_t(n) * 12 + 8 > d->getSize()) finding("a directory count beyond its payload");
+    if (n < 0 || int64_t(n) * 12 + 8 > d->getSize())
+        finding("a directory count beyond its payload");
     for (jint i = 0; i < std::min(n, 1024); ++i) {
         if (d->getFilePart(i) < 0 || d->getFilePart(i) > 0xFFFF) finding("a part outside 16 bits");
-        if (d->getFileType(i) < -128 || d->getFileType(i) > 127) finding("a file type outside a byte");
+        if (d->getFileType(i) < -128 || d->getFileType(i) > 127)
+            finding("a file type outside a byte");
         if (d->getFileExtension(i) == nullptr) finding("no extension");
         d->getFileOffset(i);
         d->getFileValue(i);

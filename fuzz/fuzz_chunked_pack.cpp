@@ -24,7 +24,6 @@ using Reader = VMPtr<ResourcePackChunked>;
 
 namespace {
 
-
 Bytes fileBytes(const std::string& name) {
     std::ifstream in(rscFolder() / name, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -41,13 +40,15 @@ void checkEntries(const Reader& r, bool images) {
             if (jint(got.size()) != size) finding("getData: wrong length");
             if (r->inMemory) {
                 for (jint i = 0; i < size; ++i)
-                    if (jbyte(got[size_t(i)]) != r->data[jint(offset) + i]) finding("getData: not the block's bytes");
+                    if (jbyte(got[size_t(i)]) != r->data[jint(offset) + i])
+                        finding("getData: not the block's bytes");
             } else {
                 // The bytes of the entry's file at the directory's offset.
                 std::string name = r->getFileName(id)->toUtf8().substr(1);
                 Bytes file = fileBytes(name);
                 int64_t at = r->fileSystem->getFileOffset(e);
-                if (at < 0 || at + size > int64_t(file.size())) finding("read past an entry's file");
+                if (at < 0 || at + size > int64_t(file.size()))
+                    finding("read past an entry's file");
                 if (!std::equal(got.begin(), got.end(), file.begin() + at))
                     finding("getData: not the file's bytes");
             }
@@ -81,13 +82,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         if (r->open(3) != nullptr) finding("a chunked open returned a stream");
         if (r->chunks != nullptr) finding("the chunk table outlived the open");
-        if (r->inMemory == (r->fileSystem != nullptr)) finding("neither or both of block and directory");
+        if (r->inMemory == (r->fileSystem != nullptr))
+            finding("neither or both of block and directory");
         if (r->inMemory && r->data == nullptr) finding("a split pack without a block");
     } catch (java::lang::RuntimeException* caught) {
         VMPtr<java::lang::RuntimeException> refused = caught;
         if (refused->getClass() != java::lang::RuntimeException::classRecord())
             finding(std::string("open threw ") + refused->getClass()->name);
-        if (r->sizes != nullptr || r->data != nullptr || r->fileSystem != nullptr || r->chunks != nullptr)
+        if (r->sizes != nullptr || r->data != nullptr || r->fileSystem != nullptr ||
+            r->chunks != nullptr)
             finding("a failed open left part of the pack");
     } catch (java::lang::Throwable* caught) {
         VMPtr<java::lang::Throwable> unexpected = caught;

@@ -34,7 +34,9 @@ inline std::string& programFolder() {
     static std::string folder;
     return folder;
 }
-inline fs::path rscFolder() { return fs::path(programFolder()) / "rsc"; }
+inline fs::path rscFolder() {
+    return fs::path(programFolder()) / "rsc";
+}
 
 inline void removeProgramFolder() {
     std::error_code ec;
@@ -93,7 +95,8 @@ inline Bytes drain(const VMPtr<java::io::InputStream>& in) {
 // The input as files: entries of one name byte (its low bits pick from
 // `names`), a 16-bit little-endian length and that many bytes; a later
 // entry of the same name replaces the earlier one. At most 24 entries.
-inline void writeFilesFrom(const uint8_t* data, size_t size, const std::vector<std::string>& names) {
+inline void writeFilesFrom(const uint8_t* data, size_t size,
+                           const std::vector<std::string>& names) {
     size_t at = 0;
     for (int entries = 0; at + 3 <= size && entries < 24; ++entries) {
         const std::string& name = names[data[at] % names.size()];
@@ -125,7 +128,8 @@ void expectingRefusals(const char* what, F&& body) {
         // Only the readers' own: a RuntimeException carrying an exception's
         // text, or the missing-entry one.
         std::string name = refused->getClass()->name;
-        if (name != "java.lang.RuntimeException" && name != "wren.io.resource.MissingEntryException")
+        if (name != "java.lang.RuntimeException" &&
+            name != "wren.io.resource.MissingEntryException")
             finding(std::string(what) + ": unexpected " + name);
     } catch (java::lang::Throwable* caught) {
         VMPtr<java::lang::Throwable> unexpected = caught;

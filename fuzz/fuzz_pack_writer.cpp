@@ -37,8 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     try {
         VMPtr<VMArray<jbyte>> pack = ResourcePackSaver::savePack(arrays, types);
-        if (bytesOf(pack) != rpack::encodePlainPack(entries)) finding("not the bytes the builder writes");
-        VMPtr<wren::io::resource::ResourcePackChunked> r = wren::io::resource::ResourcePackChunked::make();
+        if (bytesOf(pack) != rpack::encodePlainPack(entries))
+            finding("not the bytes the builder writes");
+        VMPtr<wren::io::resource::ResourcePackChunked> r =
+            wren::io::resource::ResourcePackChunked::make();
         r->close();
         if (!r->load(streamOver(pack), false)) finding("a written pack does not load");
         if (r->sizes->length != n) finding("a written pack has another count");

@@ -59,7 +59,8 @@ void checkEntry(const Reader& r, jint e, int64_t offset) {
             if (copy[i] != block[jint(offset) + i]) finding("getData: wrong bytes");
     }
     Bytes streamed = drain(r->getStream(e));
-    int64_t expected = offset >= block->length ? 0 : std::min<int64_t>(size, block->length - offset);
+    int64_t expected =
+        offset >= block->length ? 0 : std::min<int64_t>(size, block->length - offset);
     if (int64_t(streamed.size()) != expected) finding("getStream: not clipped at the block's end");
     for (size_t i = 0; i < streamed.size(); ++i)
         if (jbyte(streamed[i]) != block[jint(offset) + jint(i)]) finding("getStream: wrong bytes");
@@ -110,7 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (jint e = 0; e < std::min(count, 1024); ++e) {
                 Bytes a = bytesOf(r->getExtensionData(e));
                 if (jint(a.size()) != r->getExtensionSize(e)) finding("extension: wrong length");
-                if (drain(r->getExtensionStream(e)) != a) finding("extension: stream and copy differ");
+                if (drain(r->getExtensionStream(e)) != a)
+                    finding("extension: stream and copy differ");
             }
         });
     }
@@ -123,7 +125,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!loaded) finding("a file read where the stream was refused");
         if (n != r->sizes->length) finding("file and stream differ in count");
         for (jint e = 0; e < std::min(n, 1024); ++e)
-            if (f->getSize((22 << 10) | e) != r->getSize(e) || f->getType((22 << 10) | e) != r->getType(e))
+            if (f->getSize((22 << 10) | e) != r->getSize(e) ||
+                f->getType((22 << 10) | e) != r->getType(e))
                 finding("file and stream differ");
     });
 
@@ -133,7 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (x->load(streamOver(bytes), true)) {
         if (x->inMemory || x->data != nullptr) finding("an index-only load kept data");
         jint n = std::min(x->sizes->length, 4);
-        for (jint e = 0; e < n; ++e) writeResource("RP0part" + std::to_string(e) + ".rp", data, size);
+        for (jint e = 0; e < n; ++e)
+            writeResource("RP0part" + std::to_string(e) + ".rp", data, size);
         for (jint e = 0; e < n; ++e) {
             jint want = x->getSize(e);
             VMPtr<VMArray<jbyte>> got;
@@ -144,7 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 if (size_t(want) <= size) finding("an entry file that holds the entry was refused");
                 continue;
             }
-            if (size_t(want) > size || got->length != want) finding("an entry file read past its end");
+            if (size_t(want) > size || got->length != want)
+                finding("an entry file read past its end");
             for (jint i = 0; i < want; ++i)
                 if (uint8_t(got[i]) != data[i]) finding("an entry file read wrong bytes");
         }

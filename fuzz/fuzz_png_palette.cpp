@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Resources::swapPalette(bytes, jint(junk), swap);
     Resources::swapPalette(bytes, jint(junk), swap);
     if (bytesOf(bytes) != image) finding("a double swap changed the PNG");
-    if (bytesOf(swap) != Bytes(palette, palette + paletteLength)) finding("a double swap changed the palette");
+    if (bytesOf(swap) != Bytes(palette, palette + paletteLength))
+        finding("a double swap changed the palette");
 
     VMPtr<VMArray<jbyte>> pngOnly = jbytes(png, pngLength);
     VMPtr<VMArray<jbyte>> read = Resources::readPalette(0, streamOver(pngOnly));
@@ -45,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         jint n = Resources::findPaletteChunk(streamOver(pngOnly));
         jint at = Resources::S().paletteOffset;
         if (n < 0 || read->length != n + 4) finding("a palette of the wrong length");
-        if (int64_t(at) + read->length > int64_t(pngLength)) finding("a palette from past the bytes");
+        if (int64_t(at) + read->length > int64_t(pngLength))
+            finding("a palette from past the bytes");
         for (jint i = 0; i < read->length; ++i)
             if (read[i] != jbyte(png[at + i])) finding("a palette that is not the PLTE data");
     }
@@ -54,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // A decode with the palette swapped in, from a pack's block.
     if (pngLength <= 8192) {
-        VMPtr<wren::io::resource::ResourcePackChunked> r = wren::io::resource::ResourcePackChunked::make();
+        VMPtr<wren::io::resource::ResourcePackChunked> r =
+            wren::io::resource::ResourcePackChunked::make();
         r->close();
         r->inMemory = true;
         r->readData = true;
@@ -70,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         jint entry = junk > 0 ? 1 : 0;
         expectingRefusals("getImage", [&] { r->getImage(entry, swap); });
         if (bytesOf(bytes) != image) finding("a decode left the palette in the pack");
-        if (bytesOf(swap) != Bytes(palette, palette + paletteLength)) finding("a decode kept the pack's palette");
+        if (bytesOf(swap) != Bytes(palette, palette + paletteLength))
+            finding("a decode kept the pack's palette");
     }
     return 0;
 }

@@ -25,8 +25,8 @@ int seeds = 0;
 void seed(const std::string& target, const Bytes& bytes) {
     fs::create_directories(root / target);
     fs::path path = root / target / ("seed-" + std::to_string(seeds++));
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 rpack::IndexedImage image(int colours, bool transparent) {

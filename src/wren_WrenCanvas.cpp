@@ -37,7 +37,9 @@ void WrenCanvas::writeIntLE(jint v) {
     writeByte(v >> 24);
 }
 
-void WrenCanvas::writeBoolean(jboolean b) { writeByte(b ? 1 : 0); }
+void WrenCanvas::writeBoolean(jboolean b) {
+    writeByte(b ? 1 : 0);
+}
 
 jbyte WrenCanvas::readByte() {
     clinit();
@@ -54,7 +56,9 @@ jint WrenCanvas::readInt() {
     return v | jint(uint8_t(readByte()));
 }
 
-jboolean WrenCanvas::readBoolean() { return readByte() != 0; }
+jboolean WrenCanvas::readBoolean() {
+    return readByte() != 0;
+}
 
 void WrenCanvas::insertNumber(const VMPtr<StringBuffer>& sb, jint value, jint minDigits,
                               jint position) {

@@ -35,18 +35,17 @@ public:
     static void writeShortLE(jint v);  // low byte first
     static void writeIntLE(jint v);    // lowest byte first
     static void writeBoolean(jboolean b);
-    static jbyte readByte();           // sign-extended
-    static jint readInt();             // big-endian
+    static jbyte readByte();  // sign-extended
+    static jint readInt();    // big-endian
     static jboolean readBoolean();
 
     // Inserts the decimal form of `value` at `position`: a minus sign first
     // when negative (it does not count as a digit), then the digits, padded
     // with zeros in front to `minDigits` when the magnitude is below 65536;
     // larger magnitudes are never padded.
-    static void insertNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value,
-                             jint minDigits, jint position);
-    static void appendNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value,
-                             jint minDigits);
+    static void insertNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value, jint minDigits,
+                             jint position);
+    static void appendNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value, jint minDigits);
     static void appendNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value);
 };
 

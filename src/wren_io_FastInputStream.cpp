@@ -68,7 +68,9 @@ jlong FastInputStream::skip(jlong n) {
     return n - remaining;
 }
 
-jint FastInputStream::available() { return eof ? 0 : avail; }
+jint FastInputStream::available() {
+    return eof ? 0 : avail;
+}
 
 void FastInputStream::close() {
     closed = true;
@@ -82,9 +84,13 @@ void FastInputStream::close() {
     buffer = nullptr;
 }
 
-void FastInputStream::mark(jint readlimit) { VMSynchronized guard(this); }
+void FastInputStream::mark(jint readlimit) {
+    VMSynchronized guard(this);
+}
 
-void FastInputStream::reset() { VMSynchronized guard(this); }
+void FastInputStream::reset() {
+    VMSynchronized guard(this);
+}
 
 jint FastInputStream::writeBufferTo(const VMPtr<java::io::OutputStream>& out) {
     fill();

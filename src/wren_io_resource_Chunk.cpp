@@ -34,17 +34,29 @@ void Chunk::writeTo(const VMPtr<DataOutputStream>& out) {
     out->write(p->buf, 0, p->count);
 }
 
-jboolean Chunk::hasId(jint chunkId) { return id == chunkId; }
+jboolean Chunk::hasId(jint chunkId) {
+    return id == chunkId;
+}
 
-VMPtr<VMArray<jbyte>> Chunk::getData() { return payload->toByteArray(); }
+VMPtr<VMArray<jbyte>> Chunk::getData() {
+    return payload->toByteArray();
+}
 
-jint Chunk::getSize() { return payload->size(); }
+jint Chunk::getSize() {
+    return payload->size();
+}
 
-void Chunk::setInfo(jint value) { info = value; }
+void Chunk::setInfo(jint value) {
+    info = value;
+}
 
-jint Chunk::getInfo() { return info; }
+jint Chunk::getInfo() {
+    return info;
+}
 
-VMPtr<DataOutputStream> Chunk::getOutputStream() { return payloadOut; }
+VMPtr<DataOutputStream> Chunk::getOutputStream() {
+    return payloadOut;
+}
 
 VMPtr<VMArray<jbyte>> Chunk::toByteArray() {
     VMPtr<ByteArrayOutputStream> bytes = ByteArrayOutputStream::make();

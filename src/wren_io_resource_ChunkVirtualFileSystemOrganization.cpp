@@ -33,17 +33,29 @@ void Directory::ctor(const VMPtr<DataInputStream>& in) {
     fileCount = count;
 }
 
-jint Directory::getHeaderValue() { return headerValue; }
+jint Directory::getHeaderValue() {
+    return headerValue;
+}
 
-jint Directory::getFileCount() { return fileCount; }
+jint Directory::getFileCount() {
+    return fileCount;
+}
 
-jint Directory::getFileType(jint id) { return files[4 * (id & 0x3FF)]; }
+jint Directory::getFileType(jint id) {
+    return files[4 * (id & 0x3FF)];
+}
 
-jint Directory::getFilePart(jint id) { return files[4 * (id & 0x3FF) + 1]; }
+jint Directory::getFilePart(jint id) {
+    return files[4 * (id & 0x3FF) + 1];
+}
 
-jint Directory::getFileOffset(jint id) { return files[4 * (id & 0x3FF) + 2]; }
+jint Directory::getFileOffset(jint id) {
+    return files[4 * (id & 0x3FF) + 2];
+}
 
-jint Directory::getFileValue(jint id) { return files[4 * (id & 0x3FF) + 3]; }
+jint Directory::getFileValue(jint id) {
+    return files[4 * (id & 0x3FF) + 3];
+}
 
 VMPtr<String> Directory::getFileExtension(jint id) {
     VMPtr<String> ext = vmCast<String>(getExtensionTable()->get(getFileType(id)));
@@ -58,12 +70,12 @@ VMPtr<IntHashtable> Directory::getExtensionTable() {
             jint type;
             const char* ext;
         } kTypes[] = {
-            {0, "mid"},   {1, "wav"},   {2, "mp3"},  {3, "amr"},  {4, "aac"},  {5, "au"},
-            {6, "qcp"},   {7, "ott"},   {8, "jts"},  {9, "imy"},  {10, "mmf"}, {11, "cmx"},
-            {12, "adp"},  {14, "3gp"},  {15, "3g2"}, {16, "263"}, {17, "264"}, {18, "mpg"},
-            {19, "mp4"},  {20, "rv"},   {21, "wmv"}, {22, "mov"}, {23, "wbxml"}, {24, "gif"},
-            {25, "caf"},  {26, "ogg"},  {27, "wma"}, {28, "m4a"}, {-1, "rp"},  {-3, "png"},
-            {-4, "jpg"},  {-6, "utf"},  {-7, "txt"}, {-12, "rp"},
+            {0, "mid"},  {1, "wav"},  {2, "mp3"},  {3, "amr"},  {4, "aac"},    {5, "au"},
+            {6, "qcp"},  {7, "ott"},  {8, "jts"},  {9, "imy"},  {10, "mmf"},   {11, "cmx"},
+            {12, "adp"}, {14, "3gp"}, {15, "3g2"}, {16, "263"}, {17, "264"},   {18, "mpg"},
+            {19, "mp4"}, {20, "rv"},  {21, "wmv"}, {22, "mov"}, {23, "wbxml"}, {24, "gif"},
+            {25, "caf"}, {26, "ogg"}, {27, "wma"}, {28, "m4a"}, {-1, "rp"},    {-3, "png"},
+            {-4, "jpg"}, {-6, "utf"}, {-7, "txt"}, {-12, "rp"},
         };
         VMPtr<IntHashtable> table = IntHashtable::make(128);
         for (const auto& t : kTypes) table->put(t.type, String::make(t.ext));

@@ -1,5 +1,6 @@
 #include "wren_io_resource_ResourcePackChunked.h"
 
+#include "VMMath.h"
 #include "java_io_EOFException.h"
 #include "java_io_IOException.h"
 #include "java_lang_Exception.h"
@@ -7,7 +8,6 @@
 #include "java_lang_IndexOutOfBoundsException.h"
 #include "java_lang_RuntimeException.h"
 #include "java_lang_StringBuffer.h"
-#include "VMMath.h"
 #include "wren_Resources.h"
 
 WREN_DEFINE_CLASS(wren::io::resource::ResourcePackChunked, "wren.io.resource.ResourcePackChunked")
@@ -121,7 +121,9 @@ VMPtr<Chunk> ResourcePackChunked::findChunk(jint id) {
     return nullptr;
 }
 
-jboolean ResourcePackChunked::hasChunk(jint id) { return findChunk(id) != nullptr; }
+jboolean ResourcePackChunked::hasChunk(jint id) {
+    return findChunk(id) != nullptr;
+}
 
 VMPtr<Chunk> ResourcePackChunked::getChunk(jint id) {
     VMPtr<Chunk> c = findChunk(id);
@@ -138,7 +140,8 @@ void ResourcePackChunked::useVirtualFileSystem() {
     inMemory = false;
     VMPtr<ChunkVirtualFileSystemOrganization> directory =
         vmCast<ChunkVirtualFileSystemOrganization>(getChunk(Chunk::ID_VFSO));
-    if (directory == nullptr) IOException::throwNew(WREN_LIT("The RP directory chunk is no directory"));
+    if (directory == nullptr)
+        IOException::throwNew(WREN_LIT("The RP directory chunk is no directory"));
     fileSystem = directory;
 }
 

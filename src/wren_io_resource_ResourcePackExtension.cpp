@@ -36,7 +36,9 @@ void ResourcePackExtension::readExtension(const VMPtr<DataInputStream>& in) {
     extensionData = wren::Resources::readBytes(in, total);
 }
 
-jboolean ResourcePackExtension::hasExtension() { return extensionData != nullptr; }
+jboolean ResourcePackExtension::hasExtension() {
+    return extensionData != nullptr;
+}
 
 jint ResourcePackExtension::extensionEntryOf(jint id) {
     jint entry = id & 0x3FF;

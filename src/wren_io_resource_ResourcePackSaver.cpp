@@ -32,7 +32,8 @@ VMPtr<ByteArray> ResourcePackSaver::savePack(const VMPtr<VMArray<ByteArray*>>& e
     clinit();
     jint n = types->length;
     if (n > MAX_ENTRIES) refuse("A pack of ", n, " entries: the count holds at most 65535");
-    if (entries->length < n) refuse("Entry arrays: ", entries->length, ", fewer than the type bytes");
+    if (entries->length < n)
+        refuse("Entry arrays: ", entries->length, ", fewer than the type bytes");
     jint header = 5 * n + 7;
     int64_t total = 0;
     for (jint i = 0; i < n; ++i) total += entries[i]->length;

@@ -18,7 +18,9 @@ void FastRandom::ctor(jlong seed) {
     setSeed(seed);
 }
 
-void FastRandom::setSeed(jlong seed) { state = seed; }
+void FastRandom::setSeed(jlong seed) {
+    state = seed;
+}
 
 jlong FastRandom::nextLong() {
     // Unsigned, so that the right shift brings in zeros (Java's >>>).
@@ -30,7 +32,9 @@ jlong FastRandom::nextLong() {
     return state;
 }
 
-jint FastRandom::nextInt() { return jint(nextLong()); }
+jint FastRandom::nextInt() {
+    return jint(nextLong());
+}
 
 jint FastRandom::nextInt(jint n) {
     jint r = vmRem(nextInt(), n);
@@ -45,7 +49,9 @@ jint FastRandom::next(jint bits) {
     return jint(nextLong() & mask);
 }
 
-jfloat FastRandom::nextFloat() { return jfloat(next(24)) / jfloat(1 << 24); }
+jfloat FastRandom::nextFloat() {
+    return jfloat(next(24)) / jfloat(1 << 24);
+}
 
 jdouble FastRandom::nextDouble() {
     jlong high = jlong(next(26)) << 27;

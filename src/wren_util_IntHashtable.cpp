@@ -12,7 +12,9 @@ using Buckets = VMArray<Entry*>;
 
 namespace {
 
-jint thresholdFor(jint capacity) { return (capacity * 3) >> 2; }
+jint thresholdFor(jint capacity) {
+    return (capacity * 3) >> 2;
+}
 
 }  // namespace
 
@@ -24,9 +26,13 @@ void IntHashtable::ctor(jint initialCapacity) {
     count = 0;
 }
 
-jint IntHashtable::size() { return count; }
+jint IntHashtable::size() {
+    return count;
+}
 
-jboolean IntHashtable::isEmpty() { return count == 0; }
+jboolean IntHashtable::isEmpty() {
+    return count == 0;
+}
 
 jboolean IntHashtable::containsKey(jint key) {
     Buckets& tab = *table;

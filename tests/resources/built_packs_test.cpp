@@ -42,7 +42,8 @@ Expected expectedOf(const std::string& manifestName) {
         if (e.kind == "raw") {
             entry = {readFile(kSources / e.args[0]), -1};
         } else if (e.kind == "text") {
-            entry = {rpack::encodeTextTable(rpack::parseTextSource(readText(kSources / e.args[0]))), -6};
+            entry = {rpack::encodeTextTable(rpack::parseTextSource(readText(kSources / e.args[0]))),
+                     -6};
         } else if (e.kind == "png") {
             entry = {rpack::encodePng(rpack::parseImageSource(readText(kSources / e.args[0]))), -3};
         } else if (e.kind == "tone") {
@@ -67,7 +68,8 @@ class BuiltPacks : public PackFixture {
 protected:
     void SetUp() override {
         PackFixture::SetUp();
-        fs::copy(kBuilt / "rsc", rscDir(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        fs::copy(kBuilt / "rsc", rscDir(),
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         fs::copy(kBuilt / "database", databaseDir(),
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }
@@ -98,7 +100,8 @@ TEST_F(BuiltPacks, TheSplitPackIsReadWholeAtOpen) {
     EXPECT_TRUE(r->inMemory);
     EXPECT_EQ(r->fileSystem, nullptr);
     EXPECT_EQ(r->chunks, nullptr);
-    for (int part = 1; part <= 3; ++part) EXPECT_TRUE(fs::remove(rscDir() / ("RP5part" + std::to_string(part) + ".rp")));
+    for (int part = 1; part <= 3; ++part)
+        EXPECT_TRUE(fs::remove(rscDir() / ("RP5part" + std::to_string(part) + ".rp")));
     expectEntries(r, 5, x.entries);
 }
 

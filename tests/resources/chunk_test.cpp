@@ -41,8 +41,8 @@ TEST(Chunk, ReadsAndWritesBackItsBytes) {
     EXPECT_EQ(c->getSize(), 4);
     EXPECT_EQ(c->getInfo(), 9);
     EXPECT_EQ(bytesOf(before), bytesFrom({0xAB, 0xCD}));
-    EXPECT_EQ(written(c), bytesFrom({0x52, 0x50, 0x48, 0x65, 0, 0, 0, 4, 0, 0, 0, 9, 0xAB, 0xCD,
-                                     0xEE, 0xFF}));
+    EXPECT_EQ(written(c),
+              bytesFrom({0x52, 0x50, 0x48, 0x65, 0, 0, 0, 4, 0, 0, 0, 9, 0xAB, 0xCD, 0xEE, 0xFF}));
 }
 
 TEST(Chunk, AnEmptyPayloadWritesBackAsTwelveBytes) {
@@ -64,24 +64,30 @@ TEST(Chunk, BadTables) {
     } cases[] = {
         {"negative length", bytesFrom({0x52, 0x50, 0x48, 0x65, 0xFF, 0xFF, 0xFF, 0xFE, 0, 0, 0, 0}),
          "java.io.EOFException", nullptr},
-        {"length past the end", bytesFrom({0x52, 0x50, 0x48, 0x65, 0x7F, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 1}),
+        {"length past the end",
+         bytesFrom({0x52, 0x50, 0x48, 0x65, 0x7F, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 1}),
          "java.io.EOFException", nullptr},
         {"cut in the info word", bytesFrom({0x52, 0x50, 0x48, 0x65, 0, 0, 0, 0, 0}),
          "java.io.EOFException", nullptr},
         {"unknown id", bytesFrom({0x57, 0x58, 0x59, 0x5A, 0, 0, 0, 0, 0, 0, 0, 0}),
          "java.io.IOException", "Unknown RP chunk id 'ZYXW'"},
         {"id in UTF-8", bytesFrom({0x41, 0x42, 0xA9, 0xC3, 0, 0, 0, 0, 0, 0, 0, 0}),
-         "java.io.IOException", "Unknown RP chunk id '\xC3\xA9" "BA'"},
+         "java.io.IOException",
+         "Unknown RP chunk id '\xC3\xA9"
+         "BA'"},
         {"id that is no UTF-8", bytesFrom({0xFF, 0x41, 0xC3, 0xA9, 0, 0, 0, 0, 0, 0, 0, 0}),
-         "java.io.IOException", "Unknown RP chunk id '\xEF\xBF\xBD\xEF\xBF\xBD" "A\xEF\xBF\xBD'"},
+         "java.io.IOException",
+         "Unknown RP chunk id '\xEF\xBF\xBD\xEF\xBF\xBD"
+         "A\xEF\xBF\xBD'"},
         {"directory count past the payload",
          bytesFrom({0x56, 0x46, 0x53, 0x4F, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0, 0}),
          "java.io.EOFException", nullptr},
         {"negative directory count",
-         bytesFrom({0x56, 0x46, 0x53, 0x4F, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
+         bytesFrom(
+             {0x56, 0x46, 0x53, 0x4F, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
          "java.io.EOFException", nullptr},
-        {"directory cut in an entry",
-         bytesFrom({0x56, 0x46, 0x53, 0x4F, 0, 0, 0, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 2, 3, 4}),
+        {"directory cut in an entry", bytesFrom({0x56, 0x46, 0x53, 0x4F, 0, 0, 0, 12, 0, 0, 0, 0,
+                                                 0,    0,    0,    0,    0, 0, 0, 1,  1, 2, 3, 4}),
          "java.io.EOFException", nullptr},
     };
     for (const Case& c : cases) {

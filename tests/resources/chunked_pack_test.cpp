@@ -15,7 +15,9 @@ namespace {
 
 using Reader = VMPtr<ResourcePackChunked>;
 
-Reader reader() { return ResourcePackChunked::make(); }
+Reader reader() {
+    return ResourcePackChunked::make();
+}
 
 rpack::PackContent content(int number, const std::vector<rpack::PackEntry>& entries) {
     rpack::PackContent c;
@@ -99,8 +101,8 @@ TEST_F(ChunkedPack, DirectoryPacksReadEachEntryFromItsFile) {
 // readFromFile reads the index's size at the directory's offset, whatever
 // follows in the file.
 TEST_F(ChunkedPack, DirectoryEntriesAreReadAtTheirOffsetForTheirSize) {
-    std::vector<rpack::PackEntry> entries = {{bytesFrom({1, 2}), 0}, {bytesFrom({3, 4, 5}), 0},
-                                             {bytesFrom({6}), 0}};
+    std::vector<rpack::PackEntry> entries = {
+        {bytesFrom({1, 2}), 0}, {bytesFrom({3, 4, 5}), 0}, {bytesFrom({6}), 0}};
     rpack::PackContent c = content(8, entries);
     c.layout = rpack::ChunkedLayout::Directory;
     c.placements = {{-1, 5}, {-1, 5}, {-1, 5}};
@@ -191,7 +193,8 @@ TEST_F(ChunkedPack, TheFormatMessages) {
     } cases[] = {
         {"marker", [](rpack::ChunkedPack& p) { p.main.marker = 0x41424344; },
          "java.io.IOException: Invalid chunked RP file marker, expecting '%PR%' instead of 'DCBA'"},
-        {"marker and version", [](rpack::ChunkedPack& p) {
+        {"marker and version",
+         [](rpack::ChunkedPack& p) {
              p.main.marker = 0x25525026;
              p.main.version = 3;
          },
@@ -202,7 +205,8 @@ TEST_F(ChunkedPack, TheFormatMessages) {
          "java.io.IOException: Invalid RP version, expecting '4' instead of '5'"},
         {"version 65535", [](rpack::ChunkedPack& p) { p.main.version = 0xFFFF; },
          "java.io.IOException: Invalid RP version, expecting '4' instead of '65535'"},
-        {"unknown chunk", [](rpack::ChunkedPack& p) {
+        {"unknown chunk",
+         [](rpack::ChunkedPack& p) {
              p.main.chunks.insert(p.main.chunks.begin() + 1, {rpack::chunkId("WXYZ"), 0, {}, {}});
          },
          "java.io.IOException: Unknown RP chunk id 'ZYXW'"},
@@ -223,8 +227,9 @@ TEST_F(ChunkedPack, TheFormatMessages) {
     // The accepted header, and the rejected one read directly.
     Reader r = reader();
     r->readHeader(streamOf(bytesFrom({0x25, 0x52, 0x50, 0x25, 0x00, 0x04})));
-    VMPtr<java::lang::Throwable> t =
-        thrownBy([&] { r->readHeader(streamOf(bytesFrom({0x25, 0x52, 0x50, 0x25, 0x00, 0x03}))); });
+    VMPtr<java::lang::Throwable> t = thrownBy([&] {
+        r->readHeader(streamOf(bytesFrom({0x25, 0x52, 0x50, 0x25, 0x00, 0x03})));
+    });
     EXPECT_EQ(classNameOf(t), "java.io.IOException");
     EXPECT_EQ(text(t->getMessage()), "Invalid RP version, expecting '4' instead of '3'");
     EXPECT_EQ(text(ResourcePackChunked::idToString(rpack::kChunkDirectory)), "OSFV");

@@ -31,7 +31,8 @@ TEST_F(Extension, AFreshReaderHasNone) {
 
 TEST_F(Extension, TheExampleTable) {
     Reader r = withIndex(3);
-    VMPtr<DataInputStream> in = streamOf(bytesFrom({0, 3, 0, 0, 0, 2, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0x99}));
+    VMPtr<DataInputStream> in =
+        streamOf(bytesFrom({0, 3, 0, 0, 0, 2, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0x99}));
     r->readExtension(in);
     EXPECT_EQ(in->read(), 0x99);  // nothing read past the table
     ASSERT_TRUE(r->hasExtension());
@@ -85,7 +86,9 @@ TEST_F(Extension, ATableThatClaimsMoreThanItHolds) {
     EXPECT_EQ(thrownName([&] { r->readExtension(streamOf(w.take())); }), "java.io.EOFException");
     EXPECT_FALSE(r->hasExtension());
     EXPECT_EQ(r->getExtensionSize(0), -1);
-    EXPECT_EQ(thrownName([&] { r->readExtension(streamOf(bytesFrom({0, 0}))); }),
+    EXPECT_EQ(thrownName([&] {
+                  r->readExtension(streamOf(bytesFrom({0, 0})));
+              }),
               "java.io.EOFException");
 }
 
@@ -95,11 +98,15 @@ TEST_F(Extension, EntriesBeyondTheTableAndNoIndex) {
     VMPtr<java::lang::Throwable> t = thrownBy([&] { r->getExtensionData(2); });
     EXPECT_EQ(classNameOf(t), "wren.io.resource.MissingEntryException");
     EXPECT_EQ(text(t->getMessage()), "Resource pack 0 has no entry 2 (it has 2)");
-    EXPECT_EQ(thrownName([&] { r->getExtensionSize(1023); }), "wren.io.resource.MissingEntryException");
-    EXPECT_EQ(thrownName([&] { r->getExtensionStream(5); }), "wren.io.resource.MissingEntryException");
+    EXPECT_EQ(thrownName([&] { r->getExtensionSize(1023); }),
+              "wren.io.resource.MissingEntryException");
+    EXPECT_EQ(thrownName([&] { r->getExtensionStream(5); }),
+              "wren.io.resource.MissingEntryException");
 
     Reader none = ResourcePackExtension::make();
-    EXPECT_EQ(thrownName([&] { none->readExtension(streamOf(bytesFrom({0, 0}))); }),
+    EXPECT_EQ(thrownName([&] {
+                  none->readExtension(streamOf(bytesFrom({0, 0})));
+              }),
               "java.lang.IllegalStateException");
 }
 

@@ -40,7 +40,9 @@ std::string openOutcome(jint pack) {
 }
 
 // The message text up to its first ':' or the whole of it: the class name.
-std::string classOf(const std::string& outcome) { return outcome.substr(0, outcome.find(':')); }
+std::string classOf(const std::string& outcome) {
+    return outcome.substr(0, outcome.find(':'));
+}
 
 class MalformedPack : public PackFixture {};
 
@@ -61,42 +63,67 @@ TEST_F(MalformedPack, ChunkedVariants) {
         return rpack::encodeSplitMap({total, std::move(parts)});
     };
     const std::vector<Case> cases = {
-        {"chunk length beyond the file", split,
+        {"chunk length beyond the file",
+         split,
          [](rpack::ChunkedPack& p) { p.main.chunks[1].declaredLength = 1000; },
-         {}, "java.io.EOFException"},
-        {"chunk length 2^31 - 1", split,
+         {},
+         "java.io.EOFException"},
+        {"chunk length 2^31 - 1",
+         split,
          [](rpack::ChunkedPack& p) { p.main.chunks[0].declaredLength = 0x7FFFFFFF; },
-         {}, "java.io.EOFException"},
-        {"negative chunk length", split,
+         {},
+         "java.io.EOFException"},
+        {"negative chunk length",
+         split,
          [](rpack::ChunkedPack& p) { p.main.chunks[0].declaredLength = -8; },
-         {}, "java.io.EOFException"},
-        {"more chunks than the table holds", split,
+         {},
+         "java.io.EOFException"},
+        {"more chunks than the table holds",
+         split,
          [](rpack::ChunkedPack& p) { p.main.declaredCount = 3; },
-         {}, "java.io.EOFException"},
-        {"fewer chunks counted: the split map unread", split,
+         {},
+         "java.io.EOFException"},
+        {"fewer chunks counted: the split map unread",
+         split,
          [](rpack::ChunkedPack& p) { p.main.declaredCount = 1; },
-         {}, "java.io.IOException: Missing RP chunk 'MLSF'"},
-        {"split total beyond its parts", split,
+         {},
+         "java.io.IOException: Missing RP chunk 'MLSF'"},
+        {"split total beyond its parts",
+         split,
          [&](rpack::ChunkedPack& p) { p.main.chunks[1].payload = splitMap(0x7FFFFFFF, {44}); },
-         {}, "java.io.EOFException"},
-        {"split total below its parts", split,
+         {},
+         "java.io.EOFException"},
+        {"split total below its parts",
+         split,
          [&](rpack::ChunkedPack& p) { p.main.chunks[1].payload = splitMap(10, {44}); },
-         {}, "java.lang.IndexOutOfBoundsException"},
-        {"no parts for a total", split,
+         {},
+         "java.lang.IndexOutOfBoundsException"},
+        {"no parts for a total",
+         split,
          [&](rpack::ChunkedPack& p) { p.main.chunks[1].payload = splitMap(10, {}); },
-         {}, "java.io.EOFException"},
-        {"negative total", split,
+         {},
+         "java.io.EOFException"},
+        {"negative total",
+         split,
          [&](rpack::ChunkedPack& p) { p.main.chunks[1].payload = splitMap(-44, {44}); },
-         {}, "java.io.EOFException"},
-        {"negative part", split,
-         [&](rpack::ChunkedPack& p) { p.main.chunks[1].payload = splitMap(44, {88, -44}); },
-         {}, "java.io.EOFException"},
-        {"parts that wrap in 32 bits", split,
+         {},
+         "java.io.EOFException"},
+        {"negative part",
+         split,
+         [&](rpack::ChunkedPack& p) {
+             p.main.chunks[1].payload = splitMap(44, {88, -44});
+         },
+         {},
+         "java.io.EOFException"},
+        {"parts that wrap in 32 bits",
+         split,
          [&](rpack::ChunkedPack& p) {
              p.main.chunks[1].payload = splitMap(44, {0x7FFFFFFF, 0x7FFFFFFF, 46});
          },
-         {}, "java.lang.IndexOutOfBoundsException"},
-        {"part count beyond the map", split,
+         {},
+         "java.lang.IndexOutOfBoundsException"},
+        {"part count beyond the map",
+         split,
          [](rpack::ChunkedPack& p) {
              rpack::ByteWriter w;
              w.s32(44);
@@ -104,38 +131,57 @@ TEST_F(MalformedPack, ChunkedVariants) {
              w.s32(44);
              p.main.chunks[1].payload = w.take();
          },
-         {}, "java.io.EOFException"},
-        {"a part longer than its file", split,
-         {}, [](rpack::FileSet& f) { rpack::truncateFile(f, "RP3part1.rp", 43); },
+         {},
          "java.io.EOFException"},
-        {"a missing part file", split,
-         {}, [](rpack::FileSet& f) { rpack::removeFile(f, "RP3part1.rp"); },
+        {"a part longer than its file",
+         split,
+         {},
+         [](rpack::FileSet& f) { rpack::truncateFile(f, "RP3part1.rp", 43); },
+         "java.io.EOFException"},
+        {"a missing part file",
+         split,
+         {},
+         [](rpack::FileSet& f) { rpack::removeFile(f, "RP3part1.rp"); },
          "java.io.IOException: Missing resource file /RP3part1.rp"},
-        {"a missing main file", split,
-         {}, [](rpack::FileSet& f) { rpack::removeFile(f, "RP3part0.rp"); },
+        {"a missing main file",
+         split,
+         {},
+         [](rpack::FileSet& f) { rpack::removeFile(f, "RP3part0.rp"); },
          "java.io.IOException: Missing resource file /RP3part0.rp"},
-        {"an empty main file", split,
-         {}, [](rpack::FileSet& f) { rpack::truncateFile(f, "RP3part0.rp", 0); },
+        {"an empty main file",
+         split,
+         {},
+         [](rpack::FileSet& f) { rpack::truncateFile(f, "RP3part0.rp", 0); },
          "java.io.EOFException"},
-        {"directory count beyond its payload", directory,
+        {"directory count beyond its payload",
+         directory,
          [](rpack::ChunkedPack& p) {
              rpack::Directory d;
              d.declaredCount = 0x15555556;  // 12 x count wraps to 8 in 32 bits
              d.entries = {{-1, 0, 1, 0, 0}};
              p.main.chunks[1].payload = rpack::encodeDirectory(d);
          },
-         {}, "java.io.EOFException"},
-        {"negative directory count", directory,
+         {},
+         "java.io.EOFException"},
+        {"negative directory count",
+         directory,
          [](rpack::ChunkedPack& p) {
              rpack::Directory d;
              d.declaredCount = -1;
              p.main.chunks[1].payload = rpack::encodeDirectory(d);
          },
-         {}, "java.io.EOFException"},
-        {"an index chunk too short: opens without an index", split,
-         [](rpack::ChunkedPack& p) { p.main.chunks[0].payload.resize(6); }, {}, "ok"},
-        {"a negative size in the index: opens without an index", split,
-         [](rpack::ChunkedPack& p) { p.main.chunks[0].payload[3] = 0x80; }, {}, "ok"},
+         {},
+         "java.io.EOFException"},
+        {"an index chunk too short: opens without an index",
+         split,
+         [](rpack::ChunkedPack& p) { p.main.chunks[0].payload.resize(6); },
+         {},
+         "ok"},
+        {"a negative size in the index: opens without an index",
+         split,
+         [](rpack::ChunkedPack& p) { p.main.chunks[0].payload[3] = 0x80; },
+         {},
+         "ok"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -154,7 +200,8 @@ TEST_F(MalformedPack, ChunkedVariants) {
             EXPECT_EQ(outcome, c.outcome);
         if (outcome == "ok") {
             Reader r = ResourcePackChunked::make();
-            EXPECT_EQ(thrownName([&] { r->getData(3 << 10); }), "wren.io.resource.MissingEntryException");
+            EXPECT_EQ(thrownName([&] { r->getData(3 << 10); }),
+                      "wren.io.resource.MissingEntryException");
         }
     }
 }
@@ -212,7 +259,8 @@ TEST_F(MalformedPack, EveryPrefixOfAPlainPack) {
             if (n == pack.size())
                 expectEntries(r, 31, kEntries);
             else
-                EXPECT_EQ(thrownName([&] { r->getType(31 << 10); }), "wren.io.resource.MissingEntryException");
+                EXPECT_EQ(thrownName([&] { r->getType(31 << 10); }),
+                          "wren.io.resource.MissingEntryException");
         }
     }
 }
@@ -277,7 +325,8 @@ TEST_F(MalformedPack, EveryPrefixOfAnExtensionTable) {
         Reader r = ResourcePackChunked::make();
         ASSERT_TRUE(r->load(streamOf(plainPack(kEntries)), false));
         Bytes prefix(table.begin(), table.begin() + n);
-        EXPECT_EQ(thrownName([&] { r->readExtension(streamOf(prefix)); }), "java.io.EOFException") << n;
+        EXPECT_EQ(thrownName([&] { r->readExtension(streamOf(prefix)); }), "java.io.EOFException")
+            << n;
         EXPECT_FALSE(r->hasExtension());
     }
 }

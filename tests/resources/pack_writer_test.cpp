@@ -33,8 +33,8 @@ TEST_F(PackWriter, TheByteExamples) {
               bytesFrom({0x41, 0, 0, 0, 0, 0, 0}));
     Bytes pack = bytesOf(ResourcePackSaver::savePack(
         entriesOf({bytesFrom({0xAA, 0xBB, 0xCC}), bytesFrom({0xDD})}), typesOf({5, -3})));
-    EXPECT_EQ(pack, bytesFrom({0x41, 0, 2, 0, 0, 0, 3, 0, 0, 0, 1, 5, 0xFD, 0, 0, 0, 4, 0xAA, 0xBB,
-                               0xCC, 0xDD}));
+    EXPECT_EQ(pack, bytesFrom({0x41, 0,    2, 0, 0, 0, 3,    0,    0,    0,   1,
+                               5,    0xFD, 0, 0, 0, 4, 0xAA, 0xBB, 0xCC, 0xDD}));
     // The builder writes the same bytes for the same entries.
     EXPECT_EQ(pack, plainPack({{bytesFrom({0xAA, 0xBB, 0xCC}), 5}, {bytesFrom({0xDD}), -3}}));
 }
@@ -63,18 +63,23 @@ TEST_F(PackWriter, WhatItRefuses) {
     Entries manyEntries = VMArray<VMArray<jbyte>*>::create(65536);
     VMPtr<VMArray<jbyte>> empty = VMArray<jbyte>::create(0);
     for (jint i = 0; i < 65536; ++i) manyEntries[i] = empty;
-    VMPtr<java::lang::Throwable> t = thrownBy([&] { ResourcePackSaver::savePack(manyEntries, many); });
+    VMPtr<java::lang::Throwable> t =
+        thrownBy([&] { ResourcePackSaver::savePack(manyEntries, many); });
     EXPECT_EQ(classNameOf(t), "java.lang.IllegalArgumentException");
     EXPECT_EQ(text(t->getMessage()), "A pack of 65536 entries: the count holds at most 65535");
     // 65535 entries still fit.
     EXPECT_EQ(ResourcePackSaver::savePack(manyEntries, VMArray<jbyte>::create(65535))->length,
               5 * 65535 + 7);
 
-    EXPECT_EQ(thrownName([&] { ResourcePackSaver::savePack(entriesOf({{}}), typesOf({0, 0})); }),
+    EXPECT_EQ(thrownName([&] {
+                  ResourcePackSaver::savePack(entriesOf({{}}), typesOf({0, 0}));
+              }),
               "java.lang.IllegalArgumentException");
     Entries withNull = entriesOf({{}, {}});
     withNull[1] = nullptr;
-    EXPECT_EQ(thrownName([&] { ResourcePackSaver::savePack(withNull, typesOf({0, 0})); }),
+    EXPECT_EQ(thrownName([&] {
+                  ResourcePackSaver::savePack(withNull, typesOf({0, 0}));
+              }),
               "java.lang.NullPointerException");
 }
 

@@ -12,14 +12,16 @@
 #include "wren_io_resource_MissingEntryException.h"
 
 using namespace restest;
-using wren::io::resource::ResourcePack;
 using javax::microedition::lcdui::Image;
+using wren::io::resource::ResourcePack;
 
 namespace {
 
 using Reader = VMPtr<ResourcePack>;
 
-Reader reader() { return ResourcePack::make(); }
+Reader reader() {
+    return ResourcePack::make();
+}
 
 class PlainPack : public PackFixture {};
 
@@ -30,11 +32,12 @@ TEST_F(PlainPack, TheFormatExamplesReadInEverySizeWidth) {
         const char* name;
         Bytes bytes;
     } cases[] = {
-        {"2-byte sizes", bytesFrom({0x00, 0, 2, 0, 3, 0, 1, 5, 0xFD, 0, 0, 0, 4, 0xAA, 0xBB, 0xCC, 0xDD})},
-        {"4-byte sizes", bytesFrom({0x41, 0, 2, 0, 0, 0, 3, 0, 0, 0, 1, 5, 0xFD, 0, 0, 0, 4, 0xAA,
-                                    0xBB, 0xCC, 0xDD})},
-        {"bit 0 clear is 2-byte", bytesFrom({0x40, 0, 2, 0, 3, 0, 1, 5, 0xFD, 0, 0, 0, 4, 0xAA, 0xBB,
-                                             0xCC, 0xDD})},
+        {"2-byte sizes",
+         bytesFrom({0x00, 0, 2, 0, 3, 0, 1, 5, 0xFD, 0, 0, 0, 4, 0xAA, 0xBB, 0xCC, 0xDD})},
+        {"4-byte sizes", bytesFrom({0x41, 0,    2, 0, 0, 0, 3,    0,    0,    0,   1,
+                                    5,    0xFD, 0, 0, 0, 4, 0xAA, 0xBB, 0xCC, 0xDD})},
+        {"bit 0 clear is 2-byte",
+         bytesFrom({0x40, 0, 2, 0, 3, 0, 1, 5, 0xFD, 0, 0, 0, 4, 0xAA, 0xBB, 0xCC, 0xDD})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -139,7 +142,8 @@ TEST_F(PlainPack, AnIndexOnlyPackReadsEachEntryFromItsOwnFile) {
     EXPECT_EQ(text(shortFile->getMessage()), "java.io.EOFException");
     VMPtr<java::lang::Throwable> missing = thrownBy([&] { r->getData(5); });
     EXPECT_EQ(classNameOf(missing), "java.lang.RuntimeException");
-    EXPECT_EQ(text(missing->getMessage()), "java.io.IOException: Missing resource file /RP0part5.rp");
+    EXPECT_EQ(text(missing->getMessage()),
+              "java.io.IOException: Missing resource file /RP0part5.rp");
 
     // readFromFile fills what it is given from the file's start.
     VMPtr<VMArray<jbyte>> dest = VMArray<jbyte>::create(5);
@@ -178,8 +182,9 @@ TEST_F(PlainPack, TypeBytesAreSignExtended) {
 // reads it in place, locate points the canvas's reader at it.
 TEST_F(PlainPack, EntriesInPlace) {
     Reader r = reader();
-    ASSERT_TRUE(r->load(streamOf(plainPack({{bytesFrom({1, 2, 3}), 0}, {bytesFrom({0, 0, 1, 2, 0x80, 7}), 0}})),
-                        false));
+    ASSERT_TRUE(r->load(
+        streamOf(plainPack({{bytesFrom({1, 2, 3}), 0}, {bytesFrom({0, 0, 1, 2, 0x80, 7}), 0}})),
+        false));
     VMPtr<DataInputStream> s = r->getStream(1);
     auto* in = dynamic_cast<java::io::ByteArrayInputStream*>(s->in.get());
     ASSERT_NE(in, nullptr);
@@ -205,7 +210,8 @@ TEST_F(PlainPack, EntriesPastTheDataBlock) {
     Reader r = reader();
     ASSERT_TRUE(r->load(streamOf(pack), false));
     EXPECT_EQ(thrownName([&] { r->getData(1); }), "java.lang.ArrayIndexOutOfBoundsException");
-    EXPECT_EQ(thrownName([&] { r->getImage(1, nullptr); }), "java.lang.ArrayIndexOutOfBoundsException");
+    EXPECT_EQ(thrownName([&] { r->getImage(1, nullptr); }),
+              "java.lang.ArrayIndexOutOfBoundsException");
     EXPECT_EQ(drain(r->getStream(1)), bytesFrom({3, 4}));
 
     rpack::ByteWriter huge;

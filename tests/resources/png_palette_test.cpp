@@ -88,11 +88,15 @@ TEST(PngPalette, TheFirstFullyTransparentIndex) {
         {"alpha 0 first", pngOf(3, {0, 128, 255}), 0},
         {"no alpha 0", pngOf(4, {255, 1, 128}), -1},
         {"no tRNS: IDAT follows PLTE", pngOf(4), -1},
-        {"tRNS shorter than its count", concat({kSignatureAndHeader, chunk("PLTE", Bytes(6, 1)),
-                                                 chunk("tRNS", bytesFrom({255}), 1000)}), -1},
+        {"tRNS shorter than its count",
+         concat({kSignatureAndHeader, chunk("PLTE", Bytes(6, 1)),
+                 chunk("tRNS", bytesFrom({255}), 1000)}),
+         -1},
         {"ends in PLTE", concat({kSignatureAndHeader, chunk("PLTE", Bytes(6, 1), 100)}), -1},
-        {"negative PLTE length", concat({kSignatureAndHeader, chunk("PLTE", Bytes(6, 1), -20),
-                                         chunk("tRNS", bytesFrom({0}))}), -1},
+        {"negative PLTE length",
+         concat(
+             {kSignatureAndHeader, chunk("PLTE", Bytes(6, 1), -20), chunk("tRNS", bytesFrom({0}))}),
+         -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -131,7 +135,8 @@ TEST(PngPalette, ASecondSwapRestoresBothArrays) {
 // bytes, negative lengths): EOFException, no palette, nothing swapped.
 TEST(PngPalette, ChunkLengthsThatLie) {
     const Bytes cases[] = {
-        concat({kSignatureAndHeader, chunk("tEXt", Bytes(4, 1), 0x7FFFFFF0), chunk("PLTE", Bytes(6, 1))}),
+        concat({kSignatureAndHeader, chunk("tEXt", Bytes(4, 1), 0x7FFFFFF0),
+                chunk("PLTE", Bytes(6, 1))}),
         concat({kSignatureAndHeader, chunk("tEXt", Bytes(4, 1), 0x7FFFFFFD), chunk("IEND", {})}),
         concat({kSignatureAndHeader, chunk("tEXt", Bytes(4, 1), -4), chunk("PLTE", Bytes(6, 1))}),
         concat({kSignatureAndHeader, chunk("PLTE", Bytes(6, 1), -1)}),
@@ -187,7 +192,8 @@ TEST(PngPalette, EveryPrefixOfAPng) {
 TEST(PngPalette, StreamsAndImagesOverByteRanges) {
     Bytes png = pngOf(2);
     VMPtr<VMArray<jbyte>> data = jbytes(concat({bytesFrom({1, 2}), png}));
-    VMPtr<javax::microedition::lcdui::Image> image = Resources::createImage(data, 2, jint(png.size()));
+    VMPtr<javax::microedition::lcdui::Image> image =
+        Resources::createImage(data, 2, jint(png.size()));
     EXPECT_EQ(image->getWidth(), 2);
     EXPECT_EQ(drain(Resources::openStream(data, 1, 2)), bytesFrom({2, 0x89}));
     // The range ends at the array's end.

@@ -40,17 +40,29 @@ using wrentest::thrownName;
 // a folder of this process's own, made before main.
 inline wrentest::ProcessProgramFolder programFolder{"/tmp/wren_packs_XXXXXX"};
 
-inline fs::path moduleDir() { return fs::path(std::getenv("WREN_MODULE_DIR")); }
-inline fs::path rscDir() { return moduleDir() / "rsc"; }
-inline fs::path databaseDir() { return moduleDir() / "database"; }
+inline fs::path moduleDir() {
+    return fs::path(std::getenv("WREN_MODULE_DIR"));
+}
+inline fs::path rscDir() {
+    return moduleDir() / "rsc";
+}
+inline fs::path databaseDir() {
+    return moduleDir() / "database";
+}
 
 // Pack files under rsc/; record-store folders under database/.
-inline void install(const rpack::FileSet& files) { rpack::writeFiles(rscDir(), files); }
-inline void installStore(const rpack::FileSet& files) { rpack::writeFiles(databaseDir(), files); }
+inline void install(const rpack::FileSet& files) {
+    rpack::writeFiles(rscDir(), files);
+}
+inline void installStore(const rpack::FileSet& files) {
+    rpack::writeFiles(databaseDir(), files);
+}
 inline void installFile(const std::string& name, const Bytes& bytes) {
     install({{name, bytes}});
 }
-inline void removeResource(const std::string& name) { fs::remove(rscDir() / name); }
+inline void removeResource(const std::string& name) {
+    fs::remove(rscDir() / name);
+}
 
 inline Bytes readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -81,7 +93,9 @@ inline VMPtr<DataInputStream> streamOf(const Bytes& b) {
     return DataInputStream::make(java::io::ByteArrayInputStream::make(jbytes(b)));
 }
 
-inline VMPtr<java::lang::String> jstr(const char* s) { return java::lang::String::make(s); }
+inline VMPtr<java::lang::String> jstr(const char* s) {
+    return java::lang::String::make(s);
+}
 
 inline Bytes concat(std::initializer_list<Bytes> parts) {
     Bytes out;
@@ -154,7 +168,8 @@ protected:
 // them (bytes, stream, and the array and offset in place) and checks each
 // against the expected entries and type bytes.
 template <class Reader>
-void expectEntries(const VMPtr<Reader>& reader, jint pack, const std::vector<rpack::PackEntry>& expected) {
+void expectEntries(const VMPtr<Reader>& reader, jint pack,
+                   const std::vector<rpack::PackEntry>& expected) {
     for (size_t e = 0; e < expected.size(); ++e) {
         SCOPED_TRACE("entry " + std::to_string(e));
         jint id = (pack << 10) | jint(e);
@@ -165,7 +180,8 @@ void expectEntries(const VMPtr<Reader>& reader, jint pack, const std::vector<rpa
         VMPtr<VMArray<jbyte>> block = reader->getPackData(id);
         jint offset = reader->getOffset(id);
         Bytes inPlace;
-        for (size_t i = 0; i < expected[e].data.size(); ++i) inPlace.push_back(uint8_t(block[offset + jint(i)]));
+        for (size_t i = 0; i < expected[e].data.size(); ++i)
+            inPlace.push_back(uint8_t(block[offset + jint(i)]));
         EXPECT_EQ(inPlace, expected[e].data);
     }
 }

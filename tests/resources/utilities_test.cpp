@@ -86,8 +86,12 @@ TEST(FastRandom, SeedsDecideTheSequence) {
     EXPECT_EQ(asRandom->nextInt(), FastRandom::make(jlong(5))->nextInt());
 }
 
-VMPtr<Object> boxed(jint v) { return java::lang::Integer::make(v); }
-jint unboxed(const VMPtr<Object>& o) { return vmCast<java::lang::Integer>(o)->value; }
+VMPtr<Object> boxed(jint v) {
+    return java::lang::Integer::make(v);
+}
+jint unboxed(const VMPtr<Object>& o) {
+    return vmCast<java::lang::Integer>(o)->value;
+}
 
 std::vector<jint> keysOf(const VMPtr<IntHashtable>& t) {
     VMPtr<VMArray<jint>> keys = VMArray<jint>::create(t->size());
@@ -191,9 +195,11 @@ TEST(CanvasBuffers, TheSerializer) {
     WrenCanvas::writeBoolean(false);
     EXPECT_EQ(s.outPosition, 15);
     VMPtr<VMArray<jbyte>> out = s.outBuffer;
-    EXPECT_EQ(bytesOf(out), bytesFrom({1, 2, 3, 4, 4, 3, 2, 1, 0xAB, 0xCD, 0xCD, 0xAB, 0xFF, 1, 0, 0}));
+    EXPECT_EQ(bytesOf(out),
+              bytesFrom({1, 2, 3, 4, 4, 3, 2, 1, 0xAB, 0xCD, 0xCD, 0xAB, 0xFF, 1, 0, 0}));
     s.outPosition = 16;
-    EXPECT_EQ(thrownName([] { WrenCanvas::writeByte(1); }), "java.lang.ArrayIndexOutOfBoundsException");
+    EXPECT_EQ(thrownName([] { WrenCanvas::writeByte(1); }),
+              "java.lang.ArrayIndexOutOfBoundsException");
 
     s.inBuffer = jbytes(bytesFrom({0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0, 7}));
     s.inPosition = 0;
@@ -202,7 +208,8 @@ TEST(CanvasBuffers, TheSerializer) {
     EXPECT_FALSE(WrenCanvas::readBoolean());
     EXPECT_TRUE(WrenCanvas::readBoolean());
     EXPECT_EQ(s.inPosition, 7);
-    EXPECT_EQ(thrownName([] { WrenCanvas::readByte(); }), "java.lang.ArrayIndexOutOfBoundsException");
+    EXPECT_EQ(thrownName([] { WrenCanvas::readByte(); }),
+              "java.lang.ArrayIndexOutOfBoundsException");
 }
 
 TEST(CanvasBuffers, NumberFormatting) {
@@ -210,10 +217,18 @@ TEST(CanvasBuffers, NumberFormatting) {
         jint value, minDigits;
         const char* text;
     } cases[] = {
-        {7, 3, "007"},       {-42, 0, "-42"},     {123456, 8, "123456"},
-        {-5, 3, "-005"},     {0, 0, "0"},         {0, 2, "00"},
-        {65535, 7, "0065535"}, {65536, 7, "65536"}, {-65536, 7, "-65536"},
-        {INT_MIN, 12, "-2147483648"}, {INT_MAX, 0, "2147483647"}, {12, -3, "12"},
+        {7, 3, "007"},
+        {-42, 0, "-42"},
+        {123456, 8, "123456"},
+        {-5, 3, "-005"},
+        {0, 0, "0"},
+        {0, 2, "00"},
+        {65535, 7, "0065535"},
+        {65536, 7, "65536"},
+        {-65536, 7, "-65536"},
+        {INT_MIN, 12, "-2147483648"},
+        {INT_MAX, 0, "2147483647"},
+        {12, -3, "12"},
     };
     for (const Case& c : cases) {
         VMPtr<java::lang::StringBuffer> sb = java::lang::StringBuffer::make("[]");
@@ -254,8 +269,9 @@ TEST(UtilityClasses, AreRegisteredWithTheirFactories) {
     }
     EXPECT_STREQ(java::lang::Class::forName(jstr("wren.util.FastRandom"))->superclass->name,
                  "java.util.Random");
-    EXPECT_STREQ(java::lang::Class::forName(jstr("wren.io.resource.ResourcePackChunked"))->superclass->name,
-                 "wren.io.resource.ResourcePackExtension");
+    EXPECT_STREQ(
+        java::lang::Class::forName(jstr("wren.io.resource.ResourcePackChunked"))->superclass->name,
+        "wren.io.resource.ResourcePackExtension");
     VMPtr<Object> made = java::lang::Class::forName(jstr("wren.util.FastRandom"))->newInstance();
     EXPECT_TRUE(vmIsInstanceOf(made, java::util::Random::classRecord()));
 }
