@@ -24,6 +24,7 @@ namespace bench {
 
 class TreeNode : public virtual java::lang::Object {
     WREN_CLASS(TreeNode, java::lang::Object, (left, TreeNode), (right, TreeNode))
+    WREN_PLAIN_OBJECT()
 public:
     void ctor(const VMPtr<TreeNode>& l, const VMPtr<TreeNode>& r) {
         java::lang::Object::ctor();

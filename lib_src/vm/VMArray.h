@@ -93,6 +93,7 @@ class VMArray final : public VMArray_Base {
     static constexpr bool kClassElements = std::is_pointer_v<T>;
 
 public:
+    using wrenPlainClass_ = VMArray;
     static constexpr bool kReferenceElements = kClassElements || N > 1;
     using Element = std::conditional_t<
         (N > 1), VMField<VMArray<T, N - 1>>,
@@ -102,7 +103,9 @@ public:
     static VMPtr<VMArray> create(jint length) {
         if (length < 0) vmThrowNegativeArraySize();
         java::lang::Class* cls = classRecord();
-        return vmAdopt(new VMArray(cls, length));
+        // The elements share the array's block, right after its fields.
+        static_assert(sizeof(VMArray) == sizeof(VMArray_Base));
+        return vmAdopt(new (VMTrailing{length, sizeof(Element)}) VMArray(cls, length));
     }
     // `new T[d0][d1]...`: every given dimension is allocated; the rest stay
     // null. All sizes are checked before anything is allocated.

@@ -19,13 +19,16 @@ int32_t vmElementSizeForType(int32_t typeCode) {
     }
 }
 
+// Arrays are made only by VMArray::create, which allocates the elements in
+// the array's own block, right after the fields: so an array is one block,
+// and a dead one is freed without running its destructor.
 VMArray_Base::VMArray_Base(int32_t code, java::lang::Class* element, jint n, int32_t size)
     : typeCode(code), elementClass(element), length(n), elementSize(size) {
     if (n < 0) vmThrowNegativeArraySize();
-    data = vmAllocateOrThrow(vmCheckedArrayBytes(n, size_t(size)));
+    data = reinterpret_cast<char*>(this) + ((sizeof(VMArray_Base) + 7) & ~size_t(7));
 }
 
-VMArray_Base::~VMArray_Base() { vmFree(data); }
+VMArray_Base::~VMArray_Base() = default;
 
 void vmArrayCopyElements(VMArray_Base* dst, VMArray_Base* src, jint srcIndex, jint dstIndex,
                          jint count) {

@@ -2,10 +2,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <new>
 #include <unordered_set>
 #include <vector>
 
@@ -13,15 +17,164 @@
 #include "VM.h"
 #include "java_lang_OutOfMemoryError.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define WREN_HEAP_POISONING 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define WREN_HEAP_POISONING 1
+#endif
+#endif
+#if defined(WREN_HEAP_POISONING)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace {
 
-// Every block starts with its size word: bits 0-29 the size with the header,
-// bits 30-31 the kind. The header is 8 bytes so that payloads stay 8-aligned.
-constexpr size_t kHeader = 8;
-constexpr uint32_t kSizeMask = (uint32_t(1) << 30) - 1;
-// The size word holds 30 bits, so every block stays below VM_MAX_BLOCK: a
-// block of exactly 2^30 bytes would read back as size 0 with the wrong kind.
-constexpr size_t kMaxPayload = kSizeMask - kHeader;
+using java::lang::Object;
+
+constexpr size_t kChunk = HAL_MEMORY_ALIGNMENT;
+constexpr uintptr_t kChunkMask = ~uintptr_t(kChunk - 1);
+// The largest request: a block and its size stay below 2^30 bytes, with room
+// for the 8-byte header blocks once had, so that the bound stays where
+// callers know it.
+constexpr size_t kMaxPayload = (size_t(1) << 30) - 1 - 8;
+constexpr size_t kMaxCell = 16 * 1024;
+
+#if defined(WREN_HEAP_POISONING)
+// Under AddressSanitizer a freed cell stays poisoned, and out of use until
+// this many bytes have been freed after it, so that a stale reference
+// touches poison rather than the next object; and every block ends in at
+// least this many poisoned bytes, so that overrunning it is caught too.
+constexpr bool kQuarantine = true;
+constexpr uint64_t kQuarantineBytes = uint64_t(64) << 20;
+constexpr size_t kRedzone = 16;
+void poison(const void* p, size_t n) { ASAN_POISON_MEMORY_REGION(p, n); }
+void unpoison(const void* p, size_t n) { ASAN_UNPOISON_MEMORY_REGION(p, n); }
+#else
+constexpr bool kQuarantine = false;
+constexpr uint64_t kQuarantineBytes = 0;
+constexpr size_t kRedzone = 0;
+void poison(const void*, size_t) {}
+void unpoison(const void*, size_t) {}
+#endif
+
+// --- size classes -----------------------------------------------------------
+
+// 8-byte steps up to 128 bytes, 16-byte steps up to 256, then four classes
+// per doubling: no class wastes more than a fifth of its cell.
+constexpr uint32_t kClassSizes[] = {
+    8,     16,    24,    32,    40,    48,    56,    64,    72,    80,   88,   96,
+    104,   112,   120,   128,   144,   160,   176,   192,   208,   224,  240,  256,
+    320,   384,   448,   512,   640,   768,   896,   1024,  1280,  1536, 1792, 2048,
+    2560,  3072,  3584,  4096,  5120,  6144,  7168,  8192,  10240, 12288, 14336, 16384,
+};
+constexpr uint32_t kClasses = uint32_t(std::size(kClassSizes));
+constexpr uint16_t kLargeClass = 0xFFFF;
+static_assert(kClassSizes[kClasses - 1] == kMaxCell);
+
+constexpr uint32_t classFor(size_t size) {
+    if (size <= 128) return uint32_t((size + 7) / 8 - 1);
+    if (size <= 256) return uint32_t(16 + (size - 128 + 15) / 16 - 1);
+    uint32_t k = uint32_t(std::bit_width(size - 1) - 1);  // 2^k < size <= 2^(k+1)
+    return 24 + (k - 8) * 4 + uint32_t((size - 1 - (size_t(1) << k)) >> (k - 2));
+}
+
+constexpr bool classesAreTight() {
+    for (size_t size = 1; size <= kMaxCell; ++size) {
+        uint32_t c = classFor(size);
+        if (c >= kClasses || kClassSizes[c] < size || (c > 0 && kClassSizes[c - 1] >= size)) return false;
+    }
+    return true;
+}
+static_assert(classesAreTight(), "every size gets the smallest class that holds it");
+
+// --- chunks -----------------------------------------------------------------
+
+enum Bitmap : uint32_t {
+    kLive,       // the cell holds a block
+    kMark,       // the current collection reached the object
+    kDestroy,    // the object's destructor runs when it dies
+    kUncounted,  // taken while the heap was disabled
+    kEmergency,  // taken while an OutOfMemoryError was being built
+    kHeld,       // freed, in quarantine
+    kBitmaps
+};
+
+// The head of every chunk, at its aligned start; its bitmaps follow it, then
+// (object chunks) the offset of each object's header in its cell. A block of
+// its own is a chunk of one cell.
+struct Chunk {
+    char* cells;
+    // (offset from `cells` * divisor) >> 40 is a cell's index; exact for
+    // every offset in a chunk and every class.
+    uint64_t divisor;
+    uint32_t cellSize;  // for a block of its own: its pages, as counted
+    uint32_t cellCount;
+    uint32_t words;  // per bitmap
+    uint32_t freeCells;
+    uint32_t virgin;  // cells from here on were never handed out: all zero
+    uint16_t sizeClass;
+    bool objects;
+    size_t mapped;
+    Chunk* prev;  // blocks of their own: their list
+    Chunk* next;
+    uint16_t* offsets;
+
+    uint64_t* bits() { return reinterpret_cast<uint64_t*>(this + 1); }
+    uint64_t* map(Bitmap b) { return bits() + size_t(b) * words; }
+    bool large() const { return sizeClass == kLargeClass; }
+};
+static_assert(sizeof(Chunk) % 8 == 0);
+
+inline Chunk* chunkOf(const void* p) {
+    return reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(p) & kChunkMask);
+}
+inline uint32_t cellIndex(const Chunk* c, const void* p) {
+    return uint32_t((uint64_t(static_cast<const char*>(p) - c->cells) * c->divisor) >> 40);
+}
+inline char* cellAt(const Chunk* c, uint32_t i) { return c->cells + size_t(i) * c->cellSize; }
+inline bool testBit(const uint64_t* m, uint32_t i) { return (m[i >> 6] >> (i & 63)) & 1; }
+inline void setBit(uint64_t* m, uint32_t i) { m[i >> 6] |= uint64_t(1) << (i & 63); }
+inline void clearBit(uint64_t* m, uint32_t i) { m[i >> 6] &= ~(uint64_t(1) << (i & 63)); }
+inline Object* objectAt(Chunk* c, uint32_t i) {
+    return reinterpret_cast<Object*>(cellAt(c, i) + c->offsets[i]);
+}
+
+struct Layout {
+    uint32_t count;
+    uint32_t words;
+    uint32_t header;
+};
+
+constexpr Layout layoutFor(uint32_t cellSize, bool objects) {
+    uint32_t most = uint32_t((kChunk - sizeof(Chunk)) / cellSize);
+    uint32_t words = (most + 63) / 64;
+    size_t header = sizeof(Chunk) + size_t(kBitmaps) * words * 8 + (objects ? size_t(most) * 2 : 0);
+    header = (header + 63) & ~size_t(63);
+    return {uint32_t((kChunk - header) / cellSize), words, uint32_t(header)};
+}
+
+constexpr bool divisionIsExact() {
+    for (uint32_t size : kClassSizes) {
+        uint64_t divisor = (uint64_t(1) << 40) / size + 1;
+        // The error grows with the offset: checking each cell's first and
+        // last byte of the largest chunk covers every offset in between.
+        for (uint64_t i = 0; i * size < kChunk; ++i) {
+            if (((i * size * divisor) >> 40) != i) return false;
+            if ((((i + 1) * size - 1) * divisor >> 40) != i) return false;
+        }
+    }
+    return true;
+}
+static_assert(divisionIsExact());
+
+constexpr size_t kLargeHeader = (sizeof(Chunk) + kBitmaps * 8 + 2 + 63) & ~size_t(63);
+
+size_t largeMapping(size_t want) {
+    return (kLargeHeader + want + HAL_PAGE_SIZE - 1) & ~(HAL_PAGE_SIZE - 1);
+}
+
+// --- state --------------------------------------------------------------------
 
 VMHeapState heap;
 VMGcStats stats;
@@ -30,28 +183,62 @@ uint32_t allocationsSinceStress = 0;
 bool heapCheck = false;
 bool collecting = false;
 
-// The all-objects list, newest first.
-java::lang::Object* objectsHead = nullptr;
+// Where one size class of one kind (objects, raw blocks) hands out cells:
+// the current run of free cells, and the chunks it has.
+struct Allocator {
+    char* cursor = nullptr;
+    char* end = nullptr;
+    uint64_t* live = nullptr;  // the run's chunk's live bitmap
+    Chunk* chunk = nullptr;
+    uint32_t index = 0;  // of the cell at `cursor`
+    bool zero = false;   // the run's cells are all zero already
+    std::vector<Chunk*> chunks;
+    size_t scanChunk = 0;  // where the search for the next run goes on
+    uint32_t scanCell = 0;
+    // Cells vmFree gave back since the search last started over: the next
+    // search that finds nothing ahead looks behind before taking a chunk.
+    uint64_t freedBehind = 0;
+};
+Allocator allocators[2][kClasses];
+
+// Blocks of their own, objects and raw apart.
+Chunk* largeObjects = nullptr;
+Chunk* largeRaw = nullptr;
+
+// Empty chunks kept for any class; `clean` ones have had their pages handed
+// back and read as zeros.
+struct Pooled {
+    Chunk* chunk;
+    bool clean;
+};
+std::vector<Pooled> pool;
+constexpr size_t kCleanKept = 64;
+
+// The keepers: objects kept alive with what they reach, without counting as
+// reachable. Construction nearly always ends in the order it began.
+std::vector<Object*> constructing;
+std::vector<Object*> finalizable;
 
 // Marking uses an explicit stack, so a long chain of objects can't overflow
 // the native stack.
-std::vector<java::lang::Object*> markStack;
+std::vector<Object*> markStack;
+
 bool verifying = false;
-const std::unordered_set<java::lang::Object*>* verifyLive = nullptr;
+const std::unordered_set<const Chunk*>* verifyChunks = nullptr;
 size_t verifyBroken = 0;
+
+struct Held {
+    Chunk* chunk;
+    uint32_t index;
+};
+std::vector<Held> quarantine;
+size_t quarantineHead = 0;
+uint64_t quarantineBytes = 0;
 
 uint64_t clampLimit(uint64_t wanted) {
     if (wanted < heap.minimum) wanted = heap.minimum;
     if (wanted > heap.maximum) wanted = heap.maximum;
     return wanted;
-}
-
-void* finishBlock(void* block, size_t n, VMBlockKind kind) {
-    *static_cast<uint32_t*>(block) = uint32_t(n) | (uint32_t(kind) << 30);
-    if (kind != VM_BLOCK_STARTUP) heap.used += n;
-    void* payload = static_cast<char*>(block) + kHeader;
-    std::memset(payload, 0, n - kHeader);
-    return payload;
 }
 
 [[noreturn]] void outOfMemory(bool mayThrow) {
@@ -66,50 +253,489 @@ void* finishBlock(void* block, size_t n, VMBlockKind kind) {
     __builtin_unreachable();
 }
 
-void drainMarkStack(uint32_t bits) {
-    while (!markStack.empty()) {
-        java::lang::Object* o = markStack.back();
-        markStack.pop_back();
-        o->markReferences(bits);
-    }
-}
-
-void markList(const VMRefList& list, uint32_t bits) {
-    list.forEach([bits](VMRef* r) {
-        if (java::lang::Object* o = r->getObject()) vmMarkObject(o, bits);
-    });
-}
-
 template <class F>
 void forEachThread(F&& f) {
     if (!vmInstance) return;
     vmInstance->threads.forEach<VMThread*>(f);
 }
 
-}  // namespace
-
-// The list is singly linked: the sweep, which deletes nearly every object,
-// unlinks as it walks. An object destroyed any other way (its native
-// constructor threw) is among the newest, so the search from the head is short.
-java::lang::Object* const kUnlinked = reinterpret_cast<java::lang::Object*>(uintptr_t(1));
-
-void vmObjectListInsert(java::lang::Object* o) {
-    o->vmNext_ = objectsHead;
-    objectsHead = o;
-}
-
-void vmObjectListRemove(java::lang::Object* o) {
-    if (o->vmNext_ == kUnlinked) return;
-    for (java::lang::Object** link = &objectsHead; *link; link = &(*link)->vmNext_) {
-        if (*link == o) {
-            *link = o->vmNext_;
-            break;
+void eraseOne(std::vector<Object*>& list, Object* o) {
+    for (size_t i = list.size(); i-- > 0;) {
+        if (list[i] == o) {
+            list.erase(list.begin() + ptrdiff_t(i));
+            return;
         }
     }
-    o->vmNext_ = kUnlinked;
 }
 
-java::lang::Object* vmObjectListHead() { return objectsHead; }
+// --- chunks in and out ----------------------------------------------------------
+
+void initChunk(Chunk* c, uint16_t sizeClass, bool objects, bool clean) {
+    const uint32_t size = kClassSizes[sizeClass];
+    const Layout l = layoutFor(size, objects);
+    unpoison(c, l.header);
+    c->cells = reinterpret_cast<char*>(c) + l.header;
+    c->divisor = (uint64_t(1) << 40) / size + 1;
+    c->cellSize = size;
+    c->cellCount = l.count;
+    c->words = l.words;
+    c->freeCells = l.count;
+    c->virgin = clean ? 0 : l.count;
+    c->sizeClass = sizeClass;
+    c->objects = objects;
+    c->mapped = kChunk;
+    c->prev = c->next = nullptr;
+    c->offsets = objects ? reinterpret_cast<uint16_t*>(c->bits() + size_t(kBitmaps) * l.words) : nullptr;
+    if (!clean) std::memset(c->bits(), 0, size_t(kBitmaps) * l.words * 8);
+    poison(c->cells, size_t(l.count) * size);
+}
+
+Chunk* newChunk(uint16_t sizeClass, bool objects, bool emergency) {
+    Chunk* c = nullptr;
+    bool clean = true;
+    if (!pool.empty()) {
+        c = pool.back().chunk;
+        clean = pool.back().clean;
+        pool.pop_back();
+    } else {
+        c = static_cast<Chunk*>(HAL_allocateMemory(kChunk, emergency));
+        if (!c) return nullptr;
+    }
+    initChunk(c, sizeClass, objects, clean);
+    return c;
+}
+
+void releaseMapping(void* start, size_t size) {
+    unpoison(start, size);
+    HAL_freeMemory(start, size);
+}
+
+// An empty chunk goes back to the pool. The pool keeps a few dirty chunks
+// for the next class that needs one, hands the pages of a few more back to
+// the system, and unmaps the rest.
+void poolChunk(Chunk* c) {
+    poison(c, kChunk);
+    pool.push_back({c, false});
+}
+
+// Dirty chunks are kept for what the heap may take before it next collects;
+// beyond that their pages go back to the system, and beyond a few clean ones
+// the chunks themselves.
+void trimPool() {
+    const uint64_t room = heap.limit > heap.used ? heap.limit - heap.used : 0;
+    const size_t keepDirty = size_t(room / kChunk) + 4;
+    size_t dirty = 0, clean = 0;
+    for (size_t i = pool.size(); i-- > 0;) {
+        Pooled& p = pool[i];
+        if (!p.clean && ++dirty > keepDirty) {
+            unpoison(p.chunk, kChunk);
+            HAL_discardMemory(p.chunk, kChunk);
+            poison(p.chunk, kChunk);
+            p.clean = true;
+        }
+        if (p.clean && ++clean > kCleanKept) {
+            releaseMapping(p.chunk, kChunk);
+            p.chunk = nullptr;
+        }
+    }
+    std::erase_if(pool, [](const Pooled& p) { return p.chunk == nullptr; });
+}
+
+void linkLarge(Chunk*& list, Chunk* c) {
+    c->prev = nullptr;
+    c->next = list;
+    if (list) list->prev = c;
+    list = c;
+}
+
+void unlinkLarge(Chunk*& list, Chunk* c) {
+    if (c->prev) c->prev->next = c->next;
+    else list = c->next;
+    if (c->next) c->next->prev = c->prev;
+    c->prev = c->next = nullptr;
+}
+
+// --- quarantine ---------------------------------------------------------------
+
+void releaseHeld() {
+    Held h = quarantine[quarantineHead++];
+    Chunk* c = h.chunk;
+    if (c->large()) {
+        quarantineBytes -= c->mapped;
+        releaseMapping(c, c->mapped);
+    } else {
+        quarantineBytes -= c->cellSize;
+        clearBit(c->map(kHeld), h.index);
+        ++c->freeCells;
+        ++allocators[c->objects][c->sizeClass].freedBehind;
+    }
+    if (quarantineHead > 4096 && quarantineHead * 2 > quarantine.size()) {
+        quarantine.erase(quarantine.begin(), quarantine.begin() + ptrdiff_t(quarantineHead));
+        quarantineHead = 0;
+    }
+}
+
+void hold(Chunk* c, uint32_t i) {
+    if (c->large()) {
+        quarantineBytes += c->mapped;
+    } else {
+        setBit(c->map(kHeld), i);
+        quarantineBytes += c->cellSize;
+    }
+    quarantine.push_back({c, i});
+    while (quarantineBytes > kQuarantineBytes) releaseHeld();
+}
+
+// A freed cell or block, already out of the bitmaps it was in.
+void retireSmall(Chunk* c, uint32_t i) {
+    poison(cellAt(c, i), c->cellSize);
+    if constexpr (kQuarantine) {
+        hold(c, i);
+    } else {
+        ++c->freeCells;
+        ++allocators[c->objects][c->sizeClass].freedBehind;
+    }
+}
+
+void retireLarge(Chunk* c) {
+    if constexpr (kQuarantine) {
+        poison(c->cells, c->mapped - kLargeHeader);
+        hold(c, 0);
+    } else {
+        releaseMapping(c, c->mapped);
+    }
+}
+
+// --- handing out cells ------------------------------------------------------
+
+// The next run of free cells of `c` at or after the allocator's scan point.
+bool findRun(Allocator& a, Chunk* c) {
+    const uint32_t n = c->cellCount;
+    const uint64_t* live = c->map(kLive);
+    const uint64_t* held = c->map(kHeld);
+    auto taken = [&](uint32_t w) { return kQuarantine ? live[w] | held[w] : live[w]; };
+    uint32_t i = a.scanCell;
+    while (i < n) {
+        uint32_t w = i >> 6;
+        uint64_t free = ~taken(w) & (~uint64_t(0) << (i & 63));
+        if (free) {
+            i = w * 64 + uint32_t(std::countr_zero(free));
+            break;
+        }
+        i = (w + 1) * 64;
+    }
+    if (i >= n) return false;
+    const uint32_t start = i;
+    while (i < n) {
+        uint32_t w = i >> 6;
+        uint64_t used = taken(w) & (~uint64_t(0) << (i & 63));
+        if (used) {
+            i = w * 64 + uint32_t(std::countr_zero(used));
+            break;
+        }
+        i = (w + 1) * 64;
+    }
+    uint32_t end = std::min(i, n);
+    const bool zero = start >= c->virgin;
+    if (!zero && end > c->virgin) end = c->virgin;
+    if (zero) c->virgin = end;
+    a.chunk = c;
+    a.live = c->map(kLive);
+    a.index = start;
+    a.cursor = cellAt(c, start);
+    a.end = cellAt(c, end);
+    a.zero = zero;
+    a.scanCell = end;
+    c->freeCells -= end - start;
+    return true;
+}
+
+bool nextRun(Allocator& a, uint16_t sizeClass, bool objects, bool emergency) {
+    for (bool startedOver = false;;) {
+        while (a.scanChunk < a.chunks.size()) {
+            Chunk* c = a.chunks[a.scanChunk];
+            if (c->freeCells && findRun(a, c)) return true;
+            ++a.scanChunk;
+            a.scanCell = 0;
+        }
+        if (a.freedBehind && !startedOver) {
+            a.freedBehind = 0;
+            a.scanChunk = 0;
+            a.scanCell = 0;
+            startedOver = true;
+            continue;
+        }
+        Chunk* c = newChunk(sizeClass, objects, emergency);
+        if (!c) return false;
+        a.chunks.push_back(c);
+    }
+}
+
+// Drops every allocator's run: a collection recounts the chunks, and the
+// next allocation of each class searches from its first chunk again.
+void abandonRuns() {
+    for (auto& kind : allocators) {
+        for (Allocator& a : kind) {
+            if (a.cursor != a.end && a.zero && a.chunk->virgin == cellIndex(a.chunk, a.end))
+                a.chunk->virgin = a.index;
+            a.cursor = a.end = nullptr;
+            a.chunk = nullptr;
+            a.live = nullptr;
+            a.scanChunk = 0;
+            a.scanCell = 0;
+            a.freedBehind = 0;
+        }
+    }
+}
+
+void markKind(Chunk* c, uint32_t i, VMBlockKind kind) {
+    if (kind == VM_BLOCK_STARTUP) setBit(c->map(kUncounted), i);
+    else if (kind == VM_BLOCK_EMERGENCY) setBit(c->map(kEmergency), i);
+}
+
+void* takeLarge(size_t want, size_t size, bool objects, VMBlockKind kind, bool emergency) {
+    const size_t mapped = largeMapping(want);
+    auto* c = static_cast<Chunk*>(HAL_allocateMemory(mapped, emergency));
+    if (!c) return nullptr;
+    c->cells = reinterpret_cast<char*>(c) + kLargeHeader;
+    c->divisor = 0;
+    c->cellSize = uint32_t(mapped);
+    c->cellCount = 1;
+    c->words = 1;
+    c->freeCells = 0;
+    c->virgin = 1;
+    c->sizeClass = kLargeClass;
+    c->objects = objects;
+    c->mapped = mapped;
+    c->offsets = reinterpret_cast<uint16_t*>(c->bits() + kBitmaps);
+    setBit(c->map(kLive), 0);
+    markKind(c, 0, kind);
+    linkLarge(objects ? largeObjects : largeRaw, c);
+    poison(c->cells + size, mapped - kLargeHeader - size);
+    if (kind != VM_BLOCK_STARTUP) heap.used += mapped;
+    return c->cells;
+}
+
+// One block for `size` bytes (`want` with the red zone), or null when the
+// system has no memory left.
+void* take(size_t want, size_t size, bool objects, VMBlockKind kind, bool emergency) {
+    if (want > kMaxCell) return takeLarge(want, size, objects, kind, emergency);
+    const uint32_t sizeClass = classFor(want);
+    Allocator& a = allocators[objects][sizeClass];
+    if (a.cursor == a.end && !nextRun(a, uint16_t(sizeClass), objects, emergency)) return nullptr;
+    char* p = a.cursor;
+    const uint32_t i = a.index;
+    a.cursor += kClassSizes[sizeClass];
+    ++a.index;
+    setBit(a.live, i);
+    markKind(a.chunk, i, kind);
+    if (kind != VM_BLOCK_STARTUP) heap.used += kClassSizes[sizeClass];
+    unpoison(p, size);
+    if (!a.zero) std::memset(p, 0, size);
+    return p;
+}
+
+uint64_t countedSize(size_t want) {
+    return want > kMaxCell ? largeMapping(want) : kClassSizes[classFor(want)];
+}
+
+void* allocateSlow(size_t size, size_t want, bool objects, bool mayThrow) {
+    if (!heap.enabled) {
+        void* p = take(want, size, objects, VM_BLOCK_STARTUP, false);
+        if (!p) vmFatalError("Ran out of memory during VM initialization!");
+        return p;
+    }
+    VMThread* t = VMThread::current();
+    // No stress collection while an OutOfMemoryError is being built: the
+    // collection clears the report state, and the error's own allocation
+    // would then run the collection rounds and fail again, without end.
+    if (gcStress && !(t && t->oomReport) && ++allocationsSinceStress >= gcStress) {
+        allocationsSinceStress = 0;
+        VM::collect();
+    }
+    const uint64_t n = countedSize(want);
+    for (int rounds = 0;;) {
+        if (HAL_getNativeMemoryUsed() + heap.used + n <= heap.limit) {
+            if (void* p = take(want, size, objects, VM_BLOCK_NORMAL, false)) return p;
+        }
+        if (t && t->oomReport) {
+            void* p = take(want, size, objects, VM_BLOCK_EMERGENCY, true);
+            if (!p) vmFatalError("Ran out of memory while trying to report an out of memory condition!");
+            return p;
+        }
+        if (rounds >= 3) outOfMemory(mayThrow);
+        VM::collect();
+        ++rounds;
+        heap.limit = clampLimit(2 * (HAL_getNativeMemoryUsed() + heap.used + n));
+        if (t && rounds == 2) VMThread::yield();
+        // Not Thread.sleep: an interrupt is the caller's to see, not a
+        // reason for an allocation to fail.
+        if (t && rounds == 3) VMThread::pause(10);
+    }
+}
+
+inline void* allocateBlock(size_t size, bool objects, bool mayThrow) {
+    if (WREN_UNLIKELY(size > kMaxPayload)) outOfMemory(mayThrow);
+    const size_t want = (size ? size : 1) + kRedzone;
+    if (WREN_LIKELY(want <= kMaxCell && heap.enabled && !gcStress)) {
+        const uint32_t sizeClass = classFor(want);
+        Allocator& a = allocators[objects][sizeClass];
+        const uint32_t n = kClassSizes[sizeClass];
+        if (WREN_LIKELY(a.cursor != a.end && HAL_getNativeMemoryUsed() + heap.used + n <= heap.limit)) {
+            char* p = a.cursor;
+            const uint32_t i = a.index;
+            a.cursor = p + n;
+            a.index = i + 1;
+            setBit(a.live, i);
+            heap.used += n;
+            unpoison(p, size);
+            if (!a.zero) std::memset(p, 0, size);
+            return p;
+        }
+    }
+    return allocateSlow(size, want, objects, mayThrow);
+}
+
+// --- collection ---------------------------------------------------------------
+
+inline bool isMarked(Object* o) {
+    Chunk* c = chunkOf(o);
+    return testBit(c->map(kMark), cellIndex(c, o));
+}
+
+void drainMarkStack() {
+    while (!markStack.empty()) {
+        Object* o = markStack.back();
+        markStack.pop_back();
+        o->markReferences(0);
+    }
+}
+
+void markList(const VMRefList& list) {
+    list.forEach([](VMRef* r) {
+        if (Object* o = r->getObject()) vmMarkObject(o, 0);
+    });
+}
+
+void markRoots() {
+    markList(vmNativeScope());
+    markList(vmStaticScope());
+    forEachThread([](VMThread* t) {
+        markList(t->references);
+        t->tempRoots.forEach([](Object* o) { vmMarkObject(o, 0); });
+        if (t->inFlight) vmMarkObject(t->inFlight, 0);
+    });
+}
+
+// Frees the chunk's dead objects, running the destructors that must run,
+// and clears its marks. Returns how many died.
+uint64_t sweepChunk(Chunk* c) {
+    uint64_t* live = c->map(kLive);
+    uint64_t* mark = c->map(kMark);
+    uint64_t* destroy = c->map(kDestroy);
+    uint64_t* uncounted = c->map(kUncounted);
+    uint64_t* emergency = c->map(kEmergency);
+    const uint64_t* held = c->map(kHeld);
+    uint64_t freed = 0, counted = 0, occupied = 0;
+    for (uint32_t w = 0; w < c->words; ++w) {
+        const uint64_t dead = live[w] & ~mark[w];
+        mark[w] = 0;
+        if (dead) {
+            for (uint64_t d = dead & destroy[w]; d; d &= d - 1)
+                objectAt(c, w * 64 + uint32_t(std::countr_zero(d)))->~Object();
+            freed += uint64_t(std::popcount(dead));
+            counted += uint64_t(std::popcount(dead & ~uncounted[w]));
+            live[w] &= ~dead;
+            destroy[w] &= ~dead;
+            uncounted[w] &= ~dead;
+            emergency[w] &= ~dead;
+            if (kQuarantine || kRedzone) {
+                for (uint64_t d = dead; d; d &= d - 1) {
+                    uint32_t i = w * 64 + uint32_t(std::countr_zero(d));
+                    poison(cellAt(c, i), c->cellSize);
+                    if constexpr (kQuarantine) hold(c, i);
+                }
+            }
+        }
+        occupied += uint64_t(std::popcount(kQuarantine ? live[w] | held[w] : live[w]));
+    }
+    c->freeCells = c->cellCount - uint32_t(occupied);
+    heap.used -= counted * c->cellSize;
+    return freed;
+}
+
+void recountChunk(Chunk* c) {
+    const uint64_t* live = c->map(kLive);
+    const uint64_t* held = c->map(kHeld);
+    uint32_t occupied = 0;
+    for (uint32_t w = 0; w < c->words; ++w)
+        occupied += uint32_t(std::popcount(kQuarantine ? live[w] | held[w] : live[w]));
+    c->freeCells = c->cellCount - occupied;
+}
+
+uint64_t sweep() {
+    uint64_t freed = 0;
+    for (Allocator& a : allocators[1])
+        for (Chunk* c : a.chunks) freed += sweepChunk(c);
+    // Destructors have run: only now is every raw block they freed known.
+    std::vector<Chunk*> dead;
+    for (Chunk* c = largeObjects; c; c = c->next) {
+        uint64_t* mark = c->map(kMark);
+        if (mark[0]) mark[0] = 0;
+        else dead.push_back(c);
+    }
+    for (Chunk* c : dead) {
+        if (testBit(c->map(kDestroy), 0)) objectAt(c, 0)->~Object();
+        if (!testBit(c->map(kUncounted), 0)) heap.used -= c->mapped;
+        unlinkLarge(largeObjects, c);
+        retireLarge(c);
+    }
+    freed += dead.size();
+    for (Allocator& a : allocators[0])
+        for (Chunk* c : a.chunks) recountChunk(c);
+    abandonRuns();
+    for (auto& kind : allocators) {
+        for (Allocator& a : kind) {
+            size_t kept = 0;
+            for (Chunk* c : a.chunks) {
+                if (c->freeCells == c->cellCount) poolChunk(c);
+                else a.chunks[kept++] = c;
+            }
+            a.chunks.resize(kept);
+        }
+    }
+    trimPool();
+    return freed;
+}
+
+// --- the heap check -------------------------------------------------------------
+
+void verifyEdge(Object* obj) {
+    Chunk* c = chunkOf(obj);
+    bool ok = verifyChunks->count(c) && c->objects;
+    if (ok) {
+        uint32_t i = cellIndex(c, obj);
+        ok = i < c->cellCount && testBit(c->map(kLive), i) && objectAt(c, i) == obj;
+    }
+    if (!ok) {
+        ++verifyBroken;
+        std::fprintf(stderr, "heap check: reference to a dead object %p\n", static_cast<void*>(obj));
+    }
+}
+
+template <class F>
+void forEachObjectIn(F&& f) {
+    for (Allocator& a : allocators[1]) {
+        for (Chunk* c : a.chunks) {
+            const uint64_t* live = c->map(kLive);
+            for (uint32_t w = 0; w < c->words; ++w)
+                for (uint64_t b = live[w]; b; b &= b - 1) f(c, objectAt(c, w * 64 + uint32_t(std::countr_zero(b))));
+        }
+    }
+    for (Chunk* c = largeObjects; c; c = c->next) f(c, objectAt(c, 0));
+}
+
+}  // namespace
 
 void vmFatalError(const char* text) {
     (void)text;
@@ -136,49 +762,72 @@ void vmHeapSetLimits(uint64_t minimum, uint64_t maximum) {
 void vmHeapDisable() { heap.enabled = false; }
 const VMHeapState& vmHeapState() { return heap; }
 
-void* vmAllocate(size_t size, bool mayThrow) {
-    if (size > kMaxPayload) outOfMemory(mayThrow);
-    // A zero-byte payload would point just past its block, where the leak and
-    // bounds checkers no longer see the block.
-    size_t n = (size ? size : 1) + kHeader;
-    if (!heap.enabled) {
-        void* block = HAL_allocateMemory(n, 0);
-        if (!block) vmFatalError("Ran out of memory during VM initialization!");
-        return finishBlock(block, n, VM_BLOCK_STARTUP);
-    }
-    VMThread* t = VMThread::current();
-    // No stress collection while an OutOfMemoryError is being built: the
-    // collection clears the report state, and the error's own allocation
-    // would then run the collection rounds and fail again, without end.
-    if (gcStress && !(t && t->oomReport) && ++allocationsSinceStress >= gcStress) {
-        allocationsSinceStress = 0;
-        VM::collect();
-    }
-    for (int rounds = 0;;) {
-        if (HAL_getNativeMemoryUsed() + heap.used + n <= heap.limit) {
-            if (void* block = HAL_allocateMemory(n, 0)) return finishBlock(block, n, VM_BLOCK_NORMAL);
-        }
-        if (t && t->oomReport) {
-            void* block = HAL_allocateMemory(n, 1);
-            if (!block) vmFatalError("Ran out of memory while trying to report an out of memory condition!");
-            return finishBlock(block, n, VM_BLOCK_EMERGENCY);
-        }
-        if (rounds >= 3) outOfMemory(mayThrow);
-        VM::collect();
-        ++rounds;
-        heap.limit = clampLimit(2 * (HAL_getNativeMemoryUsed() + heap.used + n));
-        if (t && rounds == 2) VMThread::yield();
-        if (t && rounds == 3) VMThread::sleep(10);
-    }
-}
+void* vmAllocate(size_t size, bool mayThrow) { return allocateBlock(size, false, mayThrow); }
+
+void* vmAllocateObject(size_t size) { return allocateBlock(size, true, true); }
 
 void vmFree(void* payload) {
     if (!payload) return;
-    void* block = static_cast<char*>(payload) - kHeader;
-    uint32_t word = *static_cast<uint32_t*>(block);
-    size_t n = word & kSizeMask;
-    if ((word >> 30) != VM_BLOCK_STARTUP) heap.used -= n;
-    HAL_freeMemory(block, n);
+    Chunk* c = chunkOf(payload);
+    const uint32_t i = cellIndex(c, payload);
+    uint64_t* live = c->map(kLive);
+    if (i >= c->cellCount || !testBit(live, i) || cellAt(c, i) != payload)
+        vmFatalError("A block was freed that the heap does not hold!");
+    if (!testBit(c->map(kUncounted), i)) heap.used -= c->cellSize;
+    clearBit(live, i);
+    clearBit(c->map(kDestroy), i);
+    clearBit(c->map(kUncounted), i);
+    clearBit(c->map(kEmergency), i);
+    if (c->large()) {
+        unlinkLarge(c->objects ? largeObjects : largeRaw, c);
+        retireLarge(c);
+    } else {
+        retireSmall(c, i);
+    }
+}
+
+void vmObjectBorn(Object* o) {
+    Chunk* c = chunkOf(o);
+    const uint32_t i = cellIndex(c, o);
+    const size_t offset = size_t(reinterpret_cast<char*>(o) - cellAt(c, i));
+    if (offset > UINT16_MAX) vmFatalError("An object's header lies too far into its block!");
+    c->offsets[i] = uint16_t(offset);
+    constructing.push_back(o);
+}
+
+void vmConstructionEnded(Object* o, bool destructor) {
+    o->vmFlags_ &= ~VM_FLAG_UNDER_CONSTRUCTION;
+    if (!constructing.empty() && constructing.back() == o) constructing.pop_back();
+    else eraseOne(constructing, o);
+    if (destructor) vmKeepDestructor(o);
+}
+
+void vmObjectLeavesKeepers(Object* o) {
+    if (o->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) eraseOne(constructing, o);
+    if (o->vmFlags_ & VM_FLAG_FINALIZABLE) eraseOne(finalizable, o);
+}
+
+void vmKeepDestructor(Object* o) {
+    Chunk* c = chunkOf(o);
+    setBit(c->map(kDestroy), cellIndex(c, o));
+}
+
+void vmSetFinalizable(Object* o, bool on) {
+    bool was = (o->vmFlags_ & VM_FLAG_FINALIZABLE) != 0;
+    if (was == on) return;
+    if (on) {
+        o->vmFlags_ |= VM_FLAG_FINALIZABLE;
+        finalizable.push_back(o);
+    } else {
+        o->vmFlags_ &= ~VM_FLAG_FINALIZABLE;
+        eraseOne(finalizable, o);
+    }
+}
+
+Object* vmNextFinalizeDue() {
+    for (size_t i = finalizable.size(); i-- > 0;)
+        if (finalizable[i]->vmFlags_ & VM_FLAG_FINALIZE_DUE) return finalizable[i];
+    return nullptr;
 }
 
 size_t vmCheckedArrayBytes(int64_t count, size_t elementSize) {
@@ -202,48 +851,60 @@ void vmSetGcStress(uint32_t n) {
 }
 uint32_t vmGcStress() { return gcStress; }
 
-void vmMarkObject(java::lang::Object* obj, uint32_t bits) {
+size_t vmBlockSize(const void* payload) { return chunkOf(payload)->cellSize; }
+
+VMBlockKind vmBlockKind(const void* payload) {
+    Chunk* c = chunkOf(payload);
+    const uint32_t i = cellIndex(c, payload);
+    if (testBit(c->map(kEmergency), i)) return VM_BLOCK_EMERGENCY;
+    if (testBit(c->map(kUncounted), i)) return VM_BLOCK_STARTUP;
+    return VM_BLOCK_NORMAL;
+}
+
+void vmForEachObject(void (*visit)(Object* o, void* context), void* context) {
+    forEachObjectIn([&](Chunk*, Object* o) { visit(o, context); });
+}
+
+void vmMarkObject(Object* obj, uint32_t) {
     if (WREN_UNLIKELY(verifying)) {
-        if (!verifyLive->count(obj)) {
-            ++verifyBroken;
-            std::fprintf(stderr, "heap check: reference to a dead object %p\n", static_cast<void*>(obj));
-        }
+        verifyEdge(obj);
         return;
     }
-    if (obj->vmFlags_ & VM_FLAG_MARKED) return;
-    obj->vmFlags_ |= bits;
+    Chunk* c = chunkOf(obj);
+    const uint32_t i = cellIndex(c, obj);
+    uint64_t* word = c->bits() + c->words + (i >> 6);
+    const uint64_t bit = uint64_t(1) << (i & 63);
+    if (*word & bit) return;
+    *word |= bit;
     markStack.push_back(obj);
 }
 
 size_t vmVerifyHeap() {
-    std::unordered_set<java::lang::Object*> live;
-    for (java::lang::Object* o = objectsHead; o; o = o->vmNext_) live.insert(o);
-    verifyLive = &live;
+    std::unordered_set<const Chunk*> chunks;
+    for (Allocator& a : allocators[1]) chunks.insert(a.chunks.begin(), a.chunks.end());
+    for (Chunk* c = largeObjects; c; c = c->next) chunks.insert(c);
+    verifyChunks = &chunks;
     verifyBroken = 0;
     verifying = true;
-    for (java::lang::Object* o = objectsHead; o; o = o->vmNext_) o->markReferences(VM_FLAG_MARKED);
-    auto checkRoots = [](const VMRefList& list) {
-        list.forEach([](VMRef* r) {
-            if (java::lang::Object* o = r->getObject()) vmMarkObject(o, 0);
-        });
-    };
-    checkRoots(vmNativeScope());
-    checkRoots(vmStaticScope());
-    checkRoots(vmWeakScope());
-    forEachThread([&](VMThread* t) {
-        checkRoots(t->references);
-        t->tempRoots.forEach([](java::lang::Object* o) { vmMarkObject(o, 0); });
-        if (t->inFlight) vmMarkObject(t->inFlight, 0);
-    });
+    forEachObjectIn([](Chunk*, Object* o) { o->markReferences(0); });
+    markRoots();
+    markList(vmWeakScope());
+    for (Object* o : constructing) vmMarkObject(o, 0);
+    for (Object* o : finalizable) vmMarkObject(o, 0);
     // Outside a collection no object carries a mark.
-    for (java::lang::Object* o = objectsHead; o; o = o->vmNext_) {
-        if (o->vmFlags_ & (VM_FLAG_REACHABLE | VM_FLAG_MARKED)) {
-            ++verifyBroken;
-            std::fprintf(stderr, "heap check: object %p still marked\n", static_cast<void*>(o));
+    for (const Chunk* cc : chunks) {
+        auto* c = const_cast<Chunk*>(cc);
+        const uint64_t* mark = c->map(kMark);
+        for (uint32_t w = 0; w < c->words; ++w) {
+            if (mark[w]) {
+                ++verifyBroken;
+                std::fprintf(stderr, "heap check: chunk %p still has marks\n", static_cast<void*>(c));
+                break;
+            }
         }
     }
     verifying = false;
-    verifyLive = nullptr;
+    verifyChunks = nullptr;
     return verifyBroken;
 }
 
@@ -254,53 +915,34 @@ void VM::collect() {
     auto started = std::chrono::steady_clock::now();
     VMThread::disableYield();
     vm->finalizationWork = 0;
+    abandonRuns();
 
-    using java::lang::Object;
-    // Every object is unmarked here: born so, and the last sweep unmarked
-    // every survivor.
+    // Every mark is clear here: the last sweep cleared them.
+    markRoots();
+    drainMarkStack();
 
-    constexpr uint32_t kRootBits = VM_FLAG_REACHABLE | VM_FLAG_MARKED;
-    markList(vmNativeScope(), kRootBits);
-    markList(vmStaticScope(), kRootBits);
-    forEachThread([&](VMThread* t) {
-        markList(t->references, kRootBits);
-        t->tempRoots.forEach([&](Object* o) { vmMarkObject(o, kRootBits); });
-        if (t->inFlight) vmMarkObject(t->inFlight, kRootBits);
-    });
-    drainMarkStack(kRootBits);
-
-    // Objects waiting for finalization or still being constructed are kept,
-    // with what they reach, without counting as reachable.
-    if (vmKeeperCount) {
-        for (Object* o = objectsHead; o; o = o->vmNext_) {
-            if ((o->vmFlags_ & VM_FLAG_FINALIZABLE) && !(o->vmFlags_ & VM_FLAG_REACHABLE)) {
-                o->vmFlags_ |= VM_FLAG_FINALIZE_DUE;
-                vm->finalizationWork = 1;
-            }
-            if (!(o->vmFlags_ & VM_FLAG_REACHABLE) &&
-                (o->vmFlags_ & (VM_FLAG_FINALIZABLE | VM_FLAG_UNDER_CONSTRUCTION)))
-                vmMarkObject(o, VM_FLAG_MARKED);
+    // What is marked now is what the program can reach. A finalizable object
+    // outside it is due for finalize(); a weak reference to anything outside
+    // it is cleared, even when a keeper below keeps the target.
+    for (Object* o : finalizable) {
+        if (!isMarked(o)) {
+            o->vmFlags_ |= VM_FLAG_FINALIZE_DUE;
+            vm->finalizationWork = 1;
         }
-        drainMarkStack(VM_FLAG_MARKED);
     }
-
     vmWeakScope().forEach([](VMRef* r) {
         Object* o = r->getObject();
-        if (o && !(o->vmFlags_ & VM_FLAG_REACHABLE)) r->clear();
+        if (o && !isMarked(o)) r->clear();
     });
 
-    uint64_t freed = 0;
-    for (Object** link = &objectsHead; Object* o = *link;) {
-        if (!(o->vmFlags_ & VM_FLAG_MARKED)) {
-            *link = o->vmNext_;
-            o->vmNext_ = kUnlinked;
-            delete o;
-            ++freed;
-        } else {
-            o->vmFlags_ &= ~(VM_FLAG_REACHABLE | VM_FLAG_MARKED);
-            link = &o->vmNext_;
-        }
-    }
+    // Objects waiting for finalization or still being constructed are kept,
+    // with what they reach.
+    for (Object* o : finalizable) vmMarkObject(o, 0);
+    for (Object* o : constructing) vmMarkObject(o, 0);
+    drainMarkStack();
+
+    uint64_t freed = sweep();
+
     // Thread records whose Java object is gone and whose native thread has
     // finished go too; one still running its last native steps waits for a
     // later collection.
