@@ -40,6 +40,23 @@ void HAL_freeMemory(void* block, size_t size) {
     if (block) munmap(block, size);
 }
 
+void* HAL_reserveAddressSpace(size_t size) {
+    if (size == 0 || size % HAL_MEMORY_ALIGNMENT != 0 || size > SIZE_MAX - HAL_MEMORY_ALIGNMENT) return nullptr;
+    const size_t span = size + HAL_MEMORY_ALIGNMENT;
+    void* mapped = mmap(nullptr, span, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    const auto base = reinterpret_cast<uintptr_t>(mapped);
+    const uintptr_t start = (base + HAL_MEMORY_ALIGNMENT - 1) & ~uintptr_t(HAL_MEMORY_ALIGNMENT - 1);
+    if (start > base) munmap(mapped, start - base);
+    const uintptr_t end = start + size;
+    if (base + span > end) munmap(reinterpret_cast<void*>(end), base + span - end);
+    return reinterpret_cast<void*>(start);
+}
+
+int HAL_commitMemory(void* start, size_t size) {
+    return mprotect(start, size, PROT_READ | PROT_WRITE) == 0 ? 0 : -1;
+}
+
 void HAL_discardMemory(void* start, size_t size) {
     if (start && size) madvise(start, size, MADV_DONTNEED);
 }

@@ -17,6 +17,11 @@ constexpr size_t HAL_PAGE_SIZE = 4096;
 void* HAL_allocateMemory(size_t size, int emergency);
 // Returns a block; `size` is the size it was allocated with.
 void HAL_freeMemory(void* block, size_t size);
+// Address space of `size` bytes aligned to HAL_MEMORY_ALIGNMENT, not yet
+// usable, or null; HAL_commitMemory makes parts of it usable (zero-filled),
+// and returns 0 on success.
+void* HAL_reserveAddressSpace(size_t size);
+int HAL_commitMemory(void* start, size_t size);
 // Hands the pages of part of a block back to the system: they stay
 // allocated and read as zeros when next touched.
 void HAL_discardMemory(void* start, size_t size);

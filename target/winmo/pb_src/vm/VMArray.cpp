@@ -37,4 +37,6 @@ void vmArrayCopyElements(VMArray_Base* dst, VMArray_Base* src, jint srcIndex, ji
     std::memmove(static_cast<char*>(dst->data) + size_t(dstIndex) * size,
                  static_cast<const char*>(src->data) + size_t(srcIndex) * size,
                  size_t(count) * size);
+    if (dst->isReferenceArray())
+        vmRememberStores(static_cast<char*>(dst->data) + size_t(dstIndex) * size, size_t(count) * size);
 }

@@ -15,6 +15,7 @@
 
 #include "HAL_memory.h"
 #include "VM.h"
+#include "VMArray.h"
 #include "java_lang_OutOfMemoryError.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -39,6 +40,11 @@ constexpr uintptr_t kChunkMask = ~uintptr_t(kChunk - 1);
 // callers know it.
 constexpr size_t kMaxPayload = (size_t(1) << 30) - 1 - 8;
 constexpr size_t kMaxCell = 16 * 1024;
+// Every chunk of cells lies in one reserved region, so that the card table
+// can cover it: 4 GB of address space, committed a chunk at a time.
+constexpr size_t kRegionChunks = 16384;
+constexpr size_t kCardShift = 8;
+constexpr size_t kCardsPerChunk = kChunk >> kCardShift;
 
 #if defined(WREN_HEAP_POISONING)
 // Under AddressSanitizer a freed cell stays poisoned, and out of use until
@@ -201,6 +207,17 @@ struct Allocator {
 };
 Allocator allocators[2][kClasses];
 
+char* region = nullptr;
+size_t regionUsed = 0;  // chunks handed out so far, from the region's start
+enum : uint8_t { kFreeSlot, kRawSlot, kObjectSlot };
+uint8_t slotKind[kRegionChunks];
+
+// The collections' policy: old objects have grown by half since the last
+// full collection, and the next collection is full.
+uint64_t usedAfterFull = 0;
+uint64_t usedAfterLast = 0;
+uint32_t stressCollections = 0;
+
 // Blocks of their own, objects and raw apart.
 Chunk* largeObjects = nullptr;
 Chunk* largeRaw = nullptr;
@@ -212,10 +229,12 @@ struct Pooled {
     bool clean;
 };
 std::vector<Pooled> pool;
-constexpr size_t kCleanKept = 64;
 
 // The keepers: objects kept alive with what they reach, without counting as
-// reachable. Construction nearly always ends in the order it began.
+// reachable. Nearly every construction ends before the next one begins, so
+// the newest object under construction is kept apart, and the list holds
+// only those whose construction was still going on when another began.
+Object* newestConstructing = nullptr;
 std::vector<Object*> constructing;
 std::vector<Object*> finalizable;
 
@@ -288,6 +307,19 @@ void initChunk(Chunk* c, uint16_t sizeClass, bool objects, bool clean) {
     c->offsets = objects ? reinterpret_cast<uint16_t*>(c->bits() + size_t(kBitmaps) * l.words) : nullptr;
     if (!clean) std::memset(c->bits(), 0, size_t(kBitmaps) * l.words * 8);
     poison(c->cells, size_t(l.count) * size);
+    slotKind[(reinterpret_cast<char*>(c) - region) / kChunk] = objects ? kObjectSlot : kRawSlot;
+}
+
+bool reserveRegion() {
+    region = static_cast<char*>(HAL_reserveAddressSpace(kRegionChunks * kChunk));
+    if (!region) return false;
+    const size_t cards = kRegionChunks * kCardsPerChunk;
+    auto* table = static_cast<uint8_t*>(HAL_allocateMemory(cards, 0));
+    if (!table) return false;
+    vmCardTable.cards = table;
+    vmCardTable.base = reinterpret_cast<uintptr_t>(region);
+    vmCardTable.count = cards;
+    return true;
 }
 
 Chunk* newChunk(uint16_t sizeClass, bool objects, bool emergency) {
@@ -298,8 +330,12 @@ Chunk* newChunk(uint16_t sizeClass, bool objects, bool emergency) {
         clean = pool.back().clean;
         pool.pop_back();
     } else {
-        c = static_cast<Chunk*>(HAL_allocateMemory(kChunk, emergency));
-        if (!c) return nullptr;
+        (void)emergency;  // the reserve is not in the region
+        if (!region && !reserveRegion()) return nullptr;
+        if (regionUsed == kRegionChunks) return nullptr;
+        c = reinterpret_cast<Chunk*>(region + regionUsed * kChunk);
+        if (HAL_commitMemory(c, kChunk) != 0) return nullptr;
+        ++regionUsed;
     }
     initChunk(c, sizeClass, objects, clean);
     return c;
@@ -310,21 +346,19 @@ void releaseMapping(void* start, size_t size) {
     HAL_freeMemory(start, size);
 }
 
-// An empty chunk goes back to the pool. The pool keeps a few dirty chunks
-// for the next class that needs one, hands the pages of a few more back to
-// the system, and unmaps the rest.
+// An empty chunk goes back to the pool, for the next class that needs one.
 void poolChunk(Chunk* c) {
+    slotKind[(reinterpret_cast<char*>(c) - region) / kChunk] = kFreeSlot;
     poison(c, kChunk);
     pool.push_back({c, false});
 }
 
 // Dirty chunks are kept for what the heap may take before it next collects;
-// beyond that their pages go back to the system, and beyond a few clean ones
-// the chunks themselves.
+// beyond that their pages go back to the system.
 void trimPool() {
     const uint64_t room = heap.limit > heap.used ? heap.limit - heap.used : 0;
     const size_t keepDirty = size_t(room / kChunk) + 4;
-    size_t dirty = 0, clean = 0;
+    size_t dirty = 0;
     for (size_t i = pool.size(); i-- > 0;) {
         Pooled& p = pool[i];
         if (!p.clean && ++dirty > keepDirty) {
@@ -333,12 +367,7 @@ void trimPool() {
             poison(p.chunk, kChunk);
             p.clean = true;
         }
-        if (p.clean && ++clean > kCleanKept) {
-            releaseMapping(p.chunk, kChunk);
-            p.chunk = nullptr;
-        }
     }
-    std::erase_if(pool, [](const Pooled& p) { return p.chunk == nullptr; });
 }
 
 void linkLarge(Chunk*& list, Chunk* c) {
@@ -488,6 +517,25 @@ void abandonRuns() {
     }
 }
 
+// Cells are whole words, so a small block is cleared a word at a time
+// without a call; under the sanitizer only the block's own bytes may be
+// written, the rest of its cell being poison.
+inline void zeroBlock(char* p, size_t size) {
+    auto* w = reinterpret_cast<uint64_t*>(p);
+    // Spelt out: a loop would become a string instruction, slow to start.
+    switch (kQuarantine ? 0 : (size + 7) / 8) {
+        case 8: w[7] = 0; [[fallthrough]];
+        case 7: w[6] = 0; [[fallthrough]];
+        case 6: w[5] = 0; [[fallthrough]];
+        case 5: w[4] = 0; [[fallthrough]];
+        case 4: w[3] = 0; [[fallthrough]];
+        case 3: w[2] = 0; [[fallthrough]];
+        case 2: w[1] = 0; [[fallthrough]];
+        case 1: w[0] = 0; break;
+        default: std::memset(p, 0, size);
+    }
+}
+
 void markKind(Chunk* c, uint32_t i, VMBlockKind kind) {
     if (kind == VM_BLOCK_STARTUP) setBit(c->map(kUncounted), i);
     else if (kind == VM_BLOCK_EMERGENCY) setBit(c->map(kEmergency), i);
@@ -531,9 +579,11 @@ void* take(size_t want, size_t size, bool objects, VMBlockKind kind, bool emerge
     markKind(a.chunk, i, kind);
     if (kind != VM_BLOCK_STARTUP) heap.used += kClassSizes[sizeClass];
     unpoison(p, size);
-    if (!a.zero) std::memset(p, 0, size);
+    if (!a.zero) zeroBlock(p, size);
     return p;
 }
+
+void collectHeap(bool full);
 
 uint64_t countedSize(size_t want) {
     return want > kMaxCell ? largeMapping(want) : kClassSizes[classFor(want)];
@@ -551,7 +601,9 @@ void* allocateSlow(size_t size, size_t want, bool objects, bool mayThrow) {
     // would then run the collection rounds and fail again, without end.
     if (gcStress && !(t && t->oomReport) && ++allocationsSinceStress >= gcStress) {
         allocationsSinceStress = 0;
-        VM::collect();
+        // Young and full in turn: each finds missing roots, and the young
+        // ones also find stores the collector was not told of.
+        collectHeap((++stressCollections & 1) == 0);
     }
     const uint64_t n = countedSize(want);
     for (int rounds = 0;;) {
@@ -564,7 +616,9 @@ void* allocateSlow(size_t size, size_t want, bool objects, bool mayThrow) {
             return p;
         }
         if (rounds >= 3) outOfMemory(mayThrow);
-        VM::collect();
+        // The first round looks at the young objects only, unless the old
+        // ones have grown by half since the last full collection.
+        collectHeap(rounds > 0 || usedAfterLast - usedAfterFull > std::max<uint64_t>(usedAfterFull / 4, 4 * kChunk));
         ++rounds;
         heap.limit = clampLimit(2 * (HAL_getNativeMemoryUsed() + heap.used + n));
         if (t && rounds == 2) VMThread::yield();
@@ -589,7 +643,7 @@ inline void* allocateBlock(size_t size, bool objects, bool mayThrow) {
             setBit(a.live, i);
             heap.used += n;
             unpoison(p, size);
-            if (!a.zero) std::memset(p, 0, size);
+            if (!a.zero) zeroBlock(p, size);
             return p;
         }
     }
@@ -603,10 +657,27 @@ inline bool isMarked(Object* o) {
     return testBit(c->map(kMark), cellIndex(c, o));
 }
 
+// Reading an object to trace it is the collector's one cache miss per
+// object. Objects go through a short queue on their way from the stack to
+// being traced, and their memory is fetched as they enter it, so that the
+// miss is waited for while the objects ahead of them are traced.
 void drainMarkStack() {
-    while (!markStack.empty()) {
-        Object* o = markStack.back();
-        markStack.pop_back();
+    constexpr uint32_t kAhead = 8;
+    Object* queue[kAhead];
+    uint32_t head = 0, queued = 0;
+    for (;;) {
+        while (queued < kAhead && !markStack.empty()) {
+            Object* o = markStack.back();
+            markStack.pop_back();
+            Chunk* c = chunkOf(o);
+            __builtin_prefetch(cellAt(c, cellIndex(c, o)));
+            __builtin_prefetch(o);
+            queue[(head + queued++) % kAhead] = o;
+        }
+        if (!queued) return;
+        Object* o = queue[head];
+        head = (head + 1) % kAhead;
+        --queued;
         o->markReferences(0);
     }
 }
@@ -627,8 +698,61 @@ void markRoots() {
     });
 }
 
-// Frees the chunk's dead objects, running the destructors that must run,
-// and clears its marks. Returns how many died.
+// A full collection starts with no object old.
+void clearMarks() {
+    for (Allocator& a : allocators[1])
+        for (Chunk* c : a.chunks) std::memset(c->map(kMark), 0, size_t(c->words) * 8);
+    for (Chunk* c = largeObjects; c; c = c->next) c->map(kMark)[0] = 0;
+}
+
+bool mayHoldReferences(Object* o) {
+    VMArray_Base* a = o->vmAsArray();
+    return !a || a->isReferenceArray();
+}
+
+// The old objects in one card of the region whose fields were written.
+void traceCard(size_t card) {
+    const size_t slot = card / kCardsPerChunk;
+    if (slotKind[slot] != kObjectSlot) return;
+    auto* c = reinterpret_cast<Chunk*>(region + slot * kChunk);
+    const char* start = region + (card << kCardShift);
+    const char* end = start + (size_t(1) << kCardShift);
+    if (end <= c->cells) return;
+    if (start < c->cells) start = c->cells;
+    uint32_t first = cellIndex(c, start);
+    uint32_t last = std::min(cellIndex(c, end - 1), c->cellCount - 1);
+    const uint64_t* live = c->map(kLive);
+    const uint64_t* mark = c->map(kMark);
+    for (uint32_t i = first; i <= last && i < c->cellCount; ++i)
+        if (testBit(live, i) && testBit(mark, i)) objectAt(c, i)->markReferences(0);
+}
+
+// Marks the young objects that old ones refer to: those in written cards,
+// and every old block of its own that may hold references, which no card
+// covers. Runs before anything young is marked, so that a mark here still
+// means old.
+void traceRemembered() {
+    const size_t cards = regionUsed * kCardsPerChunk;
+    const auto* words = reinterpret_cast<const uint64_t*>(vmCardTable.cards);
+    for (size_t w = 0; w < cards / 8; ++w) {
+        if (!words[w]) continue;
+        for (size_t k = w * 8; k < w * 8 + 8; ++k)
+            if (vmCardTable.cards[k]) traceCard(k);
+    }
+    for (Chunk* c = largeObjects; c; c = c->next) {
+        if (!c->map(kMark)[0]) continue;
+        Object* o = objectAt(c, 0);
+        if (mayHoldReferences(o)) o->markReferences(0);
+    }
+}
+
+void clearCards() {
+    if (regionUsed) std::memset(vmCardTable.cards, 0, regionUsed * kCardsPerChunk);
+}
+
+// Frees the chunk's dead objects, running the destructors that must run.
+// The survivors keep their marks: they are old from now on. Returns how
+// many died.
 uint64_t sweepChunk(Chunk* c) {
     uint64_t* live = c->map(kLive);
     uint64_t* mark = c->map(kMark);
@@ -639,7 +763,6 @@ uint64_t sweepChunk(Chunk* c) {
     uint64_t freed = 0, counted = 0, occupied = 0;
     for (uint32_t w = 0; w < c->words; ++w) {
         const uint64_t dead = live[w] & ~mark[w];
-        mark[w] = 0;
         if (dead) {
             for (uint64_t d = dead & destroy[w]; d; d &= d - 1)
                 objectAt(c, w * 64 + uint32_t(std::countr_zero(d)))->~Object();
@@ -681,8 +804,7 @@ uint64_t sweep() {
     std::vector<Chunk*> dead;
     for (Chunk* c = largeObjects; c; c = c->next) {
         uint64_t* mark = c->map(kMark);
-        if (mark[0]) mark[0] = 0;
-        else dead.push_back(c);
+        if (!mark[0]) dead.push_back(c);
     }
     for (Chunk* c : dead) {
         if (testBit(c->map(kDestroy), 0)) objectAt(c, 0)->~Object();
@@ -710,17 +832,39 @@ uint64_t sweep() {
 
 // --- the heap check -------------------------------------------------------------
 
-void verifyEdge(Object* obj) {
-    Chunk* c = chunkOf(obj);
+// Set while the heap check reads an old object that no written card covers:
+// everything it refers to must be old too, or a store went untold.
+bool verifyOldHolder = false;
+
+// A reference the heap check meets: `target` must lie in a live object's
+// block, and be that object's header when `exact`.
+void verifyEdge(const void* target, bool exact) {
+    Chunk* c = chunkOf(target);
     bool ok = verifyChunks->count(c) && c->objects;
+    uint32_t i = 0;
     if (ok) {
-        uint32_t i = cellIndex(c, obj);
-        ok = i < c->cellCount && testBit(c->map(kLive), i) && objectAt(c, i) == obj;
+        i = cellIndex(c, target);
+        ok = i < c->cellCount && testBit(c->map(kLive), i) &&
+             (!exact || objectAt(c, i) == static_cast<const Object*>(target));
     }
     if (!ok) {
         ++verifyBroken;
-        std::fprintf(stderr, "heap check: reference to a dead object %p\n", static_cast<void*>(obj));
+        std::fprintf(stderr, "heap check: reference to a dead object %p\n", target);
+    } else if (verifyOldHolder && !testBit(c->map(kMark), i)) {
+        ++verifyBroken;
+        std::fprintf(stderr, "heap check: an old object refers to the young %p, unremembered\n", target);
     }
+}
+
+// Whether the object in cell `i` of `c` is old and none of its cards was
+// written since the last collection.
+bool oldAndUnwritten(Chunk* c, uint32_t i) {
+    if (c->large() || !testBit(c->map(kMark), i)) return false;
+    const size_t from = size_t(cellAt(c, i) - region) >> kCardShift;
+    const size_t to = size_t(cellAt(c, i) + c->cellSize - 1 - region) >> kCardShift;
+    for (size_t k = from; k <= to; ++k)
+        if (vmCardTable.cards[k]) return false;
+    return true;
 }
 
 template <class F>
@@ -736,6 +880,15 @@ void forEachObjectIn(F&& f) {
 }
 
 }  // namespace
+
+VMCardTable vmCardTable;
+
+void vmRememberStores(const void* start, size_t bytes) {
+    if (!bytes) return;
+    const auto* p = static_cast<const char*>(start);
+    for (const char* card = p; card < p + bytes; card += size_t(1) << kCardShift) vmRememberStore(card);
+    vmRememberStore(p + bytes - 1);
+}
 
 void vmFatalError(const char* text) {
     (void)text;
@@ -775,6 +928,9 @@ void vmFree(void* payload) {
         vmFatalError("A block was freed that the heap does not hold!");
     if (!testBit(c->map(kUncounted), i)) heap.used -= c->cellSize;
     clearBit(live, i);
+    // An object kept while under construction is marked: its cell must not
+    // pass the mark on to the next object made in it.
+    clearBit(c->map(kMark), i);
     clearBit(c->map(kDestroy), i);
     clearBit(c->map(kUncounted), i);
     clearBit(c->map(kEmergency), i);
@@ -792,18 +948,22 @@ void vmObjectBorn(Object* o) {
     const size_t offset = size_t(reinterpret_cast<char*>(o) - cellAt(c, i));
     if (offset > UINT16_MAX) vmFatalError("An object's header lies too far into its block!");
     c->offsets[i] = uint16_t(offset);
-    constructing.push_back(o);
+    if (newestConstructing) constructing.push_back(newestConstructing);
+    newestConstructing = o;
 }
 
 void vmConstructionEnded(Object* o, bool destructor) {
     o->vmFlags_ &= ~VM_FLAG_UNDER_CONSTRUCTION;
-    if (!constructing.empty() && constructing.back() == o) constructing.pop_back();
+    if (o == newestConstructing) newestConstructing = nullptr;
     else eraseOne(constructing, o);
     if (destructor) vmKeepDestructor(o);
 }
 
 void vmObjectLeavesKeepers(Object* o) {
-    if (o->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) eraseOne(constructing, o);
+    if (o->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) {
+        if (o == newestConstructing) newestConstructing = nullptr;
+        else eraseOne(constructing, o);
+    }
     if (o->vmFlags_ & VM_FLAG_FINALIZABLE) eraseOne(finalizable, o);
 }
 
@@ -865,18 +1025,26 @@ void vmForEachObject(void (*visit)(Object* o, void* context), void* context) {
     forEachObjectIn([&](Chunk*, Object* o) { visit(o, context); });
 }
 
-void vmMarkObject(Object* obj, uint32_t) {
+void vmMarkReference(const void* target) {
     if (WREN_UNLIKELY(verifying)) {
-        verifyEdge(obj);
+        verifyEdge(target, false);
         return;
     }
-    Chunk* c = chunkOf(obj);
-    const uint32_t i = cellIndex(c, obj);
+    Chunk* c = chunkOf(target);
+    const uint32_t i = cellIndex(c, target);
     uint64_t* word = c->bits() + c->words + (i >> 6);
     const uint64_t bit = uint64_t(1) << (i & 63);
     if (*word & bit) return;
     *word |= bit;
-    markStack.push_back(obj);
+    markStack.push_back(objectAt(c, i));
+}
+
+void vmMarkObject(Object* obj, uint32_t) {
+    if (WREN_UNLIKELY(verifying)) {
+        verifyEdge(obj, true);
+        return;
+    }
+    vmMarkReference(obj);
 }
 
 size_t vmVerifyHeap() {
@@ -886,19 +1054,25 @@ size_t vmVerifyHeap() {
     verifyChunks = &chunks;
     verifyBroken = 0;
     verifying = true;
-    forEachObjectIn([](Chunk*, Object* o) { o->markReferences(0); });
+    forEachObjectIn([](Chunk* c, Object* o) {
+        verifyOldHolder = oldAndUnwritten(c, cellIndex(c, o));
+        o->markReferences(0);
+    });
+    verifyOldHolder = false;
     markRoots();
     markList(vmWeakScope());
     for (Object* o : constructing) vmMarkObject(o, 0);
+    if (newestConstructing) vmMarkObject(newestConstructing, 0);
     for (Object* o : finalizable) vmMarkObject(o, 0);
-    // Outside a collection no object carries a mark.
+    // Marks are a collection's own, and it leaves them only on what it kept.
     for (const Chunk* cc : chunks) {
         auto* c = const_cast<Chunk*>(cc);
         const uint64_t* mark = c->map(kMark);
+        const uint64_t* live = c->map(kLive);
         for (uint32_t w = 0; w < c->words; ++w) {
-            if (mark[w]) {
+            if (mark[w] & ~live[w]) {
                 ++verifyBroken;
-                std::fprintf(stderr, "heap check: chunk %p still has marks\n", static_cast<void*>(c));
+                std::fprintf(stderr, "heap check: chunk %p has marks on free cells\n", static_cast<void*>(c));
                 break;
             }
         }
@@ -908,7 +1082,11 @@ size_t vmVerifyHeap() {
     return verifyBroken;
 }
 
-void VM::collect() {
+void VM::collect() { collectHeap(true); }
+
+namespace {
+
+void collectHeap(bool full) {
     VM* vm = vmInstance;
     if (!vm || vm->stage < 12 || collecting) return;
     collecting = true;
@@ -917,13 +1095,15 @@ void VM::collect() {
     vm->finalizationWork = 0;
     abandonRuns();
 
-    // Every mark is clear here: the last sweep cleared them.
+    if (full) clearMarks();
+    else traceRemembered();
     markRoots();
     drainMarkStack();
 
-    // What is marked now is what the program can reach. A finalizable object
-    // outside it is due for finalize(); a weak reference to anything outside
-    // it is cleared, even when a keeper below keeps the target.
+    // What is marked now is what the program can reach (or, in a young
+    // collection, old). A finalizable object outside it is due for
+    // finalize(); a weak reference to anything outside it is cleared, even
+    // when a keeper below keeps the target.
     for (Object* o : finalizable) {
         if (!isMarked(o)) {
             o->vmFlags_ |= VM_FLAG_FINALIZE_DUE;
@@ -939,9 +1119,11 @@ void VM::collect() {
     // with what they reach.
     for (Object* o : finalizable) vmMarkObject(o, 0);
     for (Object* o : constructing) vmMarkObject(o, 0);
+    if (newestConstructing) vmMarkObject(newestConstructing, 0);
     drainMarkStack();
 
     uint64_t freed = sweep();
+    clearCards();
 
     // Thread records whose Java object is gone and whose native thread has
     // finished go too; one still running its last native steps waits for a
@@ -959,6 +1141,8 @@ void VM::collect() {
 
     HAL_compactMemory();
     ++vm->collectionCount;
+    usedAfterLast = heap.used;
+    if (full) usedAfterFull = heap.used;
     VMThread::enableYield();
     collecting = false;
 
@@ -982,3 +1166,5 @@ void VM::collect() {
         vmStartFinalizer();
     }
 }
+
+}  // namespace

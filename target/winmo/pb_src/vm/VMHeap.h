@@ -9,6 +9,15 @@
 // and sweeps a chunk with a few word operations per 64 cells, whatever the
 // heap's age; cells are handed out in address order from runs of free cells,
 // so objects made one after another lie side by side.
+//
+// Collections are generational without moving anything: a collection leaves
+// the marks of the objects it kept, so those count as old, and objects made
+// since are young. A collection the allocator runs looks at the young
+// objects only, reaching them from the roots and from the old objects whose
+// fields were written since (the card table of VMTypes.h); when the old
+// objects have grown by half since the last full collection, or a young
+// collection did not free enough, the next one is full. VM::collect is
+// always full.
 #pragma once
 
 #include <type_traits>
@@ -64,6 +73,11 @@ void vmKeepDestructor(java::lang::Object* o);
 // The finalizable object, newest first, that a collection found unreachable
 // and that finalize() has not run on yet; null when there is none.
 java::lang::Object* vmNextFinalizeDue();
+
+// Tells the collector that references were written, other than through a
+// field's assignment, over `bytes` bytes from `start` (a bulk copy into a
+// reference array).
+void vmRememberStores(const void* start, size_t bytes);
 
 // Byte size of `count` elements of `elementSize` bytes, or raises
 // OutOfMemoryError when it would pass the largest block.
