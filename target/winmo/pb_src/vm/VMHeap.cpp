@@ -189,18 +189,20 @@ uint32_t allocationsSinceStress = 0;
 bool heapCheck = false;
 bool collecting = false;
 
-// Where one size class of one kind (objects, raw blocks) hands out cells:
-// the current run of free cells, and the chunks it has.
+// Where one size class of one kind (objects, raw blocks) hands out cells: a
+// word of the live bitmap of one of its chunks at a time, lowest free cell
+// first. So cells go out in address order whether the chunk is fresh or
+// holds survivors between its free cells.
 struct Allocator {
-    char* cursor = nullptr;
-    char* end = nullptr;
-    uint64_t* live = nullptr;  // the run's chunk's live bitmap
+    uint64_t freeBits = 0;  // the current word's free cells not handed out yet
+    uint64_t zeroBits = 0;  // those of them never handed out before: all zero
+    char* wordCells = nullptr;  // the cell of the word's bit 0
+    uint64_t* liveWord = nullptr;
     Chunk* chunk = nullptr;
-    uint32_t index = 0;  // of the cell at `cursor`
-    bool zero = false;   // the run's cells are all zero already
+    uint32_t word = 0;
     std::vector<Chunk*> chunks;
-    size_t scanChunk = 0;  // where the search for the next run goes on
-    uint32_t scanCell = 0;
+    size_t scanChunk = 0;  // where the search for the next word goes on
+    uint32_t scanWord = 0;
     // Cells vmFree gave back since the search last started over: the next
     // search that finds nothing ahead looks behind before taking a chunk.
     uint64_t freedBehind = 0;
@@ -437,60 +439,41 @@ void retireLarge(Chunk* c) {
 
 // --- handing out cells ------------------------------------------------------
 
-// The next run of free cells of `c` at or after the allocator's scan point.
-bool findRun(Allocator& a, Chunk* c) {
-    const uint32_t n = c->cellCount;
-    const uint64_t* live = c->map(kLive);
-    const uint64_t* held = c->map(kHeld);
-    auto taken = [&](uint32_t w) { return kQuarantine ? live[w] | held[w] : live[w]; };
-    uint32_t i = a.scanCell;
-    while (i < n) {
-        uint32_t w = i >> 6;
-        uint64_t free = ~taken(w) & (~uint64_t(0) << (i & 63));
-        if (free) {
-            i = w * 64 + uint32_t(std::countr_zero(free));
-            break;
-        }
-        i = (w + 1) * 64;
-    }
-    if (i >= n) return false;
-    const uint32_t start = i;
-    while (i < n) {
-        uint32_t w = i >> 6;
-        uint64_t used = taken(w) & (~uint64_t(0) << (i & 63));
-        if (used) {
-            i = w * 64 + uint32_t(std::countr_zero(used));
-            break;
-        }
-        i = (w + 1) * 64;
-    }
-    uint32_t end = std::min(i, n);
-    const bool zero = start >= c->virgin;
-    if (!zero && end > c->virgin) end = c->virgin;
-    if (zero) c->virgin = end;
+// Makes word `w` of `c` the allocator's current word if it has free cells.
+bool loadWord(Allocator& a, Chunk* c, uint32_t w) {
+    uint64_t taken = c->map(kLive)[w];
+    if (kQuarantine) taken |= c->map(kHeld)[w];
+    const uint32_t base = w * 64;
+    if (c->cellCount - base < 64) taken |= ~uint64_t(0) << (c->cellCount - base);
+    const uint64_t free = ~taken;
+    if (!free) return false;
+    uint64_t zero = 0;
+    if (c->virgin <= base) zero = ~uint64_t(0);
+    else if (c->virgin < base + 64) zero = ~uint64_t(0) << (c->virgin - base);
+    c->virgin = std::max(c->virgin, std::min(base + 64, c->cellCount));
+    a.freeBits = free;
+    a.zeroBits = free & zero;
+    a.wordCells = cellAt(c, base);
+    a.liveWord = c->map(kLive) + w;
     a.chunk = c;
-    a.live = c->map(kLive);
-    a.index = start;
-    a.cursor = cellAt(c, start);
-    a.end = cellAt(c, end);
-    a.zero = zero;
-    a.scanCell = end;
-    c->freeCells -= end - start;
+    a.word = w;
+    c->freeCells -= uint32_t(std::popcount(free));
     return true;
 }
 
-bool nextRun(Allocator& a, uint16_t sizeClass, bool objects, bool emergency) {
+bool nextWord(Allocator& a, uint16_t sizeClass, bool objects, bool emergency) {
     for (bool startedOver = false;;) {
         while (a.scanChunk < a.chunks.size()) {
             Chunk* c = a.chunks[a.scanChunk];
-            if (c->freeCells && findRun(a, c)) return true;
+            while (c->freeCells && a.scanWord < c->words)
+                if (loadWord(a, c, a.scanWord++)) return true;
             ++a.scanChunk;
-            a.scanCell = 0;
+            a.scanWord = 0;
         }
         if (a.freedBehind && !startedOver) {
             a.freedBehind = 0;
             a.scanChunk = 0;
-            a.scanCell = 0;
+            a.scanWord = 0;
             startedOver = true;
             continue;
         }
@@ -500,18 +483,20 @@ bool nextRun(Allocator& a, uint16_t sizeClass, bool objects, bool emergency) {
     }
 }
 
-// Drops every allocator's run: a collection recounts the chunks, and the
-// next allocation of each class searches from its first chunk again.
+// Drops every allocator's current word: a collection recounts the chunks,
+// and the next allocation of each class searches from its first chunk again.
 void abandonRuns() {
     for (auto& kind : allocators) {
         for (Allocator& a : kind) {
-            if (a.cursor != a.end && a.zero && a.chunk->virgin == cellIndex(a.chunk, a.end))
-                a.chunk->virgin = a.index;
-            a.cursor = a.end = nullptr;
+            // The word's untouched cells are the top ones: they stay zero.
+            if (uint64_t zero = a.freeBits & a.zeroBits)
+                a.chunk->virgin = a.word * 64 + uint32_t(std::countr_zero(zero));
+            a.freeBits = a.zeroBits = 0;
+            a.wordCells = nullptr;
+            a.liveWord = nullptr;
             a.chunk = nullptr;
-            a.live = nullptr;
             a.scanChunk = 0;
-            a.scanCell = 0;
+            a.scanWord = 0;
             a.freedBehind = 0;
         }
     }
@@ -564,22 +549,27 @@ void* takeLarge(size_t want, size_t size, bool objects, VMBlockKind kind, bool e
     return c->cells;
 }
 
+// Hands out the allocator's lowest free cell; there is one.
+inline void* takeCell(Allocator& a, uint32_t cellSize, size_t size) {
+    const uint64_t bit = a.freeBits & (0 - a.freeBits);
+    a.freeBits ^= bit;
+    *a.liveWord |= bit;
+    char* p = a.wordCells + size_t(std::countr_zero(bit)) * cellSize;
+    unpoison(p, size);
+    if (!(a.zeroBits & bit)) zeroBlock(p, size);
+    return p;
+}
+
 // One block for `size` bytes (`want` with the red zone), or null when the
 // system has no memory left.
 void* take(size_t want, size_t size, bool objects, VMBlockKind kind, bool emergency) {
     if (want > kMaxCell) return takeLarge(want, size, objects, kind, emergency);
     const uint32_t sizeClass = classFor(want);
     Allocator& a = allocators[objects][sizeClass];
-    if (a.cursor == a.end && !nextRun(a, uint16_t(sizeClass), objects, emergency)) return nullptr;
-    char* p = a.cursor;
-    const uint32_t i = a.index;
-    a.cursor += kClassSizes[sizeClass];
-    ++a.index;
-    setBit(a.live, i);
-    markKind(a.chunk, i, kind);
+    if (!a.freeBits && !nextWord(a, uint16_t(sizeClass), objects, emergency)) return nullptr;
+    void* p = takeCell(a, kClassSizes[sizeClass], size);
+    markKind(a.chunk, cellIndex(a.chunk, p), kind);
     if (kind != VM_BLOCK_STARTUP) heap.used += kClassSizes[sizeClass];
-    unpoison(p, size);
-    if (!a.zero) zeroBlock(p, size);
     return p;
 }
 
@@ -635,16 +625,10 @@ inline void* allocateBlock(size_t size, bool objects, bool mayThrow) {
         const uint32_t sizeClass = classFor(want);
         Allocator& a = allocators[objects][sizeClass];
         const uint32_t n = kClassSizes[sizeClass];
-        if (WREN_LIKELY(a.cursor != a.end && HAL_getNativeMemoryUsed() + heap.used + n <= heap.limit)) {
-            char* p = a.cursor;
-            const uint32_t i = a.index;
-            a.cursor = p + n;
-            a.index = i + 1;
-            setBit(a.live, i);
+        if (WREN_LIKELY(HAL_getNativeMemoryUsed() + heap.used + n <= heap.limit) &&
+            (WREN_LIKELY(a.freeBits) || nextWord(a, uint16_t(sizeClass), objects, false))) {
             heap.used += n;
-            unpoison(p, size);
-            if (!a.zero) zeroBlock(p, size);
-            return p;
+            return takeCell(a, n, size);
         }
     }
     return allocateSlow(size, want, objects, mayThrow);
