@@ -1068,6 +1068,8 @@ size_t vmVerifyHeap() {
 
 void VM::collect() { collectHeap(true); }
 
+void vmCollectYoung() { collectHeap(false); }
+
 namespace {
 
 void collectHeap(bool full) {

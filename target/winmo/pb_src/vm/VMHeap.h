@@ -86,6 +86,9 @@ size_t vmCheckedArrayBytes(int64_t count, size_t elementSize);
 int64_t vmFreeMemory();
 int64_t vmTotalMemory();
 
+// One collection of the young objects only, as the allocator runs one.
+void vmCollectYoung();
+
 // Collector statistics, for tests and benchmarks.
 struct VMGcStats {
     uint64_t collections = 0;
