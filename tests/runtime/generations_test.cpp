@@ -105,9 +105,10 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const VMPtr<Object>& h) { return vmCast<Node>(h)->next.get(); }},
         StoreCase{"FieldCopiedFromAnotherField", holderNode,
                   [](const VMPtr<Object>& h, const VMPtr<Node>& y) {
-                      VMPtr<Node> carrier = Node::make();
-                      carrier->payload = y;
-                      vmCast<Node>(h)->payload = carrier->payload;
+                      // An array's chunk is not the holder's: its stores
+                      // write no card of the holder's.
+                      VMPtr<VMArray<Object*>> carrier = VMArray<Object*>::of({y.get()});
+                      vmCast<Node>(h)->payload = carrier[0];
                   },
                   [](const VMPtr<Object>& h) {
                       return vmDowncast<Node>(vmCast<Node>(h)->payload.get());

@@ -472,7 +472,7 @@ TEST_F(HeapTest, InterruptedThreadRunningOutGetsOutOfMemoryErrorAndKeepsTheInter
     self->interrupt();
 
     EXPECT_THROW(vmAllocate(1 * MB, true), OutOfMemoryError*);
-    EXPECT_EQ(self->interrupted, 1);
+    ASSERT_EQ(self->interrupted, 1);
     EXPECT_THROW(java::lang::Thread::sleep(60 * 1000), java::lang::InterruptedException*)
         << "the next sleep sees the interrupt at once";
     EXPECT_EQ(self->interrupted, 0);
