@@ -110,6 +110,9 @@ constexpr bool vmIsPlainObject() {
 // while it is reachable, and runs its destructor when it dies unless
 // `destructor` is false.
 void vmConstructionEnded(java::lang::Object* o, bool destructor);
+// The newest object under construction, which the heap keeps apart from the
+// others (nearly always the only one).
+extern java::lang::Object* vmNewestConstructing;
 inline void vmEndConstruction(java::lang::Object* o) {
     if (o->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) vmConstructionEnded(o, true);
 }
@@ -122,7 +125,16 @@ template <class T>
 inline VMPtr<T> vmAdopt(T* p) {
     VMPtr<T> r(p);
     java::lang::Object* o = vmObj(p);
-    if (o->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) vmConstructionEnded(o, !vmIsPlainObject<T>());
+    if (o->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) {
+        // The usual case, a plain object made while nothing else was, needs
+        // no word with the heap.
+        if (vmIsPlainObject<T>() && o == vmNewestConstructing) {
+            o->vmFlags_ &= ~VM_FLAG_UNDER_CONSTRUCTION;
+            vmNewestConstructing = nullptr;
+        } else {
+            vmConstructionEnded(o, !vmIsPlainObject<T>());
+        }
+    }
     return r;
 }
 

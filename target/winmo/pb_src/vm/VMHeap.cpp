@@ -119,6 +119,7 @@ struct Chunk {
     uint32_t words;  // per bitmap
     uint32_t freeCells;
     uint32_t virgin;  // cells from here on were never handed out: all zero
+    uint32_t oldCells;  // objects the last collection kept (object chunks)
     uint16_t sizeClass;
     bool objects;
     size_t mapped;
@@ -211,8 +212,6 @@ Allocator allocators[2][kClasses];
 
 char* region = nullptr;
 size_t regionUsed = 0;  // chunks handed out so far, from the region's start
-enum : uint8_t { kFreeSlot, kRawSlot, kObjectSlot };
-uint8_t slotKind[kRegionChunks];
 
 // The collections' policy: old objects have grown by half since the last
 // full collection, and the next collection is full.
@@ -236,7 +235,6 @@ std::vector<Pooled> pool;
 // reachable. Nearly every construction ends before the next one begins, so
 // the newest object under construction is kept apart, and the list holds
 // only those whose construction was still going on when another began.
-Object* newestConstructing = nullptr;
 std::vector<Object*> constructing;
 std::vector<Object*> finalizable;
 
@@ -302,6 +300,7 @@ void initChunk(Chunk* c, uint16_t sizeClass, bool objects, bool clean) {
     c->words = l.words;
     c->freeCells = l.count;
     c->virgin = clean ? 0 : l.count;
+    c->oldCells = 0;
     c->sizeClass = sizeClass;
     c->objects = objects;
     c->mapped = kChunk;
@@ -309,7 +308,6 @@ void initChunk(Chunk* c, uint16_t sizeClass, bool objects, bool clean) {
     c->offsets = objects ? reinterpret_cast<uint16_t*>(c->bits() + size_t(kBitmaps) * l.words) : nullptr;
     if (!clean) std::memset(c->bits(), 0, size_t(kBitmaps) * l.words * 8);
     poison(c->cells, size_t(l.count) * size);
-    slotKind[(reinterpret_cast<char*>(c) - region) / kChunk] = objects ? kObjectSlot : kRawSlot;
 }
 
 bool reserveRegion() {
@@ -350,7 +348,6 @@ void releaseMapping(void* start, size_t size) {
 
 // An empty chunk goes back to the pool, for the next class that needs one.
 void poolChunk(Chunk* c) {
-    slotKind[(reinterpret_cast<char*>(c) - region) / kChunk] = kFreeSlot;
     poison(c, kChunk);
     pool.push_back({c, false});
 }
@@ -579,7 +576,9 @@ uint64_t countedSize(size_t want) {
     return want > kMaxCell ? largeMapping(want) : kClassSizes[classFor(want)];
 }
 
-void* allocateSlow(size_t size, size_t want, bool objects, bool mayThrow) {
+[[gnu::noinline]] void* allocateSlow(size_t size, bool objects, bool mayThrow) {
+    if (size > kMaxPayload) outOfMemory(mayThrow);
+    const size_t want = (size ? size : 1) + kRedzone;
     if (!heap.enabled) {
         void* p = take(want, size, objects, VM_BLOCK_STARTUP, false);
         if (!p) vmFatalError("Ran out of memory during VM initialization!");
@@ -619,19 +618,16 @@ void* allocateSlow(size_t size, size_t want, bool objects, bool mayThrow) {
 }
 
 inline void* allocateBlock(size_t size, bool objects, bool mayThrow) {
-    if (WREN_UNLIKELY(size > kMaxPayload)) outOfMemory(mayThrow);
-    const size_t want = (size ? size : 1) + kRedzone;
-    if (WREN_LIKELY(want <= kMaxCell && heap.enabled && !gcStress)) {
-        const uint32_t sizeClass = classFor(want);
+    if (WREN_LIKELY(size <= kMaxCell - kRedzone && heap.enabled && !gcStress)) {
+        const uint32_t sizeClass = classFor((size ? size : 1) + kRedzone);
         Allocator& a = allocators[objects][sizeClass];
         const uint32_t n = kClassSizes[sizeClass];
-        if (WREN_LIKELY(HAL_getNativeMemoryUsed() + heap.used + n <= heap.limit) &&
-            (WREN_LIKELY(a.freeBits) || nextWord(a, uint16_t(sizeClass), objects, false))) {
+        if (WREN_LIKELY(a.freeBits && HAL_getNativeMemoryUsed() + heap.used + n <= heap.limit)) {
             heap.used += n;
             return takeCell(a, n, size);
         }
     }
-    return allocateSlow(size, want, objects, mayThrow);
+    return allocateSlow(size, objects, mayThrow);
 }
 
 // --- collection ---------------------------------------------------------------
@@ -694,34 +690,38 @@ bool mayHoldReferences(Object* o) {
     return !a || a->isReferenceArray();
 }
 
-// The old objects in one card of the region whose fields were written.
-void traceCard(size_t card) {
-    const size_t slot = card / kCardsPerChunk;
-    if (slotKind[slot] != kObjectSlot) return;
-    auto* c = reinterpret_cast<Chunk*>(region + slot * kChunk);
-    const char* start = region + (card << kCardShift);
+// The old objects in card `k` of chunk `c`, whose fields were written.
+void traceCard(Chunk* c, size_t k) {
+    const char* start = reinterpret_cast<const char*>(c) + (k << kCardShift);
     const char* end = start + (size_t(1) << kCardShift);
     if (end <= c->cells) return;
     if (start < c->cells) start = c->cells;
-    uint32_t first = cellIndex(c, start);
-    uint32_t last = std::min(cellIndex(c, end - 1), c->cellCount - 1);
+    const uint32_t first = cellIndex(c, start);
+    if (first >= c->cellCount) return;
+    const uint32_t last = std::min(cellIndex(c, end - 1), c->cellCount - 1);
     const uint64_t* live = c->map(kLive);
     const uint64_t* mark = c->map(kMark);
-    for (uint32_t i = first; i <= last && i < c->cellCount; ++i)
+    for (uint32_t i = first; i <= last; ++i)
         if (testBit(live, i) && testBit(mark, i)) objectAt(c, i)->markReferences(0);
 }
 
-// Marks the young objects that old ones refer to: those in written cards,
-// and every old block of its own that may hold references, which no card
-// covers. Runs before anything young is marked, so that a mark here still
-// means old.
+// Marks the young objects that old ones refer to: those in written cards of
+// chunks that hold old objects (a chunk filled since the last collection has
+// none, however many of its cards were written), and every old block of its
+// own that may hold references, which no card covers. Runs before anything
+// young is marked, so that a mark here still means old.
 void traceRemembered() {
-    const size_t cards = regionUsed * kCardsPerChunk;
-    const auto* words = reinterpret_cast<const uint64_t*>(vmCardTable.cards);
-    for (size_t w = 0; w < cards / 8; ++w) {
-        if (!words[w]) continue;
-        for (size_t k = w * 8; k < w * 8 + 8; ++k)
-            if (vmCardTable.cards[k]) traceCard(k);
+    for (Allocator& a : allocators[1]) {
+        for (Chunk* c : a.chunks) {
+            if (!c->oldCells) continue;
+            const uint8_t* cards = vmCardTable.cards + (size_t(reinterpret_cast<char*>(c) - region) >> kCardShift);
+            const auto* words = reinterpret_cast<const uint64_t*>(cards);
+            for (size_t w = 0; w < kCardsPerChunk / 8; ++w) {
+                if (!words[w]) continue;
+                for (size_t k = w * 8; k < w * 8 + 8; ++k)
+                    if (cards[k]) traceCard(c, k);
+            }
+        }
     }
     for (Chunk* c = largeObjects; c; c = c->next) {
         if (!c->map(kMark)[0]) continue;
@@ -767,6 +767,7 @@ uint64_t sweepChunk(Chunk* c) {
         occupied += uint64_t(std::popcount(kQuarantine ? live[w] | held[w] : live[w]));
     }
     c->freeCells = c->cellCount - uint32_t(occupied);
+    c->oldCells = uint32_t(occupied);
     heap.used -= counted * c->cellSize;
     return freed;
 }
@@ -866,6 +867,7 @@ void forEachObjectIn(F&& f) {
 }  // namespace
 
 VMCardTable vmCardTable;
+Object* vmNewestConstructing = nullptr;
 
 void vmRememberStores(const void* start, size_t bytes) {
     if (!bytes) return;
@@ -926,26 +928,30 @@ void vmFree(void* payload) {
     }
 }
 
+namespace {
+[[gnu::noinline]] void keepConstructing(Object* o) { constructing.push_back(o); }
+}  // namespace
+
 void vmObjectBorn(Object* o) {
     Chunk* c = chunkOf(o);
     const uint32_t i = cellIndex(c, o);
     const size_t offset = size_t(reinterpret_cast<char*>(o) - cellAt(c, i));
-    if (offset > UINT16_MAX) vmFatalError("An object's header lies too far into its block!");
+    if (WREN_UNLIKELY(offset > UINT16_MAX)) vmFatalError("An object's header lies too far into its block!");
     c->offsets[i] = uint16_t(offset);
-    if (newestConstructing) constructing.push_back(newestConstructing);
-    newestConstructing = o;
+    if (WREN_UNLIKELY(vmNewestConstructing != nullptr)) keepConstructing(vmNewestConstructing);
+    vmNewestConstructing = o;
 }
 
 void vmConstructionEnded(Object* o, bool destructor) {
     o->vmFlags_ &= ~VM_FLAG_UNDER_CONSTRUCTION;
-    if (o == newestConstructing) newestConstructing = nullptr;
+    if (o == vmNewestConstructing) vmNewestConstructing = nullptr;
     else eraseOne(constructing, o);
     if (destructor) vmKeepDestructor(o);
 }
 
 void vmObjectLeavesKeepers(Object* o) {
     if (o->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) {
-        if (o == newestConstructing) newestConstructing = nullptr;
+        if (o == vmNewestConstructing) vmNewestConstructing = nullptr;
         else eraseOne(constructing, o);
     }
     if (o->vmFlags_ & VM_FLAG_FINALIZABLE) eraseOne(finalizable, o);
@@ -1046,7 +1052,7 @@ size_t vmVerifyHeap() {
     markRoots();
     markList(vmWeakScope());
     for (Object* o : constructing) vmMarkObject(o, 0);
-    if (newestConstructing) vmMarkObject(newestConstructing, 0);
+    if (vmNewestConstructing) vmMarkObject(vmNewestConstructing, 0);
     for (Object* o : finalizable) vmMarkObject(o, 0);
     // Marks are a collection's own, and it leaves them only on what it kept.
     for (const Chunk* cc : chunks) {
@@ -1105,7 +1111,7 @@ void collectHeap(bool full) {
     // with what they reach.
     for (Object* o : finalizable) vmMarkObject(o, 0);
     for (Object* o : constructing) vmMarkObject(o, 0);
-    if (newestConstructing) vmMarkObject(newestConstructing, 0);
+    if (vmNewestConstructing) vmMarkObject(vmNewestConstructing, 0);
     drainMarkStack();
 
     uint64_t freed = sweep();
