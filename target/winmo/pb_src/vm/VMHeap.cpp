@@ -637,27 +637,10 @@ inline bool isMarked(Object* o) {
     return testBit(c->map(kMark), cellIndex(c, o));
 }
 
-// Reading an object to trace it is the collector's one cache miss per
-// object. Objects go through a short queue on their way from the stack to
-// being traced, and their memory is fetched as they enter it, so that the
-// miss is waited for while the objects ahead of them are traced.
 void drainMarkStack() {
-    constexpr uint32_t kAhead = 8;
-    Object* queue[kAhead];
-    uint32_t head = 0, queued = 0;
-    for (;;) {
-        while (queued < kAhead && !markStack.empty()) {
-            Object* o = markStack.back();
-            markStack.pop_back();
-            Chunk* c = chunkOf(o);
-            __builtin_prefetch(cellAt(c, cellIndex(c, o)));
-            __builtin_prefetch(o);
-            queue[(head + queued++) % kAhead] = o;
-        }
-        if (!queued) return;
-        Object* o = queue[head];
-        head = (head + 1) % kAhead;
-        --queued;
+    while (!markStack.empty()) {
+        Object* o = markStack.back();
+        markStack.pop_back();
         o->markReferences(0);
     }
 }
