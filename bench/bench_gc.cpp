@@ -114,8 +114,10 @@ int main(int argc, char** argv) {
     double meanPauseMs = gc.collections ? double(gc.totalPauseNs) / 1e6 / double(gc.collections) : 0.0;
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("bench_gc: time_ms=%.1f collections=%llu max_pause_ms=%.2f mean_pause_ms=%.2f peak_mb=%.1f\n",
-                timeMs, static_cast<unsigned long long>(gc.collections), maxPauseMs, meanPauseMs,
+    std::printf("bench_gc: time_ms=%.1f collections=%llu full_collections=%llu max_pause_ms=%.2f "
+                "mean_pause_ms=%.2f peak_mb=%.1f\n",
+                timeMs, static_cast<unsigned long long>(gc.collections),
+                static_cast<unsigned long long>(gc.fullCollections), maxPauseMs, meanPauseMs,
                 double(usage.ru_maxrss) / 1024.0);
     return 0;
 }

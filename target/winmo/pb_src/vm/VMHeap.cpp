@@ -1125,6 +1125,7 @@ void collectHeap(bool full) {
                                   std::chrono::steady_clock::now() - started)
                                   .count());
     ++stats.collections;
+    if (full) ++stats.fullCollections;
     stats.objectsFreed += freed;
     stats.lastPauseNs = pause;
     stats.totalPauseNs += pause;

@@ -92,6 +92,7 @@ void vmCollectYoung();
 // Collector statistics, for tests and benchmarks.
 struct VMGcStats {
     uint64_t collections = 0;
+    uint64_t fullCollections = 0;  // of them
     uint64_t lastPauseNs = 0;
     uint64_t maxPauseNs = 0;
     uint64_t totalPauseNs = 0;
