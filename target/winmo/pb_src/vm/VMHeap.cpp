@@ -506,6 +506,14 @@ inline void zeroBlock(char* p, size_t size) {
     auto* w = reinterpret_cast<uint64_t*>(p);
     // Spelt out: a loop would become a string instruction, slow to start.
     switch (kQuarantine ? 0 : (size + 7) / 8) {
+        case 16: w[15] = 0; [[fallthrough]];
+        case 15: w[14] = 0; [[fallthrough]];
+        case 14: w[13] = 0; [[fallthrough]];
+        case 13: w[12] = 0; [[fallthrough]];
+        case 12: w[11] = 0; [[fallthrough]];
+        case 11: w[10] = 0; [[fallthrough]];
+        case 10: w[9] = 0; [[fallthrough]];
+        case 9: w[8] = 0; [[fallthrough]];
         case 8: w[7] = 0; [[fallthrough]];
         case 7: w[6] = 0; [[fallthrough]];
         case 6: w[5] = 0; [[fallthrough]];
