@@ -213,8 +213,8 @@ Allocator allocators[2][kClasses];
 char* region = nullptr;
 size_t regionUsed = 0;  // chunks handed out so far, from the region's start
 
-// The collections' policy: old objects have grown by half since the last
-// full collection, and the next collection is full.
+// The collections' policy: once the old objects have grown by a quarter
+// since the last full collection, the allocator's next collection is full.
 uint64_t usedAfterFull = 0;
 uint64_t usedAfterLast = 0;
 uint32_t stressCollections = 0;
@@ -482,7 +482,7 @@ bool nextWord(Allocator& a, uint16_t sizeClass, bool objects, bool emergency) {
 
 // Drops every allocator's current word: a collection recounts the chunks,
 // and the next allocation of each class searches from its first chunk again.
-void abandonRuns() {
+void abandonWords() {
     for (auto& kind : allocators) {
         for (Allocator& a : kind) {
             // The word's untouched cells are the top ones: they stay zero.
@@ -614,8 +614,8 @@ uint64_t countedSize(size_t want) {
         }
         if (rounds >= 3) outOfMemory(mayThrow);
         // The first round looks at the young objects only, unless the old
-        // ones have grown by half since the last full collection.
-        collectHeap(rounds > 0 || usedAfterLast - usedAfterFull > std::max<uint64_t>(usedAfterFull / 4, 4 * kChunk));
+        // ones have grown by a quarter since the last full collection.
+        collectHeap(rounds > 0 || usedAfterLast > usedAfterFull + std::max<uint64_t>(usedAfterFull / 4, 4 * kChunk));
         ++rounds;
         heap.limit = clampLimit(2 * (HAL_getNativeMemoryUsed() + heap.used + n));
         if (t && rounds == 2) VMThread::yield();
@@ -791,7 +791,7 @@ uint64_t sweep() {
     freed += dead.size();
     for (Allocator& a : allocators[0])
         for (Chunk* c : a.chunks) recountChunk(c);
-    abandonRuns();
+    abandonWords();
     for (auto& kind : allocators) {
         for (Allocator& a : kind) {
             size_t kept = 0;
@@ -1076,7 +1076,7 @@ void collectHeap(bool full) {
     auto started = std::chrono::steady_clock::now();
     VMThread::disableYield();
     vm->finalizationWork = 0;
-    abandonRuns();
+    abandonWords();
 
     if (full) clearMarks();
     else traceRemembered();

@@ -7,7 +7,7 @@
 // cells in use, the marks of a collection and the objects whose destructor
 // must run when they die. So a collection marks without writing to objects,
 // and sweeps a chunk with a few word operations per 64 cells, whatever the
-// heap's age; cells are handed out in address order from runs of free cells,
+// heap's age; cells are handed out in address order, lowest free cell first,
 // so objects made one after another lie side by side.
 //
 // Collections are generational without moving anything: a collection leaves
@@ -15,7 +15,7 @@
 // since are young. A collection the allocator runs looks at the young
 // objects only, reaching them from the roots and from the old objects whose
 // fields were written since (the card table of VMTypes.h); when the old
-// objects have grown by half since the last full collection, or a young
+// objects have grown by a quarter since the last full collection, or a young
 // collection did not free enough, the next one is full. VM::collect is
 // always full.
 #pragma once
