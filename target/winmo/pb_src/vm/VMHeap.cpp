@@ -35,14 +35,15 @@ using java::lang::Object;
 
 constexpr size_t kChunk = HAL_MEMORY_ALIGNMENT;
 constexpr uintptr_t kChunkMask = ~uintptr_t(kChunk - 1);
-// The largest request: a block and its size stay below 2^30 bytes, with room
-// for the 8-byte header blocks once had, so that the bound stays where
-// callers know it.
-constexpr size_t kMaxPayload = (size_t(1) << 30) - 1 - 8;
+// The largest request: 9 bytes short of VM_MAX_BLOCK, the bound that array
+// sizes are checked against.
+constexpr size_t kMaxPayload = VM_MAX_BLOCK - 1 - 8;
 constexpr size_t kMaxCell = 16 * 1024;
 // Every chunk of cells lies in one reserved region, so that the card table
-// can cover it: 4 GB of address space, committed a chunk at a time.
+// can cover it: 4 GB of address space, committed a chunk at a time; less
+// where the system will not reserve that much.
 constexpr size_t kRegionChunks = 16384;
+constexpr size_t kSmallestRegionChunks = 256;
 constexpr size_t kCardShift = 8;
 constexpr size_t kCardsPerChunk = kChunk >> kCardShift;
 
@@ -98,7 +99,7 @@ static_assert(classesAreTight(), "every size gets the smallest class that holds 
 
 enum Bitmap : uint32_t {
     kLive,       // the cell holds a block
-    kMark,       // the current collection reached the object
+    kMark,       // a collection reached the object: it is old (see VMHeap.h)
     kDestroy,    // the object's destructor runs when it dies
     kUncounted,  // taken while the heap was disabled
     kEmergency,  // taken while an OutOfMemoryError was being built
@@ -211,6 +212,7 @@ struct Allocator {
 Allocator allocators[2][kClasses];
 
 char* region = nullptr;
+size_t regionChunks = 0;
 size_t regionUsed = 0;  // chunks handed out so far, from the region's start
 
 // The collections' policy: once the old objects have grown by a quarter
@@ -311,11 +313,14 @@ void initChunk(Chunk* c, uint16_t sizeClass, bool objects, bool clean) {
 }
 
 bool reserveRegion() {
-    region = static_cast<char*>(HAL_reserveAddressSpace(kRegionChunks * kChunk));
+    for (size_t chunks = kRegionChunks; !region && chunks >= kSmallestRegionChunks; chunks /= 4) {
+        region = static_cast<char*>(HAL_reserveAddressSpace(chunks * kChunk));
+        regionChunks = chunks;
+    }
     if (!region) return false;
-    const size_t cards = kRegionChunks * kCardsPerChunk;
+    const size_t cards = regionChunks * kCardsPerChunk;
     auto* table = static_cast<uint8_t*>(HAL_allocateMemory(cards, 0));
-    if (!table) return false;
+    if (!table) vmFatalError("No memory for the heap's card table!");
     vmCardTable.cards = table;
     vmCardTable.base = reinterpret_cast<uintptr_t>(region);
     vmCardTable.count = cards;
@@ -330,9 +335,9 @@ Chunk* newChunk(uint16_t sizeClass, bool objects, bool emergency) {
         clean = pool.back().clean;
         pool.pop_back();
     } else {
-        (void)emergency;  // the reserve is not in the region
+        (void)emergency;  // the region is reserved already: the system's reserve can't help it
         if (!region && !reserveRegion()) return nullptr;
-        if (regionUsed == kRegionChunks) return nullptr;
+        if (regionUsed == regionChunks) return nullptr;
         c = reinterpret_cast<Chunk*>(region + regionUsed * kChunk);
         if (HAL_commitMemory(c, kChunk) != 0) return nullptr;
         ++regionUsed;
