@@ -27,6 +27,7 @@
 #endif
 #if defined(WREN_HEAP_POISONING)
 #include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
 #endif
 
 namespace {
@@ -57,12 +58,19 @@ constexpr uint64_t kQuarantineBytes = uint64_t(64) << 20;
 constexpr size_t kRedzone = 16;
 void poison(const void* p, size_t n) { ASAN_POISON_MEMORY_REGION(p, n); }
 void unpoison(const void* p, size_t n) { ASAN_UNPOISON_MEMORY_REGION(p, n); }
+// The leak checker looks for pointers to the C heap's blocks in the C heap
+// and the program's own memory; the VM heap's memory comes straight from the
+// page mapper, so it is shown where to look too.
+void watchForPointers(const void* p, size_t n) { __lsan_register_root_region(p, n); }
+void stopWatching(const void* p, size_t n) { __lsan_unregister_root_region(p, n); }
 #else
 constexpr bool kQuarantine = false;
 constexpr uint64_t kQuarantineBytes = 0;
 constexpr size_t kRedzone = 0;
 void poison(const void*, size_t) {}
 void unpoison(const void*, size_t) {}
+void watchForPointers(const void*, size_t) {}
+void stopWatching(const void*, size_t) {}
 #endif
 
 // --- size classes -----------------------------------------------------------
@@ -318,6 +326,7 @@ bool reserveRegion() {
         regionChunks = chunks;
     }
     if (!region) return false;
+    watchForPointers(region, regionChunks * kChunk);
     const size_t cards = regionChunks * kCardsPerChunk;
     auto* table = static_cast<uint8_t*>(HAL_allocateMemory(cards, 0));
     if (!table) vmFatalError("No memory for the heap's card table!");
@@ -348,6 +357,7 @@ Chunk* newChunk(uint16_t sizeClass, bool objects, bool emergency) {
 
 void releaseMapping(void* start, size_t size) {
     unpoison(start, size);
+    stopWatching(start, size);
     HAL_freeMemory(start, size);
 }
 
@@ -540,6 +550,7 @@ void* takeLarge(size_t want, size_t size, bool objects, VMBlockKind kind, bool e
     const size_t mapped = largeMapping(want);
     auto* c = static_cast<Chunk*>(HAL_allocateMemory(mapped, emergency));
     if (!c) return nullptr;
+    watchForPointers(c, mapped);
     c->cells = reinterpret_cast<char*>(c) + kLargeHeader;
     c->divisor = 0;
     c->cellSize = uint32_t(mapped);
