@@ -6,6 +6,8 @@
 //
 // The default heap (4 to 64 MiB) is a handset's, so the collector runs often
 // while the long-lived tree stays live through every collection.
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +24,7 @@ namespace bench {
 
 class TreeNode : public virtual java::lang::Object {
     WREN_CLASS(TreeNode, java::lang::Object, (left, TreeNode), (right, TreeNode))
+    WREN_PLAIN_OBJECT()
 public:
     void ctor(const VMPtr<TreeNode>& l, const VMPtr<TreeNode>& r) {
         java::lang::Object::ctor();
@@ -109,7 +112,12 @@ int main(int argc, char** argv) {
     const VMGcStats& gc = vmGcStats();
     double maxPauseMs = double(gc.maxPauseNs) / 1e6;
     double meanPauseMs = gc.collections ? double(gc.totalPauseNs) / 1e6 / double(gc.collections) : 0.0;
-    std::printf("bench_gc: time_ms=%.1f collections=%llu max_pause_ms=%.2f mean_pause_ms=%.2f\n", timeMs,
-                static_cast<unsigned long long>(gc.collections), maxPauseMs, meanPauseMs);
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("bench_gc: time_ms=%.1f collections=%llu full_collections=%llu max_pause_ms=%.2f "
+                "mean_pause_ms=%.2f peak_mb=%.1f\n",
+                timeMs, static_cast<unsigned long long>(gc.collections),
+                static_cast<unsigned long long>(gc.fullCollections), maxPauseMs, meanPauseMs,
+                double(usage.ru_maxrss) / 1024.0);
     return 0;
 }

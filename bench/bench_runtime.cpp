@@ -2,9 +2,10 @@
 // the platform classes exactly as game code calls them.
 // bench/java/RuntimeBench.java is its Java twin.
 //
-//   bench_runtime [--count N] [--min-mb N] [--max-mb N]
+//   bench_runtime [--count N] [--min-mb N] [--max-mb N] [--aged RUNS]
 //
-// Three workloads of N operations each (10^6 by default), timed apart:
+// Three workloads of N operations each (10^6 by default, at least 65 536),
+// timed apart:
 //   strings    new StringBuffer().append("score ").append(i).append("/")
 //              .append(N).toString()
 //   hashtable  N puts then N gets, Integer keys over 65 536 distinct values
@@ -12,6 +13,13 @@
 // Each prints a check value, which must match the twin's. Values are read
 // back through hashCode() (an Integer's is its value) rather than a cast to
 // Integer, so that the figures are the collections' and not the cast's.
+//
+// --aged RUNS runs the hashtable workload RUNS times in one process instead,
+// printing each run's time: the heap the later runs allocate from has been
+// through every collection of the earlier ones, so a collector whose cost
+// grows with the heap's age shows as later runs slower than the first.
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -38,7 +46,7 @@ using java::lang::StringBuffer;
 
 constexpr jint kDistinctKeys = 65536;
 
-constexpr const char* kUsage = "bench_runtime [--count N] [--min-mb N] [--max-mb N]";
+constexpr const char* kUsage = "bench_runtime [--count N] [--min-mb N] [--max-mb N] [--aged RUNS]";
 
 [[noreturn]] void usage() { benchargs::usage(kUsage); }
 
@@ -87,6 +95,8 @@ jint vector(jint n) {
 
 struct Timing {
     double ms = 0;
+    double gcMs = 0;
+    double maxPauseMs = 0;
     unsigned long long collections = 0;
 };
 
@@ -95,27 +105,68 @@ struct Timing {
 template <class F>
 Timing timed(const char* name, F&& body, jint n) {
     VM::collect();
-    uint64_t before = vmGcStats().collections;
+    vmResetGcStats();
     auto started = std::chrono::steady_clock::now();
     jint check = body(n);
     Timing t;
     t.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-    t.collections = vmGcStats().collections - before;
+    const VMGcStats& gc = vmGcStats();
+    t.gcMs = double(gc.totalPauseNs) / 1e6;
+    t.maxPauseMs = double(gc.maxPauseNs) / 1e6;
+    t.collections = gc.collections;
     std::printf("%s check: %d\n", name, check);
     return t;
+}
+
+// The process's peak resident memory, in MiB.
+double peakMb() {
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+void runAll(jint n) {
+    Timing s = timed("strings", strings, n);
+    Timing h = timed("hashtable", hashtable, n);
+    Timing v = timed("vector", vector, n);
+    double maxPause = s.maxPauseMs;
+    for (const Timing* t : {&h, &v})
+        if (t->maxPauseMs > maxPause) maxPause = t->maxPauseMs;
+    std::printf("bench_runtime: strings_ms=%.1f hashtable_ms=%.1f vector_ms=%.1f "
+                "strings_collections=%llu hashtable_collections=%llu vector_collections=%llu "
+                "max_pause_ms=%.2f peak_mb=%.1f\n",
+                s.ms, h.ms, v.ms, s.collections, h.collections, v.collections, maxPause, peakMb());
+}
+
+void runAged(jint n, long runs) {
+    Timing first, last;
+    double maxPause = 0;
+    for (long r = 1; r <= runs; ++r) {
+        Timing t = timed("hashtable", hashtable, n);
+        std::printf("aged run %ld: hashtable_ms=%.1f gc_ms=%.1f collections=%llu max_pause_ms=%.2f\n",
+                    r, t.ms, t.gcMs, t.collections, t.maxPauseMs);
+        if (r == 1) first = t;
+        last = t;
+        if (t.maxPauseMs > maxPause) maxPause = t.maxPauseMs;
+    }
+    std::printf("bench_runtime: aged_runs=%ld first_ms=%.1f last_ms=%.1f first_gc_ms=%.1f "
+                "last_gc_ms=%.1f aged_ratio=%.2f max_pause_ms=%.2f peak_mb=%.1f\n",
+                runs, first.ms, last.ms, first.gcMs, last.gcMs, last.ms / first.ms, maxPause, peakMb());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    long count = 1000000, minMb = 16, maxMb = 256;
+    long count = 1000000, minMb = 16, maxMb = 256, aged = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--count") == 0) count = positiveArg(argc, argv, i);
         else if (std::strcmp(argv[i], "--min-mb") == 0) minMb = positiveArg(argc, argv, i);
         else if (std::strcmp(argv[i], "--max-mb") == 0) maxMb = positiveArg(argc, argv, i);
+        else if (std::strcmp(argv[i], "--aged") == 0) aged = benchargs::positiveArg(argc, argv, i, kUsage, 1000);
         else usage();
     }
-    if (count > 100000000) usage();
+    // Below one put per distinct key, the gets would look up keys never put.
+    if (count < kDistinctKeys || count > 100000000) usage();
 
     HAL_enterVMLock();
     int booted = VM::start(uint64_t(minMb) << 20, uint64_t(maxMb) << 20,
@@ -125,19 +176,13 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    Timing s, h, v;
     try {
-        jint n = jint(count);
-        s = timed("strings", strings, n);
-        h = timed("hashtable", hashtable, n);
-        v = timed("vector", vector, n);
+        if (aged) runAged(jint(count), aged);
+        else runAll(jint(count));
     } catch (java::lang::Object* caught) {
         VMPtr<java::lang::Object> e = caught;
         std::fprintf(stderr, "bench_runtime: uncaught %s\n", e->toString()->toUtf8().c_str());
         return 1;
     }
-    std::printf("bench_runtime: strings_ms=%.1f hashtable_ms=%.1f vector_ms=%.1f "
-                "strings_collections=%llu hashtable_collections=%llu vector_collections=%llu\n",
-                s.ms, h.ms, v.ms, s.collections, h.collections, v.collections);
     return 0;
 }

@@ -2,13 +2,16 @@
 # Runs the runtime-classes benchmark beside its Java twin and prints, for
 # each workload (strings, hashtable, vector), both times and their ratio
 # (ours / JVM). Each side runs several times and keeps its best time per
-# workload, so a stray scheduling hiccup doesn't decide a ratio.
+# workload, so a stray scheduling hiccup doesn't decide a ratio. Then the
+# aged-heap run: the hashtable workload six times in one process on each
+# side, with the last run's time over the first's.
 #
 #   bench/run_bench_runtime.sh [bench_runtime flags...]     e.g. --count 200000
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 runs=3
+aged_runs=6
 workloads=(strings hashtable vector)
 
 # --count also goes to the Java twin, so both sides do the same work.
@@ -46,6 +49,7 @@ done
 for ((r = 1; r <= runs; r++)); do
   out="$("$bench" "$@")"
   line="$(grep '^bench_runtime:' <<<"$out")"
+  peak_line="$line"
   our_checks="$(grep 'check:' <<<"$out")"
   echo "run $r: $line"
   for w in "${workloads[@]}"; do
@@ -67,3 +71,15 @@ for w in "${workloads[@]}"; do
   awk -v w="$w" -v a="${best_ours[$w]}" -v b="${best_java[$w]}" \
     'BEGIN { printf "%-10s ours %8.1f ms   java %8.1f ms   ratio (ours / JVM): %.2f\n", w, a, b, a / b }'
 done
+echo "ours, last run: $(grep -o 'max_pause_ms=.*' <<<"$peak_line")"
+
+echo
+out="$("$bench" "$@" --aged "$aged_runs")"
+grep '^aged run' <<<"$out" | sed 's/^/ours /'
+ours_aged="$(grep '^bench_runtime:' <<<"$out")"
+out="$(java -XX:+UseSerialGC -cp "$classes" RuntimeBench "$count" "$aged_runs")"
+grep '^aged run' <<<"$out" | sed 's/^/java /'
+java_aged="$(grep '^java:' <<<"$out")"
+echo "$ours_aged"
+echo "$java_aged"
+echo "aged heap, run $aged_runs over run 1: ours $(field aged_ratio "$ours_aged")   java $(field aged_ratio "$java_aged")"

@@ -3,12 +3,16 @@
 // then runs paced frames until the application exits. The UI thread only
 // delivers the MIDP callbacks, which become flags, pause requests and key
 // states that the game thread reads at its next frame. The game's canvas
-// supplies update() and paintGame(g), and may override onEvent(code).
+// supplies update() and paintGame(g), and may override onEvent(code). Its
+// statics also hold the services the resource readers share with the rest
+// of the framework: the byte-buffer serializer over two static buffers and
+// decimal formatting into a StringBuffer.
 #pragma once
 
 #include "VMArray.h"
 #include "VMClass.h"
 #include "java_lang_Runnable.h"
+#include "java_lang_StringBuffer.h"
 #include "java_lang_Thread.h"
 #include "java_util_Vector.h"
 #include "javax_microedition_lcdui_Graphics.h"
@@ -59,6 +63,14 @@ public:
         // Virtual key -> the key code that drives it (0: none), 64 entries.
         VMStaticPtr<VMArray<jint>> keyMap;
         jbyte nextFreeVirtualKey = 0;
+        // The serializer's buffers and positions, set directly by their
+        // users. Neither side compares a position with its buffer's length:
+        // the users keep every access inside the buffer, and one that strays
+        // is stopped by the array's own index check.
+        VMStaticPtr<VMArray<jbyte>> outBuffer;
+        jint outPosition = 0;
+        VMStaticPtr<VMArray<jbyte>> inBuffer;
+        jint inPosition = 0;
     };
     WREN_STATICS(Statics)
     WREN_STATIC_INIT()
@@ -233,6 +245,26 @@ public:
     virtual void setIdleTimeoutEnabled(jboolean enabled);
     virtual jint getOrientation();
     virtual jboolean setOrientation(jint code);
+
+    // --- the serializer and number formatting ---
+    static void writeByte(jint v);
+    static void writeShort(jint v);    // big-endian
+    static void writeInt(jint v);      // big-endian
+    static void writeShortLE(jint v);  // low byte first
+    static void writeIntLE(jint v);    // lowest byte first
+    static void writeBoolean(jboolean b);
+    static jbyte readByte();  // sign-extended
+    static jint readInt();    // big-endian
+    static jboolean readBoolean();
+
+    // Inserts the decimal form of `value` at `position`: a minus sign first
+    // when negative (it does not count as a digit), then the digits, padded
+    // with zeros in front to `minDigits` when the magnitude is below 65536;
+    // larger magnitudes are never padded.
+    static void insertNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value, jint minDigits,
+                             jint position);
+    static void appendNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value, jint minDigits);
+    static void appendNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value);
 
 private:
     // The application is exiting or its game thread is gone: waits end.

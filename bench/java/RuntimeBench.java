@@ -2,7 +2,10 @@
 // java.lang.StringBuffer, java.util.Hashtable and java.util.Vector, each timed
 // inside the process so that JVM start-up is left out, as boot is on our side.
 //
-//   java -XX:+UseSerialGC RuntimeBench [count]
+//   java -XX:+UseSerialGC RuntimeBench [count [agedRuns]]
+//
+// With agedRuns, the hashtable workload runs that many times instead, each
+// run's time printed, as bench_runtime --aged does.
 import java.util.Hashtable;
 import java.util.Locale;
 import java.util.Vector;
@@ -57,6 +60,19 @@ public final class RuntimeBench {
 
     public static void main(String[] args) {
         int n = args.length > 0 ? Integer.parseInt(args[0]) : 1000000;
+        int aged = args.length > 1 ? Integer.parseInt(args[1]) : 0;
+        if (aged > 0) {
+            double first = 0, last = 0;
+            for (int r = 1; r <= aged; ++r) {
+                double ms = timed("hashtable", RuntimeBench::hashtable, n);
+                System.out.println(String.format(Locale.ROOT, "aged run %d: hashtable_ms=%.1f", r, ms));
+                if (r == 1) first = ms;
+                last = ms;
+            }
+            System.out.println(String.format(Locale.ROOT, "java: aged_runs=%d first_ms=%.1f last_ms=%.1f aged_ratio=%.2f",
+                    aged, first, last, last / first));
+            return;
+        }
         double stringsMs = timed("strings", RuntimeBench::strings, n);
         double hashtableMs = timed("hashtable", RuntimeBench::hashtable, n);
         double vectorMs = timed("vector", RuntimeBench::vector, n);

@@ -227,6 +227,7 @@ class VMArray : public VMArrayParent_<T, N>::type {
     friend class VMArraySlot<VMArray>;
 
 public:
+    using wrenPlainClass_ = VMArray;
     static constexpr bool kReferenceElements = kClassElements || N > 1;
     // Arrays over an interface (Runnable[], Runnable[][]) are not C++ bases of
     // the arrays of the classes that implement it; vmCast refuses them.
@@ -243,9 +244,11 @@ public:
     static VMPtr<VMArray> create(jint length) {
         if (length < 0) vmThrowNegativeArraySize();
         java::lang::Class* cls = classRecord();
-        return vmAdopt(new VMArray(VMArrayShape{elementTypeCode(),
-                                                kReferenceElements ? cls->elementClass : nullptr,
-                                                length, int32_t(sizeof(Element)), ownTag()}));
+        // The elements share the array's block, right after its fields.
+        static_assert(sizeof(VMArray) == sizeof(VMArray_Base));
+        return vmAdopt(new (VMTrailing{length, sizeof(Element)}) VMArray(VMArrayShape{
+            elementTypeCode(), kReferenceElements ? cls->elementClass : nullptr, length,
+            int32_t(sizeof(Element)), ownTag()}));
     }
     // `new T[d0][d1]...`: every given dimension is allocated; the rest stay
     // null. All sizes are checked before anything is allocated.

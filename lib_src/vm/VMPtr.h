@@ -233,22 +233,32 @@ public:
     VMField() noexcept = default;
     VMField(std::nullptr_t) noexcept {}
     VMField(T* p) noexcept : ptr_(p) {}
+    VMField(const VMField&) noexcept = default;
     template <class R>
         requires VMRefLike<R> && std::convertible_to<typename R::element_type*, T*>
     VMField(const R& r) noexcept : ptr_(r.get()) {}
 
+    // Storing a reference tells the collector (a field is born in a new
+    // object, which needs no telling).
     VMField& operator=(T* p) noexcept {
         ptr_ = p;
+        vmRememberStore(this);
         return *this;
     }
     VMField& operator=(std::nullptr_t) noexcept {
         ptr_ = nullptr;
         return *this;
     }
+    VMField& operator=(const VMField& o) noexcept {
+        ptr_ = o.ptr_;
+        vmRememberStore(this);
+        return *this;
+    }
     template <class R>
         requires VMRefLike<R> && std::convertible_to<typename R::element_type*, T*>
     VMField& operator=(const R& r) noexcept {
         ptr_ = r.get();
+        vmRememberStore(this);
         return *this;
     }
 
@@ -305,7 +315,10 @@ inline VMPtr<T> vmCast(U* p) {
     return VMPtr<T>(vmDowncast<T>(vmObj(p)));
 }
 
+// The target is marked by its own address: converting it to Object, a
+// virtual base, would read the target, and most targets a collection meets
+// are marked already.
 template <class T>
-inline void VMField<T>::mark(uint32_t bits) const {
-    if (ptr_) vmMarkObject(vmObj(ptr_), bits);
+inline void VMField<T>::mark(uint32_t) const {
+    if (ptr_) vmMarkReference(ptr_);
 }

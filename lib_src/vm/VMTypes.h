@@ -33,3 +33,24 @@ class VMThread;
 // Marks an object and, through its markReferences, what it reaches. Called
 // by markReferences implementations; nothing else needs it.
 void vmMarkObject(java::lang::Object* obj, uint32_t bits);
+// The same for a pointer to any part of the object: the collector finds the
+// object from the address alone, without reading it.
+void vmMarkReference(const void* target);
+
+// The collector's record of the reference fields written since it last ran,
+// one byte per 256 bytes of the region that holds the heap's small objects:
+// a collection of the young objects only needs to look at the old objects
+// whose fields changed.
+struct VMCardTable {
+    uintptr_t base = 0;
+    size_t count = 0;
+    uint8_t* cards = nullptr;
+};
+extern VMCardTable vmCardTable;
+// Every store of a reference into a heap object's field goes through this.
+// An address outside the region (a large block, which the collector reads
+// whole each time, or anything that is not the heap's) changes nothing.
+inline void vmRememberStore(const void* field) {
+    const size_t card = (reinterpret_cast<uintptr_t>(field) - vmCardTable.base) >> 8;
+    if (card < vmCardTable.count) vmCardTable.cards[card] = 1;
+}

@@ -2,8 +2,6 @@
 // one VM, so anything a test changes about the heap is put back on the way out.
 #pragma once
 
-#include <cstring>
-
 #include "VM.h"
 #include "VMHeap.h"
 
@@ -36,14 +34,9 @@ private:
 
 inline uint32_t collectionCount() { return vmInstance->collectionCount; }
 
-// The size word in front of a payload handed out by vmAllocate.
-inline uint32_t blockWord(const void* payload) {
-    uint32_t word;
-    std::memcpy(&word, static_cast<const char*>(payload) - 8, sizeof word);
-    return word;
-}
-inline uint32_t blockSize(const void* payload) { return blockWord(payload) & ((1u << 30) - 1); }
-inline uint32_t blockKind(const void* payload) { return blockWord(payload) >> 30; }
+// What the heap records of a block handed out by vmAllocate.
+inline size_t blockSize(const void* payload) { return vmBlockSize(payload); }
+inline uint32_t blockKind(const void* payload) { return uint32_t(vmBlockKind(payload)); }
 
 // References registered on the current thread's stack list.
 inline size_t stackRefCount() {

@@ -1,8 +1,9 @@
-// Small blocks come from size-class pools carved out of 64 KB chunks: the
-// collector frees most objects young, and a free-list pop is several times
-// cheaper than malloc for them. Large blocks go to malloc. Sanitizer builds
-// use malloc for everything so that use-after-free is caught.
+// The VM heap's memory comes in large aligned blocks straight from the
+// system's page mapper: the heap carves its cells out of them itself, and an
+// aligned mapping is what lets it find a cell's chunk from the cell's address.
 #include "HAL_memory.h"
+
+#include <sys/mman.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -12,49 +13,8 @@
 
 namespace {
 
-constexpr size_t kGranule = 16;
-constexpr size_t kMaxPooled = 512;
-constexpr size_t kClasses = kMaxPooled / kGranule;
-constexpr size_t kChunk = 64 * 1024;
 constexpr size_t kReserve = 64 * 1024;
-
-struct FreeBlock {
-    FreeBlock* next;
-};
-
-struct Pool {
-    FreeBlock* free = nullptr;
-    char* bump = nullptr;
-    char* end = nullptr;
-};
-Pool pools[kClasses];
 void* reserve = nullptr;
-
-#if defined(WREN_SANITIZED)
-constexpr bool kPooling = false;
-#else
-constexpr bool kPooling = true;
-#endif
-
-void* poolAllocate(size_t size) {
-    size_t cls = (size + kGranule - 1) / kGranule - 1;
-    Pool& p = pools[cls];
-    if (FreeBlock* b = p.free) {
-        p.free = b->next;
-        return b;
-    }
-    size_t blockSize = (cls + 1) * kGranule;
-    if (p.bump + blockSize > p.end || !p.bump) {
-        // Cache-line aligned, so that blocks of a line's size each sit in one.
-        char* chunk = static_cast<char*>(std::aligned_alloc(64, kChunk));
-        if (!chunk) return nullptr;
-        p.bump = chunk;
-        p.end = chunk + kChunk;
-    }
-    void* b = p.bump;
-    p.bump += blockSize;
-    return b;
-}
 
 }  // namespace
 
@@ -63,22 +23,42 @@ void* HAL_allocateMemory(size_t size, int emergency) {
         std::free(reserve);
         reserve = nullptr;
     }
-    if (size == 0) size = 1;
-    if (kPooling && size <= kMaxPooled) return poolAllocate(size);
-    return std::malloc(size);
+    if (size == 0 || size % HAL_PAGE_SIZE != 0 || size > SIZE_MAX - HAL_MEMORY_ALIGNMENT) return nullptr;
+    // Map enough to find an aligned start inside, then give back both ends.
+    const size_t span = size + HAL_MEMORY_ALIGNMENT - HAL_PAGE_SIZE;
+    void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    const auto base = reinterpret_cast<uintptr_t>(mapped);
+    const uintptr_t start = (base + HAL_MEMORY_ALIGNMENT - 1) & ~uintptr_t(HAL_MEMORY_ALIGNMENT - 1);
+    if (start > base) munmap(mapped, start - base);
+    const uintptr_t end = start + size;
+    if (base + span > end) munmap(reinterpret_cast<void*>(end), base + span - end);
+    return reinterpret_cast<void*>(start);
 }
 
 void HAL_freeMemory(void* block, size_t size) {
-    if (!block) return;
-    if (size == 0) size = 1;
-    if (kPooling && size <= kMaxPooled) {
-        Pool& p = pools[(size + kGranule - 1) / kGranule - 1];
-        auto* b = static_cast<FreeBlock*>(block);
-        b->next = p.free;
-        p.free = b;
-        return;
-    }
-    std::free(block);
+    if (block) munmap(block, size);
+}
+
+void* HAL_reserveAddressSpace(size_t size) {
+    if (size == 0 || size % HAL_MEMORY_ALIGNMENT != 0 || size > SIZE_MAX - HAL_MEMORY_ALIGNMENT) return nullptr;
+    const size_t span = size + HAL_MEMORY_ALIGNMENT;
+    void* mapped = mmap(nullptr, span, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    const auto base = reinterpret_cast<uintptr_t>(mapped);
+    const uintptr_t start = (base + HAL_MEMORY_ALIGNMENT - 1) & ~uintptr_t(HAL_MEMORY_ALIGNMENT - 1);
+    if (start > base) munmap(mapped, start - base);
+    const uintptr_t end = start + size;
+    if (base + span > end) munmap(reinterpret_cast<void*>(end), base + span - end);
+    return reinterpret_cast<void*>(start);
+}
+
+int HAL_commitMemory(void* start, size_t size) {
+    return mprotect(start, size, PROT_READ | PROT_WRITE) == 0 ? 0 : -1;
+}
+
+void HAL_discardMemory(void* start, size_t size) {
+    if (start && size) madvise(start, size, MADV_DONTNEED);
 }
 
 void HAL_compactMemory() {}

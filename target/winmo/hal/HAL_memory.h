@@ -5,12 +5,26 @@
 #include <cstddef>
 #include <cstdint>
 
-// A block of `size` bytes (contents undefined), or null. With `emergency`
-// set, the start-up reserve is released first so that an OutOfMemoryError
-// can still be built. Not thread-safe: callers hold the VM lock.
+// Every block of the VM heap's own memory is aligned to this, so that the
+// heap finds the chunk a cell lies in by masking the cell's address.
+constexpr size_t HAL_MEMORY_ALIGNMENT = 256 * 1024;
+constexpr size_t HAL_PAGE_SIZE = 4096;
+
+// A block of `size` bytes (a multiple of HAL_PAGE_SIZE), zero-filled and
+// aligned to HAL_MEMORY_ALIGNMENT, or null. With `emergency` set, the
+// start-up reserve is released first so that an OutOfMemoryError can still
+// be built. Not thread-safe: callers hold the VM lock.
 void* HAL_allocateMemory(size_t size, int emergency);
 // Returns a block; `size` is the size it was allocated with.
 void HAL_freeMemory(void* block, size_t size);
+// Address space of `size` bytes aligned to HAL_MEMORY_ALIGNMENT, not yet
+// usable, or null; HAL_commitMemory makes parts of it usable (zero-filled),
+// and returns 0 on success.
+void* HAL_reserveAddressSpace(size_t size);
+int HAL_commitMemory(void* start, size_t size);
+// Hands the pages of part of a block back to the system: they stay
+// allocated and read as zeros when next touched.
+void HAL_discardMemory(void* start, size_t size);
 void HAL_compactMemory();
 // Takes the emergency reserve (at host start; again in tests).
 void HAL_reserveMemory();

@@ -17,9 +17,11 @@ void Integer::ctor(jint v) {
     value = v;
 }
 
+// Integer is final: an object of exactly this class is the only match, and
+// the cast checks just that.
 jboolean Integer::equals(const VMPtr<Object>& other) {
-    if (!vmIsInstanceOf(other, classRecord())) return false;
-    return vmDowncast<Integer>(other.get())->value == value;
+    Integer* i = vmDowncast<Integer>(other.get());
+    return i && i->value == value;
 }
 
 VMPtr<String> Integer::toString() { return toString(value, 10); }

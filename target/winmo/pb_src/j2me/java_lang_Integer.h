@@ -7,6 +7,7 @@ namespace java::lang {
 
 class Integer : public virtual Object {
     WREN_CLASS(Integer, Object)
+    WREN_PLAIN_OBJECT()
 public:
     jint value = 0;
 

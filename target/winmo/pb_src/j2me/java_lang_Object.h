@@ -9,19 +9,16 @@
 struct VMPlatformLock;
 class VMArray_Base;
 
-// Header flag bits.
+// Header flag bits. Reachability is not among them: the collector keeps its
+// marks in bitmaps beside the heap's chunks.
 enum : uint32_t {
-    VM_FLAG_REACHABLE = 1,
-    VM_FLAG_MARKED = 2,
     VM_FLAG_FINALIZABLE = 4,
     VM_FLAG_FINALIZED = 8,
     VM_FLAG_UNDER_CONSTRUCTION = 16,
     // The monitor has a platform lock (kept in a side table: few objects are
     // ever contended, so the header does not carry the pointer).
     VM_FLAG_INFLATED = 32,
-    // A finalizable object that the last collection found unreachable. The
-    // sweep clears the reachable mark of every survivor, so the finalizer
-    // reads this instead.
+    // A finalizable object that the last collection found unreachable.
     VM_FLAG_FINALIZE_DUE = 64,
 };
 
@@ -40,30 +37,38 @@ struct VMOtherThan {
     VMOtherThan(VMClassTag<T>) {}
 };
 
+// The extra bytes an object carries after its own fields (an array's
+// elements), in one block with it: `count` elements of `elementSize` bytes.
+struct VMTrailing {
+    int64_t count;
+    size_t elementSize;
+};
+
 namespace java::lang {
 
 class Object {
 public:
-    // The header, 32 bytes with the vtable pointer. Touched only under the VM
-    // lock.
-    Object* vmNext_;  // older neighbour in the all-objects list
+    // The header, 24 bytes with the vtable pointer. Touched only under the VM
+    // lock. The heap finds every object through its chunks, so the header
+    // needs no list link.
     VMThread* monitorOwner_ = nullptr;
     jint monitorCount_ = 0;
-    // Born under construction and unmarked: the sweep leaves every survivor
-    // unmarked too, so a collection needs no pass to clear the marks first.
     uint32_t vmFlags_ = VM_FLAG_UNDER_CONSTRUCTION;
 
-    // The native constructor: links the object into the all-objects list.
+    // The native constructor: tells the heap where the object's header lies
+    // in its block, and keeps the object alive until its construction ends.
     Object();
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
-    // Run by the sweep (which has unlinked the object already), or when a
-    // native constructor throws.
+    // Run by the sweep, unless the object's class is a plain one (see
+    // WREN_PLAIN_OBJECT), or when a native constructor throws.
     virtual ~Object();
 
     // Objects live on the VM heap, zero-filled.
     static void* operator new(size_t size);
+    static void* operator new(size_t size, VMTrailing trailing);
     static void operator delete(void* p);
+    static void operator delete(void* p, VMTrailing trailing);
 
     virtual jint hashCode();
     virtual jboolean equals(const VMPtr<Object>& other);
@@ -102,16 +107,31 @@ public:
 
 }  // namespace java::lang
 
+// A class whose objects own nothing the collector does not see (no destructor
+// of its own and no member that has one: only primitives and the reference
+// fields of its WREN_CLASS list) says so with WREN_PLAIN_OBJECT() after its
+// WREN_CLASS line. The sweep then frees its dead objects without running
+// their destructors. The promise covers the class itself, not its
+// subclasses: each says so for itself.
+#define WREN_PLAIN_OBJECT() using wrenPlainClass_ = wrenSelf_;
+
+template <class T>
+constexpr bool vmIsPlainObject() {
+    if constexpr (requires { typename T::wrenPlainClass_; })
+        return std::is_same_v<typename T::wrenPlainClass_, T>;
+    else
+        return false;
+}
+
 // Ends an object's native construction: from here the collector keeps it only
-// while it is reachable.
-// How many objects are under construction or finalizable: the collector only
-// looks for such keepers when there are any.
-extern size_t vmKeeperCount;
+// while it is reachable, and runs its destructor when it dies unless
+// `destructor` is false.
+void vmConstructionEnded(java::lang::Object* o, bool destructor);
+// The newest object under construction, which the heap keeps apart from the
+// others (nearly always the only one).
+extern java::lang::Object* vmNewestConstructing;
 inline void vmEndConstruction(java::lang::Object* o) {
-    if (o->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) {
-        o->vmFlags_ &= ~VM_FLAG_UNDER_CONSTRUCTION;
-        --vmKeeperCount;
-    }
+    if (o->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) vmConstructionEnded(o, true);
 }
 // Finalizable objects get finalize() called once after they become unreachable.
 void vmSetFinalizable(java::lang::Object* o, bool on);
@@ -121,7 +141,17 @@ void vmSetFinalizable(java::lang::Object* o, bool on);
 template <class T>
 inline VMPtr<T> vmAdopt(T* p) {
     VMPtr<T> r(p);
-    vmEndConstruction(vmObj(p));
+    java::lang::Object* o = vmObj(p);
+    if (o->vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) {
+        // The usual case, a plain object made while nothing else was, needs
+        // no word with the heap.
+        if (vmIsPlainObject<T>() && o == vmNewestConstructing) {
+            o->vmFlags_ &= ~VM_FLAG_UNDER_CONSTRUCTION;
+            vmNewestConstructing = nullptr;
+        } else {
+            vmConstructionEnded(o, !vmIsPlainObject<T>());
+        }
+    }
     return r;
 }
 

@@ -158,9 +158,9 @@ jchar String::charAt(jint index) {
 
 jboolean String::equals(const VMPtr<Object>& other) {
     if (vmObj(this) == vmObj(other.get())) return true;
-    if (!vmIsInstanceOf(other, classRecord())) return false;
+    // String is final: the cast alone tells whether `other` is one.
     String* s = vmDowncast<String>(other.get());
-    if (s->count != count) return false;
+    if (!s || s->count != count) return false;
     return count == 0 || std::memcmp(value->elements() + offset, s->value->elements() + s->offset,
                                      size_t(count) * sizeof(jchar)) == 0;
 }

@@ -16,6 +16,7 @@ class StringBuffer;
 
 class String : public virtual Object {
     WREN_CLASS(String, Object, (value, VMArray<jchar>))
+    WREN_PLAIN_OBJECT()
 public:
     jint offset = 0;
     jint count = 0;

@@ -9,6 +9,7 @@ namespace java::lang {
 
 class StringBuffer : public virtual Object {
     WREN_CLASS(StringBuffer, Object, (value, VMArray<jchar>))
+    WREN_PLAIN_OBJECT()
 public:
     jint count = 0;
     // A String made by toString (or new String(buffer)) may share `value`.

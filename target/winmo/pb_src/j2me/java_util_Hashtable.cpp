@@ -65,9 +65,14 @@ jboolean Hashtable::contains(const VMPtr<Object>& value) {
 
 HashtableEntry* Hashtable::find(const VMPtr<Object>& key, jint hash) {
     Buckets& tab = *table;
-    VMPtr<HashtableEntry> e = tab[bucketOf(hash, tab.length)];
-    for (; e; e = e->next)
-        if (e->hash == hash && e->key->equals(key)) return e.get();
+    // Nothing but the keys' equals can allocate here: the walk holds the
+    // entry it stands on in a local only around that call (the entry holds
+    // its key), and the chain is read again after it.
+    for (HashtableEntry* e = tab.elements()[bucketOf(hash, tab.length)].get(); e; e = e->next.get()) {
+        if (e->hash != hash) continue;
+        VMPtr<HashtableEntry> held = e;
+        if (vmObj(e->key.get())->equals(key)) return e;
+    }
     return nullptr;
 }
 

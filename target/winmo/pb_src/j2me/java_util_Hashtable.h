@@ -12,6 +12,7 @@ namespace java::util {
 
 class Hashtable : public virtual java::lang::Object {
     WREN_CLASS(Hashtable, java::lang::Object, (table, VMArray<HashtableEntry*>))
+    WREN_PLAIN_OBJECT()
 public:
     jint count = 0;
     // The count at which the next new key rehashes first.

@@ -8,6 +8,7 @@ namespace java::util {
 class HashtableEntry : public virtual java::lang::Object {
     WREN_CLASS(HashtableEntry, java::lang::Object, (key, java::lang::Object),
                (value, java::lang::Object), (next, HashtableEntry))
+    WREN_PLAIN_OBJECT()
 public:
     // The key's hashCode when the entry was made.
     jint hash = 0;

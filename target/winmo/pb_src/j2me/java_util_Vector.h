@@ -10,6 +10,7 @@ namespace java::util {
 
 class Vector : public virtual java::lang::Object {
     WREN_CLASS(Vector, java::lang::Object, (elementData, VMArray<java::lang::Object*>))
+    WREN_PLAIN_OBJECT()
 public:
     // Slots 0 .. elementCount-1 are in use; every slot past them is null.
     jint elementCount = 0;

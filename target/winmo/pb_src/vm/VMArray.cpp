@@ -19,6 +19,9 @@ int32_t vmElementSizeForType(int32_t typeCode) {
     }
 }
 
+// Arrays are made only by VMArray::create, which allocates the elements in
+// the array's own block, right after the fields: so an array is one block,
+// and a dead one is freed without running its destructor.
 VMArray_Base::VMArray_Base(const VMArrayShape& shape)
     : typeCode(shape.typeCode),
       elementClass(shape.elementClass),
@@ -26,10 +29,10 @@ VMArray_Base::VMArray_Base(const VMArrayShape& shape)
       elementSize(shape.elementSize),
       storageTag(shape.storageTag) {
     if (length < 0) vmThrowNegativeArraySize();
-    data = vmAllocateOrThrow(vmCheckedArrayBytes(length, size_t(elementSize)));
+    data = reinterpret_cast<char*>(this) + ((sizeof(VMArray_Base) + 7) & ~size_t(7));
 }
 
-VMArray_Base::~VMArray_Base() { vmFree(data); }
+VMArray_Base::~VMArray_Base() = default;
 
 void vmArrayStorageMismatch() {
     vmFatalError("A reference array's storage was read as another class's element type!");
@@ -44,4 +47,6 @@ void vmArrayCopyElements(VMArray_Base* dst, VMArray_Base* src, jint srcIndex, ji
     std::memmove(static_cast<char*>(dst->data) + size_t(dstIndex) * size,
                  static_cast<const char*>(src->data) + size_t(srcIndex) * size,
                  size_t(count) * size);
+    if (dst->isReferenceArray())
+        vmRememberStores(static_cast<char*>(dst->data) + size_t(dstIndex) * size, size_t(count) * size);
 }

@@ -40,29 +40,23 @@ void Finalizer::run() {
 
 void Finalizer::finalizationPass() {
     using java::lang::Object;
-restart:
-    int step = 0;
-    for (Object* o = vmObjectListHead(); o; o = o->vmNext_) {
-        if ((o->vmFlags_ & VM_FLAG_FINALIZABLE) && (o->vmFlags_ & VM_FLAG_FINALIZE_DUE)) {
-            vmSetFinalizable(o, false);
-            o->vmFlags_ = (o->vmFlags_ & ~VM_FLAG_FINALIZE_DUE) | VM_FLAG_FINALIZED;
-            uint32_t collections = vmInstance->collectionCount;
+    // The heap keeps the finalizable objects apart, so the pass looks at
+    // nothing else. It takes the newest due object each time: finalize() may
+    // make others finalizable or not, and a collection during it may find
+    // more due.
+    while (Object* o = vmNextFinalizeDue()) {
+        vmSetFinalizable(o, false);
+        o->vmFlags_ = (o->vmFlags_ & ~VM_FLAG_FINALIZE_DUE) | VM_FLAG_FINALIZED;
+        {
             VMPtr<Object> held = o;
             try {
                 o->finalize();
             } catch (java::lang::Throwable* caught) {
                 VMPtr<java::lang::Throwable> dropped = caught;
             }
-            // A collection during finalize() may have freed what the walk
-            // stood on.
-            if (vmInstance->collectionCount != collections) goto restart;
-            step = -1;
         }
-        if (++step % 16 == 0) {
-            VMPtr<Object> position = o;  // keeps the walk's place alive across the yield
-            VMThread::yield();
-            if (stopRequested || idle) return;
-        }
+        VMThread::yield();
+        if (stopRequested || idle) return;
     }
 }
 

@@ -36,20 +36,6 @@ void VMTempRoots::grow() {
     top = bigger + used;
     end = bigger + wanted;
 }
-size_t vmKeeperCount = 0;
-
-void vmSetFinalizable(java::lang::Object* o, bool on) {
-    bool was = (o->vmFlags_ & VM_FLAG_FINALIZABLE) != 0;
-    if (was == on) return;
-    if (on) {
-        o->vmFlags_ |= VM_FLAG_FINALIZABLE;
-        ++vmKeeperCount;
-    } else {
-        o->vmFlags_ &= ~VM_FLAG_FINALIZABLE;
-        --vmKeeperCount;
-    }
-}
-
 VMRefList& vmStaticScope() {
     static VMRefList& list = makeScope("static scope");
     return list;
@@ -69,22 +55,28 @@ namespace java::lang {
 
 Class* Object::wrenClass_ = nullptr;
 
-Object::Object() {
-    ++vmKeeperCount;
-    vmObjectListInsert(this);
-}
+Object::Object() { vmObjectBorn(this); }
 
 Object::~Object() {
-    // An object whose construction failed, or a finalizable one, still counts.
-    if (vmFlags_ & VM_FLAG_UNDER_CONSTRUCTION) --vmKeeperCount;
-    if (vmFlags_ & VM_FLAG_FINALIZABLE) --vmKeeperCount;
+    // An object whose construction failed, or a finalizable one, is still
+    // among the heap's keepers.
+    if (vmFlags_ & (VM_FLAG_UNDER_CONSTRUCTION | VM_FLAG_FINALIZABLE)) vmObjectLeavesKeepers(this);
     if (vmFlags_ & VM_FLAG_INFLATED) vmDropMonitorLock(this);
-    vmObjectListRemove(this);
 }
 
-void* Object::operator new(size_t size) { return vmAllocate(size, true); }
+void* Object::operator new(size_t size) { return vmAllocateObject(size); }
+
+void* Object::operator new(size_t size, VMTrailing trailing) {
+    // The fields end 8-aligned, so the trailing bytes start 8-aligned too.
+    // Neither part is above the largest block, so the sum can't wrap; a sum
+    // above it raises OutOfMemoryError in the allocator.
+    size_t fields = (size + 7) & ~size_t(7);
+    return vmAllocateObject(fields + vmCheckedArrayBytes(trailing.count, trailing.elementSize));
+}
 
 void Object::operator delete(void* p) { vmFree(p); }
+
+void Object::operator delete(void* p, VMTrailing) { vmFree(p); }
 
 jint Object::hashCode() {
     auto address = reinterpret_cast<uintptr_t>(vmObj(this));
@@ -171,6 +163,9 @@ void vmInflateMonitor(java::lang::Object* o) {
         vmFatalError("HAL_createLock() failed in _VM_inflateMonitor().");
     monitorLocks()[o] = lock;
     o->vmFlags_ |= VM_FLAG_INFLATED;
+    // The lock goes with the object: the sweep must run the destructor that
+    // drops it, even for a class whose objects need none otherwise.
+    vmKeepDestructor(o);
 }
 
 void vmDropMonitorLock(java::lang::Object* o) {

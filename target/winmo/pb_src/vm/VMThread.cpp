@@ -94,19 +94,32 @@ void VMThread::sleep(jlong millis) {
         return;
     }
     t->checkInterrupted();
+    t->sleepFor(millis);
+    t->checkInterrupted();
+}
+
+void VMThread::pause(jlong millis) {
+    VMThread* t = current();
+    if (!t || t->state != RUNNING) {
+        if (millis > 0) HAL_sleep(uint32_t(millis > 0xFFFFFFFE ? 0xFFFFFFFE : millis));
+        return;
+    }
+    t->sleepFor(millis);
+}
+
+void VMThread::sleepFor(jlong millis) {
     if (millis > 0) {
-        if (!t->sleepLock && HAL_createLock(&t->sleepLock, 1) != 0)
+        if (!sleepLock && HAL_createLock(&sleepLock, 1) != 0)
             vmFatalError("HAL_createLock() failed in VMThread::sleep().");
-        t->state = WAITING;
-        t->waitLock = t->sleepLock;
+        state = WAITING;
+        waitLock = sleepLock;
         if (vmInstance) vmInstance->currentThread = nullptr;
-        HAL_timedWait(t->sleepLock, uint32_t(millis), int32_t(millis >> 32));
-        t->state = RUNNING;
-        t->waitLock = nullptr;
+        HAL_timedWait(sleepLock, uint32_t(millis), int32_t(millis >> 32));
+        state = RUNNING;
+        waitLock = nullptr;
     } else {
         yield();
     }
-    t->checkInterrupted();
 }
 
 void VMThread::wait(java::lang::Object* monitor, jlong timeoutMillis) {

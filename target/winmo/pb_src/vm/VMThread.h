@@ -59,6 +59,10 @@ public:
     static void yield();
     // Sleeps with the VM lock released; 0 or less only yields.
     static void sleep(jlong millis);
+    // The same for the runtime's own waits, which no Java code asked for:
+    // the interrupt flag is neither checked nor cleared, so it stays for the
+    // thread's next sleep or wait to see.
+    static void pause(jlong millis);
     static void disableYield();
     static void enableYield();
     static bool yieldDisabled();
@@ -66,6 +70,7 @@ public:
 
 private:
     void checkInterrupted();
+    void sleepFor(jlong millis);
 };
 
 // The native entry of every started Java thread.

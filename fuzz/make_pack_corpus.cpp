@@ -1,0 +1,160 @@
+// Writes the seed corpora of the resource-pack fuzz targets, made with the
+// pack builder: make_pack_corpus <folder> fills <folder>/<target>/ for
+// fuzz_plain_pack, fuzz_chunked_pack, fuzz_chunk_table, fuzz_png_palette
+// and fuzz_pack_writer. Valid packs of every form, and the builder's
+// malformed variants of them.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Pack.h"
+#include "Png.h"
+#include "TextTable.h"
+#include "fuzz_pack_names.h"
+
+namespace fs = std::filesystem;
+using rpack::Bytes;
+
+namespace {
+
+fs::path root;
+int seeds = 0;
+
+void seed(const std::string& target, const Bytes& bytes) {
+    fs::create_directories(root / target);
+    fs::path path = root / target / ("seed-" + std::to_string(seeds++));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+rpack::IndexedImage image(int colours, bool transparent) {
+    rpack::IndexedImage img;
+    img.width = colours;
+    img.height = 2;
+    for (int i = 0; i < colours; ++i) {
+        img.palette.push_back({uint8_t(i * 40), uint8_t(255 - i * 30), uint8_t(i * 7),
+                               uint8_t(transparent && i == 0 ? 0 : 255)});
+        img.pixels.push_back(uint8_t(i));
+        img.pixels.push_back(uint8_t(colours - 1 - i));
+    }
+    return img;
+}
+
+std::vector<rpack::PackEntry> entries() {
+    Bytes counting;
+    for (int i = 0; i < 300; ++i) counting.push_back(uint8_t(i));
+    return {{{}, 0},
+            {{0xFF}, -1},
+            {counting, 3},
+            {rpack::encodeTextTable({u"one", u"two"}), -6},
+            {rpack::encodePng(image(3, true)), -3}};
+}
+
+// One byte, then the bytes.
+Bytes prefixed(uint8_t first, const Bytes& rest) {
+    Bytes out{first};
+    out.insert(out.end(), rest.begin(), rest.end());
+    return out;
+}
+
+// A file set as fuzz_chunked_pack reads it: a flags byte, then per file its
+// name's index, a 16-bit little-endian length and the bytes.
+Bytes asChunkedInput(const rpack::FileSet& files, uint8_t flags) {
+    const std::vector<std::string>& names = fuzzpack::chunkedPackNames();
+    Bytes out{flags};
+    for (const rpack::OutputFile& f : files) {
+        size_t index = 0;
+        while (index < names.size() && names[index] != f.name) ++index;
+        if (index == names.size() || f.data.size() > 0xFFFF) continue;
+        out.push_back(uint8_t(index));
+        out.push_back(uint8_t(f.data.size()));
+        out.push_back(uint8_t(f.data.size() >> 8));
+        out.insert(out.end(), f.data.begin(), f.data.end());
+    }
+    return out;
+}
+
+void plainPacks() {
+    for (uint8_t flags : {rpack::kFlagsWide, rpack::kFlagsNarrow}) {
+        rpack::PlainPackOptions o;
+        o.flags = flags;
+        seed("fuzz_plain_pack", rpack::encodePlainPack(entries(), o));
+        o.dataLength = 10;
+        seed("fuzz_plain_pack", rpack::encodePlainPack(entries(), o));
+    }
+    seed("fuzz_plain_pack", rpack::encodePlainPack({}));
+    rpack::PackContent c;
+    c.number = 22;
+    c.entries = entries();
+    c.extensions = {{1, 2}, {}, {3}, {}, {4, 5, 6}};
+    seed("fuzz_plain_pack", rpack::buildPlainPackBytes(c));
+}
+
+void chunkedPacks() {
+    rpack::PackContent c;
+    c.number = 3;
+    c.entries = entries();
+    for (int parts : {1, 3}) {
+        c.splitParts = parts;
+        rpack::ChunkedPack plan = rpack::planChunkedPack(c);
+        seed("fuzz_chunked_pack", asChunkedInput(plan.files(), 0));
+        seed("fuzz_chunk_table", prefixed(0, plan.files()[0].data));
+        plan.main.chunks[1].declaredLength = 100000;
+        seed("fuzz_chunked_pack", asChunkedInput(plan.files(), 0));
+    }
+    c.layout = rpack::ChunkedLayout::Directory;
+    c.placements = {{-1, 1}, {-1, 1}, {0, 1}, {-7, 4}, {-3, 1}};
+    rpack::ChunkedPack plan = rpack::planChunkedPack(c);
+    seed("fuzz_chunked_pack", asChunkedInput(plan.files(), 1));
+    seed("fuzz_chunk_table", prefixed(0, plan.files()[0].data));
+    Bytes bare{1};
+    for (const rpack::Chunk& chunk : plan.main.chunks) {
+        Bytes b = rpack::encodeChunk(chunk);
+        bare.insert(bare.end(), b.begin(), b.end());
+    }
+    seed("fuzz_chunk_table", bare);
+}
+
+void palettes() {
+    for (int colours : {1, 3, 16}) {
+        for (bool transparent : {false, true}) {
+            Bytes png = rpack::encodePng(image(colours, transparent));
+            Bytes other = rpack::encodePng(image(colours, !transparent));
+            size_t n = size_t(colours) * 3 + 4;
+            Bytes input{uint8_t(colours), uint8_t(n), uint8_t(n >> 8)};
+            input.insert(input.end(), other.begin() + 41, other.begin() + 41 + long(n));
+            input.insert(input.end(), png.begin(), png.end());
+            seed("fuzz_png_palette", input);
+        }
+    }
+}
+
+void writerEntries() {
+    Bytes input;
+    for (const rpack::PackEntry& e : entries()) {
+        input.push_back(uint8_t(e.type));
+        input.push_back(uint8_t(e.data.size()));
+        input.push_back(uint8_t(e.data.size() >> 8));
+        input.insert(input.end(), e.data.begin(), e.data.end());
+    }
+    seed("fuzz_pack_writer", input);
+    seed("fuzz_pack_writer", Bytes{5, 3, 0, 0xAA, 0xBB, 0xCC, 0xFD, 1, 0, 0xDD});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_pack_corpus <folder>\n");
+        return 2;
+    }
+    root = argv[1];
+    plainPacks();
+    chunkedPacks();
+    palettes();
+    writerEntries();
+    std::printf("%d seeds under %s\n", seeds, root.c_str());
+    return 0;
+}

@@ -1,0 +1,32 @@
+#include "wren_io_resource_MissingEntryException.h"
+
+#include "java_lang_StringBuffer.h"
+
+WREN_DEFINE_CLASS(wren::io::resource::MissingEntryException,
+                  "wren.io.resource.MissingEntryException")
+
+namespace wren::io::resource {
+
+using java::lang::StringBuffer;
+
+void MissingEntryException::throwNoIndex(jint pack, jint entry) {
+    VMPtr<StringBuffer> text = StringBuffer::make("Resource pack ");
+    text->append(pack);
+    text->append(" has no index (entry ");
+    text->append(entry);
+    text->append(")");
+    throwNew(text->toString());
+}
+
+void MissingEntryException::throwNoEntry(jint pack, jint entry, jint count) {
+    VMPtr<StringBuffer> text = StringBuffer::make("Resource pack ");
+    text->append(pack);
+    text->append(" has no entry ");
+    text->append(entry);
+    text->append(" (it has ");
+    text->append(count);
+    text->append(")");
+    throwNew(text->toString());
+}
+
+}  // namespace wren::io::resource

@@ -1,0 +1,22 @@
+// wren.io.resource.MissingEntryException: a lookup of an entry that the
+// current pack does not have, either because the pack has no index (its
+// file was missing or unreadable) or because the entry number is beyond
+// its entry count. The message names the pack and the entry.
+#pragma once
+
+#include "java_lang_RuntimeException.h"
+
+namespace wren::io::resource {
+
+class MissingEntryException : public java::lang::RuntimeException {
+    WREN_THROWABLE(MissingEntryException, java::lang::RuntimeException)
+public:
+    using java::lang::RuntimeException::ctor;
+
+    // "Resource pack 3 has no index (entry 5)"
+    [[noreturn]] static void throwNoIndex(jint pack, jint entry);
+    // "Resource pack 3 has no entry 9 (it has 4)"
+    [[noreturn]] static void throwNoEntry(jint pack, jint entry, jint count);
+};
+
+}  // namespace wren::io::resource
