@@ -17,6 +17,7 @@ namespace wren {
 
 class GameClock : public virtual java::lang::Object {
     WREN_CLASS(GameClock, java::lang::Object)
+    WREN_PLAIN_OBJECT()
 public:
     struct Statics {
         VMStaticPtr<GameClock> current;

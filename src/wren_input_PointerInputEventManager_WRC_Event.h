@@ -8,6 +8,7 @@ namespace wren::input {
 
 class PointerInputEventManager_WRC_Event : public virtual java::lang::Object {
     WREN_CLASS(PointerInputEventManager_WRC_Event, java::lang::Object)
+    WREN_PLAIN_OBJECT()
 public:
     // The event's time less the manager's start time, cut to 32 bits.
     jint timeOffset = 0;

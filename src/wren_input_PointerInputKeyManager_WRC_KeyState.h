@@ -8,6 +8,7 @@ namespace wren::input {
 
 class PointerInputKeyManager_WRC_KeyState : public virtual java::lang::Object {
     WREN_CLASS(PointerInputKeyManager_WRC_KeyState, java::lang::Object)
+    WREN_PLAIN_OBJECT()
 public:
     // During the current event: the key must be released.
     jboolean released = false;

@@ -16,6 +16,7 @@ namespace wren::input {
 class PointerInputKeyRegion : public virtual java::lang::Object {
     WREN_CLASS(PointerInputKeyRegion, java::lang::Object,
                (ownState, PointerInputKeyManager_WRC_KeyState), (captured, VMArray<jboolean>))
+    WREN_PLAIN_OBJECT()
 public:
     // The key code of a region with a key state of its own.
     static constexpr jbyte OWN_STATE = 127;
