@@ -14,6 +14,7 @@
 #include "HAL_paths.h"
 #include "HAL_recordstore.h"
 #include "VMArray.h"
+#include "java_bytes.h"
 #include "java_lang_String.h"
 #include "javax_microedition_rms_RecordStore.h"
 #include "program_folder.h"
@@ -71,18 +72,8 @@ inline VMPtr<java::lang::String> jstr(const char* utf8) {
     return java::lang::String::make(utf8);
 }
 
-inline VMPtr<VMArray<jbyte>> jbytes(const Bytes& b) {
-    VMPtr<VMArray<jbyte>> a = VMArray<jbyte>::create(jint(b.size()));
-    for (size_t i = 0; i < b.size(); ++i) a[jint(i)] = jbyte(b[i]);
-    return a;
-}
-
-inline Bytes bytesOf(const VMPtr<VMArray<jbyte>>& a) {
-    Bytes b;
-    if (a == nullptr) return b;
-    for (jint i = 0; i < a->length; ++i) b.push_back(uint8_t(a[i]));
-    return b;
-}
+using wrentest::bytesOf;
+using wrentest::jbytes;
 
 inline VMPtr<javax::microedition::rms::RecordStore> openStore(const char* name,
                                                               bool create = true) {

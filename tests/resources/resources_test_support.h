@@ -17,6 +17,7 @@
 #include "Png.h"
 #include "TextTable.h"
 #include "VMArray.h"
+#include "java_bytes.h"
 #include "java_io_ByteArrayInputStream.h"
 #include "java_io_DataInputStream.h"
 #include "java_lang_String.h"
@@ -69,18 +70,8 @@ inline Bytes readFile(const fs::path& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline VMPtr<VMArray<jbyte>> jbytes(const Bytes& b) {
-    VMPtr<VMArray<jbyte>> a = VMArray<jbyte>::create(jint(b.size()));
-    for (size_t i = 0; i < b.size(); ++i) a[jint(i)] = jbyte(b[i]);
-    return a;
-}
-
-inline Bytes bytesOf(const VMPtr<VMArray<jbyte>>& a) {
-    Bytes b;
-    if (a == nullptr) return b;
-    for (jint i = 0; i < a->length; ++i) b.push_back(uint8_t(a[i]));
-    return b;
-}
+using wrentest::bytesOf;
+using wrentest::jbytes;
 
 // Everything left in the stream.
 inline Bytes drain(const VMPtr<java::io::InputStream>& in) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "VMArray.h"
+#include "java_bytes.h"
 #include "VMClass.h"
 #include "java_io_ByteArrayInputStream.h"
 #include "java_io_ByteArrayOutputStream.h"
@@ -84,16 +85,8 @@ using datastreamtest::Counting;
 constexpr const char* kEOF = "java.io.EOFException";
 constexpr const char* kUTF = "java.io.UTFDataFormatException";
 
-VMPtr<VMArray<jbyte>> arrayOf(const Bytes& bytes) {
-    VMPtr<VMArray<jbyte>> a = VMArray<jbyte>::create(jint(bytes.size()));
-    for (size_t i = 0; i < bytes.size(); ++i) a[jint(i)] = jbyte(bytes[i]);
-    return a;
-}
-
-Bytes bytesOf(const VMPtr<VMArray<jbyte>>& a) {
-    const uint8_t* p = reinterpret_cast<const uint8_t*>(a->elements());
-    return Bytes(p, p + a->length);
-}
+using wrentest::bytesOf;
+VMPtr<VMArray<jbyte>> arrayOf(const Bytes& bytes) { return wrentest::jbytes(bytes); }
 
 VMPtr<DataInputStream> over(const Bytes& bytes) {
     return DataInputStream::make(ByteArrayInputStream::make(arrayOf(bytes)));

@@ -16,6 +16,20 @@ namespace {
 constexpr size_t kReserve = 64 * 1024;
 void* reserve = nullptr;
 
+// Maps `size` bytes starting on an alignment boundary: maps `size + slack`
+// to find an aligned start inside, then gives back both ends.
+void* mapAligned(size_t size, size_t slack, int protection, int extraFlags) {
+    const size_t span = size + slack;
+    void* mapped = mmap(nullptr, span, protection, MAP_PRIVATE | MAP_ANONYMOUS | extraFlags, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    const auto base = reinterpret_cast<uintptr_t>(mapped);
+    const uintptr_t start = (base + HAL_MEMORY_ALIGNMENT - 1) & ~uintptr_t(HAL_MEMORY_ALIGNMENT - 1);
+    if (start > base) munmap(mapped, start - base);
+    const uintptr_t end = start + size;
+    if (base + span > end) munmap(reinterpret_cast<void*>(end), base + span - end);
+    return reinterpret_cast<void*>(start);
+}
+
 }  // namespace
 
 void* HAL_allocateMemory(size_t size, int emergency) {
@@ -24,16 +38,7 @@ void* HAL_allocateMemory(size_t size, int emergency) {
         reserve = nullptr;
     }
     if (size == 0 || size % HAL_PAGE_SIZE != 0 || size > SIZE_MAX - HAL_MEMORY_ALIGNMENT) return nullptr;
-    // Map enough to find an aligned start inside, then give back both ends.
-    const size_t span = size + HAL_MEMORY_ALIGNMENT - HAL_PAGE_SIZE;
-    void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED) return nullptr;
-    const auto base = reinterpret_cast<uintptr_t>(mapped);
-    const uintptr_t start = (base + HAL_MEMORY_ALIGNMENT - 1) & ~uintptr_t(HAL_MEMORY_ALIGNMENT - 1);
-    if (start > base) munmap(mapped, start - base);
-    const uintptr_t end = start + size;
-    if (base + span > end) munmap(reinterpret_cast<void*>(end), base + span - end);
-    return reinterpret_cast<void*>(start);
+    return mapAligned(size, HAL_MEMORY_ALIGNMENT - HAL_PAGE_SIZE, PROT_READ | PROT_WRITE, 0);
 }
 
 void HAL_freeMemory(void* block, size_t size) {
@@ -42,15 +47,7 @@ void HAL_freeMemory(void* block, size_t size) {
 
 void* HAL_reserveAddressSpace(size_t size) {
     if (size == 0 || size % HAL_MEMORY_ALIGNMENT != 0 || size > SIZE_MAX - HAL_MEMORY_ALIGNMENT) return nullptr;
-    const size_t span = size + HAL_MEMORY_ALIGNMENT;
-    void* mapped = mmap(nullptr, span, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (mapped == MAP_FAILED) return nullptr;
-    const auto base = reinterpret_cast<uintptr_t>(mapped);
-    const uintptr_t start = (base + HAL_MEMORY_ALIGNMENT - 1) & ~uintptr_t(HAL_MEMORY_ALIGNMENT - 1);
-    if (start > base) munmap(mapped, start - base);
-    const uintptr_t end = start + size;
-    if (base + span > end) munmap(reinterpret_cast<void*>(end), base + span - end);
-    return reinterpret_cast<void*>(start);
+    return mapAligned(size, HAL_MEMORY_ALIGNMENT, PROT_NONE, MAP_NORESERVE);
 }
 
 int HAL_commitMemory(void* start, size_t size) {
