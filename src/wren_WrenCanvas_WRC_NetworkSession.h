@@ -19,8 +19,8 @@
 namespace wren {
 
 class WrenCanvas_WRC_NetworkSession : public java::lang::Thread {
-    WREN_CLASS(WrenCanvas_WRC_NetworkSession, java::lang::Thread,
-               (postData, VMArray<jbyte>), (input, java::io::InputStream),
+    WREN_CLASS(WrenCanvas_WRC_NetworkSession, java::lang::Thread, (postData, VMArray<jbyte>),
+               (input, java::io::InputStream),
                (connection, javax::microedition::io::HttpConnection), (url, java::lang::String),
                (canvas, WrenCanvas), (headers, java::lang::String),
                (output, java::io::OutputStream))

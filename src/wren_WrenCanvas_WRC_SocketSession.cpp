@@ -41,7 +41,8 @@ void WrenCanvas_WRC_SocketSession::readerRun() {
     // only once the previous reader has left and closed its own.
     VMSynchronized sessions(classRecord());
     guarded([&] {
-        VMPtr<javax::microedition::io::Connection> opened = javax::microedition::io::Connector::open(url);
+        VMPtr<javax::microedition::io::Connection> opened =
+            javax::microedition::io::Connector::open(url);
         connection = vmCast<javax::microedition::io::SocketConnection>(opened);
         if (connection == nullptr) {
             guarded([&] { opened->close(); });
@@ -126,7 +127,8 @@ void WrenCanvas_WRC_SocketSession::close() {
         });
         guarded([] { java::lang::System::gc(); });
     }
-    if (canvas != nullptr && canvas->socketSession == VMPtr<java::lang::Thread>(this)) canvas->socketSession = nullptr;
+    if (canvas != nullptr && canvas->socketSession == VMPtr<java::lang::Thread>(this))
+        canvas->socketSession = nullptr;
 }
 
 }  // namespace wren

@@ -75,7 +75,8 @@ int waitFor(Socket& sock, short events, bool limited, Clock::time_point deadline
         if (sock.cancelled) return WSAEINTR;
         int timeout = -1;
         if (limited) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             if (left.count() <= 0) return WSAETIMEDOUT;
             timeout = int(std::min<long long>(left.count(), 1 << 30));
         }
@@ -93,13 +94,19 @@ int waitFor(Socket& sock, short events, bool limited, Clock::time_point deadline
 
 int errorFor(int error) {
     switch (error) {
-        case ECONNREFUSED: return WSAECONNREFUSED;
-        case ETIMEDOUT: return WSAETIMEDOUT;
+        case ECONNREFUSED:
+            return WSAECONNREFUSED;
+        case ETIMEDOUT:
+            return WSAETIMEDOUT;
         case ECONNRESET:
-        case EPIPE: return WSAECONNRESET;
-        case ECONNABORTED: return WSAECONNABORTED;
-        case ENOTCONN: return WSAENOTCONN;
-        default: return WSAECONNABORTED;
+        case EPIPE:
+            return WSAECONNRESET;
+        case ECONNABORTED:
+            return WSAECONNABORTED;
+        case ENOTCONN:
+            return WSAENOTCONN;
+        default:
+            return WSAECONNABORTED;
     }
 }
 
@@ -148,7 +155,9 @@ int connectOne(Socket& sock, const addrinfo* a, bool limited, Clock::time_point 
 
 }  // namespace
 
-int WSAGetLastError() { return lastError; }
+int WSAGetLastError() {
+    return lastError;
+}
 
 SOCKET socket(int af, int type, int protocol) {
     if ((af != AF_INET_ && af != AF_UNSPEC_) || type != SOCK_STREAM_ ||
@@ -179,7 +188,8 @@ BOOL WSAConnectByNameW(SOCKET s, LPCWSTR nodeName, LPCWSTR serviceName, DWORD* l
     bool limited = timeout != nullptr;
     Clock::time_point deadline = Clock::now();
     if (limited)
-        deadline += std::chrono::seconds(timeout->tv_sec) + std::chrono::microseconds(timeout->tv_usec);
+        deadline +=
+            std::chrono::seconds(timeout->tv_sec) + std::chrono::microseconds(timeout->tv_usec);
 
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -239,7 +249,8 @@ int send(SOCKET s, const char* buffer, int length, int flags) {
     while (sent < length) {
         int error = waitFor(*sock, POLLOUT, limit != 0, deadline);
         if (error != 0) return fail(error);
-        ssize_t n = ::send(sock->fd, buffer + sent, size_t(length - sent), MSG_DONTWAIT | MSG_NOSIGNAL);
+        ssize_t n =
+            ::send(sock->fd, buffer + sent, size_t(length - sent), MSG_DONTWAIT | MSG_NOSIGNAL);
         if (n >= 0) {
             sent += int(n);
             continue;

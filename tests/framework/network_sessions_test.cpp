@@ -28,7 +28,9 @@ using wren::WrenCanvas_WRC_NetworkSession;
 using wrentest::LocalTcpServer;
 using Clock = std::chrono::steady_clock;
 
-VMPtr<String> str(const std::string& s) { return String::make(s.c_str()); }
+VMPtr<String> str(const std::string& s) {
+    return String::make(s.c_str());
+}
 
 VMPtr<VMArray<jbyte>> bytesOf(const std::string& s) {
     VMPtr<VMArray<jbyte>> b = VMArray<jbyte>::create(jint(s.size()));
@@ -45,8 +47,7 @@ std::string header(const std::string& response, const std::string& body, size_t 
 // (head and body) is kept.
 class HttpServer {
 public:
-    HttpServer()
-        : server_([this](int fd) { serve(fd); }) {}
+    HttpServer() : server_([this](int fd) { serve(fd); }) {}
     int port() const { return server_.port(); }
     std::string url(const std::string& path) const {
         return "http://127.0.0.1:" + std::to_string(port()) + path;
@@ -131,7 +132,8 @@ TEST_F(NetworkSessionTest, GetAndPostSendTheirHeadersAndDeliverTheBody) {
     EXPECT_EQ(get.find("Content-Length"), std::string::npos) << get;
     const std::string& post = seen[1];
     EXPECT_EQ(post.rfind("POST /missing HTTP/1.1\r\n", 0), 0u) << post;
-    EXPECT_NE(post.find("\r\nContent-Type: application/octet-stream\r\n"), std::string::npos) << post;
+    EXPECT_NE(post.find("\r\nContent-Type: application/octet-stream\r\n"), std::string::npos)
+        << post;
     EXPECT_NE(post.find("\r\nContent-Length: 3\r\n"), std::string::npos) << post;
     EXPECT_EQ(post.substr(post.size() - 7), "\r\n\r\nabc") << post;
     // A delivered session stays current for the polls until replaced or
@@ -216,7 +218,9 @@ double processCpuSeconds() {
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
-std::string socketAddress(int port) { return "127.0.0.1:" + std::to_string(port); }
+std::string socketAddress(int port) {
+    return "127.0.0.1:" + std::to_string(port);
+}
 
 using SocketSessionTest = CanvasTest;
 
@@ -245,8 +249,8 @@ TEST_F(SocketSessionTest, MessagesTheQueueCannotCarryAndSendsWithoutASessionFail
         jint offset, length;
     };
     const Case refused[] = {
-        {big, 0, 65536}, {big, 32768, 10}, {big, 90000, 10001}, {big, 0, -1}, {big, -1, 4},
-        {bytesOf("abc"), 2, 2}, {nullptr, 0, 0},
+        {big, 0, 65536}, {big, 32768, 10},       {big, 90000, 10001}, {big, 0, -1},
+        {big, -1, 4},    {bytesOf("abc"), 2, 2}, {nullptr, 0, 0},
     };
     for (const Case& c : refused) {
         SCOPED_TRACE(std::to_string(c.offset) + "+" + std::to_string(c.length));

@@ -32,7 +32,9 @@ using wrentest::LocalTcpServer;
 using wrentest::text;
 using Clock = std::chrono::steady_clock;
 
-std::string address(int port) { return "socket://127.0.0.1:" + std::to_string(port); }
+std::string address(int port) {
+    return "socket://127.0.0.1:" + std::to_string(port);
+}
 
 VMPtr<SocketConnection> openSocket(const std::string& url) {
     return vmCast<SocketConnection>(Connector::open(String::make(url.c_str())));
@@ -183,14 +185,21 @@ TEST_F(SocketConnectionTest, AddressesThatCannotBeOpened) {
         std::string failure;
     };
     const Case cases[] = {
-        {"socket://127.0.0.1", "java.lang.IllegalArgumentException: Not a socket address: socket://127.0.0.1"},
-        {"socket://127.0.0.1:", "java.lang.IllegalArgumentException: Not a socket address: socket://127.0.0.1:"},
-        {"socket://:8080", "java.lang.IllegalArgumentException: Not a socket address: socket://:8080"},
-        {"socket://127.0.0.1:0", "java.lang.IllegalArgumentException: Not a socket address: socket://127.0.0.1:0"},
-        {"socket://127.0.0.1:65536", "java.lang.IllegalArgumentException: Not a socket address: socket://127.0.0.1:65536"},
-        {"socket://127.0.0.1:80x", "java.lang.IllegalArgumentException: Not a socket address: socket://127.0.0.1:80x"},
+        {"socket://127.0.0.1",
+         "java.lang.IllegalArgumentException: Not a socket address: socket://127.0.0.1"},
+        {"socket://127.0.0.1:",
+         "java.lang.IllegalArgumentException: Not a socket address: socket://127.0.0.1:"},
+        {"socket://:8080",
+         "java.lang.IllegalArgumentException: Not a socket address: socket://:8080"},
+        {"socket://127.0.0.1:0",
+         "java.lang.IllegalArgumentException: Not a socket address: socket://127.0.0.1:0"},
+        {"socket://127.0.0.1:65536",
+         "java.lang.IllegalArgumentException: Not a socket address: socket://127.0.0.1:65536"},
+        {"socket://127.0.0.1:80x",
+         "java.lang.IllegalArgumentException: Not a socket address: socket://127.0.0.1:80x"},
         {address(closedPort),
-         "javax.microedition.io.ConnectionNotFoundException: Cannot connect to " + address(closedPort)},
+         "javax.microedition.io.ConnectionNotFoundException: Cannot connect to " +
+             address(closedPort)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);

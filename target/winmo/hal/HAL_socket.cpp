@@ -54,7 +54,9 @@ void closeSocket(NativeSocketConnection* conn) {
     ce::closesocket(conn->socket);
 }
 
-void retain(NativeSocketConnection* conn) { ++conn->refCount; }
+void retain(NativeSocketConnection* conn) {
+    ++conn->refCount;
+}
 
 void release(NativeSocketConnection* conn) {
     if (--conn->refCount > 0) return;

@@ -45,7 +45,9 @@ void SocketOutputStream::write(const VMPtr<VMArray<jbyte>>& b, jint off, jint le
     if (status != HAL_OK) protocol::socket::Protocol::throwSocketError(status);
 }
 
-void SocketOutputStream::flush() { ensureOpen(); }
+void SocketOutputStream::flush() {
+    ensureOpen();
+}
 
 void SocketOutputStream::close() {
     NativeSocketConnection* handle = nativeConnection;

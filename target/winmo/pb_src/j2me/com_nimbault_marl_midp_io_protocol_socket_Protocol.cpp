@@ -58,7 +58,8 @@ VMPtr<javax::microedition::io::Connection> Protocol::openPrim(const VMPtr<String
 
 void Protocol::ensureOpen() {
     if (!nativeConnection)
-        java::io::IOException::throwNew(WREN_LIT("SocketConnection error: the connection is closed"));
+        java::io::IOException::throwNew(
+            WREN_LIT("SocketConnection error: the connection is closed"));
 }
 
 void Protocol::close() {
@@ -77,7 +78,8 @@ jint Protocol::getPort() {
 VMPtr<java::io::InputStream> Protocol::openInputStream() {
     ensureOpen();
     if (mode == Connector::WRITE)
-        java::io::IOException::throwNew(WREN_LIT("SocketConnection error: opened for writing only"));
+        java::io::IOException::throwNew(
+            WREN_LIT("SocketConnection error: opened for writing only"));
     return SocketInputStream::make(nativeConnection);
 }
 
@@ -88,7 +90,8 @@ VMPtr<java::io::DataInputStream> Protocol::openDataInputStream() {
 VMPtr<java::io::OutputStream> Protocol::openOutputStream() {
     ensureOpen();
     if (mode == Connector::READ)
-        java::io::IOException::throwNew(WREN_LIT("SocketConnection error: opened for reading only"));
+        java::io::IOException::throwNew(
+            WREN_LIT("SocketConnection error: opened for reading only"));
     return SocketOutputStream::make(nativeConnection);
 }
 
