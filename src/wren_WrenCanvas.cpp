@@ -2,8 +2,11 @@
 
 #include "VMMath.h"
 #include "VMTry.h"
+#include "java_lang_Integer.h"
 #include "java_lang_InterruptedException.h"
 #include "wren_GameClock.h"
+#include "wren_WrenCanvas_WRC_NetworkSession.h"
+#include "wren_WrenCanvas_WRC_SocketSession.h"
 #include "wren_input_PointerInputEventManager.h"
 #include "wren_input_PointerInputKeyManager.h"
 #include "wren_platform_marl_WrenMarl.h"
@@ -13,6 +16,7 @@ WREN_DEFINE_ABSTRACT_CLASS(wren::WrenCanvas, "wren.WrenCanvas", java::lang::Runn
 namespace wren {
 
 using java::lang::Object;
+using java::lang::String;
 using java::lang::StringBuffer;
 using java::lang::Thread;
 using javax::microedition::lcdui::Graphics;
@@ -214,6 +218,81 @@ void WrenCanvas::clearNetworkResult() {
 
 void WrenCanvas::onNetworkTransferComplete(jint, const VMPtr<VMArray<jbyte>>&) {}
 void WrenCanvas::onSocketData(const VMPtr<VMArray<jbyte>>&, jint) {}
+
+// --- network and socket sessions ---
+
+void WrenCanvas::startHttpRequest(const VMPtr<String>& url, const VMPtr<String>& headers,
+                                  const VMPtr<VMArray<jbyte>>& postData) {
+    VMSynchronized guard(this);
+    cancelHttpRequest();
+    VMPtr<WrenCanvas_WRC_NetworkSession> session = WrenCanvas_WRC_NetworkSession::make();
+    networkSession = session;
+    session->canvas = this;
+    session->url = url;
+    session->postData = postData;
+    session->headers = headers;
+    session->start();
+}
+
+void WrenCanvas::startHttpRequest(const VMPtr<String>& url, const VMPtr<String>& headers) {
+    startHttpRequest(url, headers, nullptr);
+}
+
+void WrenCanvas::cancelHttpRequest() {
+    VMSynchronized guard(this);
+    clearNetworkResult();
+    networkSession = nullptr;
+}
+
+jint WrenCanvas::getHttpContentLength() {
+    VMSynchronized guard(this);
+    VMPtr<WrenCanvas_WRC_NetworkSession> session =
+        vmCast<WrenCanvas_WRC_NetworkSession>(networkSession);
+    return session != nullptr ? session->contentLength : 0;
+}
+
+jint WrenCanvas::getHttpBytesReceived() {
+    VMSynchronized guard(this);
+    VMPtr<WrenCanvas_WRC_NetworkSession> session =
+        vmCast<WrenCanvas_WRC_NetworkSession>(networkSession);
+    return session != nullptr ? session->bytesReceived : 0;
+}
+
+void WrenCanvas::openSocket(const VMPtr<String>& address) {
+    closeSocket();
+    VMPtr<WrenCanvas_WRC_SocketSession> session = WrenCanvas_WRC_SocketSession::make();
+    socketSession = session;
+    session->canvas = this;
+    VMPtr<java::lang::StringBuffer> url = java::lang::StringBuffer::make("socket://");
+    url->append(address);
+    session->url = url->toString();
+    session->start();
+}
+
+void WrenCanvas::closeSocket() {
+    VMPtr<WrenCanvas_WRC_SocketSession> session =
+        vmCast<WrenCanvas_WRC_SocketSession>(socketSession);
+    if (session != nullptr) session->close();
+}
+
+jint WrenCanvas::sendSocketData(const VMPtr<VMArray<jbyte>>& data, jint offset, jint length) {
+    using Session = WrenCanvas_WRC_SocketSession;
+    VMPtr<Session> session = vmCast<Session>(socketSession);
+    if (session == nullptr || session->closed) return -1;
+    // A message the queue's packing cannot hold whole is refused rather than
+    // sent cut short.
+    if (data == nullptr || offset < 0 || length < 0 || offset > Session::MAX_MESSAGE_OFFSET ||
+        length > Session::MAX_MESSAGE_LENGTH || length > data->length - offset)
+        return -2;
+    VMSynchronized guard(session->queue);
+    // Checked again under the queue's monitor, which close takes to empty
+    // the queue: nothing is queued on a closed session.
+    if (session->closed) return -1;
+    session->queue->addElement(data);
+    session->queue->addElement(java::lang::Integer::make(offset * 65536 + length));
+    session->queue->notify();
+    return 0;
+}
 
 void WrenCanvas::paintFrame(const VMPtr<Graphics>& g) {
     if (!g) {

@@ -27,7 +27,10 @@ class WrenCanvas : public javax::microedition::lcdui::game::GameCanvas,
                (midlet, javax::microedition::midlet::MIDlet), (keyLock, java::lang::Object),
                (keyStates, VMArray<jbyte>), (keySnapshot, VMArray<jbyte>),
                (deferredLock, java::lang::Object), (runnableQueue, java::util::Vector),
-               (networkResultData, VMArray<jbyte>))
+               (networkResultData, VMArray<jbyte>),
+               // The current HTTP and socket sessions (NetworkSession and
+               // SocketSession, whose headers include this one), or null.
+               (networkSession, java::lang::Thread), (socketSession, java::lang::Thread))
 public:
     // appState
     enum : jbyte { APP_CONSTRUCTED = 0, APP_RUNNING = 3, APP_EXITING = 4 };
@@ -140,6 +143,33 @@ public:
     virtual void clearNetworkResult();
     virtual void onNetworkTransferComplete(jint code, const VMPtr<VMArray<jbyte>>& data);
     virtual void onSocketData(const VMPtr<VMArray<jbyte>>& data, jint length);
+
+    // --- network and socket sessions ---
+    // Starts an HTTP exchange on a thread of its own, replacing the current
+    // one (which then delivers nothing): a GET when postData is null, else a
+    // POST of it; `headers` are "name: value" lines separated by LF, or
+    // null. The result reaches onNetworkTransferComplete on the game thread.
+    virtual void startHttpRequest(const VMPtr<java::lang::String>& url,
+                                  const VMPtr<java::lang::String>& headers,
+                                  const VMPtr<VMArray<jbyte>>& postData);
+    virtual void startHttpRequest(const VMPtr<java::lang::String>& url,
+                                  const VMPtr<java::lang::String>& headers);
+    // Drops the current exchange and a result not delivered yet.
+    virtual void cancelHttpRequest();
+    // Of the current exchange: the announced body length (-1 while unknown)
+    // and the bytes read (-1 after a failure); 0 when there is none.
+    virtual jint getHttpContentLength();
+    virtual jint getHttpBytesReceived();
+    // Opens "socket://" + address on a new session, closing the current one
+    // first; data arrives through onSocketData on the session's reader.
+    virtual void openSocket(const VMPtr<java::lang::String>& address);
+    virtual void closeSocket();
+    // Queues `length` bytes of `data` from `offset` for the session's
+    // writer; the array is sent as it is then, so it must stay unchanged
+    // until sent. 0 when queued; -1 when there is no open session; -2 for a
+    // message the queue cannot carry (null, outside the array, longer than
+    // 65535 bytes or from an offset above 32767), which is not sent at all.
+    virtual jint sendSocketData(const VMPtr<VMArray<jbyte>>& data, jint offset, jint length);
 
     // The steps of the loop.
     virtual void paintFrame(const VMPtr<javax::microedition::lcdui::Graphics>& g);

@@ -91,6 +91,18 @@ public:
     }
     void onNetworkTransferComplete(jint code, const VMPtr<VMArray<jbyte>>& data) override {
         networkResults.push_back({code, data ? data->length : -1});
+        networkBodies.push_back(data ? std::string(reinterpret_cast<const char*>(data->elements()),
+                                                   size_t(data->length))
+                                     : std::string());
+    }
+    // The bodies of the delivered network results ("" for null).
+    std::vector<std::string> networkBodies;
+    // Every byte handed to onSocketData, in order, and the blocks' count.
+    std::string socketData;
+    int socketBlocks = 0;
+    void onSocketData(const VMPtr<VMArray<jbyte>>& data, jint length) override {
+        socketData.append(reinterpret_cast<const char*>(data->elements()), size_t(length));
+        ++socketBlocks;
     }
 
     std::vector<jint> eventCodes() const;
