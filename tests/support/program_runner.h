@@ -79,8 +79,10 @@ private:
 // (WREN_MODULE_DIR), `script` as its input script (WREN_SCRIPT) and SDL's
 // dummy drivers. With `watchdogSeconds`, a program still running by then is
 // killed (the alarm survives the exec), and its test fails on the exit code.
+// With `withStandardError`, what it writes there is read with its output.
 inline RunningProgram startProgram(const char* program, const std::string& folder,
-                                   const std::string& script, unsigned watchdogSeconds = 0) {
+                                   const std::string& script, unsigned watchdogSeconds = 0,
+                                   bool withStandardError = false) {
     int fds[2];
     if (pipe(fds) != 0) {
         ADD_FAILURE() << "no pipe for the program's output";
@@ -89,6 +91,7 @@ inline RunningProgram startProgram(const char* program, const std::string& folde
     pid_t pid = fork();
     if (pid == 0) {
         dup2(fds[1], 1);
+        if (withStandardError) dup2(fds[1], 2);
         close(fds[0]);
         close(fds[1]);
         if (chdir(folder.c_str()) != 0) _exit(120);
