@@ -154,17 +154,22 @@ TEST_F(CanvasTest, GetGraphicsGivesOneGraphicsResetOnEveryCall) {
 // The host presents only the current display object's frames. A game
 // thread that flushes a canvas that is not shown, or stops being shown while
 // it waits, gets its flush back rather than waiting for a present that never
-// comes. (No message loop runs here: a flush of the shown canvas waits.)
+// comes; a loop of such flushes still lets the other threads run. (No
+// message loop runs here: a flush of the shown canvas waits.)
 TEST_F(CanvasTest, AFlushOfAGameCanvasThatIsNotShownReturns) {
     VMPtr<ProbeGameCanvas> hidden = ProbeGameCanvas::make(false);
     VMPtr<ProbeGameCanvas> shown = ProbeGameCanvas::make(false);
     HAL_setWindowDisplayObject(shown->nativeDisplayable);
-    std::atomic<bool> hiddenFlushed{false};
+    std::atomic<int> hiddenFlushes{0};
+    std::atomic<bool> stop{false};
     VMPtr<Task> first = Task::spawn([&] {
-        hidden->flushGraphics();
-        hiddenFlushed = true;
+        while (!stop) {
+            hidden->flushGraphics();
+            ++hiddenFlushes;
+        }
     });
-    wren::test::yieldUntil([&] { return hiddenFlushed.load(); });
+    wren::test::yieldUntil([&] { return hiddenFlushes >= 100; });
+    stop = true;
     wren::test::join(first);
 
     std::atomic<bool> shownFlushed{false};

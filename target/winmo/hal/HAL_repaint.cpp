@@ -28,9 +28,19 @@ bool isShown(const ScreenListener* screen) {
 
 void HAL_flushAndWait(const ScreenListener* screen, RepaintHandshake* handshake,
                       HAL_PresentFunction present, void* argument) {
-    if (!handshake || !present || !isShown(screen)) return;
+    if (!handshake || !present) return;
     if (HAL_isUIThread()) {
-        present(argument);
+        if (isShown(screen)) present(argument);
+        return;
+    }
+    if (!isShown(screen)) {
+        // Nothing to show. The lock is still let go, as by every flush, so
+        // that a game loop flushing a hidden canvas leaves the other
+        // threads their turn.
+        if (int depth = HAL_releaseVMLockFully(); depth > 0) {
+            HAL_reacquireVMLock(depth);
+            HAL_callbacks().enter();
+        }
         return;
     }
     uint64_t seen;

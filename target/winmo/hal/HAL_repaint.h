@@ -24,8 +24,10 @@ using HAL_PresentFunction = void (*)(void* argument);
 
 // Shows a flushed frame of `screen`. The host presents only the screen of
 // the current display object: a frame of any other has nowhere to go, and
-// the call returns at once without presenting it. On the UI thread `present`
-// runs at once and the flag is not touched. Elsewhere the frame is marked
+// the call returns at once without presenting it (off the UI thread, after
+// letting the VM lock go and taking it back, so that other threads get
+// their turn). On the UI thread `present` runs at once and the flag is not
+// touched. Elsewhere the frame is marked
 // pending, the VM lock is given up while the UI thread presents it, and the
 // call returns once it has, once `screen` stops being the one shown (the
 // frame is dropped), or once the program is exiting (the loop presents
