@@ -167,7 +167,8 @@ bool bindScript(HWND window) {
     if (const char* path = std::getenv("WREN_SCRIPT"); path && *path) {
         std::string text;
         if (std::string reason = readScriptFile(path, &text); !reason.empty()) {
-            std::fprintf(stderr, "wren: WREN_SCRIPT %s: cannot read it: %s\n", path, reason.c_str());
+            std::fprintf(stderr, "wren: WREN_SCRIPT %s: cannot read it: %s\n", path,
+                         reason.c_str());
             return false;
         }
         std::string error;

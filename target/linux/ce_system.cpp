@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/sysinfo.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>

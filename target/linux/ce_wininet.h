@@ -12,11 +12,12 @@
 // are checked: a closed, unknown or wrong-kind handle fails with
 // ERROR_INVALID_HANDLE or ERROR_INTERNET_INCORRECT_HANDLE_TYPE instead of
 // reaching freed memory. No call waits for ever: a server that does not take
-// the connection in 30 seconds, or a transfer that moves nothing for 60
-// seconds while a call waits on it, fails with ERROR_INTERNET_TIMEOUT (a
-// body nobody reads waits without limit). One request is meant to be used by one thread at a
-// time; InternetCloseHandle may come from another thread while a send or a
-// read blocks, which then fails with ERROR_INTERNET_OPERATION_CANCELLED.
+// the connection in 30 seconds, or a transfer that moves less than a byte a
+// second for 60 seconds while a call waits on it, fails with
+// ERROR_INTERNET_TIMEOUT (a body nobody reads may wait without limit). One
+// request is meant to be used by one thread at a time; InternetCloseHandle
+// may come from another thread while a send or a read blocks, which then
+// fails with ERROR_INTERNET_OPERATION_CANCELLED.
 //
 // Failures return FALSE or a null handle and set GetLastError() (ce_window.h,
 // per thread) to one of the ERROR_ codes below. Text is UTF-16 here and

@@ -294,7 +294,8 @@ TEST_F(Host, AFlushWaitsForTheUIThreadsPresentAndOnlyThere) {
                   HAL_flushAndWait(&screen, &screen.handshake, &CountingScreen::present, &screen);
                   pendingAfterUiFlush = HAL_isRepaintPending(&screen.handshake);
                   flusher = std::thread([&] {
-                      HAL_flushAndWait(&screen, &screen.handshake, &CountingScreen::present, &screen);
+                      HAL_flushAndWait(&screen, &screen.handshake, &CountingScreen::present,
+                                       &screen);
                       PostMessageW(HAL_getMainWindow(), WM_USER + 1, 0, 0);
                   });
               }),
@@ -350,27 +351,27 @@ TEST_F(Host, AFlushOfAScreenTheHostDoesNotPresentReturnsWithoutIt) {
         std::atomic<bool> returned{false};
         std::atomic<bool> returnedWhileExiting{false};
         std::thread flusher;
-        EXPECT_EQ(run([&] {
-                      NativeCanvas* canvas = showCanvas(1);
-                      if (c.showFirst) canvas->screenListener = &screen;
-                      SetTimer(HAL_getMainWindow(), 98, 10000, [](HWND w, UINT, UINT_PTR id, DWORD) {
-                          KillTimer(w, id);
-                          PostMessageW(w, WM_CLOSE, 0, 0);
-                      });
-                      flusher = std::thread([&] {
-                          HAL_flushAndWait(&screen, &screen.handshake, &CountingScreen::present,
-                                           &screen);
-                          returnedWhileExiting = hostIsExiting();
-                          returned = true;
-                          PostMessageW(HAL_getMainWindow(), WM_USER + 1, 0, 0);
-                      });
-                      if (c.showFirst) {
-                          // Still in the boot, so the loop has presented nothing.
-                          while (!HAL_isRepaintPending(&screen.handshake)) std::this_thread::yield();
-                          showCanvas(2);
-                      }
-                  }),
-                  0);
+        EXPECT_EQ(
+            run([&] {
+                NativeCanvas* canvas = showCanvas(1);
+                if (c.showFirst) canvas->screenListener = &screen;
+                SetTimer(HAL_getMainWindow(), 98, 10000, [](HWND w, UINT, UINT_PTR id, DWORD) {
+                    KillTimer(w, id);
+                    PostMessageW(w, WM_CLOSE, 0, 0);
+                });
+                flusher = std::thread([&] {
+                    HAL_flushAndWait(&screen, &screen.handshake, &CountingScreen::present, &screen);
+                    returnedWhileExiting = hostIsExiting();
+                    returned = true;
+                    PostMessageW(HAL_getMainWindow(), WM_USER + 1, 0, 0);
+                });
+                if (c.showFirst) {
+                    // Still in the boot, so the loop has presented nothing.
+                    while (!HAL_isRepaintPending(&screen.handshake)) std::this_thread::yield();
+                    showCanvas(2);
+                }
+            }),
+            0);
         flusher.join();
         EXPECT_TRUE(returned);
         EXPECT_FALSE(returnedWhileExiting) << "the flush waited for the exit";

@@ -98,7 +98,8 @@ TEST_F(Program, AStartWithNoMIDletToRunSaysWhy) {
     };
     const Case cases[] = {
         {nullptr, "wren: no MIDlet to start: " + file + ": no such file"},
-        {"MIDlet-Name: Wren Nameless\n", "wren: no MIDlet to start: " + file + ": no \"MIDlet-1\" value"},
+        {"MIDlet-Name: Wren Nameless\n",
+         "wren: no MIDlet to start: " + file + ": no \"MIDlet-1\" value"},
         {"MIDlet-1: Gone, , no.such.Midlet\n",
          "wren: no MIDlet to start: " + file +
              ": the class \"no.such.Midlet\" of \"MIDlet-1\" does not exist"},

@@ -110,12 +110,12 @@ TEST_F(Properties, WhyAFileGaveNothingIsNamedWithItsPath) {
     };
     const Case cases[] = {
         {"read", [&] { writeProperties("app.prop", "MIDlet-Name: Fine\n"); }, ""},
-        {"no program folder",
-         [&] { setenv("WREN_MODULE_DIR", (folder_ + "/gone").c_str(), 1); },
+        {"no program folder", [&] { setenv("WREN_MODULE_DIR", (folder_ + "/gone").c_str(), 1); },
          folder_ + "/gone: the program's folder does not exist"},
         {"no properties folder", [&] { fs::remove_all(props); }, props + ": no such folder"},
         {"no file", [] {}, file + ": no such file"},
-        {"a folder in its place", [&] { fs::create_directory(file); }, file + ": a folder, not a file"},
+        {"a folder in its place", [&] { fs::create_directory(file); },
+         file + ": a folder, not a file"},
         // Opens, then fails on the first read.
         {"unreadable", [&] { fs::create_symlink("/proc/self/mem", file); },
          file + ": cannot read it: Input/output error"},
@@ -152,7 +152,8 @@ TEST_F(Properties, AnUnreadableSysPropIsNamedOnStandardError) {
     const std::pair<const char*, std::string> cases[] = {
         {nullptr, ""},
         {"", ""},
-        {"a: 1\n\xFF", "wren: " + file + ": not UTF-8 text (byte 5); no system properties read from it\n"},
+        {"a: 1\n\xFF",
+         "wren: " + file + ": not UTF-8 text (byte 5); no system properties read from it\n"},
     };
     for (const auto& [text, said] : cases) {
         std::filesystem::remove(file);

@@ -373,7 +373,8 @@ TEST_F(StandIn, TheInstanceLockIsHeldUntilReleased) {
     // Another name, or the same name in another folder, is another program.
     InstanceLock* otherName = acquireInstanceLock(folder_, u"Local\\Wren/Other", &running);
     EXPECT_NE(otherName, nullptr);
-    InstanceLock* otherFolder = acquireInstanceLock(folder_ + "/elsewhere", u"Local\\Wren/Lock", &running);
+    InstanceLock* otherFolder =
+        acquireInstanceLock(folder_ + "/elsewhere", u"Local\\Wren/Lock", &running);
     EXPECT_NE(otherFolder, nullptr);
     releaseInstanceLock(otherName);
     releaseInstanceLock(otherFolder);

@@ -22,11 +22,11 @@ using javax::microedition::lcdui::game::GameCanvas;
 using midptest::log;
 using midptest::post;
 using wren::platform::marl::WrenMarl;
+using wren::test::Task;
 using wrentest::text;
 using wrentest::thrownName;
 using wrentest::midp::ProbeCanvas;
 using wrentest::midp::ProbeGameCanvas;
-using wren::test::Task;
 using Lines = std::vector<std::string>;
 
 namespace {

@@ -1,10 +1,10 @@
 #include "HAL_host.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <atomic>
 #include <string>
 
 #include "HAL_audio.h"
@@ -177,11 +177,13 @@ bool initHost(HINSTANCE instance, int showCommand) {
         // Without the lock a second instance could not be told from the
         // first: start-up stops either way.
         if (alreadyRunning) {
-            std::fprintf(stderr, "wren: %s is already running: its window is brought to the front\n",
+            std::fprintf(stderr,
+                         "wren: %s is already running: its window is brought to the front\n",
                          toUtf8(name).c_str());
             bringFirstInstanceForward(name);
         } else {
-            std::fprintf(stderr, "wren: cannot take the single-instance lock: %s\n", std::strerror(errno));
+            std::fprintf(stderr, "wren: cannot take the single-instance lock: %s\n",
+                         std::strerror(errno));
         }
         PropertyFile_freeAll();
         return false;

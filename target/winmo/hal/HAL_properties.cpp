@@ -92,10 +92,20 @@ void addPropertyLine(int32_t table, std::u16string_view line) {
 // What the last load made of each table's file.
 struct FileReport {
     std::string path;
-    std::string problem;  // "<file or folder>: <reason>", empty when the file was read
+    std::string problem;    // "<file or folder>: <reason>", empty when the file was read
     bool unusable = false;  // there, but not something properties can be read from
 };
 FileReport reports[2];
+
+// A lead byte of UTF-8: how many bytes follow it, the least code point
+// that needs that many (a smaller one is an overlong form), its own bits.
+struct Utf8Lead {
+    uint8_t low, high;
+    size_t more;
+    uint32_t least, mask;
+};
+constexpr Utf8Lead kUtf8Leads[] = {
+    {0xC2, 0xDF, 1, 0x80, 0x1F}, {0xE0, 0xEF, 2, 0x800, 0x0F}, {0xF0, 0xF4, 3, 0x10000, 0x07}};
 
 // The offset of the first byte that is not part of well-formed UTF-8 text
 // (a NUL byte counts as not text), or npos.
@@ -108,13 +118,13 @@ size_t firstNonText(const std::string& bytes) {
             ++i;
             continue;
         }
-        size_t more;
-        uint32_t least;
-        uint32_t c;
-        if (b >= 0xC2 && b <= 0xDF) more = 1, least = 0x80, c = b & 0x1F;
-        else if (b >= 0xE0 && b <= 0xEF) more = 2, least = 0x800, c = b & 0x0F;
-        else if (b >= 0xF0 && b <= 0xF4) more = 3, least = 0x10000, c = b & 0x07;
-        else return i;
+        const Utf8Lead* lead = nullptr;
+        for (const Utf8Lead& l : kUtf8Leads)
+            if (b >= l.low && b <= l.high) lead = &l;
+        if (!lead) return i;
+        const size_t more = lead->more;
+        const uint32_t least = lead->least;
+        uint32_t c = b & lead->mask;
         if (bytes.size() - i <= more) return i;
         for (size_t k = 1; k <= more; ++k) {
             auto next = uint8_t(bytes[i + k]);
@@ -147,13 +157,15 @@ bool readPropertyFile(const std::string& folder, FileReport& report, std::string
     }
     if (S_ISDIR(info.st_mode)) return fail(report.path, "a folder, not a file", true);
     FILE* file = std::fopen(report.path.c_str(), "rb");
-    if (!file) return fail(report.path, std::string("cannot open it: ") + std::strerror(errno), true);
+    if (!file)
+        return fail(report.path, std::string("cannot open it: ") + std::strerror(errno), true);
     char buffer[4096];
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes->append(buffer, n);
     int error = std::ferror(file) ? errno : 0;
     std::fclose(file);
-    if (error) return fail(report.path, std::string("cannot read it: ") + std::strerror(error), true);
+    if (error)
+        return fail(report.path, std::string("cannot read it: ") + std::strerror(error), true);
     if (bytes->empty()) return fail(report.path, "empty file", false);
     if (size_t bad = firstNonText(*bytes); bad != std::string::npos)
         return fail(report.path, "not UTF-8 text (byte " + std::to_string(bad) + ")", true);
@@ -383,8 +395,9 @@ void HAL_initDeviceProperties() {
 }
 
 std::string PropertyFile_path(int32_t table) {
-    return table == HAL_SYSTEM_PROPERTIES || table == HAL_APPLICATION_PROPERTIES ? reports[table].path
-                                                                                : std::string();
+    return table == HAL_SYSTEM_PROPERTIES || table == HAL_APPLICATION_PROPERTIES
+               ? reports[table].path
+               : std::string();
 }
 
 std::string PropertyFile_problem(int32_t table) {

@@ -158,7 +158,9 @@ int HAL_createThread(NativeThread** out, void (*entry)(void*), void* data) {
     return 0;
 }
 
-void HAL_failNextThreadCreations(int count) { failingCreations = count > 0 ? count : 0; }
+void HAL_failNextThreadCreations(int count) {
+    failingCreations = count > 0 ? count : 0;
+}
 
 void HAL_startThread(NativeThread* t) {
     if (!t || t->resumed) return;

@@ -56,8 +56,10 @@ jboolean AMS::loadMIDlet(jint n) {
     VMPtr<String> className = (second < 0 ? value : value->substring(second + 1))->trim();
     // The ClassNotFoundException that follows carries no name: say which.
     if (std::string name = className->toUtf8(); !vmFindClass(name.c_str()))
-        std::fprintf(stderr, "wren: no MIDlet to start: %s: the class \"%s\" of \"MIDlet-%d\" does not exist\n",
-                     PropertyFile_path(HAL_APPLICATION_PROPERTIES).c_str(), name.c_str(), int(n));
+        std::fprintf(
+            stderr,
+            "wren: no MIDlet to start: %s: the class \"%s\" of \"MIDlet-%d\" does not exist\n",
+            PropertyFile_path(HAL_APPLICATION_PROPERTIES).c_str(), name.c_str(), int(n));
     VMPtr<MIDlet> midlet = instantiateMIDlet(className);
     S().midlet = midlet;
     if (midlet->setState(MIDlet::STARTING)) {
