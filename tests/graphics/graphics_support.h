@@ -31,7 +31,7 @@ enum Sprite : jint {
     kHalf = 2,     // white at alpha 128, then opaque white, hint 3
     kOpaque3 = 3,  // blue and yellow, opaque though hinted 3
     kTile = 4,     // "ry" over "gb"
-    kMagenta = 5,  // opaque magenta, the key, white; hint 2
+    kMagentaKey = 5,  // opaque magenta, the key, white; hint 2 (keyed: both are key)
     kSpare = 6,    // 0 by 0
     kRound = 7,    // 4 by 4 around the origin, round box
 };
