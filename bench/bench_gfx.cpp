@@ -84,7 +84,8 @@ void run() {
     std::printf("\n");
     for (jint t = 0; t < 8; ++t) {
         std::printf("%-10d", t);
-        for (int k = 0; k < 3; ++k) std::printf(" %12.1f %6.2f", rates[t][k], rates[t][k] / memcpyRate);
+        for (int k = 0; k < 3; ++k)
+            std::printf(" %12.1f %6.2f", rates[t][k], rates[t][k] / memcpyRate);
         std::printf("\n");
     }
 }

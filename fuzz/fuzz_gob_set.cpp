@@ -93,8 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (gob == nullptr) finding("a null object");
             bool picture = gob->width >= 1 && gob->height >= 1;
             if (picture != (gob->image != nullptr)) finding("an image unlike the object's size");
-            if (picture && (gob->image->getWidth() != gob->width ||
-                            gob->image->getHeight() != gob->height))
+            if (picture &&
+                (gob->image->getWidth() != gob->width || gob->image->getHeight() != gob->height))
                 finding("an image of the wrong size");
             if (strict) {
                 const rpack::Gob& s = strict->gobs[size_t(i)];

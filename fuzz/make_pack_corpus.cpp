@@ -152,9 +152,10 @@ void writerEntries() {
 void gobSets() {
     using G = rpack::Gob;
     std::vector<rpack::GobSet> sets;
-    sets.push_back({0, {G{0, 0, 0, 0, 3, 2, 0, 0, 3, 2, false, 1},
-                        G{-8, 4, 3, 0, 2, 2, 1, 1, 4, 4, true, 2},
-                        G{0, 0, 5, 1, 4, 3, 0, 0, 0, 0, false, 3}, G{}}});
+    sets.push_back(
+        {0,
+         {G{0, 0, 0, 0, 3, 2, 0, 0, 3, 2, false, 1}, G{-8, 4, 3, 0, 2, 2, 1, 1, 4, 4, true, 2},
+          G{0, 0, 5, 1, 4, 3, 0, 0, 0, 0, false, 3}, G{}}});
     sets.push_back({0, {G{-200, 300, 0, 0, 16, 8, -1000, 5, 1000, 600, true, 0}}});
     sets.push_back({0, {G{0, 0, 2, 2, 1, 1}, G{0, 0, 3, 3, 1, 1}, G{0, 0, 4, 4, 1, 1}}});
     sets.push_back({0, {G{}, G{}}});

@@ -153,8 +153,7 @@ jboolean Gob::getCollisionBox(const VMPtr<CollisionBox>& out, jint x, jint y, ji
 
 jboolean Gob::intersects(const VMPtr<graphics::Rect>& r, jint x, jint y) {
     jint ax = x + offsetX, ay = y + offsetY;
-    return r->x + r->width > ax && r->y + r->height > ay && ax + width > r->x &&
-           ay + height > r->y;
+    return r->x + r->width > ax && r->y + r->height > ay && ax + width > r->x && ay + height > r->y;
 }
 
 jint Gob::getAlpha() {

@@ -80,11 +80,11 @@ public:
     // The box, placed at (x, y) under t and taken as a rectangle even when
     // round, against the rectangle.
     virtual jboolean collidesWithRect(jint x, jint y, jint t, jint rx, jint ry, jint rw, jint rh);
-    virtual jboolean collidesWith(jint x, jint y, jint t, const VMPtr<Gob>& other, jint ox,
-                                  jint oy, jint ot);
+    virtual jboolean collidesWith(jint x, jint y, jint t, const VMPtr<Gob>& other, jint ox, jint oy,
+                                  jint ot);
     // The other's box moved by (mx, my) and grown by (mw, mh).
-    virtual jboolean collidesWith(jint x, jint y, jint t, const VMPtr<Gob>& other, jint ox,
-                                  jint oy, jint ot, jint mx, jint my, jint mw, jint mh);
+    virtual jboolean collidesWith(jint x, jint y, jint t, const VMPtr<Gob>& other, jint ox, jint oy,
+                                  jint ot, jint mx, jint my, jint mw, jint mh);
     // toAlphaImage with the alpha set on it.
     virtual VMPtr<GobAlphaImage> withAlpha(jint alpha);
     // A new alpha image made from this Gob.

@@ -277,7 +277,8 @@ void MediaManagerImpl::stopPlayer(jint sound) {
 
 void MediaManagerImpl::releasePlayer(jint sound) {
     VMPtr<Player> player = playerOf(sound);
-    if (player != nullptr) quietly([&] {
+    if (player != nullptr)
+        quietly([&] {
             onPlayer(player);
             player->close();
         });
@@ -297,12 +298,18 @@ jint MediaManagerImpl::getSoundState(jint sound) {
     VMPtr<Player> player = playerOf(sound);
     if (disposed || player == nullptr) return SOUND_NONE;
     switch (player->getState()) {
-        case Player::STARTED: return SOUND_STARTED;
-        case Player::CLOSED: return SOUND_CLOSED;
-        case Player::PREFETCHED: return SOUND_PREFETCHED;
-        case Player::REALIZED: return SOUND_REALIZED;
-        case Player::UNREALIZED: return SOUND_UNREALIZED;
-        default: return SOUND_NONE;
+        case Player::STARTED:
+            return SOUND_STARTED;
+        case Player::CLOSED:
+            return SOUND_CLOSED;
+        case Player::PREFETCHED:
+            return SOUND_PREFETCHED;
+        case Player::REALIZED:
+            return SOUND_REALIZED;
+        case Player::UNREALIZED:
+            return SOUND_UNREALIZED;
+        default:
+            return SOUND_NONE;
     }
 }
 
@@ -356,8 +363,7 @@ void MediaManagerImpl::createFromName(jint sound, jint prefixKind, const VMPtr<S
     createFromLocator(sound, locator, loopCount);
 }
 
-void MediaManagerImpl::createFromLocator(jint sound, const VMPtr<String>& locator,
-                                         jint loopCount) {
+void MediaManagerImpl::createFromLocator(jint sound, const VMPtr<String>& locator, jint loopCount) {
     quietly([&] {
         VMPtr<Player> player = createPlayer(locator);
         players[sound] = player;

@@ -32,7 +32,8 @@ constexpr jint kUnvouchedStep = 64 * 1024;
 // the layout bit that leaves their group out; fields 0, 1, 6 and 7 are
 // signed in their 1-byte form.
 constexpr jint kFieldGroup[10] = {0, 0, 1, 1, 1, 1, 2, 2, 2, 2};
-constexpr bool kFieldSigned[10] = {true, true, false, false, false, false, true, true, false, false};
+constexpr bool kFieldSigned[10] = {true,  true, false, false, false,
+                                   false, true, true,  false, false};
 
 // BMP export: the file and information headers and a 256-colour palette
 // come before the pixel rows.

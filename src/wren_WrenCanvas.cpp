@@ -129,8 +129,7 @@ VMPtr<VMArray<jbyte>> WrenCanvas::loadData(jint id) {
         },
         [](const VMPtr<java::lang::Throwable>&) -> VMPtr<VMArray<jbyte>> { return nullptr; });
     if (store != nullptr)
-        vmTryCatch([&] { store->closeRecordStore(); },
-                   [](const VMPtr<java::lang::Throwable>&) {});
+        vmTryCatch([&] { store->closeRecordStore(); }, [](const VMPtr<java::lang::Throwable>&) {});
     return result;
 }
 
@@ -160,8 +159,10 @@ jint WrenCanvas::getAlphaKind(const VMPtr<VMArray<jint>>& argb, jint offset, jin
     for (jint j = 0; j < height; ++j) {
         for (jint i = 0; i < width; ++i) {
             uint32_t nibble = uint32_t(argb[offset + (y + j) * scanlength + x + i]) >> 28;
-            if (nibble == 0) kind = 2;
-            else if (nibble != 0xF) return 3;
+            if (nibble == 0)
+                kind = 2;
+            else if (nibble != 0xF)
+                return 3;
         }
     }
     return kind;
@@ -192,8 +193,10 @@ VMPtr<VMArray<jbyte>> WrenCanvas::toIndexedPixels(const VMPtr<Image>& image,
         palette[keyIndex] = first;
         jbyte key = jbyte(keyIndex);
         for (jint i = 0; i < out->length; ++i) {
-            if (out[i] == 0) out[i] = key;
-            else if (out[i] == key) out[i] = 0;
+            if (out[i] == 0)
+                out[i] = key;
+            else if (out[i] == key)
+                out[i] = 0;
         }
     }
     return out;

@@ -95,8 +95,8 @@ public:
     // appearance. The last colour to appear that looks like the magenta key
     // ((c & 0xF0F0F0) == 0xF000F0) is moved to index 0. The palette must
     // have room for every colour of the image.
-    static VMPtr<VMArray<jbyte>> toIndexedPixels(const VMPtr<javax::microedition::lcdui::Image>& image,
-                                                 const VMPtr<VMArray<jint>>& palette);
+    static VMPtr<VMArray<jbyte>> toIndexedPixels(
+        const VMPtr<javax::microedition::lcdui::Image>& image, const VMPtr<VMArray<jint>>& palette);
 };
 
 }  // namespace wren

@@ -80,8 +80,8 @@ TEST_F(AlphaImage, TheOpacityIsTheGraphicsAlphaForOneDraw) {
         {0, 255, kBlack},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "alpha " << c.alpha << " over a Graphics at "
-                                          << c.graphicsAlpha);
+        SCOPED_TRACE(::testing::Message()
+                     << "alpha " << c.alpha << " over a Graphics at " << c.graphicsAlpha);
         Target target(2, 2, kBlack);
         target.g->setAlpha(c.graphicsAlpha);
         VMPtr<GobAlphaImage> a = opaqueWhite(2, 2)->withAlpha(c.alpha);

@@ -85,7 +85,7 @@ TEST(CollisionBoxes, OverlapOfRectanglesAndCircles) {
 
 TEST(CollisionBoxes, PointsAndContainment) {
     VMPtr<CollisionBox> r = box(0, 0, 10, 10);
-    EXPECT_TRUE(r->containsPoint(0, 0));   // left and top edges are in
+    EXPECT_TRUE(r->containsPoint(0, 0));  // left and top edges are in
     EXPECT_TRUE(r->containsPoint(9, 9));
     EXPECT_FALSE(r->containsPoint(10, 5));  // right and bottom edges are out
     EXPECT_FALSE(r->containsPoint(5, 10));
@@ -102,9 +102,12 @@ TEST(CollisionBoxes, PointsAndContainment) {
         jint x, y, w, h;
         bool inside;
     } cases[] = {
-        {"inside", 2, 2, 3, 3, true},        {"the same", 0, 0, 10, 10, true},
-        {"one pixel over", 0, 0, 11, 10, false}, {"left of it", -1, 0, 5, 5, false},
-        {"of no width", 2, 2, 0, 3, false},  {"of no height", 2, 2, 3, 0, false},
+        {"inside", 2, 2, 3, 3, true},
+        {"the same", 0, 0, 10, 10, true},
+        {"one pixel over", 0, 0, 11, 10, false},
+        {"left of it", -1, 0, 5, 5, false},
+        {"of no width", 2, 2, 0, 3, false},
+        {"of no height", 2, 2, 3, 0, false},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
@@ -271,8 +274,8 @@ TEST(PlacedPaintables, AnObjectsBoxTurnsWithIt) {
     struct Case {
         jint t, x, y, w, h;
     } cases[] = {
-        {0, 0, 3, 3, 2},  {1, 0, -5, 3, 2}, {2, -3, 3, 3, 2}, {3, -3, -5, 3, 2},
-        {4, 3, 0, 2, 3},  {5, -5, 0, 2, 3}, {6, 3, -3, 2, 3}, {7, -5, -3, 2, 3},
+        {0, 0, 3, 3, 2}, {1, 0, -5, 3, 2}, {2, -3, 3, 3, 2}, {3, -3, -5, 3, 2},
+        {4, 3, 0, 2, 3}, {5, -5, 0, 2, 3}, {6, 3, -3, 2, 3}, {7, -5, -3, 2, 3},
     };
     VMPtr<CollisionBox> out = CollisionBox::make();
     VMPtr<VMArray<jint>> rect = VMArray<jint>::create(5);

@@ -36,10 +36,9 @@ TEST_F(GobDraw, EveryTransformTurnsThePictureAndItsOffset) {
         jint x, y;  // where the top-left corner lands
         Rows drawn;
     } cases[] = {
-        {0, 6, 9, {"rgb", "#.r"}},        {1, 6, 1, {"#.r", "rgb"}},
-        {2, 3, 9, {"bgr", "r.#"}},        {3, 3, 1, {"r.#", "bgr"}},
-        {4, 9, 6, {"r#", "g.", "br"}},    {5, 1, 6, {"#r", ".g", "rb"}},
-        {6, 9, 3, {"br", "g.", "r#"}},    {7, 1, 3, {"rb", ".g", "#r"}},
+        {0, 6, 9, {"rgb", "#.r"}},     {1, 6, 1, {"#.r", "rgb"}},     {2, 3, 9, {"bgr", "r.#"}},
+        {3, 3, 1, {"r.#", "bgr"}},     {4, 9, 6, {"r#", "g.", "br"}}, {5, 1, 6, {"#r", ".g", "rb"}},
+        {6, 9, 3, {"br", "g.", "r#"}}, {7, 1, 3, {"rb", ".g", "#r"}},
     };
     VMPtr<Gob> shape = gob(kShape);
     for (const Case& c : cases) {
@@ -141,8 +140,8 @@ TEST_F(GobDraw, InsetsCutTheirSidesAndTheClipIsRestored) {
         {1, 1, 3, 0, 1, 0, 0, {"gb", "  "}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "t " << c.t << " insets " << c.left << c.top
-                                          << c.right << c.bottom);
+        SCOPED_TRACE(::testing::Message()
+                     << "t " << c.t << " insets " << c.left << c.top << c.right << c.bottom);
         Target target(4, 4);
         target.g->setClip(0, 0, 3, 4);
         gob(kTile)->paintInset(target.g, c.x, c.y, c.t, c.left, c.top, c.right, c.bottom);
@@ -162,10 +161,14 @@ TEST_F(GobDraw, TilesCoverTheClipOnTheGridThroughTheStart) {
         jint x, y;
         Rows rows;
     } cases[] = {
-        {"start inside the clip", 2, 3, {"______", "______", "______", "__ryr_", "__gbg_",
-                                         "______"}},
-        {"start before the clip", -3, -2, {"______", "_gbgb_", "_ryry_", "_gbgb_", "_ryry_",
-                                           "______"}},
+        {"start inside the clip",
+         2,
+         3,
+         {"______", "______", "______", "__ryr_", "__gbg_", "______"}},
+        {"start before the clip",
+         -3,
+         -2,
+         {"______", "_gbgb_", "_ryry_", "_gbgb_", "_ryry_", "______"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

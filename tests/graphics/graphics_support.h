@@ -26,14 +26,14 @@ inline wrentest::ProcessProgramFolder programFolder{"/tmp/wren_gfx_XXXXXX"};
 
 // The objects of the sprite set, by index (fixtures/gobs/src/sprites.gobs).
 enum Sprite : jint {
-    kShape = 0,    // "rgb" over "kwr", offset (0, 3), box over the picture, hint 1
-    kKeyed = 1,    // "r." over ".g", hint 2
-    kHalf = 2,     // white at alpha 128, then opaque white, hint 3
-    kOpaque3 = 3,  // blue and yellow, opaque though hinted 3
-    kTile = 4,     // "ry" over "gb"
+    kShape = 0,       // "rgb" over "kwr", offset (0, 3), box over the picture, hint 1
+    kKeyed = 1,       // "r." over ".g", hint 2
+    kHalf = 2,        // white at alpha 128, then opaque white, hint 3
+    kOpaque3 = 3,     // blue and yellow, opaque though hinted 3
+    kTile = 4,        // "ry" over "gb"
     kMagentaKey = 5,  // opaque magenta, the key, white; hint 2 (keyed: both are key)
-    kSpare = 6,    // 0 by 0
-    kRound = 7,    // 4 by 4 around the origin, round box
+    kSpare = 6,       // 0 by 0
+    kRound = 7,       // 4 by 4 around the origin, round box
 };
 constexpr jint kSpritesId = 6 << 10;
 
@@ -46,7 +46,8 @@ inline void installGobPacks() {
     fs::path rsc = fs::path(std::getenv("WREN_MODULE_DIR")) / "rsc";
     if (!fs::exists(rsc / "RP6part0.rp")) {
         fs::create_directories(rsc);
-        fs::copy(WREN_GOB_PACKS, rsc, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        fs::copy(WREN_GOB_PACKS, rsc,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     }
     wren::Resources::closePack();
 }
@@ -62,7 +63,8 @@ inline VMPtr<VMArray<wren::Gob*>> sprites() {
 struct Target {
     VMPtr<Image> image;
     VMPtr<Graphics> g;
-    Target(jint w, jint h, uint32_t fill = kGrey) : image(blank(w, h, fill)), g(image->getGraphics()) {}
+    Target(jint w, jint h, uint32_t fill = kGrey)
+        : image(blank(w, h, fill)), g(image->getGraphics()) {}
     std::vector<uint32_t> pixels() const { return gfxtest::pixels(image); }
     uint32_t at(jint x, jint y) const { return pixels()[size_t(y * image->getWidth() + x)]; }
 };
@@ -74,7 +76,8 @@ inline std::vector<std::string> picture(const Target& t) {
     std::vector<std::string> rows;
     for (size_t i = 0; i < p.size(); i += size_t(w)) {
         std::string row;
-        for (jint c = 0; c < w; ++c) row += p[i + size_t(c)] == kGrey ? '_' : glyph(p[i + size_t(c)]);
+        for (jint c = 0; c < w; ++c)
+            row += p[i + size_t(c)] == kGrey ? '_' : glyph(p[i + size_t(c)]);
         rows.push_back(row);
     }
     return rows;

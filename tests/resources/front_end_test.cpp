@@ -108,8 +108,10 @@ TEST_F(FrontEnd, PacksFromStreamsAndTheWriter) {
     entries[2] = jbytes(bytesFrom({9}));
     VMPtr<VMArray<jbyte>> types = jbytes(bytesFrom({4, 0xFB, 1}));
     VMPtr<VMArray<jbyte>> bytes = Resources::savePack(entries, types);
-    EXPECT_EQ(bytesOf(bytes), plainPack({{bytesFrom({1, 2, 3}), 4}, {{}, -5}, {bytesFrom({9}), 1}}));
-    EXPECT_TRUE(Resources::loadPack(DataInputStream::make(java::io::ByteArrayInputStream::make(bytes))));
+    EXPECT_EQ(bytesOf(bytes),
+              plainPack({{bytesFrom({1, 2, 3}), 4}, {{}, -5}, {bytesFrom({9}), 1}}));
+    EXPECT_TRUE(
+        Resources::loadPack(DataInputStream::make(java::io::ByteArrayInputStream::make(bytes))));
     EXPECT_EQ(bytesOf(Resources::getData(0)), bytesFrom({1, 2, 3}));
     EXPECT_EQ(Resources::getType(1), -5);
     EXPECT_EQ(Resources::getSize(2), 1);

@@ -123,7 +123,8 @@ TEST_F(GobSets, EverySetReadsBackAgainstItsSource) {
     struct Case {
         const char* source;
         jint id;
-    } cases[] = {{"src/sprites.gobs", 6 << 10}, {"src/none.gobs", (6 << 10) | 2},
+    } cases[] = {{"src/sprites.gobs", 6 << 10},
+                 {"src/none.gobs", (6 << 10) | 2},
                  {"src/zeros.gobs", (6 << 10) | 3}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source);
@@ -156,7 +157,8 @@ TEST_F(GobSets, EverySetReadsBackAgainstItsSource) {
             bool clear = false, partly = false;
             for (int y = 0; y < s.height; ++y)
                 for (int x = 0; x < s.width; ++x) {
-                    uint8_t a = sheet.palette[sheet.pixels[size_t((s.y + y) * sheet.width + s.x + x)]].a;
+                    uint8_t a =
+                        sheet.palette[sheet.pixels[size_t((s.y + y) * sheet.width + s.x + x)]].a;
                     clear = clear || a < 8;
                     partly = partly || (a >= 8 && a < 248);
                 }
@@ -186,9 +188,8 @@ TEST_F(GobSets, AReplacementPaletteRecoloursTheSheetForOneLoad) {
                                      0xFF0000F8}));
     EXPECT_EQ(bytesOf(palette), before);
     VMPtr<VMArray<Gob*>> stored = Resources::loadGobs(6 << 10);
-    EXPECT_EQ(imagePixels(stored[0]),
-              (std::vector<uint32_t>{0xFFF80000, 0xFF00FC00, 0xFF0000F8, 0xFF000000, 0xFFF8FCF8,
-                                     0xFFF80000}));
+    EXPECT_EQ(imagePixels(stored[0]), (std::vector<uint32_t>{0xFFF80000, 0xFF00FC00, 0xFF0000F8,
+                                                             0xFF000000, 0xFFF8FCF8, 0xFFF80000}));
 }
 
 // In pack 40 the sheet id (id & 0xFC00 | entry) is above 0x7FFF: read as a
@@ -270,7 +271,8 @@ TEST_F(GobSets, HintsCountWordsAndLeftOutGroups) {
         SetBytes set;
         std::vector<jint> hints;
     } cases[] = {
-        {"a hint section", {0, 0x0007, 0x2005, {}, bytesFrom({0xE4, 0x03}), {}, {}},
+        {"a hint section",
+         {0, 0x0007, 0x2005, {}, bytesFrom({0xE4, 0x03}), {}, {}},
          {0, 1, 2, 3, 3}},
         {"more hint bytes than needed",
          {0, 0x0007, 0x2001, {}, bytesFrom({0x02, 0x77, 0x77}), {}, {}},

@@ -255,11 +255,11 @@ TEST_F(SoundManager, SoundsLoadFromThePackInPlace) {
     m->load(1, VMArray<jbyte>::create(9), 1, 2, 0);
     m->load(2, 0, 0, jstr("tune.wav"), 1, 0);
     m->load(3, 0, 0, nullptr, 1, 0);
-    EXPECT_EQ(log(), (Lines{"create audio/x-wav", "hook wav@0+9", "wav@0+9 realize",
-                            "wav@0+9 loops 2", "wav@0+9 prefetch", "create tune.wav",
-                            "hook tune.wav", "tune.wav realize", "tune.wav loops 1",
-                            "tune.wav prefetch", "create ", "hook ", " realize", " loops 1",
-                            " prefetch"}));
+    EXPECT_EQ(log(),
+              (Lines{"create audio/x-wav", "hook wav@0+9", "wav@0+9 realize", "wav@0+9 loops 2",
+                     "wav@0+9 prefetch", "create tune.wav", "hook tune.wav", "tune.wav realize",
+                     "tune.wav loops 1", "tune.wav prefetch", "create ", "hook ", " realize",
+                     " loops 1", " prefetch"}));
 }
 
 // One frame's plays on one channel: equal priority replaces, lower is
@@ -301,8 +301,8 @@ TEST_F(SoundManager, PlayQueuesByPriorityAndRunStartsIt) {
     m->play(1, 0);
     log().clear();
     m->run();
-    EXPECT_EQ(log(), (Lines{"wav@0+3 stop", "wav@0+1 level 40", "wav@0+1 time 0",
-                            "wav@0+1 start"}));
+    EXPECT_EQ(log(),
+              (Lines{"wav@0+3 stop", "wav@0+1 level 40", "wav@0+1 time 0", "wav@0+1 start"}));
     // Nothing queued: run does nothing.
     log().clear();
     m->run();
@@ -439,10 +439,10 @@ TEST_F(SoundManager, PlayersThatFailMeanSilenceAndTheGameGoesOn) {
     for (jint c = 0; c < 4; ++c) m->play(c, c);
     log().clear();
     m->run();
-    EXPECT_EQ(log(), (Lines{"wav@0+5 level 100", "wav@0+5 time 0", "wav@0+5 start",
-                            "wav@0+2 level 100", "wav@0+2 time 0", "wav@0+2 start",
-                            "wav@0+3 level 100", "wav@0+3 time 0", "wav@0+3 start",
-                            "wav@0+4 level 100", "wav@0+4 time 0", "wav@0+4 start"}));
+    EXPECT_EQ(log(),
+              (Lines{"wav@0+5 level 100", "wav@0+5 time 0", "wav@0+5 start", "wav@0+2 level 100",
+                     "wav@0+2 time 0", "wav@0+2 start", "wav@0+3 level 100", "wav@0+3 time 0",
+                     "wav@0+3 start", "wav@0+4 level 100", "wav@0+4 time 0", "wav@0+4 start"}));
     EXPECT_TRUE(m->isPlaying(0));
     EXPECT_FALSE(m->isPlaying(1));
     EXPECT_FALSE(m->isPlaying(2));
