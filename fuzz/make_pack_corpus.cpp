@@ -1,17 +1,20 @@
 // Writes the seed corpora of the resource-pack fuzz targets, made with the
 // pack builder: make_pack_corpus <folder> fills <folder>/<target>/ for
-// fuzz_plain_pack, fuzz_chunked_pack, fuzz_chunk_table, fuzz_png_palette
-// and fuzz_pack_writer. Valid packs of every form, and the builder's
-// malformed variants of them.
+// fuzz_plain_pack, fuzz_chunked_pack, fuzz_chunk_table, fuzz_png_palette,
+// fuzz_pack_writer and fuzz_gob_set. Valid packs of every form, and the
+// builder's malformed variants of them; graphic-object sets of every layout
+// cut from the gob target's sheet.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "GobSet.h"
 #include "Pack.h"
 #include "Png.h"
 #include "TextTable.h"
+#include "fuzz_gob_sheet.h"
 #include "fuzz_pack_names.h"
 
 namespace fs = std::filesystem;
@@ -143,6 +146,35 @@ void writerEntries() {
     seed("fuzz_pack_writer", Bytes{5, 3, 0, 0xAA, 0xBB, 0xCC, 0xFD, 1, 0, 0xDD});
 }
 
+// Sets of every shape the layout word can take: all groups, some left out,
+// 1- and 2-byte columns, hints, round boxes, objects of no size, none at
+// all, a glyph set in its stored form, and two spoilt ones.
+void gobSets() {
+    using G = rpack::Gob;
+    std::vector<rpack::GobSet> sets;
+    sets.push_back(
+        {0,
+         {G{0, 0, 0, 0, 3, 2, 0, 0, 3, 2, false, 1}, G{-8, 4, 3, 0, 2, 2, 1, 1, 4, 4, true, 2},
+          G{0, 0, 5, 1, 4, 3, 0, 0, 0, 0, false, 3}, G{}}});
+    sets.push_back({0, {G{-200, 300, 0, 0, 16, 8, -1000, 5, 1000, 600, true, 0}}});
+    sets.push_back({0, {G{0, 0, 2, 2, 1, 1}, G{0, 0, 3, 3, 1, 1}, G{0, 0, 4, 4, 1, 1}}});
+    sets.push_back({0, {G{}, G{}}});
+    sets.push_back({0, {}});
+    sets.push_back({0, {G{1, 1, 0, 0, 0, 0, 0, 0, 7, 7}}});
+    for (const rpack::GobSet& set : sets) seed("fuzz_gob_set", rpack::encodeGobSet(set));
+    rpack::GlyphSet font;
+    font.header = {8, 6, 3, 9, 0, true};
+    for (int i = 0; i < 8; ++i)
+        font.glyphs.push_back({uint16_t(u'A' + i), i * 2, 0, 2, 3, 0, 1, 3, 0});
+    seed("fuzz_gob_set", rpack::encodeGlyphSet(font));
+    Bytes cut = rpack::encodeGobSet(sets[0]);
+    cut.resize(cut.size() - 3);
+    seed("fuzz_gob_set", cut);
+    Bytes wide = rpack::encodeGobSet(sets[1]);
+    wide[4] ^= 0x10;  // a descriptor length that disagrees with the columns
+    seed("fuzz_gob_set", wide);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -155,6 +187,7 @@ int main(int argc, char** argv) {
     chunkedPacks();
     palettes();
     writerEntries();
+    gobSets();
     std::printf("%d seeds under %s\n", seeds, root.c_str());
     return 0;
 }

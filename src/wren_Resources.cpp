@@ -2,10 +2,16 @@
 
 #include <algorithm>
 
+#include "VMTry.h"
 #include "java_io_ByteArrayInputStream.h"
 #include "java_io_EOFException.h"
 #include "java_lang_Exception.h"
+#include "java_lang_IllegalArgumentException.h"
 #include "java_lang_System.h"
+#include "wren_Gob.h"
+#include "wren_WrenCanvas.h"
+#include "wren_io_resource_ResourcePackChunked.h"
+#include "wren_io_resource_ResourcePackSaver.h"
 
 WREN_DEFINE_CLASS(wren::Resources, "wren.Resources")
 
@@ -15,13 +21,245 @@ using java::io::DataInputStream;
 using java::io::EOFException;
 using java::io::InputStream;
 using ByteArray = VMArray<jbyte>;
+using javax::microedition::lcdui::Image;
 
 namespace {
 
 // The first allocation of a read whose length the stream can't vouch for.
 constexpr jint kUnvouchedStep = 64 * 1024;
 
+// The descriptor fields of a graphic object in a set, in stored order, by
+// the layout bit that leaves their group out; fields 0, 1, 6 and 7 are
+// signed in their 1-byte form.
+constexpr jint kFieldGroup[10] = {0, 0, 1, 1, 1, 1, 2, 2, 2, 2};
+constexpr bool kFieldSigned[10] = {true,  true, false, false, false,
+                                   false, true, true,  false, false};
+
+// BMP export: the file and information headers and a 256-colour palette
+// come before the pixel rows.
+constexpr jint kBmpHeaders = 54;
+constexpr jint kBmpPixels = kBmpHeaders + 256 * 4;
+
 }  // namespace
+
+void Resources::staticInit() {
+    wrenStatics_().pack = io::resource::ResourcePackChunked::make();
+}
+
+// --- by resource id --------------------------------------------------------------
+
+VMPtr<ByteArray> Resources::getData(jint id) {
+    return S().pack->getData(id);
+}
+
+VMPtr<DataInputStream> Resources::openStream(jint id) {
+    VMPtr<DataInputStream> in = S().pack->getStream(id);
+    if (in->markSupported()) in->mark(0);
+    return in;
+}
+
+jint Resources::getSize(jint id) {
+    return S().pack->getSize(id);
+}
+
+jint Resources::getOffset(jint id) {
+    return S().pack->getOffset(id);
+}
+
+jint Resources::getType(jint id) {
+    return S().pack->getType(id);
+}
+
+VMPtr<ByteArray> Resources::getPackData(jint id) {
+    return S().pack->getPackData(id);
+}
+
+VMPtr<Image> Resources::getImage(jint id) {
+    return getImage(id, nullptr);
+}
+
+VMPtr<Image> Resources::getImage(jint id, const VMPtr<ByteArray>& palette) {
+    return S().pack->getImage(id, palette);
+}
+
+VMPtr<ByteArray> Resources::readPalette(jint id) {
+    return readPalette(id, openStream(id));
+}
+
+jint Resources::getTransparentIndex(jint id) {
+    return getTransparentIndex(id, openStream(id));
+}
+
+// --- graphic-object sets ---------------------------------------------------------
+
+VMPtr<VMArray<Gob*>> Resources::loadGobs(jint id) {
+    return loadGobs(id, nullptr);
+}
+
+VMPtr<VMArray<Gob*>> Resources::loadGobs(jint id, const VMPtr<ByteArray>& palette) {
+    clinit();
+    VMPtr<DataInputStream> in = openStream(id);
+    return vmTryCatch([&] { return readGobs(id, in, palette); },
+                      [](const VMPtr<java::lang::Exception>&) -> VMPtr<VMArray<Gob*>> {
+                          // No half-built set keeps its rows alive.
+                          Gob::S().rgbRows = nullptr;
+                          return nullptr;
+                      });
+}
+
+VMPtr<VMArray<Gob*>> Resources::readGobs(jint id, const VMPtr<DataInputStream>& in,
+                                         const VMPtr<ByteArray>& palette) {
+    Statics& s = S();
+    if (s.gobBits == nullptr) {
+        s.gobBits = VMArray<jboolean>::create(20);
+        s.gobFieldWidths = VMArray<jbyte>::create(10);
+        s.gobDescriptor = VMArray<jshort>::create(10);
+    }
+    jint sheetEntry = in->readChar();
+    // A larger number would reach into the pack bits of the id.
+    if (sheetEntry > 0x3FF)
+        java::lang::IllegalArgumentException::throwNew(WREN_LIT("sheet entry beyond 1023"));
+    // In 16 bits, read back unsigned: packs up to 63 can be addressed.
+    jint sheetId = ((id & 0xFC00) | sheetEntry) & 0xFFFF;
+    s.gobSheetId = jshort(sheetId);
+    in->readByte();
+    jint n = in->readShort();
+    VMPtr<ByteArray> data = ByteArray::create(n - 4);
+    jint layout = in->readChar();
+    jint countWord = in->readChar();
+    in->readFully(data);
+    VMPtr<ByteArray> hints;
+    if (countWord & 0x2000) {
+        jint m = in->readShort();
+        hints = ByteArray::create(m - 5);
+        in->readInt();
+        in->readByte();
+        in->readFully(hints);
+    }
+    jint count = countWord & 0xFFF;
+
+    VMPtr<VMArray<jboolean>> bits = s.gobBits;
+    for (jint b = 0; b < 16; ++b) bits[b] = ((layout >> b) & 1) != 0;
+    for (jint b = 0; b < 4; ++b) bits[16 + b] = ((countWord >> (12 + b)) & 1) != 0;
+    VMPtr<ByteArray> widths = s.gobFieldWidths;
+    jint widthBit = 5;
+    jint columns = 0;
+    for (jint f = 0; f < 10; ++f) {
+        if (bits[kFieldGroup[f]]) {
+            widths[f] = 0;
+            continue;
+        }
+        widths[f] = jbyte(((layout >> widthBit) & 1) ? 1 : 2);
+        widthBit += 1;
+        columns += count * widths[f];
+    }
+    // The columns must be what the entry holds, and there must be a hint
+    // for every object, before anything is built from them.
+    if (columns != data->length)
+        java::lang::IllegalArgumentException::throwNew(
+            WREN_LIT("descriptor columns differ from the descriptor data"));
+    if (hints != nullptr && hints->length < (count + 3) / 4)
+        java::lang::IllegalArgumentException::throwNew(WREN_LIT("fewer hints than objects"));
+
+    VMPtr<VMArray<Gob*>> gobs = VMArray<Gob*>::create(count);
+    for (jint i = 0; i < count; ++i) {
+        VMPtr<Gob> gob = Gob::make();
+        if (hints != nullptr) gob->alphaKind = jbyte((hints[i / 4] >> (2 * (i % 4))) & 3);
+        gobs[i] = gob;
+    }
+    Gob::assignSharedImage(gobs, sheetId, palette, nullptr);
+    Gob::prepareRGBBuffers(gobs);
+    VMPtr<VMArray<jshort>> descriptor = s.gobDescriptor;
+    for (jint i = 0; i < count; ++i) {
+        jint pos = 0;
+        for (jint f = 0; f < 10; ++f) {
+            jint w = widths[f];
+            jint value = 0;
+            if (w != 0) {
+                pos += i * w;
+                if (w == 1)
+                    value = kFieldSigned[f] ? jint(data[pos]) : jint(uint8_t(data[pos]));
+                else
+                    value = jshort((uint8_t(data[pos]) << 8) | uint8_t(data[pos + 1]));
+                pos += (count - i) * w;
+            }
+            descriptor[f] = jshort(value);
+        }
+        gobs[i]->readDescriptor(descriptor);
+    }
+    Gob::createRGBImages(gobs);
+    return gobs;
+}
+
+// --- whole packs -----------------------------------------------------------------
+
+jboolean Resources::loadPack(const VMPtr<DataInputStream>& in) {
+    return S().pack->load(in, false);
+}
+
+jboolean Resources::loadStoredPack(jint recordId) {
+    clinit();
+    VMPtr<ByteArray> data;
+    if (recordId != -1) data = WrenCanvas::S().instance->loadData(recordId);
+    VMPtr<DataInputStream> in;
+    if (data != nullptr) in = DataInputStream::make(java::io::ByteArrayInputStream::make(data));
+    return loadPack(in);
+}
+
+void Resources::closePack() {
+    S().pack->close();
+}
+
+VMPtr<ByteArray> Resources::savePack(const VMPtr<VMArray<jbyte, 2>>& entries,
+                                     const VMPtr<ByteArray>& types) {
+    clinit();
+    return io::resource::ResourcePackSaver::savePack(entries, types);
+}
+
+VMPtr<ByteArray> Resources::getImageAsBMP(jint id) {
+    clinit();
+    WrenCanvas::Statics& writer = WrenCanvas::S();
+    VMPtr<ByteArray> savedBuffer = writer.outBuffer;
+    jint savedPosition = writer.outPosition;
+    return vmTryFinally(
+        [&] {
+            VMPtr<Image> image = getImage(id);
+            jint w = image->getWidth(), h = image->getHeight();
+            VMPtr<VMArray<jint>> palette = VMArray<jint>::create(256);
+            VMPtr<ByteArray> pixels = WrenCanvas::toIndexedPixels(image, palette);
+            jint pad = (4 - w % 4) % 4;
+            jint stride = w + pad;
+            VMPtr<ByteArray> bmp = ByteArray::create(kBmpPixels + stride * h);
+            writer.outBuffer = bmp;
+            writer.outPosition = 0;
+            WrenCanvas::writeShortLE(0x4D42);
+            WrenCanvas::writeIntLE(kBmpPixels + stride * h);
+            WrenCanvas::writeIntLE(0);
+            WrenCanvas::writeIntLE(kBmpPixels);
+            WrenCanvas::writeIntLE(40);
+            WrenCanvas::writeIntLE(w);
+            WrenCanvas::writeIntLE(h);
+            WrenCanvas::writeShortLE(1);
+            WrenCanvas::writeShortLE(8);
+            WrenCanvas::writeIntLE(0);
+            WrenCanvas::writeIntLE(stride * h);
+            WrenCanvas::writeIntLE(0);
+            WrenCanvas::writeIntLE(0);
+            WrenCanvas::writeIntLE(256);
+            WrenCanvas::writeIntLE(256);
+            for (jint i = 0; i < 256; ++i) WrenCanvas::writeIntLE(palette[i] | jint(0xFF000000));
+            for (jint row = h - 1; row >= 0; --row) {
+                for (jint c = 0; c < w; ++c) WrenCanvas::writeByte(pixels[row * w + c]);
+                for (jint c = 0; c < pad; ++c) WrenCanvas::writeByte(0);
+            }
+            return bmp;
+        },
+        [&] {
+            // Also when the image fails to load or has too many colours.
+            writer.outBuffer = savedBuffer;
+            writer.outPosition = savedPosition;
+        });
+}
 
 VMPtr<DataInputStream> Resources::openStream(const VMPtr<ByteArray>& data, jint offset,
                                              jint length) {

@@ -1,16 +1,26 @@
-// wren.Resources: the static front end over the resource packs. For now it
-// holds what the pack readers need of it before the front end itself
-// exists: a data stream over a byte range, image creation from bytes, the
-// PNG palette operations, and the two bounded reads every reader of pack
-// bytes goes through.
+// wren.Resources: the static front end through which the game reads all
+// content by resource id (pack = id >> 10, entry = id & 0x3FF). It owns one
+// pack reader for the life of the program, which opens the pack an id names
+// and keeps it until an id of another pack comes; on top of it: an entry's
+// bytes, stream, size, type byte and place in memory, images (optionally
+// with a replacement palette), graphic-object sets, whole packs from streams
+// and record stores, the pack writer and export of an image as an 8-bit
+// BMP. Beside those, what the pack readers use of it: a data stream over a
+// byte range, image creation from bytes, the PNG palette operations and the
+// two bounded reads every reader of pack bytes goes through.
+//
+// Everything is static and unlocked: one caller at a time.
 #pragma once
 
 #include "VMArray.h"
 #include "VMClass.h"
 #include "java_io_DataInputStream.h"
 #include "javax_microedition_lcdui_Image.h"
+#include "wren_io_resource_ResourcePack.h"
 
 namespace wren {
+
+class Gob;
 
 class Resources : public virtual java::lang::Object {
     WREN_CLASS(Resources, java::lang::Object)
@@ -24,10 +34,67 @@ public:
         // Where findPaletteChunk last found the PLTE data, from the PNG's
         // first byte.
         jint paletteOffset = 0;
+        // The one pack reader, a chunked one.
+        VMStaticPtr<io::resource::ResourcePack> pack;
+        // The graphic-object set loader's scratch, made by its first load:
+        // the sheet id, the layout and count-word bits, each field's width
+        // (0 not stored, 1 or 2 bytes) and one object's ten values.
+        jshort gobSheetId = 0;
+        VMStaticPtr<VMArray<jboolean>> gobBits;
+        VMStaticPtr<VMArray<jbyte>> gobFieldWidths;
+        VMStaticPtr<VMArray<jshort>> gobDescriptor;
     };
     WREN_STATICS(Statics)
+    WREN_STATIC_INIT()
 
     void ctor() { java::lang::Object::ctor(); }
+
+    // --- by resource id ----------------------------------------------------
+    // The pack reader's exceptions (a pack or entry that does not exist,
+    // read errors) and the decoder's pass to the caller.
+
+    static VMPtr<VMArray<jbyte>> getData(jint id);
+    // A stream at the entry's first byte, marked there when it supports
+    // marks, so that reset() goes back to the entry's start.
+    static VMPtr<java::io::DataInputStream> openStream(jint id);
+    static jint getSize(jint id);
+    // With getPackData: the entry lies at getPackData(id)[getOffset(id)]
+    // for getSize(id) bytes (the pack's own array in memory, else a copy at
+    // 0).
+    static jint getOffset(jint id);
+    // The entry's type byte, sign-extended.
+    static jint getType(jint id);
+    static VMPtr<VMArray<jbyte>> getPackData(jint id);
+    static VMPtr<javax::microedition::lcdui::Image> getImage(jint id);
+    // Decoded with the palette (PLTE data and CRC) swapped into the PNG
+    // bytes for the decode and back after it; null decodes as stored.
+    static VMPtr<javax::microedition::lcdui::Image> getImage(jint id,
+                                                             const VMPtr<VMArray<jbyte>>& palette);
+    static VMPtr<VMArray<jbyte>> readPalette(jint id);
+    static jint getTransparentIndex(jint id);
+
+    // The graphic objects of set entry `id`, cut out of their sheet (an
+    // entry of the same pack, decoded with `palette` when not null). Null
+    // when the set is malformed or its sheet can't be loaded or cut; a set
+    // entry that can't be opened throws as openStream does.
+    static VMPtr<VMArray<Gob*>> loadGobs(jint id);
+    static VMPtr<VMArray<Gob*>> loadGobs(jint id, const VMPtr<VMArray<jbyte>>& palette);
+
+    // --- whole packs -------------------------------------------------------
+
+    // A plain pack held in memory becomes the current pack (pack 0): true
+    // once its index is read. Null closes the pack and answers false.
+    static jboolean loadPack(const VMPtr<java::io::DataInputStream>& in);
+    // The pack saved under the record-store id, through the canvas's
+    // loadData; -1, or an id with nothing saved, closes the pack (false).
+    static jboolean loadStoredPack(jint recordId);
+    static void closePack();
+    // A plain pack of the entries with those type bytes (the pack writer).
+    static VMPtr<VMArray<jbyte>> savePack(const VMPtr<VMArray<jbyte, 2>>& entries,
+                                          const VMPtr<VMArray<jbyte>>& types);
+    // The entry's image as an uncompressed 8-bit BMP with a 256-colour
+    // palette, the magenta key at index 0. At most 256 colours.
+    static VMPtr<VMArray<jbyte>> getImageAsBMP(jint id);
 
     // A data stream over data[offset .. offset + length), bounded by the
     // array's end; nothing is copied.
@@ -67,6 +134,11 @@ public:
     static jlong skipUpTo(const VMPtr<java::io::InputStream>& in, jlong n);
     // Skips exactly n bytes, or throws EOFException (also for n < 0).
     static void skipFully(const VMPtr<java::io::InputStream>& in, jlong n);
+
+private:
+    // The set after its first bytes: any Exception means a malformed set.
+    static VMPtr<VMArray<Gob*>> readGobs(jint id, const VMPtr<java::io::DataInputStream>& in,
+                                         const VMPtr<VMArray<jbyte>>& palette);
 };
 
 }  // namespace wren

@@ -4,6 +4,10 @@
 #include "VMTry.h"
 #include "java_lang_Integer.h"
 #include "java_lang_InterruptedException.h"
+#include "java_lang_Throwable.h"
+#include "javax_microedition_rms_RecordStore.h"
+#include "wren_MediaManagerImpl.h"
+#include "wren_Resources.h"
 #include "wren_GameClock.h"
 #include "wren_WrenCanvas_WRC_NetworkSession.h"
 #include "wren_WrenCanvas_WRC_SocketSession.h"
@@ -20,6 +24,8 @@ using java::lang::String;
 using java::lang::StringBuffer;
 using java::lang::Thread;
 using javax::microedition::lcdui::Graphics;
+using javax::microedition::lcdui::Image;
+using javax::microedition::rms::RecordStore;
 using javax::microedition::midlet::MIDlet;
 using wren::input::PointerInputEventManager;
 using wren::input::PointerInputKeyManager;
@@ -127,8 +133,7 @@ void WrenCanvas::run() {
             processDeferred();
             update();
             if (s.appState == APP_EXITING) return;
-            // The sound manager's tick comes here, once per shown frame: it
-            // has no class yet.
+            if (mediaManager && isShown()) mediaManager->run();
             if (s.appState == APP_EXITING) return;
             if (isShown()) {
                 repaintAll = repaintRequested;
@@ -167,8 +172,8 @@ void WrenCanvas::exit() {
     Statics& s = S();
     s.appState = APP_EXITING;
     s.gameThread = nullptr;
-    // Closing the open resource pack and disposing of the sound manager come
-    // here: neither has a class yet.
+    Resources::closePack();
+    if (mediaManager) mediaManager->dispose();
 }
 
 void WrenCanvas::processDeferred() {
@@ -428,8 +433,7 @@ void WrenCanvas::interrupt(jint kind) {
     }
     // Before the game runs, the show that starts it is no resume.
     if (s.appState != APP_RUNNING) return;
-    // Stopping every sound channel comes here: the sound manager has no
-    // class yet.
+    if (mediaManager) mediaManager->stop(-1);
     if (kind == PAUSE_REQUESTED) PointerInputEventManager::setDeliverySuspended(true);
     VMPtr<Thread> thread = s.gameThread;
     jlong now = GameClock::get()->currentTimeMillis();
@@ -888,6 +892,109 @@ void WrenCanvas::appendNumber(const VMPtr<StringBuffer>& sb, jint value, jint mi
 
 void WrenCanvas::appendNumber(const VMPtr<StringBuffer>& sb, jint value) {
     appendNumber(sb, value, 0);
+}
+
+// --- settings, saved data and pixel services ---------------------------------------
+
+void WrenCanvas::syncSettings(jint phase) {
+    VMSynchronized guard(this);
+    if (settingsLoaded) return;
+    settingsLoaded = true;
+    soundEnabled = true;
+    vibrationEnabled = true;
+    backlightEnabled = true;
+}
+
+VMPtr<VMArray<jbyte>> WrenCanvas::loadData(jint id) {
+    VMPtr<RecordStore> store;
+    VMPtr<VMArray<jbyte>> result = vmTryCatch(
+        [&]() -> VMPtr<VMArray<jbyte>> {
+            store = RecordStore::openRecordStore(java::lang::String::valueOf(id), false);
+            if (store == nullptr) return nullptr;
+            jint n = store->getNumRecords();
+            // Summed in 64 bits: records whose sizes add up past one array
+            // can't be handed back, and count as unreadable.
+            jlong total = 0;
+            for (jint k = 1; k <= n; ++k) total += store->getRecordSize(k);
+            if (total > 0x7FFFFFFF) return nullptr;
+            VMPtr<VMArray<jbyte>> bytes = VMArray<jbyte>::create(jint(total));
+            jint offset = 0;
+            for (jint k = 1; k <= n; ++k) offset += store->getRecord(k, bytes, offset);
+            return bytes;
+        },
+        [](const VMPtr<java::lang::Throwable>&) -> VMPtr<VMArray<jbyte>> { return nullptr; });
+    if (store != nullptr)
+        vmTryCatch([&] { store->closeRecordStore(); }, [](const VMPtr<java::lang::Throwable>&) {});
+    return result;
+}
+
+void WrenCanvas::getRGB(const VMPtr<Image>& img, const VMPtr<VMArray<jint>>& rgb, jint offset,
+                        jint scanlength, jint x, jint y, jint width, jint height) {
+    clinit();
+    img->getRGB(rgb, offset, scanlength, x, y, width, height);
+}
+
+VMPtr<Image> WrenCanvas::createRGBImage(const VMPtr<VMArray<jint>>& rgb, jint width, jint height,
+                                        jboolean processAlpha) {
+    clinit();
+    return Image::createRGBImage(rgb, width, height, processAlpha);
+}
+
+jboolean WrenCanvas::hasAlpha(const VMPtr<VMArray<jint>>& argb) {
+    clinit();
+    for (jint i = argb->length - 1; i >= 0; --i)
+        if ((uint32_t(argb[i]) >> 28) != 0xF) return true;
+    return false;
+}
+
+jint WrenCanvas::getAlphaKind(const VMPtr<VMArray<jint>>& argb, jint offset, jint scanlength,
+                              jint x, jint y, jint width, jint height) {
+    clinit();
+    jint kind = 1;
+    for (jint j = 0; j < height; ++j) {
+        for (jint i = 0; i < width; ++i) {
+            uint32_t nibble = uint32_t(argb[offset + (y + j) * scanlength + x + i]) >> 28;
+            if (nibble == 0)
+                kind = 2;
+            else if (nibble != 0xF)
+                return 3;
+        }
+    }
+    return kind;
+}
+
+VMPtr<VMArray<jbyte>> WrenCanvas::toIndexedPixels(const VMPtr<Image>& image,
+                                                  const VMPtr<VMArray<jint>>& palette) {
+    clinit();
+    jint w = image->getWidth(), h = image->getHeight();
+    VMPtr<VMArray<jint>> pixels = VMArray<jint>::create(w * h);
+    image->getRGB(pixels, 0, w, 0, 0, w, h);
+    VMPtr<VMArray<jbyte>> out = VMArray<jbyte>::create(w * h);
+    jint n = 0, keyIndex = -1;
+    for (jint i = 0; i < pixels->length; ++i) {
+        jint p = pixels[i];
+        jint j = 0;
+        while (j < n && palette[j] != p) ++j;
+        if (j == n) {
+            palette[n] = p;
+            if ((p & 0xF0F0F0) == 0xF000F0) keyIndex = n;
+            n += 1;
+        }
+        out[i] = jbyte(j);
+    }
+    if (keyIndex != -1) {
+        jint first = palette[0];
+        palette[0] = palette[keyIndex];
+        palette[keyIndex] = first;
+        jbyte key = jbyte(keyIndex);
+        for (jint i = 0; i < out->length; ++i) {
+            if (out[i] == 0)
+                out[i] = key;
+            else if (out[i] == key)
+                out[i] = 0;
+        }
+    }
+    return out;
 }
 
 }  // namespace wren

@@ -16,10 +16,13 @@
 #include "java_lang_Thread.h"
 #include "java_util_Vector.h"
 #include "javax_microedition_lcdui_Graphics.h"
+#include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_lcdui_game_GameCanvas.h"
 #include "javax_microedition_midlet_MIDlet.h"
 
 namespace wren {
+
+class MediaManagerImpl;
 
 class WrenCanvas : public javax::microedition::lcdui::game::GameCanvas,
                    public virtual java::lang::Runnable {
@@ -30,7 +33,8 @@ class WrenCanvas : public javax::microedition::lcdui::game::GameCanvas,
                (networkResultData, VMArray<jbyte>),
                // The current HTTP and socket sessions (NetworkSession and
                // SocketSession, whose headers include this one), or null.
-               (networkSession, java::lang::Thread), (socketSession, java::lang::Thread))
+               (networkSession, java::lang::Thread), (socketSession, java::lang::Thread),
+               (mediaManager, MediaManagerImpl))
 public:
     // appState
     enum : jbyte { APP_CONSTRUCTED = 0, APP_RUNNING = 3, APP_EXITING = 4 };
@@ -301,6 +305,49 @@ private:
     static bool exiting();
     void shutDownTouchInput();
     jint keyMask(jint bits);
+
+public:
+    // --- settings, saved data and pixel services ---------------------------
+    // What the resource front end, the graphic objects and the sound manager
+    // use of the canvas. The sound manager sets mediaManager to itself.
+
+    // The settings switches, all off until the first syncSettings turns
+    // them on.
+    jboolean settingsLoaded = false;
+    jboolean soundEnabled = false;
+    jboolean vibrationEnabled = false;
+    jboolean backlightEnabled = false;
+
+    // The settings hook: callers pass 0 before they read or change a switch
+    // and 1 after they changed one. This version loads the settings once
+    // (every switch on) and does not read the phase.
+    virtual void syncSettings(jint phase);
+    // The bytes saved under `id`: the records of the store named by the
+    // decimal id, concatenated in record order; null when the store does not
+    // exist or any record can't be read.
+    virtual VMPtr<VMArray<jbyte>> loadData(jint id);
+
+    // The image's getRGB.
+    static void getRGB(const VMPtr<javax::microedition::lcdui::Image>& img,
+                       const VMPtr<VMArray<jint>>& rgb, jint offset, jint scanlength, jint x,
+                       jint y, jint width, jint height);
+    static VMPtr<javax::microedition::lcdui::Image> createRGBImage(const VMPtr<VMArray<jint>>& rgb,
+                                                                   jint width, jint height,
+                                                                   jboolean processAlpha);
+    // True when some pixel's alpha is below 0xF0, scanning from the last.
+    static jboolean hasAlpha(const VMPtr<VMArray<jint>>& argb);
+    // 1 when every pixel of the rectangle is opaque (alpha 0xF0 and up), 2
+    // when the others are clear (alpha below 0x10), 3 at the first pixel in
+    // between. Pixel (i, j) is argb[offset + (y + j) * scanlength + x + i].
+    static jint getAlphaKind(const VMPtr<VMArray<jint>>& argb, jint offset, jint scanlength, jint x,
+                             jint y, jint width, jint height);
+    // The image's pixels, row by row from the top, as indices into
+    // `palette`, which is filled with each new colour in order of first
+    // appearance. The last colour to appear that looks like the magenta key
+    // ((c & 0xF0F0F0) == 0xF000F0) is moved to index 0. The palette must
+    // have room for every colour of the image.
+    static VMPtr<VMArray<jbyte>> toIndexedPixels(
+        const VMPtr<javax::microedition::lcdui::Image>& image, const VMPtr<VMArray<jint>>& palette);
 };
 
 }  // namespace wren

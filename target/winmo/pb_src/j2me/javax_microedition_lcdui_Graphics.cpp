@@ -359,6 +359,8 @@ void Graphics::fillGradient(jint x, jint y, jint width, jint height, jint color1
     HAL_fillGradient(native, deviceX(x), deviceY(y), width, height, color1, color2, byColumns);
 }
 
+void Graphics::reservedDraw(jint a, jint b, jint c, jint d, jint e) {}
+
 // --- text ----------------------------------------------------------------------------------
 
 void Graphics::drawText(const jchar* chars, jint length, jint x, jint y, jint anchor) {

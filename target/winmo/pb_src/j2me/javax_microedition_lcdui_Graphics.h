@@ -121,6 +121,9 @@ public:
     virtual void setBlendingMode(jint mode);
     virtual void fillGradient(jint x, jint y, jint width, jint height, jint color1, jint color2,
                               jboolean byColumns);
+    // The platform's reserved drawing operation: this platform draws
+    // nothing with it.
+    virtual void reservedDraw(jint a, jint b, jint c, jint d, jint e);
 
 private:
     // Target size stored, translation 0, the clip the whole target, the

@@ -1,0 +1,3 @@
+#include "wren_CellLayer.h"
+
+WREN_DEFINE_CLASS(wren::CellLayer, "wren.CellLayer")

@@ -1,0 +1,3 @@
+#include "wren_MediaManagerVideo.h"
+
+WREN_DEFINE_INTERFACE(wren::MediaManagerVideo, "wren.MediaManagerVideo")

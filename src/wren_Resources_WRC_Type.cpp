@@ -1,0 +1,3 @@
+#include "wren_Resources_WRC_Type.h"
+
+WREN_DEFINE_INTERFACE(wren::Resources_WRC_Type, "wren.Resources$Type")

@@ -1,0 +1,3 @@
+#include "wren_graphics_Color.h"
+
+WREN_DEFINE_CLASS(wren::graphics::Color, "wren.graphics.Color")

@@ -1,0 +1,3 @@
+#include "wren_platform_PlatformExtension.h"
+
+WREN_DEFINE_INTERFACE(wren::platform::PlatformExtension, "wren.platform.PlatformExtension")
