@@ -1,9 +1,16 @@
 #include "wren_WrenCanvas.h"
 
+#include <algorithm>
+
 #include "VMMath.h"
 #include "VMTry.h"
 #include "java_lang_Integer.h"
 #include "java_lang_InterruptedException.h"
+#include "java_lang_NumberFormatException.h"
+#include "java_lang_Throwable.h"
+#include "javax_microedition_rms_RecordStore.h"
+#include "javax_microedition_rms_RecordStoreException.h"
+#include "javax_microedition_rms_RecordStoreNotFoundException.h"
 #include "wren_GameClock.h"
 #include "wren_WrenCanvas_WRC_NetworkSession.h"
 #include "wren_WrenCanvas_WRC_SocketSession.h"
@@ -800,6 +807,132 @@ jint WrenCanvas::getOrientation() { return wren::platform::marl::WrenMarl::getOr
 
 jboolean WrenCanvas::setOrientation(jint code) {
     return wren::platform::marl::WrenMarl::setOrientation(code);
+}
+
+// --- saved data ---------------------------------------------------------------------------
+
+namespace {
+
+using javax::microedition::rms::RecordStore;
+
+constexpr jint kRecordBytes = 4096;
+// A save writes its data into the store of this name first. No id's
+// decimal text ends with it, so no load ever reads a save half written.
+constexpr const char* kStagingSuffix = ".saving";
+constexpr jint kStagingSuffixLength = 7;
+
+VMPtr<String> stagingName(const VMPtr<String>& name) {
+    VMPtr<StringBuffer> text = StringBuffer::make(name);
+    text->append(kStagingSuffix);
+    return text->toString();
+}
+
+bool isDecimalInt(const VMPtr<String>& text) {
+    return vmTryCatch(
+        [&] {
+            java::lang::Integer::parseInt(text);
+            return true;
+        },
+        [](const VMPtr<java::lang::NumberFormatException>&) { return false; });
+}
+
+// Whether the store of this name holds an item or a save's staging copy.
+bool isSavedDataStore(const VMPtr<String>& name) {
+    if (isDecimalInt(name)) return true;
+    jint stem = name->length() - kStagingSuffixLength;
+    return stem > 0 && name->substring(stem)->equals(kStagingSuffix) &&
+           isDecimalInt(name->substring(0, stem));
+}
+
+// A store that is not there is no failure.
+void deleteStoreIfPresent(const VMPtr<String>& name) {
+    vmTryCatch([&] { RecordStore::deleteRecordStore(name); },
+               [](const VMPtr<javax::microedition::rms::RecordStoreNotFoundException>&) {});
+}
+
+void closeQuietly(const VMPtr<RecordStore>& store) {
+    if (store == nullptr) return;
+    vmTryCatch([&] { store->closeRecordStore(); },
+               [](const VMPtr<java::lang::Throwable>&) {});
+}
+
+}  // namespace
+
+jboolean WrenCanvas::saveData(jint id, const VMPtr<VMArray<jbyte>>& data) {
+    VMPtr<String> name = String::valueOf(id);
+    VMPtr<String> staging = stagingName(name);
+    VMPtr<RecordStore> store;
+    return vmTryCatch(
+        [&] {
+            // What an earlier save left is stale: its item was either
+            // replaced already or never was.
+            deleteStoreIfPresent(staging);
+            if (data == nullptr) {
+                deleteStoreIfPresent(name);
+                return true;
+            }
+            store = RecordStore::openRecordStore(staging, true);
+            // A leftover that would not go must not mix into this save.
+            if (store->getNumRecords() != 0)
+                javax::microedition::rms::RecordStoreException::throwNew();
+            for (jint offset = 0; offset < data->length; offset += kRecordBytes)
+                store->addRecord(data, offset, std::min(kRecordBytes, data->length - offset));
+            VMPtr<RecordStore> written = store;
+            store = nullptr;
+            closeQuietly(written);
+            RecordStore::renameRecordStore(staging, name);
+            return true;
+        },
+        [&](const VMPtr<java::lang::Throwable>&) {
+            // The item keeps its previous data; the copy goes.
+            closeQuietly(store);
+            vmTryCatch([&] { RecordStore::deleteRecordStore(staging); },
+                       [](const VMPtr<java::lang::Throwable>&) {});
+            return false;
+        });
+}
+
+VMPtr<VMArray<jbyte>> WrenCanvas::loadData(jint id) {
+    VMPtr<RecordStore> store;
+    VMPtr<VMArray<jbyte>> result = vmTryCatch(
+        [&]() -> VMPtr<VMArray<jbyte>> {
+            store = RecordStore::openRecordStore(String::valueOf(id), false);
+            jint n = store->getNumRecords();
+            jlong total = 0;
+            for (jint k = 1; k <= n; ++k) {
+                jint size = store->getRecordSize(k);
+                // Saves write full records and a last one of 1 to 4096
+                // bytes; a store cut any other way is not an item.
+                if (size < 1 || size > kRecordBytes || (k < n && size != kRecordBytes))
+                    return nullptr;
+                total += size;
+            }
+            VMPtr<VMArray<jbyte>> bytes = VMArray<jbyte>::create(jint(total));
+            jint offset = 0;
+            for (jint k = 1; k <= n; ++k) offset += store->getRecord(k, bytes, offset);
+            return bytes;
+        },
+        [](const VMPtr<java::lang::Throwable>&) -> VMPtr<VMArray<jbyte>> { return nullptr; });
+    closeQuietly(store);
+    return result;
+}
+
+jboolean WrenCanvas::deleteData(jint id) {
+    return saveData(id, nullptr);
+}
+
+jboolean WrenCanvas::deleteAllData() {
+    return vmTryCatch(
+        [&] {
+            VMPtr<VMArray<String*>> names = RecordStore::listRecordStores();
+            if (names == nullptr) return true;
+            for (jint i = 0; i < names->length; ++i) {
+                VMPtr<String> name = names[i];
+                if (isSavedDataStore(name)) RecordStore::deleteRecordStore(name);
+            }
+            return true;
+        },
+        [](const VMPtr<java::lang::Throwable>&) { return false; });
 }
 
 // --- the serializer and number formatting ------------------------------------------------

@@ -276,6 +276,24 @@ public:
     virtual jint getOrientation();
     virtual jboolean setOrientation(jint code);
 
+    // --- saved data ---
+    // Items of bytes under int ids, kept across runs: each in the record
+    // store named by the id's decimal text, cut into records of 4096 bytes
+    // (the last holds the rest; an empty item is a store with no records).
+    // None of them throws: a failure is false or null.
+    //
+    // Replaces the item `id` by `data`, or deletes it when `data` is null.
+    // The new data is written whole into a staging store first, which then
+    // replaces the item's store in one step: a save that fails or is cut
+    // short leaves the previous item as it was.
+    virtual jboolean saveData(jint id, const VMPtr<VMArray<jbyte>>& data);
+    // The item, or null when there is none or it cannot be read whole.
+    virtual VMPtr<VMArray<jbyte>> loadData(jint id);
+    virtual jboolean deleteData(jint id);
+    // Deletes every store whose name is a decimal int, and the staging
+    // stores saves of such ids left; other stores stay.
+    virtual jboolean deleteAllData();
+
     // --- the serializer and number formatting ---
     static void writeByte(jint v);
     static void writeShort(jint v);    // big-endian
