@@ -16,6 +16,7 @@
 #include "java_lang_Thread.h"
 #include "java_util_Vector.h"
 #include "javax_microedition_lcdui_Graphics.h"
+#include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_lcdui_game_GameCanvas.h"
 #include "javax_microedition_midlet_MIDlet.h"
 
@@ -74,10 +75,17 @@ public:
         jint outPosition = 0;
         VMStaticPtr<VMArray<jbyte>> inBuffer;
         jint inPosition = 0;
+        // The CRC table, made on first use.
+        VMStaticPtr<VMArray<jint>> crcTable;
     };
     WREN_STATICS(Statics)
     WREN_STATIC_INIT()
 
+    // --- settings ---
+    jboolean settingsLoaded = false;
+    jboolean soundEnabled = false;
+    jboolean vibrationEnabled = false;
+    jboolean backlightEnabled = false;
     // --- core ---
     jboolean sizeChangePending = false;
     jboolean repaintRequested = false;
@@ -313,6 +321,81 @@ public:
                              jint position);
     static void appendNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value, jint minDigits);
     static void appendNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value);
+
+    // Integer.parseInt, or `defaultValue` for a null, empty, malformed or
+    // out-of-range text.
+    static jint parseInt(const VMPtr<java::lang::String>& s, jint defaultValue, jint radix);
+    static jint parseInt(const VMPtr<java::lang::String>& s, jint defaultValue);
+
+    // --- checksums, sorting and pixels ---
+    // Continues an Adler-32 over the bytes; start with 1.
+    static jint adler32(jint adler, const VMPtr<VMArray<jbyte>>& data, jint offset, jint length);
+    // Continues the reflected CRC-32 of PNG and zip over the bytes; the caller
+    // inverts before and after.
+    static jint crc32(jint crc, const VMPtr<VMArray<jbyte>>& data, jint offset, jint length);
+    // Sorts a[0..n-1] ascending (a comb sort).
+    static void sortInts(const VMPtr<VMArray<jint>>& a, jint n);
+    // The index of `key` in the sorted a[0..last], or where it would go.
+    static jint binarySearch(const VMPtr<VMArray<jint>>& a, jint last, jint key);
+    // Whether some pixel's alpha is below 0xF0.
+    static jboolean hasAlpha(const VMPtr<VMArray<jint>>& argb);
+    // 1: all opaque; 2: only clear pixels besides opaque ones; 3: some
+    // partly transparent pixel. Alpha is judged by its top four bits.
+    static jint getAlphaKind(const VMPtr<VMArray<jint>>& argb, jint offset, jint scanlength,
+                             jint x, jint y, jint width, jint height);
+
+    // --- platform services ---
+    // The settings hook: the first call turns sound, vibration and the
+    // backlight on. Callers pass 0 before they read or change a setting and
+    // 1 after they changed one; a game canvas may load and keep them here.
+    virtual void syncSettings(jint phase);
+    virtual void setVibrationEnabled(jboolean enabled);
+    virtual jboolean isVibrationEnabled();
+    virtual void setBacklightEnabled(jboolean enabled);
+    virtual jboolean isBacklightEnabled();
+    // Effects of the MIDlet's Display, each only while its setting is on.
+    virtual void vibrate(jint duration);
+    virtual void flashBacklight(jint duration);
+    // Asks the system to start the MIDlet `seconds` from now (0 or less:
+    // clears the alarm); false when the system refuses, which this one
+    // always does.
+    virtual jboolean registerAlarm(jint seconds);
+
+    // --- drawing and image services over MIDP ---
+    virtual void fillTriangle(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint x1,
+                              jint y1, jint x2, jint y2, jint x3, jint y3);
+    virtual VMPtr<javax::microedition::lcdui::Image> createImage(jint width, jint height,
+                                                                 jboolean withAlpha,
+                                                                 jint fillColour);
+    // Graphics.drawRGB at the translated position, with the translation taken
+    // off during the call.
+    static void drawRGB(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                        const VMPtr<VMArray<jint>>& rgb, jint offset, jint scanLength, jint x,
+                        jint y, jint width, jint height, jboolean processAlpha);
+    // The region's pixels at (x, y), untransformed, anchored top-left.
+    static void drawImageRegion(const VMPtr<javax::microedition::lcdui::Image>& image, jint xSrc,
+                                jint ySrc, jint width, jint height,
+                                const VMPtr<javax::microedition::lcdui::Graphics>& g, jint x,
+                                jint y);
+    static VMPtr<javax::microedition::lcdui::Image> createRGBImage(const VMPtr<VMArray<jint>>& rgb,
+                                                                   jint width, jint height,
+                                                                   jboolean processAlpha);
+    static void getRGB(const VMPtr<javax::microedition::lcdui::Image>& image,
+                       const VMPtr<VMArray<jint>>& rgb, jint offset, jint scanLength, jint x,
+                       jint y, jint width, jint height);
+    // The image as indices into `palette`, which receives its distinct
+    // colours in reading order; a magenta key colour (0xF000F0 in the top
+    // nibbles, alpha aside) is moved to index 0. IllegalArgumentException,
+    // with the palette and nothing else changed, when the image has more
+    // colours than the palette holds.
+    static VMPtr<VMArray<jbyte>> toIndexedPixels(const VMPtr<javax::microedition::lcdui::Image>& image,
+                                                 const VMPtr<VMArray<jint>>& palette);
+    // Text of one to three bytes a character (modified UTF-8). It stops at
+    // the length: a byte that starts no character becomes U+0000 and is
+    // passed, and a character cut off by the end becomes U+0000 and ends
+    // the text.
+    static VMPtr<java::lang::String> decodeUtf8(const VMPtr<VMArray<jbyte>>& data, jint offset,
+                                                jint length);
 
 private:
     // The application is exiting or its game thread is gone: waits end.
