@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "ce_internal.h"
@@ -52,6 +51,19 @@ std::string lineError(int line, const std::string& reason) {
     return "line " + std::to_string(line) + ": " + reason;
 }
 
+// The whole file into `text`; the reason when it can't be read, empty when
+// it was (an empty file is a script of no steps).
+std::string readScriptFile(const char* path, std::string* text) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return std::strerror(errno);
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text->append(buffer, n);
+    int error = std::ferror(file) ? errno : 0;
+    std::fclose(file);
+    return error ? std::strerror(error) : std::string();
+}
+
 }  // namespace
 
 bool parseScript(const std::string& text, std::vector<ScriptStep>* steps, std::string* error) {
@@ -62,6 +74,12 @@ bool parseScript(const std::string& text, std::vector<ScriptStep>* steps, std::s
     std::vector<ScriptStep> parsed;
     while (std::getline(in, line)) {
         ++number;
+        // A NUL would end the text of a field early and let the rest of it
+        // pass unread.
+        if (line.find('\0') != std::string::npos) {
+            *error = lineError(number, "a NUL byte: not a text line");
+            return false;
+        }
         if (size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
         std::istringstream fields(line);
         std::vector<std::string> tokens;
@@ -147,15 +165,14 @@ bool bindScript(HWND window) {
     State& s = state();
     std::vector<ScriptStep> steps;
     if (const char* path = std::getenv("WREN_SCRIPT"); path && *path) {
-        std::ifstream file(path, std::ios::binary);
-        std::stringstream text;
-        if (!file || !(text << file.rdbuf())) {
+        std::string text;
+        if (std::string reason = readScriptFile(path, &text); !reason.empty()) {
             std::fprintf(stderr, "wren: WREN_SCRIPT %s: cannot read it: %s\n", path,
-                         std::strerror(errno));
+                         reason.c_str());
             return false;
         }
         std::string error;
-        if (!parseScript(text.str(), &steps, &error)) {
+        if (!parseScript(text, &steps, &error)) {
             std::fprintf(stderr, "wren: WREN_SCRIPT %s: %s\n", path, error.c_str());
             return false;
         }

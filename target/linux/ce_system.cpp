@@ -2,13 +2,16 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/sysinfo.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -115,6 +118,7 @@ struct Fakes {
     std::atomic<uint32_t> idleResets{0};
     std::vector<std::u16string> urls;
     std::map<std::string, std::map<std::string, void*>> libraries;
+    bool refuseInstanceLock = false;
 };
 
 SystemInfo defaultSystemInfo() {
@@ -148,6 +152,7 @@ void setDefaults(Fakes& f) {
     f.idleResets = 0;
     f.urls.clear();
     f.libraries.clear();
+    f.refuseInstanceLock = false;
 }
 
 Fakes& fakes() {
@@ -181,20 +186,45 @@ struct InstanceLock {
     int fd;
 };
 
+// The lock is an abstract socket name, which the system takes back with
+// the process however it ends: nothing is written into the program's
+// folder, so a folder that can't be written to is guarded all the same.
+// The folder is part of the name: copies of the program in two folders are
+// two programs.
 InstanceLock* acquireInstanceLock(const std::string& folder, const std::u16string& name,
                                   bool* alreadyRunning) {
     *alreadyRunning = false;
-    std::string file = toUtf8(name);
-    for (char& c : file)
-        if (c == '\\' || c == '/') c = '_';
-    std::string path = (folder.empty() ? std::string(".") : folder) + "/" + file + ".lock";
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    {
+        Fakes& f = fakes();
+        std::lock_guard<std::mutex> g(f.mutex);
+        if (f.refuseInstanceLock) {
+            errno = EMFILE;
+            return nullptr;
+        }
+    }
+    std::string where = folder.empty() ? std::string(".") : folder;
+    if (char* real = realpath(where.c_str(), nullptr)) {
+        where = real;
+        std::free(real);
+    }
+    // FNV-1a over the folder and the name: a fixed-size socket name,
+    // whatever their lengths.
+    uint64_t hash = 0xCBF29CE484222325u;
+    for (unsigned char c : where + '\n' + toUtf8(name)) hash = (hash ^ c) * 0x100000001B3u;
+    char text[64];
+    int n = std::snprintf(text, sizeof text, "wren-instance:%u:%016llx", unsigned(getuid()),
+                          static_cast<unsigned long long>(hash));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, text, size_t(n));
+    const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + size_t(n));
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return nullptr;
-    // flock, not fcntl: a second open of the file conflicts even inside one
-    // process, so tests can play both instances.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        *alreadyRunning = errno == EWOULDBLOCK;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+        int error = errno;
+        *alreadyRunning = error == EADDRINUSE;
         close(fd);
+        errno = error;
         return nullptr;
     }
     return new InstanceLock{fd};
@@ -536,6 +566,12 @@ void installLibrary(const std::u16string& name, const std::map<std::string, void
     Fakes& f = fakes();
     std::lock_guard<std::mutex> g(f.mutex);
     f.libraries[lowerAscii(name)] = functions;
+}
+
+void refuseInstanceLock(bool refuse) {
+    Fakes& f = fakes();
+    std::lock_guard<std::mutex> g(f.mutex);
+    f.refuseInstanceLock = refuse;
 }
 
 void failWindowCreation(bool fail) {

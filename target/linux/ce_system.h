@@ -16,10 +16,10 @@ namespace ce {
 
 // --- single instance ------------------------------------------------------------
 
-// A lock file in `folder`, named after `name`, held for as long as the lock
-// lives. Null when another holder has it (`alreadyRunning` set) or when the
-// file cannot be made (`alreadyRunning` clear: the program then runs
-// unguarded, as it would when the platform refused a named mutex).
+// The program's single-instance lock for `name` in the program's `folder`,
+// held until released or until the process ends, however it ends; nothing is
+// written into the folder. Null when another holder has it (`alreadyRunning`
+// set) or when it can't be made (`alreadyRunning` clear, errno says why).
 struct InstanceLock;
 InstanceLock* acquireInstanceLock(const std::string& folder, const std::u16string& name,
                                   bool* alreadyRunning);
@@ -135,6 +135,9 @@ uint32_t idleTimerResets();
 std::vector<std::u16string> openedUrls();
 void installLibrary(const std::u16string& name, const std::map<std::string, void*>& functions);
 void failWindowCreation(bool fail);
+// The single-instance lock can't be made (as when the process is out of
+// file descriptors).
+void refuseInstanceLock(bool refuse);
 
 }  // namespace fake
 

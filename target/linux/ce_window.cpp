@@ -43,6 +43,12 @@ std::atomic<DWORD> videoThread{0};  // the thread that made the windows: the onl
 bool startVideo() {
     if (videoUsers++ > 0) return true;
     videoThread = GetCurrentThreadId();
+    // The frames are drawn in software: left to itself SDL would show the
+    // window surface through OpenGL, whose libraries it unloads again when
+    // video stops, leaving what they allocated unreachable (LeakSanitizer's
+    // report at exit). SDL_FRAMEBUFFER_ACCELERATION in the environment
+    // still decides.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "wren: no video: %s\n", SDL_GetError());
         videoUsers = 0;

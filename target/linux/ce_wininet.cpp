@@ -19,11 +19,26 @@ namespace ce {
 
 namespace {
 
-// The most body bytes held for the reader before the transfer is paused; one
-// more delivery from libcurl (at most CURL_MAX_WRITE_SIZE) may land on top.
+// The most body bytes held for the reader: a delivery from libcurl that
+// would go past it pauses the transfer, and libcurl keeps that delivery
+// until the reader has made room (libcurl then reads no more from the
+// server).
 constexpr size_t kBodyBufferLimit = 64 * 1024;
 // Redirects followed for one request before it fails.
 constexpr long kMaxRedirects = 10;
+// A server that has not taken the connection (TLS handshake included) by
+// then is not going to.
+constexpr long kConnectTimeoutMs = 30 * 1000;
+// A transfer that moves fewer bytes a second than this for kStallSeconds
+// while the caller waits on it has stalled, and fails. The time a paused
+// transfer waits for the reader does not count.
+constexpr long kStallBytesPerSecond = 1;
+constexpr long kStallSeconds = 60;
+
+struct Timeouts {
+    long connectMs = kConnectTimeoutMs;
+    long stallSeconds = kStallSeconds;
+};
 
 enum class Kind { Session, Connect, Request };
 
@@ -84,6 +99,7 @@ struct Request : Handle {
     std::string url;
     std::string body;
     std::string caFile;
+    Timeouts timeouts;
     std::string sentHeaders;  // the last request's header block as sent
 
     // The response being received: status line first, then its header lines.
@@ -96,6 +112,7 @@ struct Request : Handle {
     std::string bodyBuffer;
     size_t bodyStart = 0;
     bool paused = false;
+    size_t heldBack = 0;  // the size of the delivery that paused the transfer
     bool done = false;
     CURLcode result = CURLE_OK;
 
@@ -116,6 +133,7 @@ std::string& testCaFile() {
     static auto* path = new std::string();
     return *path;
 }
+Timeouts testTimeouts;  // under caMutex
 
 HINTERNET registerHandle(std::shared_ptr<Handle> handle) {
     std::lock_guard<std::mutex> g(registryMutex);
@@ -381,16 +399,19 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
     // Body bytes belong to the response whose headers came last, whatever
     // its status said about redirects.
     r.headersFinal = true;
-    if (r.buffered() >= kBodyBufferLimit) {
+    const size_t n = size * count;
+    // An empty buffer takes any delivery, so that the transfer always moves.
+    if (r.buffered() > 0 && r.buffered() + n > kBodyBufferLimit) {
         r.paused = true;
+        r.heldBack = n;
         return CURL_WRITEFUNC_PAUSE;
     }
     if (r.bodyStart > 0 && r.bodyStart >= r.bodyBuffer.size() / 2) {
         r.bodyBuffer.erase(0, r.bodyStart);
         r.bodyStart = 0;
     }
-    r.bodyBuffer.append(data, size * count);
-    return size * count;
+    r.bodyBuffer.append(data, n);
+    return n;
 }
 
 int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
@@ -486,6 +507,9 @@ bool setUp(Request& r) {
     set(curl_easy_setopt(e, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
     set(curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, r.followRedirects ? 1L : 0L));
     set(curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects));
+    set(curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, r.timeouts.connectMs));
+    set(curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, kStallBytesPerSecond));
+    set(curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, r.timeouts.stallSeconds));
     set(curl_easy_setopt(e, CURLOPT_HTTPHEADER, r.headerList));
     if (s.hasAgent) set(curl_easy_setopt(e, CURLOPT_USERAGENT, s.agent.c_str()));
     if (s.direct) set(curl_easy_setopt(e, CURLOPT_PROXY, ""));
@@ -838,6 +862,7 @@ BOOL HttpSendRequestW(HINTERNET request, LPCWSTR headers, DWORD headersLength, L
     {
         std::lock_guard<std::mutex> ca(caMutex);
         r->caFile = testCaFile();
+        r->timeouts = testTimeouts;
     }
     if (!setUp(*r) || curl_multi_add_handle(r->multi, r->easy) != CURLM_OK) {
         SetLastError(ERROR_INTERNET_INTERNAL_ERROR);
@@ -966,7 +991,9 @@ BOOL InternetReadFile(HINTERNET file, LPVOID buffer, DWORD toRead, LPDWORD read)
         r->bodyBuffer.clear();
         r->bodyStart = 0;
     }
-    if (r->paused && r->buffered() < kBodyBufferLimit) {
+    // Go on once the delivery held back fits; libcurl hands it over inside
+    // the call.
+    if (r->paused && (r->buffered() == 0 || r->buffered() + r->heldBack <= kBodyBufferLimit)) {
         r->paused = false;
         curl_easy_pause(r->easy, CURLPAUSE_CONT);
     }
@@ -1001,6 +1028,19 @@ namespace fake {
 void setCertificateAuthorities(const char* pemPath) {
     std::lock_guard<std::mutex> g(caMutex);
     testCaFile() = pemPath ? pemPath : "";
+}
+
+void setTimeouts(long connectMs, long stallSeconds) {
+    std::lock_guard<std::mutex> g(caMutex);
+    testTimeouts.connectMs = connectMs > 0 ? connectMs : kConnectTimeoutMs;
+    testTimeouts.stallSeconds = stallSeconds > 0 ? stallSeconds : kStallSeconds;
+}
+
+size_t bufferedBodyBytes(HINTERNET request) {
+    auto r = lookUp<Request>(request, Kind::Request);
+    if (!r) return 0;
+    std::lock_guard<std::mutex> g(r->mutex);
+    return r->buffered();
 }
 
 int openInternetHandles() {

@@ -11,15 +11,20 @@
 // runtime state, so the bridge runs them with the VM lock released. Handles
 // are checked: a closed, unknown or wrong-kind handle fails with
 // ERROR_INVALID_HANDLE or ERROR_INTERNET_INCORRECT_HANDLE_TYPE instead of
-// reaching freed memory. One request is meant to be used by one thread at a
-// time; InternetCloseHandle may come from another thread while a send or a
-// read blocks, which then fails with ERROR_INTERNET_OPERATION_CANCELLED.
+// reaching freed memory. No call waits for ever: a server that does not take
+// the connection in 30 seconds, or a transfer that moves less than a byte a
+// second for 60 seconds while a call waits on it, fails with
+// ERROR_INTERNET_TIMEOUT (a body nobody reads may wait without limit). One
+// request is meant to be used by one thread at a time; InternetCloseHandle
+// may come from another thread while a send or a read blocks, which then
+// fails with ERROR_INTERNET_OPERATION_CANCELLED.
 //
 // Failures return FALSE or a null handle and set GetLastError() (ce_window.h,
 // per thread) to one of the ERROR_ codes below. Text is UTF-16 here and
 // UTF-8 on the wire (a response's bytes that are not UTF-8 read as U+FFFD).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "ce_win32.h"
@@ -235,6 +240,13 @@ namespace fake {
 // of the system's (an empty path restores the system's). Applies to
 // requests sent from then on.
 void setCertificateAuthorities(const char* pemPath);
+
+// Tests only: the connect time-out in milliseconds and the stall time-out
+// in seconds for requests sent from then on (0 restores the default).
+void setTimeouts(long connectMs, long stallSeconds);
+
+// The body bytes a request holds for its reader now.
+size_t bufferedBodyBytes(HINTERNET request);
 
 // The number of handles open now (sessions, connections and requests).
 int openInternetHandles();

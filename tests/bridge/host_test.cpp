@@ -52,6 +52,11 @@ TEST_F(Host, StartsInOrderBootsWithTheMemoryFiguresAndShutsDownOnExitRequest) {
     EXPECT_NE(lock, nullptr);
     EXPECT_FALSE(running);
     releaseInstanceLock(lock);
+    // Nothing was left in the program's folder.
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"properties"});
 }
 
 TEST_F(Host, WithoutAnApplicationNameUsesTheFallbackForClassTitleAndLock) {
@@ -62,13 +67,17 @@ TEST_F(Host, WithoutAnApplicationNameUsesTheFallbackForClassTitleAndLock) {
         std::filesystem::remove(folder_ + "/properties/app.prop");
         if (appProp) writeProperties("app.prop", appProp);
         HWND found = nullptr;
+        bool lockHeld = false;
         int code = run([&] {
             found = FindWindowW(u"_WREN_set_your_MIDlet-Name", u"_WREN_set_your_MIDlet-Name");
+            InstanceLock* second =
+                acquireInstanceLock(folder_, u"Local\\_WREN_set_your_MIDlet-Name", &lockHeld);
+            releaseInstanceLock(second);
             post(WM_USER + 1);
         });
         EXPECT_EQ(code, 0);
         EXPECT_NE(found, nullptr);
-        EXPECT_TRUE(std::filesystem::exists(folder_ + "/Local__WREN_set_your_MIDlet-Name.lock"));
+        EXPECT_TRUE(lockHeld);
         fake::reset();
     }
 }
@@ -101,6 +110,19 @@ TEST_F(Host, SecondInstanceBringsTheFirstWindowForwardAndExitsWithOne) {
     EXPECT_EQ(firstWindowGot.size(), 1u);
     EXPECT_EQ(lastShowCommand(firstWindow), 13);
     releaseInstanceLock(first);
+}
+
+// Without the lock a second instance could not be told from the first:
+// start-up stops, and says why.
+TEST_F(Host, ALockThatCannotBeTakenStopsStartUpWithOne) {
+    writeProperties("app.prop", "MIDlet-Name: Wren Unguarded\n");
+    fake::refuseInstanceLock(true);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(run(nullptr), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "wren: cannot take the single-instance lock: Too many open files\n");
+    EXPECT_EQ(recorded.creates, 0);
+    EXPECT_EQ(windowCount(), 0);
 }
 
 TEST_F(Host, FailedWindowCreationExitsWithOneAndLeavesNothingHeld) {
@@ -269,10 +291,11 @@ TEST_F(Host, AFlushWaitsForTheUIThreadsPresentAndOnlyThere) {
     EXPECT_EQ(run([&] {
                   showCanvas()->screenListener = &screen;
                   // On the UI thread a flush presents at once.
-                  HAL_flushAndWait(&screen.handshake, &CountingScreen::present, &screen);
+                  HAL_flushAndWait(&screen, &screen.handshake, &CountingScreen::present, &screen);
                   pendingAfterUiFlush = HAL_isRepaintPending(&screen.handshake);
                   flusher = std::thread([&] {
-                      HAL_flushAndWait(&screen.handshake, &CountingScreen::present, &screen);
+                      HAL_flushAndWait(&screen, &screen.handshake, &CountingScreen::present,
+                                       &screen);
                       PostMessageW(HAL_getMainWindow(), WM_USER + 1, 0, 0);
                   });
               }),
@@ -294,7 +317,7 @@ TEST_F(Host, AFlushWaitingWhilePausedReturnsWhenTheProgramExits) {
         if (e.kind != 1) return;
         // Paused: nothing presents. A flush starts waiting; then the user closes.
         flusher = std::thread([] {
-            HAL_flushAndWait(&screen.handshake, &CountingScreen::present, &screen);
+            HAL_flushAndWait(&screen, &screen.handshake, &CountingScreen::present, &screen);
             returned = true;
         });
         while (!HAL_isRepaintPending(&screen.handshake)) std::this_thread::yield();
@@ -308,6 +331,54 @@ TEST_F(Host, AFlushWaitingWhilePausedReturnsWhenTheProgramExits) {
     flusher.join();
     EXPECT_TRUE(returned);
     EXPECT_EQ(screen.presents, 0);
+}
+
+// The host presents only the current display object's screen. A flush of
+// any other screen returns at once, and a flush waiting on a screen that
+// stops being shown returns when it does; neither presents. A timer ends a
+// program whose flush never came back, which the test sees as a return
+// during the exit.
+TEST_F(Host, AFlushOfAScreenTheHostDoesNotPresentReturnsWithoutIt) {
+    struct Case {
+        const char* name;
+        bool showFirst;  // the screen is the current canvas's when the flush starts
+    };
+    const Case cases[] = {{"never shown", false}, {"replaced while it waits", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeProperties("app.prop", "MIDlet-Name: Wren Hidden\n");
+        CountingScreen screen;
+        std::atomic<bool> returned{false};
+        std::atomic<bool> returnedWhileExiting{false};
+        std::thread flusher;
+        EXPECT_EQ(
+            run([&] {
+                NativeCanvas* canvas = showCanvas(1);
+                if (c.showFirst) canvas->screenListener = &screen;
+                SetTimer(HAL_getMainWindow(), 98, 10000, [](HWND w, UINT, UINT_PTR id, DWORD) {
+                    KillTimer(w, id);
+                    PostMessageW(w, WM_CLOSE, 0, 0);
+                });
+                flusher = std::thread([&] {
+                    HAL_flushAndWait(&screen, &screen.handshake, &CountingScreen::present, &screen);
+                    returnedWhileExiting = hostIsExiting();
+                    returned = true;
+                    PostMessageW(HAL_getMainWindow(), WM_USER + 1, 0, 0);
+                });
+                if (c.showFirst) {
+                    // Still in the boot, so the loop has presented nothing.
+                    while (!HAL_isRepaintPending(&screen.handshake)) std::this_thread::yield();
+                    showCanvas(2);
+                }
+            }),
+            0);
+        flusher.join();
+        EXPECT_TRUE(returned);
+        EXPECT_FALSE(returnedWhileExiting) << "the flush waited for the exit";
+        EXPECT_EQ(screen.presents, 0);
+        EXPECT_FALSE(HAL_isRepaintPending(&screen.handshake)) << "the frame is dropped";
+        fake::reset();
+    }
 }
 
 TEST_F(Host, APlatformRequestOpensTheLastStoredURLAfterTheLoop) {

@@ -43,9 +43,10 @@ protected:
         }
     };
 
-    Running start(const std::string& script) {
+    Running start(const std::string& script, bool withStandardError = false) {
         return Running{wrentest::startProgram(WREN_HOSTTEST_PROGRAM, folder_,
-                                              std::string(WREN_HOST_FIXTURES) + "/" + script),
+                                              std::string(WREN_HOST_FIXTURES) + "/" + script, 0, {},
+                                              withStandardError),
                        {}};
     }
 
@@ -84,6 +85,34 @@ TEST_F(Program, ASecondStartExitsWithOneAndBringsTheFirstForward) {
     EXPECT_TRUE(second.lines.empty());
     EXPECT_EQ(first.wait(), 0);
     EXPECT_EQ(first.lines, (std::vector<std::string>{"event 5 canvas", "event 1", "event 2", "event 3"}));
+}
+
+// A start that finds no MIDlet to run stops with exit code 1 and says why
+// in one line on standard error; a class that does not exist is named
+// before the runtime's report of its exception.
+TEST_F(Program, AStartWithNoMIDletToRunSaysWhy) {
+    const std::string file = folder_ + "/properties/app.prop";
+    struct Case {
+        const char* appProp;  // null: none
+        std::string said;
+    };
+    const Case cases[] = {
+        {nullptr, "wren: no MIDlet to start: " + file + ": no such file"},
+        {"MIDlet-Name: Wren Nameless\n",
+         "wren: no MIDlet to start: " + file + ": no \"MIDlet-1\" value"},
+        {"MIDlet-1: Gone, , no.such.Midlet\n",
+         "wren: no MIDlet to start: " + file +
+             ": the class \"no.such.Midlet\" of \"MIDlet-1\" does not exist"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.said);
+        std::remove(file.c_str());
+        if (c.appProp) std::ofstream(file) << c.appProp;
+        Running program = start("session.script", true);
+        EXPECT_EQ(program.wait(), 1);
+        ASSERT_FALSE(program.lines.empty());
+        EXPECT_EQ(program.lines[0], c.said);
+    }
 }
 
 }  // namespace

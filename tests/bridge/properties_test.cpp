@@ -1,6 +1,8 @@
 // The property files, the device's own properties, the built-in table and
 // the per-device configuration.
 #include <cctype>
+#include <filesystem>
+#include <functional>
 
 #include "HAL_properties.h"
 #include "VMList.h"
@@ -68,6 +70,15 @@ TEST_F(Properties, ALineLongerThanTheReaderTakesIsReadAsSeveral) {
     EXPECT_EQ(application(u"after"), u"1");
 }
 
+// Ten megabytes on one line: taken in the reader's pieces like any long
+// line, and in one pass over the text (the test stays quick).
+TEST_F(Properties, AVeryLongLineIsReadInOnePass) {
+    writeProperties("app.prop", "long: " + std::string(10u << 20, 'x') + "\nafter: 1\n");
+    load();
+    EXPECT_EQ(application(u"long"), std::u16string(255 - 6, u'x'));
+    EXPECT_EQ(application(u"after"), u"1");
+}
+
 TEST_F(Properties, TheNewestEntryWinsAndKeysMatchWhole) {
     writeProperties("app.prop", "MIDlet-Name: First\nMIDlet-Name: Second\n");
     writeProperties("sys.prop", "device.model: From the file\nos.arch: x86\n");
@@ -84,6 +95,74 @@ TEST_F(Properties, MissingFilesLoadNothingButTheDeviceProperties) {
     load();
     EXPECT_EQ(application(u"MIDlet-Name"), u"<absent>");
     EXPECT_EQ(system(u"os.arch"), u"arm");
+}
+
+// Why a property file gave nothing, named with the file or folder at
+// fault; a file that is not UTF-8 text loads none of its lines.
+TEST_F(Properties, WhyAFileGaveNothingIsNamedWithItsPath) {
+    namespace fs = std::filesystem;
+    const std::string props = folder_ + "/properties";
+    const std::string file = props + "/app.prop";
+    struct Case {
+        const char* name;
+        std::function<void()> setUp;
+        std::string problem;
+    };
+    const Case cases[] = {
+        {"read", [&] { writeProperties("app.prop", "MIDlet-Name: Fine\n"); }, ""},
+        {"no program folder", [&] { setenv("WREN_MODULE_DIR", (folder_ + "/gone").c_str(), 1); },
+         folder_ + "/gone: the program's folder does not exist"},
+        {"no properties folder", [&] { fs::remove_all(props); }, props + ": no such folder"},
+        {"no file", [] {}, file + ": no such file"},
+        {"a folder in its place", [&] { fs::create_directory(file); },
+         file + ": a folder, not a file"},
+        // Opens, then fails on the first read.
+        {"unreadable", [&] { fs::create_symlink("/proc/self/mem", file); },
+         file + ": cannot read it: Input/output error"},
+        {"empty", [&] { writeProperties("app.prop", ""); }, file + ": empty file"},
+        {"a NUL byte", [&] { writeProperties("app.prop", std::string("MIDlet-Name: x\0\n", 16)); },
+         file + ": not UTF-8 text (byte 14)"},
+        {"Latin-1", [&] { writeProperties("app.prop", "MIDlet-Name: Citt\xE0\n"); },
+         file + ": not UTF-8 text (byte 17)"},
+        {"an overlong form", [&] { writeProperties("app.prop", "MIDlet-Name: \xC0\xAF\n"); },
+         file + ": not UTF-8 text (byte 13)"},
+        {"a surrogate", [&] { writeProperties("app.prop", "MIDlet-Name: \xED\xA0\x80\n"); },
+         file + ": not UTF-8 text (byte 13)"},
+        {"cut short", [&] { writeProperties("app.prop", "MIDlet-Name: \xE2\x82"); },
+         file + ": not UTF-8 text (byte 13)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(props);
+        fs::create_directories(props);
+        c.setUp();
+        load();
+        EXPECT_EQ(PropertyFile_problem(HAL_APPLICATION_PROPERTIES), c.problem);
+        EXPECT_EQ(application(u"MIDlet-Name"), c.problem.empty() ? u"Fine" : u"<absent>");
+        EXPECT_EQ(PropertyFile_path(HAL_APPLICATION_PROPERTIES),
+                  std::string(getenv("WREN_MODULE_DIR")) + "/properties/app.prop");
+        setenv("WREN_MODULE_DIR", folder_.c_str(), 1);
+    }
+}
+
+// The program starts without sys.prop; one that is there and can't be read
+// is named on standard error, one that is missing or empty is not.
+TEST_F(Properties, AnUnreadableSysPropIsNamedOnStandardError) {
+    const std::string file = folder_ + "/properties/sys.prop";
+    const std::pair<const char*, std::string> cases[] = {
+        {nullptr, ""},
+        {"", ""},
+        {"a: 1\n\xFF",
+         "wren: " + file + ": not UTF-8 text (byte 5); no system properties read from it\n"},
+    };
+    for (const auto& [text, said] : cases) {
+        std::filesystem::remove(file);
+        if (text) writeProperties("sys.prop", text);
+        testing::internal::CaptureStderr();
+        load();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), said);
+        EXPECT_EQ(system(u"a"), u"<absent>");
+    }
 }
 
 TEST_F(Properties, TheDevicePropertiesComeFromTheSystemInformationAndRegistry) {

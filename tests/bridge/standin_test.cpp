@@ -2,9 +2,12 @@
 // messages, the input script, the screen dump and the instance lock.
 #include <SDL.h>
 #include <png.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -266,6 +269,19 @@ TEST(Script, ParsesStepsAndNamesTheFirstBadLine) {
         EXPECT_EQ(error, message);
         EXPECT_EQ(steps.size(), 1u);  // untouched
     }
+    // A NUL byte makes its line bad, even where the rest would read.
+    const std::pair<std::string, const char*> withNul[] = {
+        {std::string("1 keydown 38\0 junk", 18), "line 1: a NUL byte: not a text line"},
+        {std::string("1 close\n2 close # \0", 20), "line 2: a NUL byte: not a text line"},
+    };
+    for (const auto& [text, message] : withNul) {
+        EXPECT_FALSE(parseScript(text, &steps, &error));
+        EXPECT_EQ(error, message);
+    }
+    // No steps at all is a script too.
+    steps.assign(1, ScriptStep{});
+    EXPECT_TRUE(parseScript("", &steps, &error));
+    EXPECT_TRUE(steps.empty());
 }
 
 TEST_F(StandIn, TheScriptRunsItsStepsAtTheirFrameCounts) {
@@ -315,11 +331,33 @@ TEST_F(StandIn, TheScriptRunsItsStepsAtTheirFrameCounts) {
 
 TEST_F(StandIn, ABadScriptKeepsTheWindowFromBeingMade) {
     std::ofstream(folder_ + "/script") << "1 keydown 38\n1 fly\n";
-    setenv("WREN_SCRIPT", (folder_ + "/script").c_str(), 1);
-    EXPECT_EQ(makeWindow(), nullptr);
-    setenv("WREN_SCRIPT", (folder_ + "/missing").c_str(), 1);
-    EXPECT_EQ(makeWindow(), nullptr);
+    // The path, and what standard error is to name.
+    const std::pair<std::string, std::string> cases[] = {
+        {folder_ + "/script", "line 2: unknown step 'fly'"},
+        {folder_ + "/missing", "cannot read it: No such file or directory"},
+        {folder_, "cannot read it: Is a directory"},
+    };
+    for (const auto& [path, reason] : cases) {
+        setenv("WREN_SCRIPT", path.c_str(), 1);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(makeWindow(), nullptr) << path;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "wren: WREN_SCRIPT " + path + ": " + reason + "\n");
+    }
     EXPECT_EQ(windowCount(), 0);
+}
+
+// An empty file is a script of no steps: the window is made and nothing is
+// posted to it.
+TEST_F(StandIn, AnEmptyScriptPostsNothing) {
+    std::ofstream(folder_ + "/script").close();
+    setenv("WREN_SCRIPT", (folder_ + "/script").c_str(), 1);
+    errno = EBADF;  // what a stale error number would have said
+    HWND w = makeWindow();
+    ASSERT_NE(w, nullptr);
+    for (int i = 0; i < 3; ++i) presentWindow(w);
+    EXPECT_TRUE(drain(w).empty());
+    DestroyWindow(w);
 }
 
 TEST_F(StandIn, TheInstanceLockIsHeldUntilReleased) {
@@ -327,17 +365,60 @@ TEST_F(StandIn, TheInstanceLockIsHeldUntilReleased) {
     InstanceLock* first = acquireInstanceLock(folder_, u"Local\\Wren/Lock", &running);
     ASSERT_NE(first, nullptr);
     EXPECT_FALSE(running);
-    EXPECT_TRUE(std::filesystem::exists(folder_ + "/Local_Wren_Lock.lock"));
     EXPECT_EQ(acquireInstanceLock(folder_, u"Local\\Wren/Lock", &running), nullptr);
     EXPECT_TRUE(running);
+    // The same folder named another way is the same program.
+    EXPECT_EQ(acquireInstanceLock(folder_ + "/.", u"Local\\Wren/Lock", &running), nullptr);
+    EXPECT_TRUE(running);
+    // Another name, or the same name in another folder, is another program.
+    InstanceLock* otherName = acquireInstanceLock(folder_, u"Local\\Wren/Other", &running);
+    EXPECT_NE(otherName, nullptr);
+    InstanceLock* otherFolder =
+        acquireInstanceLock(folder_ + "/elsewhere", u"Local\\Wren/Lock", &running);
+    EXPECT_NE(otherFolder, nullptr);
+    releaseInstanceLock(otherName);
+    releaseInstanceLock(otherFolder);
     releaseInstanceLock(first);
     InstanceLock* again = acquireInstanceLock(folder_, u"Local\\Wren/Lock", &running);
     EXPECT_NE(again, nullptr);
     EXPECT_FALSE(running);
     releaseInstanceLock(again);
-    // A folder that can't hold the file: the program runs unguarded.
-    EXPECT_EQ(acquireInstanceLock(folder_ + "/missing", u"Local\\Wren", &running), nullptr);
+    // Nothing is written into the folder: one that can't be written to is
+    // guarded all the same.
+    EXPECT_TRUE(std::filesystem::is_empty(folder_));
+    fake::refuseInstanceLock(true);
+    EXPECT_EQ(acquireInstanceLock(folder_, u"Local\\Wren/Lock", &running), nullptr);
+    EXPECT_FALSE(running) << "not another instance: no lock at all";
+}
+
+// The lock goes with the process, however it ends: a process killed while
+// holding it does not keep the next start out.
+TEST_F(StandIn, TheInstanceLockEndsWithItsProcess) {
+    int held[2];
+    ASSERT_EQ(pipe(held), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        bool running = false;
+        char taken = acquireInstanceLock(folder_, u"Local\\Wren Killed", &running) ? 1 : 0;
+        (void)!write(held[1], &taken, 1);
+        pause();
+        _exit(0);
+    }
+    ASSERT_GT(child, 0);
+    char taken = 0;
+    EXPECT_EQ(read(held[0], &taken, 1), 1);
+    EXPECT_EQ(taken, 1);
+    bool running = false;
+    EXPECT_EQ(acquireInstanceLock(folder_, u"Local\\Wren Killed", &running), nullptr);
+    EXPECT_TRUE(running);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(held[0]);
+    close(held[1]);
+    InstanceLock* after = acquireInstanceLock(folder_, u"Local\\Wren Killed", &running);
+    EXPECT_NE(after, nullptr);
     EXPECT_FALSE(running);
+    releaseInstanceLock(after);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -90,6 +91,43 @@ public:
 private:
     int fd_ = -1;
     int port_ = 0;
+};
+
+// A TCP port on 127.0.0.1 whose server never answers: it listens, and the
+// system takes the connections for it, but nothing reads or writes them.
+// With `full`, its queue of taken connections is already full, so a further
+// connection attempt is dropped and never completes.
+class SilentServer {
+public:
+    explicit SilentServer(bool full) {
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        listen(fd_, full ? 0 : 8);
+        socklen_t len = sizeof a;
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+        // A queue of length 0 still takes one connection.
+        for (int i = 0; full && i < 2; ++i) {
+            int c = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a);
+            fillers_.push_back(c);
+        }
+        // Let the fillers' handshakes finish before anyone else knocks.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ~SilentServer() {
+        for (int c : fillers_) close(c);
+        close(fd_);
+    }
+    int port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+    std::vector<int> fillers_;
 };
 
 // byte i of /binary and /large.
@@ -475,6 +513,35 @@ TEST_F(WinInetTest, ALargeBodyStreamsThroughToTheEnd) {
     EXPECT_TRUE(x.body.bytes == pattern(size_t(1) << 20));
 }
 
+// The body is held at most 64 KiB ahead of the reader, and a reader that
+// takes its time does not stall the transfer: the time the transfer waits
+// for room does not count.
+TEST_F(WinInetTest, TheBodyWaitsForItsReaderWithinABoundedBuffer) {
+    fake::setTimeouts(0, 1);
+    HINTERNET connect = connectTo(httpPort());
+    HINTERNET request =
+        HttpOpenRequestW(connect, nullptr, u"/large", nullptr, nullptr, nullptr, 0, 0);
+    ASSERT_TRUE(HttpSendRequestW(request, nullptr, 0, nullptr, 0)) << GetLastError();
+    std::string bytes;
+    std::vector<char> buffer(4096);
+    size_t mostHeld = 0;
+    for (;;) {
+        DWORD got = 0;
+        ASSERT_TRUE(InternetReadFile(request, buffer.data(), DWORD(buffer.size()), &got))
+            << GetLastError() << " after " << bytes.size() << " bytes";
+        if (got == 0) break;
+        bytes.append(buffer.data(), got);
+        mostHeld = std::max(mostHeld, fake::bufferedBodyBytes(request));
+        if (bytes.size() == buffer.size())
+            std::this_thread::sleep_for(std::chrono::milliseconds(2500));  // past the stall time
+    }
+    EXPECT_LE(mostHeld, size_t(64 * 1024));
+    EXPECT_TRUE(bytes == pattern(size_t(1) << 20));
+    InternetCloseHandle(request);
+    InternetCloseHandle(connect);
+    fake::setTimeouts(0, 0);
+}
+
 TEST_F(WinInetTest, AChunkedBodyHasNoLengthAndArrivesWhole) {
     HINTERNET connect = connectTo(httpPort());
     HINTERNET request =
@@ -711,6 +778,26 @@ TEST_F(WinInetTest, ARefusedConnectionFailsTheSendAndEverythingAfterIt) {
               -int64_t(ERROR_INTERNET_INCORRECT_HANDLE_STATE));
     InternetCloseHandle(connect);
     InternetCloseHandle(request);
+}
+
+// No send waits for ever: a server that never takes the connection, or
+// takes it and never answers, fails the send with a time-out.
+TEST_F(WinInetTest, AServerThatNeverAnswersTimesTheSendOut) {
+    fake::setTimeouts(300, 1);
+    const std::pair<const char*, bool> cases[] = {{"never answers", false},
+                                                  {"never takes the connection", true}};
+    for (auto [name, full] : cases) {
+        SCOPED_TRACE(name);
+        SilentServer silent(full);
+        HINTERNET connect = connectTo(silent.port());
+        HINTERNET request =
+            HttpOpenRequestW(connect, nullptr, u"/plain", nullptr, nullptr, nullptr, 0, 0);
+        EXPECT_FALSE(HttpSendRequestW(request, nullptr, 0, nullptr, 0));
+        EXPECT_EQ(GetLastError(), ERROR_INTERNET_TIMEOUT);
+        InternetCloseHandle(request);
+        InternetCloseHandle(connect);
+    }
+    fake::setTimeouts(0, 0);
 }
 
 TEST_F(WinInetTest, ABodyCutShortFailsAfterTheBytesThatCame) {

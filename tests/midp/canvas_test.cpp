@@ -1,13 +1,18 @@
 // Canvas and GameCanvas over the host's native canvas: key codes, game
 // actions and names, the key filter of a GameCanvas that suppresses key
 // events, its shared Graphics and key states; and WrenMarl's orientation.
+#include <atomic>
+
 #include "HAL_host.h"
+#include "HAL_repaint.h"
+#include "HAL_surface.h"
 #include "HAL_window.h"
 #include "ce_window.h"
 #include "java_lang_Runtime.h"
 #include "javax_microedition_lcdui_Display.h"
 #include "midp_test_support.h"
 #include "runtime/runtime_test_support.h"
+#include "runtime/wren_test_Task.h"
 #include "wren_platform_marl_WrenMarl.h"
 
 using javax::microedition::lcdui::Canvas;
@@ -17,6 +22,7 @@ using javax::microedition::lcdui::game::GameCanvas;
 using midptest::log;
 using midptest::post;
 using wren::platform::marl::WrenMarl;
+using wren::test::Task;
 using wrentest::text;
 using wrentest::thrownName;
 using wrentest::midp::ProbeCanvas;
@@ -143,6 +149,41 @@ TEST_F(CanvasTest, GetGraphicsGivesOneGraphicsResetOnEveryCall) {
     EXPECT_EQ(again->getClipY(), 0);
     EXPECT_EQ(again->getClipWidth(), game->getWidth());
     EXPECT_EQ(again->getClipHeight(), game->getHeight());
+}
+
+// The host presents only the current display object's frames. A game
+// thread that flushes a canvas that is not shown, or stops being shown while
+// it waits, gets its flush back rather than waiting for a present that never
+// comes; a loop of such flushes still lets the other threads run. (No
+// message loop runs here: a flush of the shown canvas waits.)
+TEST_F(CanvasTest, AFlushOfAGameCanvasThatIsNotShownReturns) {
+    VMPtr<ProbeGameCanvas> hidden = ProbeGameCanvas::make(false);
+    VMPtr<ProbeGameCanvas> shown = ProbeGameCanvas::make(false);
+    HAL_setWindowDisplayObject(shown->nativeDisplayable);
+    std::atomic<int> hiddenFlushes{0};
+    std::atomic<bool> stop{false};
+    VMPtr<Task> first = Task::spawn([&] {
+        while (!stop) {
+            hidden->flushGraphics();
+            ++hiddenFlushes;
+        }
+    });
+    wren::test::yieldUntil([&] { return hiddenFlushes >= 100; });
+    stop = true;
+    wren::test::join(first);
+
+    std::atomic<bool> shownFlushed{false};
+    VMPtr<Task> second = Task::spawn([&] {
+        shown->flushGraphics();
+        shownFlushed = true;
+    });
+    const RepaintHandshake* handshake = &shown->screenBuffer->handshake;
+    wren::test::yieldUntil([&] { return HAL_isRepaintPending(handshake); });
+    EXPECT_FALSE(shownFlushed.load()) << "the shown canvas's flush waits for the present";
+    HAL_setWindowDisplayObject(hidden->nativeDisplayable);
+    wren::test::yieldUntil([&] { return shownFlushed.load(); });
+    wren::test::join(second);
+    EXPECT_FALSE(HAL_isRepaintPending(handshake)) << "the frame is dropped";
 }
 
 TEST_F(CanvasTest, AGameCanvasAndItsGraphicsMayBeCollectedTogether) {

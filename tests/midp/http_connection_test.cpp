@@ -470,4 +470,43 @@ TEST_F(HttpConnectionTest, ASlowServerDoesNotHoldTheVmLock) {
     EXPECT_EQ(outcome, "java.io.IOException: HttpConnection error: 7");
 }
 
+// A server that takes the connection and never answers: once the transfer
+// has stalled the request ends through the connection's failure path, and
+// while it waits the other threads run.
+TEST_F(HttpConnectionTest, AServerThatNeverAnswersFailsTheRequestWhileOthersRun) {
+    int silent = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(silent, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(silent, 8);
+    socklen_t n = sizeof a;
+    getsockname(silent, reinterpret_cast<sockaddr*>(&a), &n);
+    ce::fake::setTimeouts(0, 1);
+    VMPtr<HttpConnection> c =
+        openHttp("http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/plain");
+    std::atomic<jint> code{0};
+    std::atomic<bool> done{false};
+    std::string outcome;
+    VMPtr<wren::test::Task> request = wren::test::Task::spawn([&] {
+        code = c->getResponseCode();
+        VMPtr<java::io::InputStream> in = c->openInputStream();
+        outcome = failureOf([&] { in->read(); });
+        done = true;
+    });
+    int rounds = 0;
+    while (!done) {
+        java::lang::Thread::sleep(20);
+        EXPECT_EQ(text(String::valueOf(jint(rounds))), std::to_string(rounds));
+        ++rounds;
+    }
+    wren::test::join(request);
+    EXPECT_GT(rounds, 0);
+    EXPECT_EQ(code.load(), -1);
+    EXPECT_EQ(outcome, "java.io.IOException: HttpConnection error: 7");
+    c->close();
+    ce::fake::setTimeouts(0, 0);
+    close(silent);
+}
+
 }  // namespace

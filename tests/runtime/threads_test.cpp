@@ -311,6 +311,36 @@ TEST(NativeThread, EntryRunsOnceUnderTheVMLock) {
     EXPECT_EQ(entryRuns, 1);
 }
 
+// A thread the system refuses to make is reported, and leaves no record
+// that would look started and alive for ever; only the creations asked to
+// fail do.
+TEST(NativeThread, ACreationTheSystemRefusesIsReportedWithNoRecord) {
+    entryRuns = 0;
+    HAL_failNextThreadCreations(1);
+    NativeThread* refused = reinterpret_cast<NativeThread*>(uintptr_t(1));
+    EXPECT_NE(HAL_createThread(&refused, &countRun, nullptr), 0);
+    EXPECT_EQ(refused, nullptr);
+    NativeThread* next = nullptr;
+    ASSERT_EQ(HAL_createThread(&next, &countRun, nullptr), 0);
+    ASSERT_NE(next, nullptr);
+    HAL_startThread(next);
+    while (!next->finished) HAL_yield();
+    HAL_deleteThread(next);
+    EXPECT_EQ(entryRuns, 1);
+}
+
+// The runtime cannot go on without the thread it was asked for: it ends
+// the process through its fatal routine (exit code 1) instead of handing
+// out a Thread that never runs.
+TEST(ThreadDeathTest, AThreadTheSystemCannotMakeEndsTheProcess) {
+    EXPECT_EXIT(
+        {
+            HAL_failNextThreadCreations(1);
+            Thread::make();
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
 TEST(NativeThreadDeathTest, DeletingAThreadThatHasNotFinishedEndsTheProcess) {
     EXPECT_EXIT(
         {

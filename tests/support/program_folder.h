@@ -3,6 +3,7 @@
 // set-up every suite that opens windows or audio runs under.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <cstdlib>
@@ -22,16 +23,29 @@ inline void forceHeadless() {
 
 // A fresh folder named from `pattern` (ending in XXXXXX), holding an empty
 // "properties" folder; empty when no folder could be made.
+//
+// A death test's child process (the "threadsafe" style runs the test again
+// from its start) ends without its TearDown or destructors: it takes the
+// folder of the test that started it, which the WREN_MODULE_DIR it
+// inherited names, so that it leaves no folder of its own behind.
 inline std::string makeProgramFolder(std::string pattern) {
+    if (::testing::internal::InDeathTestChild()) {
+        const char* inherited = std::getenv("WREN_MODULE_DIR");
+        std::error_code ec;
+        if (inherited && *inherited && std::filesystem::is_directory(inherited, ec)) {
+            std::filesystem::create_directories(std::string(inherited) + "/properties", ec);
+            return inherited;
+        }
+    }
     if (!mkdtemp(pattern.data())) return "";
     std::filesystem::create_directories(pattern + "/properties");
     return pattern;
 }
 
 // Removes the folder and all it holds; a folder that is gone already is no
-// error.
+// error. A death test's child leaves its parent's folder to the parent.
 inline void removeFolder(const std::string& folder) {
-    if (folder.empty()) return;
+    if (folder.empty() || ::testing::internal::InDeathTestChild()) return;
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
 }

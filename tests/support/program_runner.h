@@ -84,11 +84,13 @@ private:
 // (WREN_MODULE_DIR), `script` as its input script (WREN_SCRIPT) and SDL's
 // dummy drivers, and `environment`'s variables besides. With
 // `watchdogSeconds`, a program still running by then is killed (the alarm
-// survives the exec), and its test fails on the exit code.
+// survives the exec), and its test fails on the exit code. With
+// `withStandardError`, what it writes there is read with its output.
 inline RunningProgram startProgram(
     const char* program, const std::string& folder, const std::string& script,
     unsigned watchdogSeconds = 0,
-    const std::vector<std::pair<std::string, std::string>>& environment = {}) {
+    const std::vector<std::pair<std::string, std::string>>& environment = {},
+    bool withStandardError = false) {
     int fds[2];
     if (pipe(fds) != 0) {
         ADD_FAILURE() << "no pipe for the program's output";
@@ -97,6 +99,7 @@ inline RunningProgram startProgram(
     pid_t pid = fork();
     if (pid == 0) {
         dup2(fds[1], 1);
+        if (withStandardError) dup2(fds[1], 2);
         close(fds[0]);
         close(fds[1]);
         if (chdir(folder.c_str()) != 0) _exit(120);

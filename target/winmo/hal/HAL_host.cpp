@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "HAL_audio.h"
@@ -18,6 +21,7 @@
 #include "HAL_threads.h"
 #include "HAL_window.h"
 #include "ce_system.h"
+#include "ce_text.h"
 #include "ce_window.h"
 
 using namespace ce;
@@ -175,8 +179,18 @@ bool initHost(HINSTANCE instance, int showCommand) {
 
     bool alreadyRunning = false;
     instanceLock = acquireInstanceLock(hostProgramFolder(), u"Local\\" + name, &alreadyRunning);
-    if (alreadyRunning) {
-        bringFirstInstanceForward(name);
+    if (!instanceLock) {
+        // Without the lock a second instance could not be told from the
+        // first: start-up stops either way.
+        if (alreadyRunning) {
+            std::fprintf(stderr,
+                         "wren: %s is already running: its window is brought to the front\n",
+                         toUtf8(name).c_str());
+            bringFirstInstanceForward(name);
+        } else {
+            std::fprintf(stderr, "wren: cannot take the single-instance lock: %s\n",
+                         std::strerror(errno));
+        }
         PropertyFile_freeAll();
         return false;
     }

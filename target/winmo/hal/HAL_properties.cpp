@@ -1,6 +1,9 @@
 #include "HAL_properties.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -86,15 +89,95 @@ void addPropertyLine(int32_t table, std::u16string_view line) {
     PropertyFile_append(table, key.data(), jint(key.size()), value.data(), jint(value.size()));
 }
 
-void loadPropertyFile(int32_t table, const char* name) {
-    std::string path = hostProgramFolder() + "/properties/" + name;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return;
-    std::string bytes;
+// What the last load made of each table's file.
+struct FileReport {
+    std::string path;
+    std::string problem;    // "<file or folder>: <reason>", empty when the file was read
+    bool unusable = false;  // there, but not something properties can be read from
+};
+FileReport reports[2];
+
+// A lead byte of UTF-8: how many bytes follow it, the least code point
+// that needs that many (a smaller one is an overlong form), its own bits.
+struct Utf8Lead {
+    uint8_t low, high;
+    size_t more;
+    uint32_t least, mask;
+};
+constexpr Utf8Lead kUtf8Leads[] = {
+    {0xC2, 0xDF, 1, 0x80, 0x1F}, {0xE0, 0xEF, 2, 0x800, 0x0F}, {0xF0, 0xF4, 3, 0x10000, 0x07}};
+
+// The offset of the first byte that is not part of well-formed UTF-8 text
+// (a NUL byte counts as not text), or npos.
+size_t firstNonText(const std::string& bytes) {
+    size_t i = 0;
+    while (i < bytes.size()) {
+        auto b = uint8_t(bytes[i]);
+        if (b == 0) return i;
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        const Utf8Lead* lead = nullptr;
+        for (const Utf8Lead& l : kUtf8Leads)
+            if (b >= l.low && b <= l.high) lead = &l;
+        if (!lead) return i;
+        const size_t more = lead->more;
+        const uint32_t least = lead->least;
+        uint32_t c = b & lead->mask;
+        if (bytes.size() - i <= more) return i;
+        for (size_t k = 1; k <= more; ++k) {
+            auto next = uint8_t(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) return i;
+            c = c << 6 | (next & 0x3F);
+        }
+        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return i;
+        i += more + 1;
+    }
+    return std::string::npos;
+}
+
+// The file's bytes; false with the report's problem set when there is
+// nothing to read: a missing folder on the way, a missing file, a folder in
+// its place, a failed read, no bytes, or bytes that are not UTF-8 text.
+bool readPropertyFile(const std::string& folder, FileReport& report, std::string* bytes) {
+    auto fail = [&](const std::string& what, const std::string& why, bool unusable) {
+        report.problem = what + ": " + why;
+        report.unusable = unusable;
+        return false;
+    };
+    struct stat info {};
+    if (stat(report.path.c_str(), &info) != 0 && errno == ENOENT) {
+        std::string properties = folder + "/properties";
+        if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+            return fail(folder, "the program's folder does not exist", false);
+        if (stat(properties.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+            return fail(properties, "no such folder", false);
+        return fail(report.path, "no such file", false);
+    }
+    if (S_ISDIR(info.st_mode)) return fail(report.path, "a folder, not a file", true);
+    FILE* file = std::fopen(report.path.c_str(), "rb");
+    if (!file)
+        return fail(report.path, std::string("cannot open it: ") + std::strerror(errno), true);
     char buffer[4096];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes->append(buffer, n);
+    int error = std::ferror(file) ? errno : 0;
     std::fclose(file);
+    if (error)
+        return fail(report.path, std::string("cannot read it: ") + std::strerror(error), true);
+    if (bytes->empty()) return fail(report.path, "empty file", false);
+    if (size_t bad = firstNonText(*bytes); bad != std::string::npos)
+        return fail(report.path, "not UTF-8 text (byte " + std::to_string(bad) + ")", true);
+    return true;
+}
+
+void loadPropertyFile(int32_t table, const char* name) {
+    const std::string folder = hostProgramFolder();
+    FileReport& report = reports[table];
+    report = FileReport{folder + "/properties/" + name, "", false};
+    std::string bytes;
+    if (!readPropertyFile(folder, report, &bytes)) return;
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
     std::u16string text;
     {
@@ -105,13 +188,18 @@ void loadPropertyFile(int32_t table, const char* name) {
             if (!(decoded[i] == u'\r' && i + 1 < decoded.size() && decoded[i + 1] == u'\n'))
                 text += decoded[i];
     }
+    // Each line's end is looked for once, then the line is taken in pieces
+    // of the reader's size: a long line costs its length, not its length
+    // times its number of pieces.
     size_t at = 0;
     while (at < text.size()) {
-        size_t end = text.find(u'\n', at);
-        end = end == std::u16string::npos ? text.size() : end + 1;
-        if (end - at > kLineLimit) end = at + kLineLimit;
-        addPropertyLine(table, std::u16string_view(text).substr(at, end - at));
-        at = end;
+        size_t newline = text.find(u'\n', at);
+        const size_t lineEnd = newline == std::u16string::npos ? text.size() : newline + 1;
+        while (at < lineEnd) {
+            const size_t end = std::min(lineEnd, at + kLineLimit);
+            addPropertyLine(table, std::u16string_view(text).substr(at, end - at));
+            at = end;
+        }
     }
 }
 
@@ -285,6 +373,12 @@ void HAL_initDeviceProperties() {
     deviceCache = DeviceInfoCache{};
     loadPropertyFile(HAL_SYSTEM_PROPERTIES, "sys.prop");
     loadPropertyFile(HAL_APPLICATION_PROPERTIES, "app.prop");
+    // The program starts without sys.prop, but settings that are there and
+    // can't be read must not be lost without a word. What is wrong with
+    // app.prop is told when no MIDlet can be started from it.
+    if (reports[HAL_SYSTEM_PROPERTIES].unusable)
+        std::fprintf(stderr, "wren: %s; no system properties read from it\n",
+                     reports[HAL_SYSTEM_PROPERTIES].problem.c_str());
 
     ce::SystemInfo info = ce::systemInfo();
     appendDeviceProperty(u"device.manufacturer", cut(info.manufacturer, 63));
@@ -298,6 +392,18 @@ void HAL_initDeviceProperties() {
     appendDeviceProperty(u"os.version", asciiToUtf16(std::to_string(info.osMajor) + "." +
                                                      std::to_string(info.osMinor)));
     appendDeviceProperty(u"os.arch", u"arm");
+}
+
+std::string PropertyFile_path(int32_t table) {
+    return table == HAL_SYSTEM_PROPERTIES || table == HAL_APPLICATION_PROPERTIES
+               ? reports[table].path
+               : std::string();
+}
+
+std::string PropertyFile_problem(int32_t table) {
+    return table == HAL_SYSTEM_PROPERTIES || table == HAL_APPLICATION_PROPERTIES
+               ? reports[table].problem
+               : std::string();
 }
 
 jint getDeviceType() {

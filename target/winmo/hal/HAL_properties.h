@@ -46,8 +46,20 @@ int32_t HAL_getApplicationProperty(const jchar* key, jint keyLength, jchar* out,
 // colon, a blank, then the value up to the end of the line. A line without
 // a colon holds no property; "key:" with nothing after it is an empty value.
 // Lines are read 255 units at a time, so a longer line is taken as several.
-// Everything worked out from the properties is worked out afresh.
+// A file that is not UTF-8 text (a NUL byte, a malformed sequence) loads
+// nothing. A sys.prop that is there but can't be read is named on standard
+// error. Everything worked out from the properties is worked out afresh.
 void HAL_initDeviceProperties();
+
+// The file the table was last loaded from: the program's folder +
+// "/properties/sys.prop" or "/properties/app.prop" (empty before the first
+// load or for a bad table number).
+std::string PropertyFile_path(int32_t table);
+// Why the last load read nothing from the table's file, as "<file or
+// folder>: <reason>": the program's folder or its "properties" folder does
+// not exist, the file does not, a folder is in its place, it can't be opened
+// or read, it is empty, or it is not UTF-8 text. Empty when it was read.
+std::string PropertyFile_problem(int32_t table);
 
 // The device type from the model text: 2 the emulator, 3 Touch Diamond,
 // 4 HTC P4600, 5 other HTC, 6 Xda Atom Exec, 7 PA10A1, 1 anything else.

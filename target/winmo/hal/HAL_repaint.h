@@ -22,15 +22,24 @@ struct RepaintHandshake {
 
 using HAL_PresentFunction = void (*)(void* argument);
 
-// Shows a flushed frame. On the UI thread `present` runs at once and the
-// flag is not touched. Elsewhere the frame is marked pending, the message
-// loop is woken from its wait, the VM lock is given up while the UI thread
-// presents the frame, and the call returns once it has, or once the program
-// is exiting (the loop presents nothing after that), then takes the lock
-// back and runs the enter-VM hook.
-void HAL_flushAndWait(RepaintHandshake* handshake, HAL_PresentFunction present, void* argument);
+// Shows a flushed frame of `screen`. The host presents only the screen of
+// the current display object: a frame of any other has nowhere to go, and
+// the call returns at once without presenting it (off the UI thread, after
+// letting the VM lock go and taking it back, so that other threads get
+// their turn). On the UI thread `present` runs at once and the flag is not
+// touched. Elsewhere the frame is marked
+// pending, the message loop is woken from its wait, the VM lock is given up
+// while the UI thread presents it, and the
+// call returns once it has, once `screen` stops being the one shown (the
+// frame is dropped), or once the program is exiting (the loop presents
+// nothing after that), then takes the lock back and runs the enter-VM hook.
+void HAL_flushAndWait(const ScreenListener* screen, RepaintHandshake* handshake,
+                      HAL_PresentFunction present, void* argument);
 // UI thread: presents and clears the flag when a frame is pending.
 void HAL_presentIfPending(RepaintHandshake* handshake, HAL_PresentFunction present, void* argument);
 bool HAL_isRepaintPending(const RepaintHandshake* handshake);
+// The current display object changed (under the VM lock): every flush wait
+// looks again at whether its screen is still the one shown.
+void HAL_displayChanged();
 // Ends every flush wait; the host calls it when the program starts exiting.
 void HAL_releaseRepaintWaits();

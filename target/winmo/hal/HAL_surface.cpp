@@ -210,7 +210,7 @@ int32_t HAL_getScreenBufferSize(ScreenBuffer* buffer, jint* width, jint* height)
 
 int32_t HAL_flushScreenBuffer(ScreenBuffer* buffer) {
     if (!buffer) return HAL_BAD_ARGUMENT;
-    HAL_flushAndWait(&buffer->handshake, &presentBuffer, buffer);
+    HAL_flushAndWait(buffer, &buffer->handshake, &presentBuffer, buffer);
     return HAL_OK;
 }
 

@@ -1,5 +1,6 @@
 #include "HAL_threads.h"
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -82,6 +83,16 @@ void releaseVMLock() {
 
 HAL_EnterHook enterHook = nullptr;
 
+// Thread creations still to fail, as if the system had refused them.
+std::atomic<int> failingCreations{0};
+
+bool takeInjectedFailure() {
+    int left = failingCreations.load();
+    while (left > 0 && !failingCreations.compare_exchange_weak(left, left - 1)) {
+    }
+    return left > 0;
+}
+
 void* trampoline(void* arg) {
     auto* t = static_cast<NativeThread*>(arg);
     currentRecord = t;
@@ -130,13 +141,24 @@ void NativeThread_wake(NativeThread* t) {
 }
 
 int HAL_createThread(NativeThread** out, void (*entry)(void*), void* data) {
+    *out = nullptr;
     auto* t = new NativeThread();
     t->entry = entry;
     t->data = data;
     // Created at once but held at the gate until started, like a suspended thread.
-    if (pthread_create(&t->handle, nullptr, trampoline, t) == 0) t->hasHandle = true;
+    int error = takeInjectedFailure() ? EAGAIN : pthread_create(&t->handle, nullptr, trampoline, t);
+    if (error != 0) {
+        // A record without a thread would look started and alive for ever.
+        delete t;
+        return error;
+    }
+    t->hasHandle = true;
     *out = t;
     return 0;
+}
+
+void HAL_failNextThreadCreations(int count) {
+    failingCreations = count > 0 ? count : 0;
 }
 
 void HAL_startThread(NativeThread* t) {

@@ -40,7 +40,13 @@ void NativeThread_releaseAdopted(NativeThread* record);
 // Clears the sleeping flag and wakes the thread.
 void NativeThread_wake(NativeThread* record);
 
+// A suspended thread that runs `entry(data)` once started. 0 with the record
+// in *out, or the system's error number with *out null when no thread could
+// be made.
 int HAL_createThread(NativeThread** out, void (*entry)(void*), void* data);
+// Makes the next `count` thread creations fail as the system would when out
+// of threads, so that tests can reach the failure path.
+void HAL_failNextThreadCreations(int count);
 void HAL_startThread(NativeThread* record);
 void HAL_interruptThread(NativeThread* record);
 // Joins and frees a thread whose entry has returned; an unfinished thread

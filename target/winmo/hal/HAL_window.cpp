@@ -221,6 +221,7 @@ LRESULT hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
 
 void HAL_setWindowDisplayObject(NativeDisplayable* object) {
     SetWindowLongPtrW(mainWindow, GWL_USERDATA, reinterpret_cast<LONG_PTR>(object));
+    HAL_displayChanged();
     InvalidateRect(mainWindow, nullptr, TRUE);
     UpdateWindow(mainWindow);
 }
@@ -246,8 +247,10 @@ int32_t HAL_createCanvas(NativeCanvas** out, intptr_t id) {
 
 int32_t HAL_deleteCanvas(NativeCanvas* canvas) {
     if (!canvas) return HAL_OK;
-    if (HAL_getCurrentDisplayObject() == canvas)
+    if (HAL_getCurrentDisplayObject() == canvas) {
         SetWindowLongPtrW(mainWindow, GWL_USERDATA, 0);
+        HAL_displayChanged();
+    }
     delete canvas;
     return HAL_OK;
 }

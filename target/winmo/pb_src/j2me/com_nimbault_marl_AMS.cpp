@@ -1,5 +1,8 @@
 #include "com_nimbault_marl_AMS.h"
 
+#include <cstdio>
+#include <string>
+
 #include "HAL_properties.h"
 #include "HAL_status.h"
 #include "VM.h"
@@ -32,7 +35,14 @@ void AMS::main(const VMPtr<java::lang::Object>&) {
 
 void AMS::startMIDlet(const VMPtr<VMArray<String*>>&) {
     clinit();
-    if (!loadMIDlet(1)) vmFatalError("Failed to load MIDlet!");
+    if (!loadMIDlet(1)) {
+        // The fatal routine shows nothing: the reason is told here.
+        std::string problem = PropertyFile_problem(HAL_APPLICATION_PROPERTIES);
+        if (problem.empty())
+            problem = PropertyFile_path(HAL_APPLICATION_PROPERTIES) + ": no \"MIDlet-1\" value";
+        std::fprintf(stderr, "wren: no MIDlet to start: %s\n", problem.c_str());
+        vmFatalError("Failed to load MIDlet!");
+    }
 }
 
 jboolean AMS::loadMIDlet(jint n) {
@@ -47,6 +57,12 @@ jboolean AMS::loadMIDlet(jint n) {
     jint second = value->indexOf(',', first + 1);
     if (first < 0) second = -1;
     VMPtr<String> className = (second < 0 ? value : value->substring(second + 1))->trim();
+    // The ClassNotFoundException that follows carries no name: say which.
+    if (std::string name = className->toUtf8(); !vmFindClass(name.c_str()))
+        std::fprintf(
+            stderr,
+            "wren: no MIDlet to start: %s: the class \"%s\" of \"MIDlet-%d\" does not exist\n",
+            PropertyFile_path(HAL_APPLICATION_PROPERTIES).c_str(), name.c_str(), int(n));
     VMPtr<MIDlet> midlet = instantiateMIDlet(className);
     S().midlet = midlet;
     if (midlet->setState(MIDlet::STARTING)) {
