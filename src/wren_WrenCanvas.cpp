@@ -1,14 +1,25 @@
 #include "wren_WrenCanvas.h"
 
+#include <algorithm>
+
 #include "VMMath.h"
 #include "VMTry.h"
 #include "java_lang_Integer.h"
 #include "java_lang_InterruptedException.h"
+#include "java_lang_Class.h"
+#include "java_lang_IllegalArgumentException.h"
+#include "java_lang_NumberFormatException.h"
+#include "java_lang_RuntimeException.h"
+#include "java_lang_System.h"
+#include "javax_microedition_io_PushRegistry.h"
+#include "javax_microedition_lcdui_Display.h"
 #include "java_lang_Throwable.h"
 #include "javax_microedition_rms_RecordStore.h"
+#include "javax_microedition_rms_RecordStoreException.h"
+#include "javax_microedition_rms_RecordStoreNotFoundException.h"
+#include "wren_GameClock.h"
 #include "wren_MediaManagerImpl.h"
 #include "wren_Resources.h"
-#include "wren_GameClock.h"
 #include "wren_WrenCanvas_WRC_NetworkSession.h"
 #include "wren_WrenCanvas_WRC_SocketSession.h"
 #include "wren_input_PointerInputEventManager.h"
@@ -24,8 +35,6 @@ using java::lang::String;
 using java::lang::StringBuffer;
 using java::lang::Thread;
 using javax::microedition::lcdui::Graphics;
-using javax::microedition::lcdui::Image;
-using javax::microedition::rms::RecordStore;
 using javax::microedition::midlet::MIDlet;
 using wren::input::PointerInputEventManager;
 using wren::input::PointerInputKeyManager;
@@ -803,7 +812,136 @@ void WrenCanvas::setIdleTimeoutEnabled(jboolean enabled) {
 jint WrenCanvas::getOrientation() { return wren::platform::marl::WrenMarl::getOrientation(); }
 
 jboolean WrenCanvas::setOrientation(jint code) {
-    return wren::platform::marl::WrenMarl::setOrientation(code);
+    jboolean applied = wren::platform::marl::WrenMarl::setOrientation(code);
+    // The display settles before the next frame asks for its size.
+    sleep(20);
+    return applied;
+}
+
+// --- saved data ---------------------------------------------------------------------------
+
+namespace {
+
+using javax::microedition::rms::RecordStore;
+
+constexpr jint kRecordBytes = 4096;
+// A save writes its data into the store of this name first. No id's
+// decimal text ends with it, so no load ever reads a save half written.
+constexpr const char* kStagingSuffix = ".saving";
+constexpr jint kStagingSuffixLength = 7;
+
+VMPtr<String> stagingName(const VMPtr<String>& name) {
+    VMPtr<StringBuffer> text = StringBuffer::make(name);
+    text->append(kStagingSuffix);
+    return text->toString();
+}
+
+bool isDecimalInt(const VMPtr<String>& text) {
+    return vmTryCatch(
+        [&] {
+            java::lang::Integer::parseInt(text);
+            return true;
+        },
+        [](const VMPtr<java::lang::NumberFormatException>&) { return false; });
+}
+
+// Whether the store of this name holds an item or a save's staging copy.
+bool isSavedDataStore(const VMPtr<String>& name) {
+    if (isDecimalInt(name)) return true;
+    jint stem = name->length() - kStagingSuffixLength;
+    return stem > 0 && name->substring(stem)->equals(kStagingSuffix) &&
+           isDecimalInt(name->substring(0, stem));
+}
+
+// A store that is not there is no failure.
+void deleteStoreIfPresent(const VMPtr<String>& name) {
+    vmTryCatch([&] { RecordStore::deleteRecordStore(name); },
+               [](const VMPtr<javax::microedition::rms::RecordStoreNotFoundException>&) {});
+}
+
+void closeQuietly(const VMPtr<RecordStore>& store) {
+    if (store == nullptr) return;
+    vmTryCatch([&] { store->closeRecordStore(); },
+               [](const VMPtr<java::lang::Throwable>&) {});
+}
+
+}  // namespace
+
+jboolean WrenCanvas::saveData(jint id, const VMPtr<VMArray<jbyte>>& data) {
+    VMPtr<String> name = String::valueOf(id);
+    VMPtr<String> staging = stagingName(name);
+    VMPtr<RecordStore> store;
+    return vmTryCatch(
+        [&] {
+            // What an earlier save left is stale: its item was either
+            // replaced already or never was.
+            deleteStoreIfPresent(staging);
+            if (data == nullptr) {
+                deleteStoreIfPresent(name);
+                return true;
+            }
+            store = RecordStore::openRecordStore(staging, true);
+            // A leftover that would not go must not mix into this save.
+            if (store->getNumRecords() != 0)
+                javax::microedition::rms::RecordStoreException::throwNew();
+            for (jint offset = 0; offset < data->length; offset += kRecordBytes)
+                store->addRecord(data, offset, std::min(kRecordBytes, data->length - offset));
+            VMPtr<RecordStore> written = store;
+            store = nullptr;
+            closeQuietly(written);
+            RecordStore::renameRecordStore(staging, name);
+            return true;
+        },
+        [&](const VMPtr<java::lang::Throwable>&) {
+            // The item keeps its previous data; the copy goes.
+            closeQuietly(store);
+            vmTryCatch([&] { RecordStore::deleteRecordStore(staging); },
+                       [](const VMPtr<java::lang::Throwable>&) {});
+            return false;
+        });
+}
+
+VMPtr<VMArray<jbyte>> WrenCanvas::loadData(jint id) {
+    VMPtr<RecordStore> store;
+    VMPtr<VMArray<jbyte>> result = vmTryCatch(
+        [&]() -> VMPtr<VMArray<jbyte>> {
+            store = RecordStore::openRecordStore(String::valueOf(id), false);
+            jint n = store->getNumRecords();
+            jlong total = 0;
+            for (jint k = 1; k <= n; ++k) {
+                jint size = store->getRecordSize(k);
+                // Saves write full records and a last one of 1 to 4096
+                // bytes; a store cut any other way is not an item.
+                if (size < 1 || size > kRecordBytes || (k < n && size != kRecordBytes))
+                    return nullptr;
+                total += size;
+            }
+            VMPtr<VMArray<jbyte>> bytes = VMArray<jbyte>::create(jint(total));
+            jint offset = 0;
+            for (jint k = 1; k <= n; ++k) offset += store->getRecord(k, bytes, offset);
+            return bytes;
+        },
+        [](const VMPtr<java::lang::Throwable>&) -> VMPtr<VMArray<jbyte>> { return nullptr; });
+    closeQuietly(store);
+    return result;
+}
+
+jboolean WrenCanvas::deleteData(jint id) {
+    return saveData(id, nullptr);
+}
+
+jboolean WrenCanvas::deleteAllData() {
+    return vmTryCatch(
+        [&] {
+            VMPtr<VMArray<String*>> names = RecordStore::listRecordStores();
+            if (names == nullptr) return true;
+            for (jint i = 0; i < names->length; ++i) {
+                VMPtr<String> name = names[i];
+                if (isSavedDataStore(name)) RecordStore::deleteRecordStore(name);
+            }
+            return true;
+        },
+        [](const VMPtr<java::lang::Throwable>&) { return false; });
 }
 
 // --- the serializer and number formatting ------------------------------------------------
@@ -894,7 +1032,116 @@ void WrenCanvas::appendNumber(const VMPtr<StringBuffer>& sb, jint value) {
     appendNumber(sb, value, 0);
 }
 
-// --- settings, saved data and pixel services ---------------------------------------
+}  // namespace wren
+
+namespace wren {
+
+using javax::microedition::lcdui::Image;
+
+jint WrenCanvas::parseInt(const VMPtr<String>& s, jint defaultValue, jint radix) {
+    clinit();
+    // The runtime's Integer refuses a null text as a NullPointerException.
+    return vmTryCatch([&] { return java::lang::Integer::parseInt(s, radix); },
+                      [&](const VMPtr<java::lang::RuntimeException>&) { return defaultValue; });
+}
+
+jint WrenCanvas::parseInt(const VMPtr<String>& s, jint defaultValue) {
+    return parseInt(s, defaultValue, 10);
+}
+
+// --- checksums, sorting and pixels -----------------------------------------------------------
+
+jint WrenCanvas::adler32(jint adler, const VMPtr<VMArray<jbyte>>& data, jint offset, jint length) {
+    clinit();
+    constexpr jint kBase = 65521;
+    // 3800 bytes keep both sums inside an int before they are reduced.
+    constexpr jint kBlock = 3800;
+    jint s1 = adler & 0xFFFF;
+    jint s2 = vmUshr(adler, 16);
+    while (length > 0) {
+        jint block = std::min(length, kBlock);
+        length -= block;
+        for (; block > 0; --block) {
+            s1 += data[offset++] & 0xFF;
+            s2 += s1;
+        }
+        s1 = vmRem(s1, kBase);
+        s2 = vmRem(s2, kBase);
+    }
+    return s1 | (s2 << 16);
+}
+
+jint WrenCanvas::crc32(jint crc, const VMPtr<VMArray<jbyte>>& data, jint offset, jint length) {
+    clinit();
+    Statics& s = wrenStatics_();
+    if (s.crcTable == nullptr) {
+        VMPtr<VMArray<jint>> table = VMArray<jint>::create(256);
+        for (jint n = 0; n < 256; ++n) {
+            uint32_t c = uint32_t(n);
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table[n] = jint(c);
+        }
+        s.crcTable = table;
+    }
+    VMPtr<VMArray<jint>> table = s.crcTable;
+    for (jint i = 0; i < length; ++i) crc = table[(crc ^ data[offset + i]) & 0xFF] ^ vmUshr(crc, 8);
+    return crc;
+}
+
+void WrenCanvas::sortInts(const VMPtr<VMArray<jint>>& a, jint n) {
+    clinit();
+    jint gap = n;
+    bool swapped = true;
+    while (gap > 1 || swapped) {
+        if (gap > 1) gap = vmDiv(gap * 197, 256);
+        if (gap < 1) gap = 1;
+        swapped = false;
+        for (jint i = n - 1 - gap; i >= 0; --i) {
+            if (a[i + gap] < a[i]) {
+                jint t = a[i];
+                a[i] = a[i + gap];
+                a[i + gap] = t;
+                swapped = true;
+            }
+        }
+    }
+}
+
+jint WrenCanvas::binarySearch(const VMPtr<VMArray<jint>>& a, jint last, jint key) {
+    clinit();
+    jint lo = 0;
+    jint hi = last;
+    while (lo <= hi) {
+        jint mid = (lo + hi) >> 1;
+        if (a[mid] < key) lo = mid + 1;
+        else if (a[mid] > key) hi = mid - 1;
+        else return mid;
+    }
+    return hi + 1;
+}
+
+jboolean WrenCanvas::hasAlpha(const VMPtr<VMArray<jint>>& argb) {
+    clinit();
+    for (jint i = argb->length - 1; i >= 0; --i)
+        if ((argb[i] & 0xF0000000) != jint(0xF0000000)) return true;
+    return false;
+}
+
+jint WrenCanvas::getAlphaKind(const VMPtr<VMArray<jint>>& argb, jint offset, jint scanlength,
+                              jint x, jint y, jint width, jint height) {
+    clinit();
+    jint kind = 1;
+    for (jint j = 0; j < height; ++j) {
+        for (jint i = 0; i < width; ++i) {
+            jint top = vmUshr(argb[offset + (y + j) * scanlength + x + i], 28);
+            if (top == 0) kind = 2;
+            else if (top != 0xF) return 3;
+        }
+    }
+    return kind;
+}
+
+// --- platform services -----------------------------------------------------------------------
 
 void WrenCanvas::syncSettings(jint phase) {
     VMSynchronized guard(this);
@@ -905,33 +1152,86 @@ void WrenCanvas::syncSettings(jint phase) {
     backlightEnabled = true;
 }
 
-VMPtr<VMArray<jbyte>> WrenCanvas::loadData(jint id) {
-    VMPtr<RecordStore> store;
-    VMPtr<VMArray<jbyte>> result = vmTryCatch(
-        [&]() -> VMPtr<VMArray<jbyte>> {
-            store = RecordStore::openRecordStore(java::lang::String::valueOf(id), false);
-            if (store == nullptr) return nullptr;
-            jint n = store->getNumRecords();
-            // Summed in 64 bits: records whose sizes add up past one array
-            // can't be handed back, and count as unreadable.
-            jlong total = 0;
-            for (jint k = 1; k <= n; ++k) total += store->getRecordSize(k);
-            if (total > 0x7FFFFFFF) return nullptr;
-            VMPtr<VMArray<jbyte>> bytes = VMArray<jbyte>::create(jint(total));
-            jint offset = 0;
-            for (jint k = 1; k <= n; ++k) offset += store->getRecord(k, bytes, offset);
-            return bytes;
-        },
-        [](const VMPtr<java::lang::Throwable>&) -> VMPtr<VMArray<jbyte>> { return nullptr; });
-    if (store != nullptr)
-        vmTryCatch([&] { store->closeRecordStore(); }, [](const VMPtr<java::lang::Throwable>&) {});
-    return result;
+void WrenCanvas::setVibrationEnabled(jboolean enabled) {
+    syncSettings(0);
+    if (vibrationEnabled == enabled) return;
+    vibrationEnabled = enabled;
+    syncSettings(1);
 }
 
-void WrenCanvas::getRGB(const VMPtr<Image>& img, const VMPtr<VMArray<jint>>& rgb, jint offset,
-                        jint scanlength, jint x, jint y, jint width, jint height) {
+jboolean WrenCanvas::isVibrationEnabled() {
+    syncSettings(0);
+    return vibrationEnabled;
+}
+
+void WrenCanvas::setBacklightEnabled(jboolean enabled) {
+    syncSettings(0);
+    if (backlightEnabled == enabled) return;
+    backlightEnabled = enabled;
+    syncSettings(1);
+}
+
+jboolean WrenCanvas::isBacklightEnabled() {
+    syncSettings(0);
+    return backlightEnabled;
+}
+
+void WrenCanvas::vibrate(jint duration) {
+    syncSettings(0);
+    if (vibrationEnabled) javax::microedition::lcdui::Display::getDisplay(midlet)->vibrate(duration);
+}
+
+void WrenCanvas::flashBacklight(jint duration) {
+    syncSettings(0);
+    if (backlightEnabled)
+        javax::microedition::lcdui::Display::getDisplay(midlet)->flashBacklight(duration);
+}
+
+jboolean WrenCanvas::registerAlarm(jint seconds) {
+    return vmTryCatch(
+        [&] {
+            VMPtr<String> name = midlet->getClass()->getName();
+            // The product is an int, as the device computed it, widened after.
+            jlong time = seconds <= 0 ? 0 : jlong(seconds * 1000) +
+                                                java::lang::System::currentTimeMillis();
+            javax::microedition::io::PushRegistry::registerAlarm(name, time);
+            return true;
+        },
+        [](const VMPtr<java::lang::Throwable>&) { return false; });
+}
+
+// --- drawing and image services over MIDP ---------------------------------------------------
+
+void WrenCanvas::fillTriangle(const VMPtr<Graphics>& g, jint x1, jint y1, jint x2, jint y2, jint x3,
+                              jint y3) {
+    g->fillTriangle(x1, y1, x2, y2, x3, y3);
+}
+
+VMPtr<Image> WrenCanvas::createImage(jint width, jint height, jboolean withAlpha,
+                                     jint fillColour) {
+    return Image::createImage(width, height, withAlpha, fillColour);
+}
+
+void WrenCanvas::drawRGB(const VMPtr<Graphics>& g, const VMPtr<VMArray<jint>>& rgb, jint offset,
+                         jint scanLength, jint x, jint y, jint width, jint height,
+                         jboolean processAlpha) {
     clinit();
-    img->getRGB(rgb, offset, scanlength, x, y, width, height);
+    jint tx = g->getTranslateX();
+    jint ty = g->getTranslateY();
+    if (tx == 0 && ty == 0) {
+        g->drawRGB(rgb, offset, scanLength, x, y, width, height, processAlpha);
+        return;
+    }
+    g->translate(-tx, -ty);
+    vmTryFinally(
+        [&] { g->drawRGB(rgb, offset, scanLength, x + tx, y + ty, width, height, processAlpha); },
+        [&] { g->translate(tx, ty); });
+}
+
+void WrenCanvas::drawImageRegion(const VMPtr<Image>& image, jint xSrc, jint ySrc, jint width,
+                                 jint height, const VMPtr<Graphics>& g, jint x, jint y) {
+    clinit();
+    g->drawRegion(image, xSrc, ySrc, width, height, 0, x, y, Graphics::TOP | Graphics::LEFT);
 }
 
 VMPtr<Image> WrenCanvas::createRGBImage(const VMPtr<VMArray<jint>>& rgb, jint width, jint height,
@@ -940,61 +1240,77 @@ VMPtr<Image> WrenCanvas::createRGBImage(const VMPtr<VMArray<jint>>& rgb, jint wi
     return Image::createRGBImage(rgb, width, height, processAlpha);
 }
 
-jboolean WrenCanvas::hasAlpha(const VMPtr<VMArray<jint>>& argb) {
+void WrenCanvas::getRGB(const VMPtr<Image>& image, const VMPtr<VMArray<jint>>& rgb, jint offset,
+                        jint scanLength, jint x, jint y, jint width, jint height) {
     clinit();
-    for (jint i = argb->length - 1; i >= 0; --i)
-        if ((uint32_t(argb[i]) >> 28) != 0xF) return true;
-    return false;
-}
-
-jint WrenCanvas::getAlphaKind(const VMPtr<VMArray<jint>>& argb, jint offset, jint scanlength,
-                              jint x, jint y, jint width, jint height) {
-    clinit();
-    jint kind = 1;
-    for (jint j = 0; j < height; ++j) {
-        for (jint i = 0; i < width; ++i) {
-            uint32_t nibble = uint32_t(argb[offset + (y + j) * scanlength + x + i]) >> 28;
-            if (nibble == 0)
-                kind = 2;
-            else if (nibble != 0xF)
-                return 3;
-        }
-    }
-    return kind;
+    image->getRGB(rgb, offset, scanLength, x, y, width, height);
 }
 
 VMPtr<VMArray<jbyte>> WrenCanvas::toIndexedPixels(const VMPtr<Image>& image,
                                                   const VMPtr<VMArray<jint>>& palette) {
     clinit();
-    jint w = image->getWidth(), h = image->getHeight();
+    jint w = image->getWidth();
+    jint h = image->getHeight();
     VMPtr<VMArray<jint>> pixels = VMArray<jint>::create(w * h);
     image->getRGB(pixels, 0, w, 0, 0, w, h);
     VMPtr<VMArray<jbyte>> out = VMArray<jbyte>::create(w * h);
-    jint n = 0, keyIndex = -1;
+    jint n = 0;
+    jint keyIndex = -1;
     for (jint i = 0; i < pixels->length; ++i) {
-        jint p = pixels[i];
+        jint pixel = pixels[i];
         jint j = 0;
-        while (j < n && palette[j] != p) ++j;
+        while (j < n && palette[j] != pixel) ++j;
         if (j == n) {
-            palette[n] = p;
-            if ((p & 0xF0F0F0) == 0xF000F0) keyIndex = n;
+            if (n == palette->length)
+                java::lang::IllegalArgumentException::throwNew(
+                    WREN_LIT("the image has more colours than the palette holds"));
+            palette[n] = pixel;
+            if ((pixel & 0xF0F0F0) == 0xF000F0) keyIndex = n;
             n += 1;
         }
         out[i] = jbyte(j);
     }
     if (keyIndex != -1) {
-        jint first = palette[0];
+        jint t = palette[0];
         palette[0] = palette[keyIndex];
-        palette[keyIndex] = first;
-        jbyte key = jbyte(keyIndex);
+        palette[keyIndex] = t;
         for (jint i = 0; i < out->length; ++i) {
-            if (out[i] == 0)
-                out[i] = key;
-            else if (out[i] == key)
-                out[i] = 0;
+            jint index = out[i] & 0xFF;
+            if (index == 0) out[i] = jbyte(keyIndex);
+            else if (index == keyIndex) out[i] = 0;
         }
     }
     return out;
+}
+
+VMPtr<String> WrenCanvas::decodeUtf8(const VMPtr<VMArray<jbyte>>& data, jint offset, jint length) {
+    clinit();
+    VMPtr<VMArray<jchar>> chars = VMArray<jchar>::create(length);
+    jint i = 0;
+    jint k = 0;
+    while (i < length && (data[offset + i] & 0x80) == 0) chars[k++] = jchar(data[offset + i++]);
+    while (i < length) {
+        jint b = data[offset + i] & 0xFF;
+        jint size = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : 0;
+        if (size == 0) {
+            // Starts no character: one U+0000 for it, and on.
+            chars[k++] = 0;
+            i += 1;
+            continue;
+        }
+        if (i + size > length) {
+            // Cut off by the end.
+            chars[k++] = 0;
+            break;
+        }
+        jint c = size == 1   ? b
+                 : size == 2 ? ((b & 0x1F) << 6) | (data[offset + i + 1] & 0x3F)
+                             : ((b & 0x0F) << 12) | ((data[offset + i + 1] & 0x3F) << 6) |
+                                   (data[offset + i + 2] & 0x3F);
+        chars[k++] = jchar(c);
+        i += size;
+    }
+    return String::make(chars, 0, k);
 }
 
 }  // namespace wren

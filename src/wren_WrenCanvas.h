@@ -78,10 +78,17 @@ public:
         jint outPosition = 0;
         VMStaticPtr<VMArray<jbyte>> inBuffer;
         jint inPosition = 0;
+        // The CRC table, made on first use.
+        VMStaticPtr<VMArray<jint>> crcTable;
     };
     WREN_STATICS(Statics)
     WREN_STATIC_INIT()
 
+    // --- settings ---
+    jboolean settingsLoaded = false;
+    jboolean soundEnabled = false;
+    jboolean vibrationEnabled = false;
+    jboolean backlightEnabled = false;
     // --- core ---
     jboolean sizeChangePending = false;
     jboolean repaintRequested = false;
@@ -280,6 +287,24 @@ public:
     virtual jint getOrientation();
     virtual jboolean setOrientation(jint code);
 
+    // --- saved data ---
+    // Items of bytes under int ids, kept across runs: each in the record
+    // store named by the id's decimal text, cut into records of 4096 bytes
+    // (the last holds the rest; an empty item is a store with no records).
+    // None of them throws: a failure is false or null.
+    //
+    // Replaces the item `id` by `data`, or deletes it when `data` is null.
+    // The new data is written whole into a staging store first, which then
+    // replaces the item's store in one step: a save that fails or is cut
+    // short leaves the previous item as it was.
+    virtual jboolean saveData(jint id, const VMPtr<VMArray<jbyte>>& data);
+    // The item, or null when there is none or it cannot be read whole.
+    virtual VMPtr<VMArray<jbyte>> loadData(jint id);
+    virtual jboolean deleteData(jint id);
+    // Deletes every store whose name is a decimal int, and the staging
+    // stores saves of such ids left; other stores stay.
+    virtual jboolean deleteAllData();
+
     // --- the serializer and number formatting ---
     static void writeByte(jint v);
     static void writeShort(jint v);    // big-endian
@@ -300,54 +325,86 @@ public:
     static void appendNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value, jint minDigits);
     static void appendNumber(const VMPtr<java::lang::StringBuffer>& sb, jint value);
 
+    // Integer.parseInt, or `defaultValue` for a null, empty, malformed or
+    // out-of-range text.
+    static jint parseInt(const VMPtr<java::lang::String>& s, jint defaultValue, jint radix);
+    static jint parseInt(const VMPtr<java::lang::String>& s, jint defaultValue);
+
+    // --- checksums, sorting and pixels ---
+    // Continues an Adler-32 over the bytes; start with 1.
+    static jint adler32(jint adler, const VMPtr<VMArray<jbyte>>& data, jint offset, jint length);
+    // Continues the reflected CRC-32 of PNG and zip over the bytes; the caller
+    // inverts before and after.
+    static jint crc32(jint crc, const VMPtr<VMArray<jbyte>>& data, jint offset, jint length);
+    // Sorts a[0..n-1] ascending (a comb sort).
+    static void sortInts(const VMPtr<VMArray<jint>>& a, jint n);
+    // The index of `key` in the sorted a[0..last], or where it would go.
+    static jint binarySearch(const VMPtr<VMArray<jint>>& a, jint last, jint key);
+    // Whether some pixel's alpha is below 0xF0.
+    static jboolean hasAlpha(const VMPtr<VMArray<jint>>& argb);
+    // 1: all opaque; 2: only clear pixels besides opaque ones; 3: some
+    // partly transparent pixel. Alpha is judged by its top four bits.
+    static jint getAlphaKind(const VMPtr<VMArray<jint>>& argb, jint offset, jint scanlength,
+                             jint x, jint y, jint width, jint height);
+
+    // --- platform services ---
+    // The settings hook: the first call turns sound, vibration and the
+    // backlight on. Callers pass 0 before they read or change a setting and
+    // 1 after they changed one; a game canvas may load and keep them here.
+    virtual void syncSettings(jint phase);
+    virtual void setVibrationEnabled(jboolean enabled);
+    virtual jboolean isVibrationEnabled();
+    virtual void setBacklightEnabled(jboolean enabled);
+    virtual jboolean isBacklightEnabled();
+    // Effects of the MIDlet's Display, each only while its setting is on.
+    virtual void vibrate(jint duration);
+    virtual void flashBacklight(jint duration);
+    // Asks the system to start the MIDlet `seconds` from now (0 or less:
+    // clears the alarm); false when the system refuses, which this one
+    // always does.
+    virtual jboolean registerAlarm(jint seconds);
+
+    // --- drawing and image services over MIDP ---
+    virtual void fillTriangle(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint x1,
+                              jint y1, jint x2, jint y2, jint x3, jint y3);
+    virtual VMPtr<javax::microedition::lcdui::Image> createImage(jint width, jint height,
+                                                                 jboolean withAlpha,
+                                                                 jint fillColour);
+    // Graphics.drawRGB at the translated position, with the translation taken
+    // off during the call.
+    static void drawRGB(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                        const VMPtr<VMArray<jint>>& rgb, jint offset, jint scanLength, jint x,
+                        jint y, jint width, jint height, jboolean processAlpha);
+    // The region's pixels at (x, y), untransformed, anchored top-left.
+    static void drawImageRegion(const VMPtr<javax::microedition::lcdui::Image>& image, jint xSrc,
+                                jint ySrc, jint width, jint height,
+                                const VMPtr<javax::microedition::lcdui::Graphics>& g, jint x,
+                                jint y);
+    static VMPtr<javax::microedition::lcdui::Image> createRGBImage(const VMPtr<VMArray<jint>>& rgb,
+                                                                   jint width, jint height,
+                                                                   jboolean processAlpha);
+    static void getRGB(const VMPtr<javax::microedition::lcdui::Image>& image,
+                       const VMPtr<VMArray<jint>>& rgb, jint offset, jint scanLength, jint x,
+                       jint y, jint width, jint height);
+    // The image as indices into `palette`, which receives its distinct
+    // colours in reading order; a magenta key colour (0xF000F0 in the top
+    // nibbles, alpha aside) is moved to index 0. IllegalArgumentException,
+    // with the palette and nothing else changed, when the image has more
+    // colours than the palette holds.
+    static VMPtr<VMArray<jbyte>> toIndexedPixels(const VMPtr<javax::microedition::lcdui::Image>& image,
+                                                 const VMPtr<VMArray<jint>>& palette);
+    // Text of one to three bytes a character (modified UTF-8). It stops at
+    // the length: a byte that starts no character becomes U+0000 and is
+    // passed, and a character cut off by the end becomes U+0000 and ends
+    // the text.
+    static VMPtr<java::lang::String> decodeUtf8(const VMPtr<VMArray<jbyte>>& data, jint offset,
+                                                jint length);
+
 private:
     // The application is exiting or its game thread is gone: waits end.
     static bool exiting();
     void shutDownTouchInput();
     jint keyMask(jint bits);
-
-public:
-    // --- settings, saved data and pixel services ---------------------------
-    // What the resource front end, the graphic objects and the sound manager
-    // use of the canvas. The sound manager sets mediaManager to itself.
-
-    // The settings switches, all off until the first syncSettings turns
-    // them on.
-    jboolean settingsLoaded = false;
-    jboolean soundEnabled = false;
-    jboolean vibrationEnabled = false;
-    jboolean backlightEnabled = false;
-
-    // The settings hook: callers pass 0 before they read or change a switch
-    // and 1 after they changed one. This version loads the settings once
-    // (every switch on) and does not read the phase.
-    virtual void syncSettings(jint phase);
-    // The bytes saved under `id`: the records of the store named by the
-    // decimal id, concatenated in record order; null when the store does not
-    // exist or any record can't be read.
-    virtual VMPtr<VMArray<jbyte>> loadData(jint id);
-
-    // The image's getRGB.
-    static void getRGB(const VMPtr<javax::microedition::lcdui::Image>& img,
-                       const VMPtr<VMArray<jint>>& rgb, jint offset, jint scanlength, jint x,
-                       jint y, jint width, jint height);
-    static VMPtr<javax::microedition::lcdui::Image> createRGBImage(const VMPtr<VMArray<jint>>& rgb,
-                                                                   jint width, jint height,
-                                                                   jboolean processAlpha);
-    // True when some pixel's alpha is below 0xF0, scanning from the last.
-    static jboolean hasAlpha(const VMPtr<VMArray<jint>>& argb);
-    // 1 when every pixel of the rectangle is opaque (alpha 0xF0 and up), 2
-    // when the others are clear (alpha below 0x10), 3 at the first pixel in
-    // between. Pixel (i, j) is argb[offset + (y + j) * scanlength + x + i].
-    static jint getAlphaKind(const VMPtr<VMArray<jint>>& argb, jint offset, jint scanlength, jint x,
-                             jint y, jint width, jint height);
-    // The image's pixels, row by row from the top, as indices into
-    // `palette`, which is filled with each new colour in order of first
-    // appearance. The last colour to appear that looks like the magenta key
-    // ((c & 0xF0F0F0) == 0xF000F0) is moved to index 0. The palette must
-    // have room for every colour of the image.
-    static VMPtr<VMArray<jbyte>> toIndexedPixels(
-        const VMPtr<javax::microedition::lcdui::Image>& image, const VMPtr<VMArray<jint>>& palette);
 };
 
 }  // namespace wren

@@ -239,6 +239,74 @@ TEST_F(RecordStoreFiles, DeletingAStore) {
     EXPECT_EQ(field(HAL_getNumRecords, s), 0);
 }
 
+TEST_F(RecordStoreFiles, RenamingReplacesTheTargetWhole) {
+    EXPECT_EQ(HAL_renameRecordStore(u"none", 4, u"x", 1), HAL_NOT_FOUND);
+    EXPECT_EQ(HAL_renameRecordStore(u"", 0, u"x", 1), HAL_BAD_ARGUMENT);
+    EXPECT_EQ(HAL_renameRecordStore(u"x", 1, nullptr, 0), HAL_BAD_ARGUMENT);
+    HAL_RecordStore* old = open(u"x");
+    add(old, {1});
+    add(old, {2});
+    add(old, {3});
+    HAL_RecordStore* fresh = open(u"x.new");
+    add(fresh, {7, 8});
+    HAL_closeRecordStore(fresh);
+    opened.pop_back();
+
+    ASSERT_EQ(HAL_renameRecordStore(u"x.new", 5, u"x", 1), HAL_OK);
+    EXPECT_EQ(entries(root), std::vector<std::string>{"store-x"});
+    // The handle on the replaced store writes nowhere.
+    jint id = 0;
+    EXPECT_EQ(HAL_addRecord(old, &id, "z", 1), HAL_IO_ERROR);
+    HAL_RecordStore* s = open(u"x", 0);
+    EXPECT_EQ(field(HAL_getNumRecords, s), 1);
+    EXPECT_EQ(get(s, 1), (Bytes{7, 8}));
+    EXPECT_EQ(metadataOf(root / "store-x").count, 1u);
+
+    // To a name no store has, and onto itself.
+    EXPECT_EQ(HAL_renameRecordStore(u"x", 1, u"y", 1), HAL_OK);
+    EXPECT_EQ(HAL_renameRecordStore(u"y", 1, u"y", 1), HAL_OK);
+    EXPECT_EQ(entries(root), std::vector<std::string>{"store-y"});
+}
+
+TEST_F(RecordStoreFiles, ACommittedRenameCutShortIsFinishedByTheNextLook) {
+    // The state a process leaves when it is killed right after the rename
+    // that commits: the old target still in place beside the renamed store.
+    auto make = [&](const std::u16string& name, const Bytes& record) {
+        HAL_RecordStore* s = open(name);
+        add(s, record);
+        HAL_closeRecordStore(s);
+        opened.pop_back();
+    };
+    struct Case {
+        const char* look;
+        bool oldTargetThere;
+    };
+    for (Case c : {Case{"open", true}, Case{"open", false}, Case{"list", true},
+                   Case{"delete", true}}) {
+        SCOPED_TRACE(std::string(c.look) + (c.oldTargetThere ? " over a store" : " alone"));
+        fs::remove_all(root);
+        make(u"t", {1, 1, 1});
+        make(u"staged", {9});
+        fs::rename(root / "store-staged", root / ".renaming-t");
+        if (!c.oldTargetThere) fs::remove_all(root / "store-t");
+        if (std::string(c.look) == "open") {
+            HAL_RecordStore* s = open(u"t", 0);
+            EXPECT_EQ(get(s, 1), Bytes{9});
+            HAL_closeRecordStore(s);
+            opened.pop_back();
+            EXPECT_EQ(entries(root), std::vector<std::string>{"store-t"});
+        } else if (std::string(c.look) == "list") {
+            EXPECT_EQ(HAL_getNumRecordStores(), 1);
+            EXPECT_EQ(nthStoreName(1), u"t");
+            EXPECT_EQ(entries(root), std::vector<std::string>{"store-t"});
+        } else {
+            // A delete never lets the renamed store come back after it.
+            EXPECT_EQ(HAL_deleteRecordStore(u"t", 1), HAL_OK);
+            EXPECT_TRUE(entries(root).empty());
+        }
+    }
+}
+
 TEST_F(RecordStoreFiles, StoreNamesMapToOneFolderEachInsideTheDatabase) {
     struct Case { std::u16string name; std::string folder; };
     const std::vector<Case> cases = {

@@ -116,14 +116,15 @@ protected:
     }
 };
 
-// Saved items are the store's records back to back; an empty store is an
-// empty item, a missing one null.
+// Saved items are the store's records back to back, cut as saves cut them
+// (4096-byte records, the last 1 to 4096); an empty store is an empty item, a
+// missing one null.
 TEST_F(CanvasServices, SavedDataIsTheRecordsConcatenated) {
     VMPtr<TestCanvas> canvas = TestCanvas::make();
     struct Case {
         jint id;
         std::vector<jint> records;
-    } cases[] = {{5, {}}, {6, {4096}}, {7, {4096, 1}}, {-3, {3, 4096, 10}}};
+    } cases[] = {{5, {}}, {6, {4096}}, {7, {4096, 1}}, {-3, {4096, 4096, 10}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
         store(c.id, c.records);

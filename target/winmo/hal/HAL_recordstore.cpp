@@ -34,6 +34,13 @@ constexpr const char* TEMP_NAME = "write.tmp";
 // leaves either the whole store or none, and the next open or delete removes
 // what is left.
 constexpr const char* DELETING_PREFIX = ".deleting-";
+// A store being renamed is first renamed to this prefix and the encoded
+// target name. That one rename commits the change: whatever the process
+// does next, the next open, delete, listing or rename finishes it by moving
+// the target out of the way and putting the store in its place. So a
+// rename cut short leaves the target store either whole and old or whole
+// and new, and never both missing.
+constexpr const char* RENAMING_PREFIX = ".renaming-";
 // The next id of a store that has handed out id INT32_MAX: ids stay
 // positive, so such a store takes no more records.
 constexpr uint32_t ID_SPACE_END = 0x80000000u;
@@ -362,10 +369,13 @@ std::vector<std::string> listFolders(const std::string& folder) {
     return names;
 }
 
+void finishLeftovers(const std::string& root);
+
 std::vector<std::string> storeFolders() {
     std::string root;
     std::vector<std::string> stores;
     if (!rootPath(root)) return stores;
+    finishLeftovers(root);
     for (auto& name : listFolders(root))
         if (name.compare(0, 6, STORE_PREFIX) == 0) stores.push_back(name);
     return stores;
@@ -393,6 +403,72 @@ void finishDeletes(const std::string& root) {
     }
 }
 
+// Cuts the handles of the store in `folder` off from it: their writes fail
+// from now on, and a new open makes a shared store of its own.
+void unregisterStore(const std::string& folder) {
+    auto& stores = openStores();
+    if (auto it = stores.find(folder); it != stores.end()) {
+        it->second->registered = false;
+        stores.erase(it);
+    }
+}
+
+// Deletes the store folder. One rename takes the whole store away; only then
+// are its files removed, so that a delete cut short never leaves part of a
+// store. False when it cannot be moved away (nothing changes).
+bool removeStoreFolder(const std::string& root, const std::string& folder) {
+    std::string away;
+    for (int n = 1;; ++n) {
+        if (n > 1000) return false;
+        away = root + "/" + DELETING_PREFIX + std::to_string(n);
+        struct stat st;
+        if (::lstat(away.c_str(), &st) == 0) continue;  // a leftover that would not go
+        if (::rename(folder.c_str(), away.c_str()) == 0) break;
+        return false;
+    }
+    syncFolder(root);
+    unregisterStore(folder);
+    std::error_code ignored;  // the store is gone; a later open removes the rest
+    std::filesystem::remove_all(away, ignored);
+    return true;
+}
+
+// Puts a committed rename's store (`pending`, a RENAMING_PREFIX folder) in
+// place of the store folder it names, replacing that store. False when it
+// cannot yet; the next attempt starts again from what is on disk.
+bool finishRename(const std::string& root, const std::string& pending) {
+    std::string target = root + "/" + STORE_PREFIX +
+                         pending.substr(root.size() + 1 + std::strlen(RENAMING_PREFIX));
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0) {
+        bool gone = S_ISDIR(st.st_mode) ? removeStoreFolder(root, target)
+                                        : ::unlink(target.c_str()) == 0;
+        if (!gone) return false;
+    }
+    if (::rename(pending.c_str(), target.c_str()) != 0) return false;
+    syncFolder(root);
+    unregisterStore(target);
+    return true;
+}
+
+// Finishes the renames a process left committed but not done.
+void finishRenames(const std::string& root) {
+    std::vector<std::string> pending;
+    DIR* dir = ::opendir(root.c_str());
+    if (!dir) return;
+    while (dirent* e = ::readdir(dir))
+        if (std::strncmp(e->d_name, RENAMING_PREFIX, std::strlen(RENAMING_PREFIX)) == 0)
+            pending.push_back(root + "/" + e->d_name);
+    ::closedir(dir);
+    for (auto& path : pending) finishRename(root, path);
+}
+
+// What earlier processes left half done, in the database folder.
+void finishLeftovers(const std::string& root) {
+    finishRenames(root);
+    finishDeletes(root);
+}
+
 }  // namespace
 
 struct HAL_RecordStore {
@@ -410,7 +486,7 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
     if (!rootPath(root) || !storeFolderFor(name, length, folder)) return HAL_NOT_FOUND;
     if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) return HAL_NOT_FOUND;
     if (!isDirectory(root)) return HAL_NOT_FOUND;
-    finishDeletes(root);
+    finishLeftovers(root);
 
     auto& stores = openStores();
     if (auto it = stores.find(folder); it != stores.end() && isDirectory(folder)) {
@@ -459,27 +535,31 @@ int HAL_deleteRecordStore(const jchar* name, jint length) {
     std::lock_guard<std::mutex> guard(storeLock());
     std::string root, folder;
     if (!rootPath(root) || !storeFolderFor(name, length, folder)) return HAL_NOT_FOUND;
+    finishLeftovers(root);
     if (!isDirectory(folder)) return HAL_NOT_FOUND;
-    finishDeletes(root);
-    // One rename takes the whole store away; only then are its files
-    // removed, so that a delete cut short never leaves part of a store.
-    std::string away;
-    for (int n = 1;; ++n) {
-        if (n > 1000) return HAL_IO_ERROR;
-        away = root + "/" + DELETING_PREFIX + std::to_string(n);
-        struct stat st;
-        if (::lstat(away.c_str(), &st) == 0) continue;  // a leftover that would not go
-        if (::rename(folder.c_str(), away.c_str()) == 0) break;
-        return HAL_IO_ERROR;
-    }
+    return removeStoreFolder(root, folder) ? HAL_OK : HAL_IO_ERROR;
+}
+
+int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, jint toLength) {
+    if (!from || fromLength <= 0 || !to || toLength <= 0) return HAL_BAD_ARGUMENT;
+    std::lock_guard<std::mutex> guard(storeLock());
+    std::string root, source, target;
+    if (!rootPath(root) || !storeFolderFor(from, fromLength, source) ||
+        !storeFolderFor(to, toLength, target))
+        return HAL_NOT_FOUND;
+    finishLeftovers(root);
+    if (!isDirectory(source)) return HAL_NOT_FOUND;
+    if (source == target) return HAL_OK;
+    std::string pending = root + "/" + RENAMING_PREFIX + target.substr(root.size() + 1 + 6);
+    // Only a rename whose finishing failed leaves one: this one replaces it.
+    std::error_code ignored;
+    std::filesystem::remove_all(pending, ignored);
+    if (::rename(source.c_str(), pending.c_str()) != 0) return HAL_IO_ERROR;
     syncFolder(root);
-    auto& stores = openStores();
-    if (auto it = stores.find(folder); it != stores.end()) {
-        it->second->registered = false;
-        stores.erase(it);
-    }
-    std::error_code ignored;  // the store is gone; a later open removes the rest
-    std::filesystem::remove_all(away, ignored);
+    unregisterStore(source);
+    // Committed: what is not finished now is finished by the next call that
+    // looks at the stores.
+    finishRename(root, pending);
     return HAL_OK;
 }
 

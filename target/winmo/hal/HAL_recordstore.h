@@ -23,7 +23,11 @@
 //   the files say;
 // - a store is deleted by renaming its folder out of the way first, so that
 //   a delete cut short leaves the whole store or none of it; an open or a
-//   delete removes such leftovers.
+//   delete removes such leftovers;
+// - a store is renamed over another by one rename of its folder to a name
+//   no store has, which commits the change; the next open, delete, listing
+//   or rename finishes a rename cut short after that point, so the target
+//   holds either its old store or the renamed one, whole.
 // No room is HAL_OUT_OF_MEMORY: a full disk, or a store that has handed out
 // id INT32_MAX (ids stay positive and are never reused).
 #pragma once
@@ -52,6 +56,11 @@ void HAL_closeRecordStore(HAL_RecordStore* store);
 // 4 when no such store exists; 7 when it cannot be moved away (nothing
 // changes). Handles still open on it fail their later writes.
 int HAL_deleteRecordStore(const jchar* name, jint length);
+// Renames the store `from` to `to`, replacing a store of that name.
+// 0; 2 for a null or empty name; 4 when `from` does not exist; 7 when it
+// cannot be renamed (nothing changes). Handles still open on either store
+// fail their later writes. Atomic across a process killed at any point.
+int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, jint toLength);
 
 // Stores are listed in order of their folder names; stray files are skipped.
 jint HAL_getNumRecordStores();

@@ -99,6 +99,19 @@ void RecordStore::deleteRecordStore(const VMPtr<String>& recordStoreName) {
     if (status != HAL_OK) RecordStoreException::throwNew();
 }
 
+void RecordStore::renameRecordStore(const VMPtr<String>& from, const VMPtr<String>& to) {
+    clinit();
+    if (from == nullptr || to == nullptr) java::lang::NullPointerException::throwNew();
+    for (const VMPtr<String>* name : {&from, &to}) {
+        jint length = (*name)->length();
+        if (length == 0 || length > MAX_NAME_LENGTH)
+            java::lang::IllegalArgumentException::throwNew();
+    }
+    int status = HAL_renameRecordStore(charsOf(from), from->length(), charsOf(to), to->length());
+    if (status == HAL_NOT_FOUND) RecordStoreNotFoundException::throwNew();
+    if (status != HAL_OK) RecordStoreException::throwNew();
+}
+
 VMPtr<VMArray<String*>> RecordStore::listRecordStores() {
     clinit();
     jint n = HAL_getNumRecordStores();

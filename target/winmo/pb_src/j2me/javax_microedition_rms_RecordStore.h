@@ -41,6 +41,14 @@ public:
                                               jboolean createIfNecessary);
     // RecordStoreNotFoundException when there is no such store.
     static void deleteRecordStore(const VMPtr<java::lang::String>& recordStoreName);
+    // Not in MIDP: renames the store `from` to `to`, replacing any store of
+    // that name in one step that a killed process cannot leave half done.
+    // NullPointerException for a null name, IllegalArgumentException for
+    // one of 0 or more than 32 characters, RecordStoreNotFoundException
+    // when `from` does not exist, RecordStoreException when it cannot be
+    // renamed (nothing changes then).
+    static void renameRecordStore(const VMPtr<java::lang::String>& from,
+                                  const VMPtr<java::lang::String>& to);
     // Every store's name, or null when there is none.
     static VMPtr<VMArray<java::lang::String*>> listRecordStores();
 

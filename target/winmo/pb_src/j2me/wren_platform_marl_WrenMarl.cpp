@@ -17,10 +17,9 @@ jint WrenMarl::getOrientation() {
 
 jboolean WrenMarl::setOrientation(jint code) {
     clinit();
-    int32_t status = HAL_setOrientation(code);
-    if (status == HAL_OK) return true;
-    if (status == HAL_REFUSED) return false;
-    vmFatalError("HAL_setOrientation() failed.");
+    // A device that fails to turn the display leaves it as it was, which
+    // the game can live with: no reason to end the program.
+    return HAL_setOrientation(code) == HAL_OK;
 }
 
 void WrenMarl::setIdleTimeoutEnabled(jboolean enabled) {

@@ -16,7 +16,7 @@ public:
     // 0 none, 1..4 the orientation the display shows.
     static jint getOrientation();
     // 0 forgets the wanted orientation, 1..4 asks for one; false for another
-    // code or when the device refuses.
+    // code or when the device refuses or fails.
     static jboolean setOrientation(jint code);
     // False keeps the device and its backlight from timing out while the
     // game runs; true lets them time out again.
