@@ -105,8 +105,14 @@ jint WrappedText::breakLines(const VMPtr<RichFont>& f, const VMPtr<String>& s, j
                 }
             } else if (i == start) {
                 // Not even one character fits: it takes a line of its own,
-                // or the scan would stand still.
+                // or the scan would stand still; a line end right after it
+                // ends that line, as it would have ended a fitting one.
                 i = start + 1;
+                jchar next = i < n ? s->charAt(i) : u'\0';
+                if (next == u'\n' || next == u'\r') {
+                    hard = true;
+                    adv = (next == u'\r' && i + 1 < n && s->charAt(i + 1) == u'\n') ? 2 : 1;
+                }
             }
         }
         if (out != nullptr) {
