@@ -24,7 +24,8 @@ using fuzzpack::Bytes;
 inline void loadPack(const Bytes& glyphSet, const Bytes& table) {
     static Bytes sheet = rpack::encodePng(fuzzgob::sheet());
     Bytes pack = rpack::encodePlainPack({{sheet, -3}, {glyphSet, -1}, {table, -6}});
-    if (!wren::Resources::loadPack(fuzzpack::streamOver(fuzzpack::jbytes(pack.data(), pack.size()))))
+    if (!wren::Resources::loadPack(
+            fuzzpack::streamOver(fuzzpack::jbytes(pack.data(), pack.size()))))
         finding("the pack did not load");
 }
 

@@ -276,7 +276,8 @@ jint RichFont::inkHeight(const VMPtr<CharArray>& data, jint off, jint len, jint 
 
 jint RichFont::charsWidth(const VMPtr<CharArray>& data, jint off, jint len) {
     checkRange(data, off, len);
-    if (glyphs == nullptr) return (len != 0 && font != nullptr) ? font->charsWidth(data, off, len) : 0;
+    if (glyphs == nullptr)
+        return (len != 0 && font != nullptr) ? font->charsWidth(data, off, len) : 0;
     jint sum = 0;
     jint missing = missingAdvance();
     const jchar* p = data->elements();
@@ -395,8 +396,8 @@ void RichFont::charBounds(jchar ch, jint x, jint y, const VMPtr<VMArray<jint>>& 
     charsBounds(buf, 0, 1, x, y, out, anchor);
 }
 
-void RichFont::stringBounds(const VMPtr<String>& s, jint x, jint y,
-                            const VMPtr<VMArray<jint>>& out, jint anchor) {
+void RichFont::stringBounds(const VMPtr<String>& s, jint x, jint y, const VMPtr<VMArray<jint>>& out,
+                            jint anchor) {
     jint n = s->length();
     VMPtr<CharArray> buf = charBuffer(n);
     s->getChars(0, n, buf, 0);
@@ -420,8 +421,8 @@ void RichFont::stringBounds(const VMPtr<StringBuffer>& sb, jint x, jint y,
 
 // --- drawing ------------------------------------------------------------------------
 
-void RichFont::drawChars(const VMPtr<Graphics>& g, const VMPtr<CharArray>& data, jint off,
-                         jint len, jint x, jint y, jint a) {
+void RichFont::drawChars(const VMPtr<Graphics>& g, const VMPtr<CharArray>& data, jint off, jint len,
+                         jint x, jint y, jint a) {
     checkRange(data, off, len);
     bool bitmap = glyphs != nullptr;
     jint t = bitmap ? transform : 0;

@@ -110,8 +110,7 @@ public:
     // out[0..3] = x, y, width and height of the ink anchored at (x, y).
     virtual void charsBounds(const VMPtr<VMArray<jchar>>& data, jint off, jint len, jint x, jint y,
                              const VMPtr<VMArray<jint>>& out, jint anchor);
-    virtual void charBounds(jchar ch, jint x, jint y, const VMPtr<VMArray<jint>>& out,
-                            jint anchor);
+    virtual void charBounds(jchar ch, jint x, jint y, const VMPtr<VMArray<jint>>& out, jint anchor);
     virtual void stringBounds(const VMPtr<java::lang::String>& s, jint x, jint y,
                               const VMPtr<VMArray<jint>>& out, jint anchor);
     virtual void substringBounds(const VMPtr<java::lang::String>& s, jint off, jint len, jint x,
@@ -130,8 +129,7 @@ public:
                                const VMPtr<java::lang::String>& s, jint off, jint len, jint x,
                                jint y, jint anchor);
     virtual void drawString(const VMPtr<javax::microedition::lcdui::Graphics>& g,
-                            const VMPtr<java::lang::StringBuffer>& sb, jint x, jint y,
-                            jint anchor);
+                            const VMPtr<java::lang::StringBuffer>& sb, jint x, jint y, jint anchor);
     // The decimal value, zero-padded to minDigits, drawn like a String.
     virtual void drawNumber(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint value,
                             jint minDigits, jint x, jint y, jint anchor);

@@ -18,9 +18,8 @@
 namespace wren::util::text {
 
 class Translation : public virtual java::lang::Object {
-    WREN_CLASS(Translation, java::lang::Object, (offsets16, VMArray<jchar>),
-               (pool, VMArray<jbyte>), (strings, VMArray<java::lang::String*>),
-               (offsets32, VMArray<jint>))
+    WREN_CLASS(Translation, java::lang::Object, (offsets16, VMArray<jchar>), (pool, VMArray<jbyte>),
+               (strings, VMArray<java::lang::String*>), (offsets32, VMArray<jint>))
     WREN_PLAIN_OBJECT()
 public:
     jint count = 0;

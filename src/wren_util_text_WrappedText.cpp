@@ -198,7 +198,8 @@ jint WrappedText::getLineCount() {
 
 jint WrappedText::getLineStart(jint line) {
     // Checked by line: 2 * line alone would reach the length entries.
-    if (line < 0 || line >= getLineCount()) java::lang::ArrayIndexOutOfBoundsException::throwNew(line);
+    if (line < 0 || line >= getLineCount())
+        java::lang::ArrayIndexOutOfBoundsException::throwNew(line);
     return lines[2 * line];
 }
 

@@ -85,8 +85,7 @@ TEST(RichFont, RefusesSetsAndStylesItCannotUse) {
     for (jint i = 0; i < 8; ++i)
         if (i != 5) holed[i] = Gob::make();
     for (auto set : {six, VMArray<Gob*>::create(0), holed}) {
-        EXPECT_EQ(thrownName([&] { f->setBitmapFont(set); }),
-                  "java.lang.IllegalArgumentException");
+        EXPECT_EQ(thrownName([&] { f->setBitmapFont(set); }), "java.lang.IllegalArgumentException");
         EXPECT_TRUE(f->getGlyphs() == kept);
     }
     for (jint style : {-1, 6}) {

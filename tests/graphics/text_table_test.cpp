@@ -158,7 +158,8 @@ TEST(TextTable, OffsetWidthFollowsTheEntrySize) {
         VMPtr<Translation> t = tableOf(entry);
         EXPECT_EQ(t->offsets32 != nullptr, c.wide);
         EXPECT_EQ(t->offsets16 != nullptr, !c.wide);
-        for (size_t i = 0; i < texts.size(); ++i) EXPECT_TRUE(u16(t->getString(jint(i))) == texts[i]);
+        for (size_t i = 0; i < texts.size(); ++i)
+            EXPECT_TRUE(u16(t->getString(jint(i))) == texts[i]);
     }
 }
 

@@ -18,7 +18,8 @@ constexpr jint LEFT = 4, RIGHT = 8, TOP = 16;
 Lines linesOf(const VMPtr<WrappedText>& w) {
     Lines out;
     VMPtr<VMArray<java::lang::String*>> lines = w->getLines();
-    for (jint i = 0; i < lines->length; ++i) out.push_back(u16(VMPtr<java::lang::String>(lines[i])));
+    for (jint i = 0; i < lines->length; ++i)
+        out.push_back(u16(VMPtr<java::lang::String>(lines[i])));
     return out;
 }
 
