@@ -1,9 +1,10 @@
 // Writes the seed corpora of the resource-pack fuzz targets, made with the
 // pack builder: make_pack_corpus <folder> fills <folder>/<target>/ for
 // fuzz_plain_pack, fuzz_chunked_pack, fuzz_chunk_table, fuzz_png_palette,
-// fuzz_pack_writer and fuzz_gob_set. Valid packs of every form, and the
+// fuzz_pack_writer, fuzz_gob_set, fuzz_text_table and fuzz_glyph_set. Valid packs of every form, and the
 // builder's malformed variants of them; graphic-object sets of every layout
-// cut from the gob target's sheet.
+// cut from the gob target's sheet; text tables of every encoded form and
+// spoilt lengths; glyph sets of seven glyphs or more and one too short.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include "TextTable.h"
 #include "fuzz_gob_sheet.h"
 #include "fuzz_pack_names.h"
+#include "fuzz_text_font.h"
 
 namespace fs = std::filesystem;
 using rpack::Bytes;
@@ -175,6 +177,34 @@ void gobSets() {
     seed("fuzz_gob_set", wide);
 }
 
+void textTables() {
+    const std::vector<std::vector<std::u16string>> tables = {
+        {},
+        {u"", u"Play", u"well-known cost -5 ab@cd"},
+        {u"h\u00E9llo \u20AC", std::u16string(u"nul\0in", 6), u"\U0001F600 two units"},
+        {u"line\r\nends\rand\n\nmore  \n", std::u16string(300, u'A')},
+    };
+    for (const auto& texts : tables) seed("fuzz_text_table", rpack::encodeTextTable(texts));
+    Bytes negative = rpack::encodeTextTable({u"ab", u"cd"});
+    negative[2] = 0xFF;  // the first length negative
+    seed("fuzz_text_table", negative);
+    Bytes cut = rpack::encodeTextTable({u"\u20AC\u20AC"});
+    cut.resize(cut.size() - 1);
+    seed("fuzz_text_table", cut);
+}
+
+void glyphSets() {
+    seed("fuzz_glyph_set", fuzztext::font());
+    rpack::GlyphSet small;
+    small.header = {4, 3, 2, 5, 0, true};
+    for (int i = 0; i < 7; ++i)
+        small.glyphs.push_back({uint16_t(u' ' + i * 11), i, 0, 1, 2, 0, 0, 2, 0});
+    seed("fuzz_glyph_set", rpack::encodeGlyphSet(small));
+    rpack::GobSet six;
+    for (int i = 0; i < 6; ++i) six.gobs.push_back(rpack::Gob{0, 1, i, 0, 1, 1});
+    seed("fuzz_glyph_set", rpack::encodeGobSet(six));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,6 +218,8 @@ int main(int argc, char** argv) {
     palettes();
     writerEntries();
     gobSets();
+    textTables();
+    glyphSets();
     std::printf("%d seeds under %s\n", seeds, root.c_str());
     return 0;
 }

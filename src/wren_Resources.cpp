@@ -12,6 +12,7 @@
 #include "wren_WrenCanvas.h"
 #include "wren_io_resource_ResourcePackChunked.h"
 #include "wren_io_resource_ResourcePackSaver.h"
+#include "wren_util_text_Translation.h"
 
 WREN_DEFINE_CLASS(wren::Resources, "wren.Resources")
 
@@ -105,6 +106,12 @@ VMPtr<VMArray<Gob*>> Resources::loadGobs(jint id, const VMPtr<ByteArray>& palett
                           Gob::S().rgbRows = nullptr;
                           return nullptr;
                       });
+}
+
+VMPtr<util::text::Translation> Resources::loadTranslation(jint id) {
+    clinit();
+    VMPtr<DataInputStream> in = openStream(id);
+    return util::text::Translation::make(in, getSize(id));
 }
 
 VMPtr<VMArray<Gob*>> Resources::readGobs(jint id, const VMPtr<DataInputStream>& in,

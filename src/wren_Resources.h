@@ -21,6 +21,9 @@
 namespace wren {
 
 class Gob;
+namespace util::text {
+class Translation;
+}
 
 class Resources : public virtual java::lang::Object {
     WREN_CLASS(Resources, java::lang::Object)
@@ -79,6 +82,9 @@ public:
     // entry that can't be opened throws as openStream does.
     static VMPtr<VMArray<Gob*>> loadGobs(jint id);
     static VMPtr<VMArray<Gob*>> loadGobs(jint id, const VMPtr<VMArray<jbyte>>& palette);
+    // The text table of entry `id`; a malformed table throws as the
+    // table's reader does, and the stream is left open.
+    static VMPtr<util::text::Translation> loadTranslation(jint id);
 
     // --- whole packs -------------------------------------------------------
 

@@ -25,6 +25,7 @@
 #include "wren_input_PointerInputEventManager.h"
 #include "wren_input_PointerInputKeyManager.h"
 #include "wren_platform_marl_WrenMarl.h"
+#include "wren_util_text_RichFont.h"
 
 WREN_DEFINE_ABSTRACT_CLASS(wren::WrenCanvas, "wren.WrenCanvas", java::lang::Runnable)
 
@@ -998,6 +999,11 @@ jint WrenCanvas::readInt() {
 
 jboolean WrenCanvas::readBoolean() {
     return readByte() != 0;
+}
+
+VMPtr<util::text::RichFont> WrenCanvas::getDefaultFont() {
+    if (defaultFont == nullptr) defaultFont = util::text::RichFont::make();
+    return defaultFont;
 }
 
 void WrenCanvas::insertNumber(const VMPtr<StringBuffer>& sb, jint value, jint minDigits,

@@ -23,6 +23,9 @@
 namespace wren {
 
 class MediaManagerImpl;
+namespace util::text {
+class RichFont;
+}
 
 class WrenCanvas : public javax::microedition::lcdui::game::GameCanvas,
                    public virtual java::lang::Runnable {
@@ -34,7 +37,7 @@ class WrenCanvas : public javax::microedition::lcdui::game::GameCanvas,
                // The current HTTP and socket sessions (NetworkSession and
                // SocketSession, whose headers include this one), or null.
                (networkSession, java::lang::Thread), (socketSession, java::lang::Thread),
-               (mediaManager, MediaManagerImpl))
+               (mediaManager, MediaManagerImpl), (defaultFont, util::text::RichFont))
 public:
     // appState
     enum : jbyte { APP_CONSTRUCTED = 0, APP_RUNNING = 3, APP_EXITING = 4 };
@@ -304,6 +307,10 @@ public:
     // Deletes every store whose name is a decimal int, and the staging
     // stores saves of such ids left; other stores stay.
     virtual jboolean deleteAllData();
+
+    // The font text is measured and drawn in unless told otherwise: a
+    // system font of style 1, made on the first request.
+    virtual VMPtr<util::text::RichFont> getDefaultFont();
 
     // --- the serializer and number formatting ---
     static void writeByte(jint v);
