@@ -20,6 +20,7 @@
 
 namespace wren {
 
+class AnimSet;
 class Gob;
 
 class Resources : public virtual java::lang::Object {
@@ -79,6 +80,9 @@ public:
     // entry that can't be opened throws as openStream does.
     static VMPtr<VMArray<Gob*>> loadGobs(jint id);
     static VMPtr<VMArray<Gob*>> loadGobs(jint id, const VMPtr<VMArray<jbyte>>& palette);
+
+    // The animation set of entry `id`, as far as its bytes go (AnimSet::load).
+    static VMPtr<AnimSet> loadAnimSet(jint id);
 
     // --- whole packs -------------------------------------------------------
 
