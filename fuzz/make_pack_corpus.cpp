@@ -1,7 +1,7 @@
 // Writes the seed corpora of the resource-pack fuzz targets, made with the
 // pack builder: make_pack_corpus <folder> fills <folder>/<target>/ for
 // fuzz_plain_pack, fuzz_chunked_pack, fuzz_chunk_table, fuzz_png_palette,
-// fuzz_pack_writer and fuzz_gob_set. Valid packs of every form, and the
+// fuzz_pack_writer, fuzz_gob_set and fuzz_anim_set. Valid packs of every form, and the
 // builder's malformed variants of them; graphic-object sets of every layout
 // cut from the gob target's sheet.
 #include <cstdio>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "AnimSet.h"
 #include "GobSet.h"
 #include "Pack.h"
 #include "Png.h"
@@ -175,6 +176,26 @@ void gobSets() {
     seed("fuzz_gob_set", wide);
 }
 
+// Animation sets: empty, one walking and interpolated, one with levels,
+// escapes in every number form, and a cut one.
+void animSets() {
+    rpack::AnimSet empty;
+    seed("fuzz_anim_set", rpack::encodeAnimSet(empty));
+    rpack::AnimSet walk;
+    walk.durations = {10, 255, 300};
+    walk.frames.resize(2);
+    walk.frames[0].pieces = {{0, -8, -8, 3}, {1, 300, -300, 1}, {2, 0, 0, 0}, {3, 1, 1, 2}, {1023, 0, 0, 0}};
+    walk.frames[0].boxes = {{-1024, 1023, 1023, 255, 31, true}, {0, 0, 4, 4, 0, false}};
+    walk.frames[1].pieces = {{4, 0, 0, 0}};
+    walk.animations = {{-1, {{0, 0, 0, 0, 0, 1}, {1, 8, -128, 1, 2, 0}, {0, 511, -512, 2, 3, 1}}},
+                       {2, {{1, 0, 0, 1, 0, 0}}},
+                       {0, {{0, 0, 0, 0, 0, 0}}}};
+    Bytes whole = rpack::encodeAnimSet(walk);
+    seed("fuzz_anim_set", whole);
+    Bytes cut(whole.begin(), whole.begin() + ptrdiff_t(whole.size() / 2));
+    seed("fuzz_anim_set", cut);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,6 +209,7 @@ int main(int argc, char** argv) {
     palettes();
     writerEntries();
     gobSets();
+    animSets();
     std::printf("%d seeds under %s\n", seeds, root.c_str());
     return 0;
 }

@@ -25,6 +25,7 @@
 #include "VMClass.h"
 #include "java_io_DataInputStream.h"
 #include "javax_microedition_lcdui_Graphics.h"
+#include "wren_Frame.h"
 #include "wren_Gob.h"
 
 namespace wren {
@@ -32,8 +33,6 @@ namespace wren {
 namespace graphics {
 class CollisionBox;
 }
-
-class Frame;
 
 class AnimSet : public virtual java::lang::Object {
     WREN_CLASS(AnimSet, java::lang::Object, (animations, VMArray<jint>), (gobs, VMArray<Gob*>),
