@@ -118,8 +118,9 @@ void run() {
     for (jint n = 0; n < kFrames; ++n) {
         auto start = std::chrono::steady_clock::now();
         oneFrame(n);
-        us.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() -
-                                                               start).count());
+        us.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+                .count());
     }
     uint64_t collections = vmGcStats().collections;
     size_t after = liveObjects();
@@ -129,11 +130,12 @@ void run() {
     mean /= double(us.size());
     std::printf("%d animation players updated and painted into a %dx%d RGB565 frame, %d frames\n",
                 kPlayers, W, H, kFrames);
-    std::printf("us per frame: median %.1f, mean %.1f, 90th percentile %.1f\n",
-                us[us.size() / 2], mean, us[us.size() * 9 / 10]);
+    std::printf("us per frame: median %.1f, mean %.1f, 90th percentile %.1f\n", us[us.size() / 2],
+                mean, us[us.size() * 9 / 10]);
     if (collections == 0)
-        std::printf("collector allocations per frame after warm-up: %.3f (%zu objects over %d frames)\n",
-                    double(after - before) / kFrames, after - before, kFrames);
+        std::printf(
+            "collector allocations per frame after warm-up: %.3f (%zu objects over %d frames)\n",
+            double(after - before) / kFrames, after - before, kFrames);
     else
         std::printf("collector allocations per frame after warm-up: not 0 (%llu collections ran)\n",
                     static_cast<unsigned long long>(collections));

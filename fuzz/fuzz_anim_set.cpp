@@ -66,8 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     wren::Resources::closePack();
     if (set == nullptr) finding("no set");
     if (AnimSet::S().sStream != nullptr) finding("the stream outlived the load");
-    for (VMPtr<VMArray<jint>> t : {VMPtr<VMArray<jint>>(set->steps), VMPtr<VMArray<jint>>(set->pieces),
-                                   VMPtr<VMArray<jint>>(set->boxes)})
+    for (VMPtr<VMArray<jint>> t :
+         {VMPtr<VMArray<jint>>(set->steps), VMPtr<VMArray<jint>>(set->pieces),
+          VMPtr<VMArray<jint>>(set->boxes)})
         if (t != nullptr && size_t(t->length) > size) finding("a table larger than the bytes");
 
     bool strict = true;

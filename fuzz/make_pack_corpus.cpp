@@ -184,7 +184,8 @@ void animSets() {
     rpack::AnimSet walk;
     walk.durations = {10, 255, 300};
     walk.frames.resize(2);
-    walk.frames[0].pieces = {{0, -8, -8, 3}, {1, 300, -300, 1}, {2, 0, 0, 0}, {3, 1, 1, 2}, {1023, 0, 0, 0}};
+    walk.frames[0].pieces = {
+        {0, -8, -8, 3}, {1, 300, -300, 1}, {2, 0, 0, 0}, {3, 1, 1, 2}, {1023, 0, 0, 0}};
     walk.frames[0].boxes = {{-1024, 1023, 1023, 255, 31, true}, {0, 0, 4, 4, 0, false}};
     walk.frames[1].pieces = {{4, 0, 0, 0}};
     walk.animations = {{-1, {{0, 0, 0, 0, 0, 1}, {1, 8, -128, 1, 2, 0}, {0, 511, -512, 2, 3, 1}}},

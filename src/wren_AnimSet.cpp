@@ -246,8 +246,7 @@ void AnimSet::getAnimationBounds(jint a, jint t, const VMPtr<VMArray<jint>>& out
 }
 
 VMPtr<Frame> AnimSet::getAnimationFrame(jint a) {
-    if (animationFrames == nullptr)
-        animationFrames = VMArray<Frame*>::create(getAnimationCount());
+    if (animationFrames == nullptr) animationFrames = VMArray<Frame*>::create(getAnimationCount());
     VMPtr<VMArray<Frame*>> cache = animationFrames;
     if (cache[a] == nullptr) {
         VMPtr<VMArray<jint>> bounds = S().sBounds;

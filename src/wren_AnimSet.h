@@ -37,10 +37,9 @@ class CollisionBox;
 class AnimSet : public virtual java::lang::Object {
     WREN_CLASS(AnimSet, java::lang::Object, (animations, VMArray<jint>), (gobs, VMArray<Gob*>),
                (durationCache, VMArray<jint>), (frames, VMArray<jint>), (pieces, VMArray<jint>),
-               (frameBoxStart, VMArray<jchar>), (boxShapes, VMArray<jchar>),
-               (boxes, VMArray<jint>), (steps, VMArray<jint>), (durations, VMArray<jchar>),
-               (stepFlags, VMArray<jbyte>), (animationFrames, VMArray<Frame*>),
-               (frameCache, VMArray<Frame*>))
+               (frameBoxStart, VMArray<jchar>), (boxShapes, VMArray<jchar>), (boxes, VMArray<jint>),
+               (steps, VMArray<jint>), (durations, VMArray<jchar>), (stepFlags, VMArray<jbyte>),
+               (animationFrames, VMArray<Frame*>), (frameCache, VMArray<Frame*>))
 public:
     WREN_PLAIN_OBJECT()
 
@@ -82,8 +81,7 @@ public:
                                    const VMPtr<VMArray<graphics::CollisionBox*>>& out, jint type);
     // The same as five ints a box (x and y cut to 16 bits, width, height,
     // type) while out has room for five.
-    virtual jint getCollisionRects(jint frame, jint t, const VMPtr<VMArray<jint>>& out,
-                                   jint type);
+    virtual jint getCollisionRects(jint frame, jint t, const VMPtr<VMArray<jint>>& out, jint type);
     // A set sharing every table with this one but drawing with g.
     virtual VMPtr<AnimSet> copyWithGobs(const VMPtr<VMArray<Gob*>>& g);
     virtual jint getFrameBoxCount(jint frame);

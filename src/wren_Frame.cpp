@@ -72,8 +72,7 @@ jint Frame::getPieces(jint t, const VMPtr<VMArray<jint>>& out) {
 
 jboolean Frame::intersects(const VMPtr<graphics::Rect>& r, jint x, jint y) {
     jint ax = x + offsetX, ay = y + offsetY;
-    return r->x + r->width > ax && r->y + r->height > ay && ax + width > r->x &&
-           ay + height > r->y;
+    return r->x + r->width > ax && r->y + r->height > ay && ax + width > r->x && ay + height > r->y;
 }
 
 void Frame::getBounds(jint t, const VMPtr<VMArray<jint>>& out) {

@@ -123,7 +123,8 @@ TEST(AnimPlayerUpdate, WalksKeepGoingInTheTransformsDirection) {
         jint t, x, y;
     } cases[] = {{0, 16, 4}, {1, 16, -4}, {2, -16, 4}, {3, -16, -4},
                  {4, 4, 16}, {5, -4, 16}, {6, 4, -16}, {7, -4, -16}};
-    VMPtr<AnimSet> set = loadAnim(oneAnimation(-1, {st(0, 0, 0, 0), st(0, 4, 1, 0), st(0, 8, 2, 0)}, {10}));
+    VMPtr<AnimSet> set =
+        loadAnim(oneAnimation(-1, {st(0, 0, 0, 0), st(0, 4, 1, 0), st(0, 8, 2, 0)}, {10}));
     for (const Case& c : cases) {
         SCOPED_TRACE("transform " + std::to_string(c.t));
         VMPtr<AnimPlayer> small = playerOf(set), large = playerOf(set);
@@ -142,8 +143,8 @@ TEST(AnimPlayerUpdate, WalksKeepGoingInTheTransformsDirection) {
 TEST(AnimPlayerUpdate, InterpolationBlendsTowardsTheNextStep) {
     // Durations: 0 -> 100, 1 -> 10, 2 -> 0 (patched in: the builder refuses it).
     auto bytesOf = [](int loop, std::vector<AnimStep> steps) {
-        return withDurations(rpack::encodeAnimSet(oneAnimation(loop, std::move(steps), {100, 10, 1})),
-                             {100, 10, 0});
+        return withDurations(
+            rpack::encodeAnimSet(oneAnimation(loop, std::move(steps), {100, 10, 1})), {100, 10, 0});
     };
     struct Case {
         const char* name;
@@ -194,9 +195,10 @@ TEST(AnimPlayerUpdate, PlaysOfNoDurationEndTheUpdate) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<AnimStep> steps;
-        for (size_t i = 0; i < c.levels.size(); ++i) steps.push_back(st(0, int(i), 0, 0, c.levels[i]));
-        VMPtr<AnimPlayer> p = playerOf(
-            loadAnimBytes(withDurations(rpack::encodeAnimSet(oneAnimation(c.loop, steps, {1})), {0})));
+        for (size_t i = 0; i < c.levels.size(); ++i)
+            steps.push_back(st(0, int(i), 0, 0, c.levels[i]));
+        VMPtr<AnimPlayer> p = playerOf(loadAnimBytes(
+            withDurations(rpack::encodeAnimSet(oneAnimation(c.loop, steps, {1})), {0})));
         for (jint elapsed : {0, 0, 1000, 65535}) {
             EXPECT_EQ(p->update(elapsed), c.playing);
             EXPECT_EQ(p->getStep(), c.step);
@@ -256,8 +258,8 @@ TEST_F(AnimPlayerDraw, AFrameIsItsPiecesDrawnInOrder) {
         VMPtr<VMArray<jint>> pieces = VMArray<jint>::create(12);
         ASSERT_EQ(p->getFramePieces(pieces), 3);
         for (jint k = 0; k < 12; k += 4)
-            VMPtr<Gob>(gobs[pieces[k]])->paint(byHand.g, 10 + pieces[k + 1], 11 + pieces[k + 2],
-                                                 pieces[k + 3]);
+            VMPtr<Gob>(gobs[pieces[k]])
+                ->paint(byHand.g, 10 + pieces[k + 1], 11 + pieces[k + 2], pieces[k + 3]);
         EXPECT_EQ(drawn.pixels(), byHand.pixels());
         EXPECT_EQ(drawn.pixels(), asFrame.pixels());
         EXPECT_EQ(offsets(), before);
@@ -282,8 +284,12 @@ TEST_F(AnimPlayerDraw, AFrameIsItsPiecesDrawnInOrder) {
 TEST_F(AnimPlayerDraw, OffsetsComeBackWhenDrawingThrows) {
     auto before = offsets();
     VMPtr<AnimPlayer> p = playerOf(set);
-    bool thrown = vmTryCatch([&] { p->paint(nullptr, 3, 4, 1); return false; },
-                             [](const VMPtr<java::lang::NullPointerException>&) { return true; });
+    bool thrown = vmTryCatch(
+        [&] {
+            p->paint(nullptr, 3, 4, 1);
+            return false;
+        },
+        [](const VMPtr<java::lang::NullPointerException>&) { return true; });
     EXPECT_TRUE(thrown);
     EXPECT_EQ(offsets(), before);
     EXPECT_EQ(p->getX(), 0);

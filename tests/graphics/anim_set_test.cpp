@@ -24,9 +24,15 @@ std::optional<std::vector<jint>> tableOf(const VMPtr<VMArray<T>>& a) {
     for (jint i = 0; i < a->length; ++i) v.push_back(jint(a[i]));
     return v;
 }
-std::optional<std::vector<jint>> table(const VMPtr<VMArray<jint>>& a) { return tableOf(a); }
-std::optional<std::vector<jint>> table(const VMPtr<VMArray<jbyte>>& a) { return tableOf(a); }
-std::optional<std::vector<jint>> table(const VMPtr<VMArray<jchar>>& a) { return tableOf(a); }
+std::optional<std::vector<jint>> table(const VMPtr<VMArray<jint>>& a) {
+    return tableOf(a);
+}
+std::optional<std::vector<jint>> table(const VMPtr<VMArray<jbyte>>& a) {
+    return tableOf(a);
+}
+std::optional<std::vector<jint>> table(const VMPtr<VMArray<jchar>>& a) {
+    return tableOf(a);
+}
 
 template <typename A>
 std::vector<jint> ints(const A& a) {
@@ -36,29 +42,29 @@ std::vector<jint> ints(const A& a) {
 // A set with both animations, escapes in every number form, a piece group
 // of four flips of 3, a circle, and bytes after the duration table.
 const Bytes kEscapes = {
-    7,                          // leading byte
-    0, 2,                       // two animations
-    1, 2,                       // of 1 and 2 steps
-    0xFF, 2,                    // loops -1 and 2
-    0x41, 0xFF, 0x01, 0xC3, 0,  // flags: index 1 level 1; interpolation 1 level 3 index 3; 0
-    0, 1, 1,                    // frames
-    0x80, 0xFF, 0x80, 5, 0xFB,  // dx -128, 5, -5
-    1, 0x80, 0x01, 0xFF, 0x80, 0xFE, 0x00,  // dy 1, 511, -512
-    0, 2,                                   // two frames
-    4, 1,                                   // of 4 and 1 pieces
-    0xFF, 0x00, 0xFF, 0x40,                 // flips 3 3 3 3, then 1
-    0, 1, 2, 3, 0xFF, 0x03, 0xFF,           // Gobs 0..3, 1023
-    0, 0, 0, 0, 0,                          // piece dx
-    0, 0, 0, 0, 0xFF,                       // piece dy, the last -1
-    0, 2,                                   // boxes: none, then two
-    0x80, 0xFC, 0x00, 0x7F,                 // x -1024, 127
-    0x80, 0x03, 0xFF, 0xFE,                 // y 1023, -2
-    0xFF, 0x03, 0xFF, 4,                    // width 1023, 4
-    0xFF, 0x03, 0xFF, 5,                    // height 1023, 5
-    0x3F, 5,                                // type 31 circle, type 5
-    0, 4,                                   // four durations
-    0, 100, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,  // 0, 100, 255, 65535
-    0xAA, 0xBB,                                  // not read
+    7,                             // leading byte
+    0,    2,                       // two animations
+    1,    2,                       // of 1 and 2 steps
+    0xFF, 2,                       // loops -1 and 2
+    0x41, 0xFF, 0x01, 0xC3, 0,     // flags: index 1 level 1; interpolation 1 level 3 index 3; 0
+    0,    1,    1,                 // frames
+    0x80, 0xFF, 0x80, 5,    0xFB,  // dx -128, 5, -5
+    1,    0x80, 0x01, 0xFF, 0x80, 0xFE, 0x00,        // dy 1, 511, -512
+    0,    2,                                         // two frames
+    4,    1,                                         // of 4 and 1 pieces
+    0xFF, 0x00, 0xFF, 0x40,                          // flips 3 3 3 3, then 1
+    0,    1,    2,    3,    0xFF, 0x03, 0xFF,        // Gobs 0..3, 1023
+    0,    0,    0,    0,    0,                       // piece dx
+    0,    0,    0,    0,    0xFF,                    // piece dy, the last -1
+    0,    2,                                         // boxes: none, then two
+    0x80, 0xFC, 0x00, 0x7F,                          // x -1024, 127
+    0x80, 0x03, 0xFF, 0xFE,                          // y 1023, -2
+    0xFF, 0x03, 0xFF, 4,                             // width 1023, 4
+    0xFF, 0x03, 0xFF, 5,                             // height 1023, 5
+    0x3F, 5,                                         // type 31 circle, type 5
+    0,    4,                                         // four durations
+    0,    100,  0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,  // 0, 100, 255, 65535
+    0xAA, 0xBB,                                      // not read
 };
 
 jint field(jint v, jint shift) {
@@ -70,22 +76,22 @@ TEST(AnimSetLoad, EveryTableKeepsItsBitLayout) {
     EXPECT_EQ(ints(set->animations), (std::vector<jint>{0xFC01, 0x10802}));
     EXPECT_EQ(ints(set->durationCache), (std::vector<jint>{0, 0}));
     EXPECT_EQ(ints(set->stepFlags), (std::vector<jint>{0x41, jbyte(0xC3), 0}));
-    EXPECT_EQ(ints(set->steps),
-              (std::vector<jint>{field(-128, 12) | field(1, 2),
-                                 1 | (1 << 22) | field(5, 12) | field(511, 2),
-                                 (1 << 22) | field(-5, 12) | field(-512, 2)}));
+    EXPECT_EQ(ints(set->steps), (std::vector<jint>{field(-128, 12) | field(1, 2),
+                                                   1 | (1 << 22) | field(5, 12) | field(511, 2),
+                                                   (1 << 22) | field(-5, 12) | field(-512, 2)}));
     EXPECT_EQ(AnimSet::fieldDx(set->steps[0]), -128);
     EXPECT_EQ(AnimSet::fieldDy(set->steps[1]), 511);
     EXPECT_EQ(AnimSet::fieldDy(set->steps[2]), -512);
     EXPECT_EQ(ints(set->frames), (std::vector<jint>{4, 1 | (4 << 16) | (2 << 8)}));
-    EXPECT_EQ(ints(set->pieces),
-              (std::vector<jint>{3, 3 | (1 << 22), 3 | (2 << 22), 3 | (3 << 22),
-                                 1 | jint(1023u << 22) | field(-1, 2)}));
+    EXPECT_EQ(ints(set->pieces), (std::vector<jint>{3, 3 | (1 << 22), 3 | (2 << 22), 3 | (3 << 22),
+                                                    1 | jint(1023u << 22) | field(-1, 2)}));
     EXPECT_EQ(AnimSet::fieldIndex(set->pieces[4]), 1023);
     EXPECT_EQ(ints(set->frameBoxStart), (std::vector<jint>{0, 0}));
-    EXPECT_EQ(ints(set->boxes), (std::vector<jint>{jint(uint32_t(-1024) << 21) | (1023 << 10) | 1023,
-                                                   (127 << 21) | ((-2 & 0x7FF) << 10) | 4}));
-    EXPECT_EQ(ints(set->boxShapes), (std::vector<jint>{((1023 << 6) & 0xFFFF) | 0x3F, (5 << 6) | 5}));
+    EXPECT_EQ(ints(set->boxes),
+              (std::vector<jint>{jint(uint32_t(-1024) << 21) | (1023 << 10) | 1023,
+                                 (127 << 21) | ((-2 & 0x7FF) << 10) | 4}));
+    EXPECT_EQ(ints(set->boxShapes),
+              (std::vector<jint>{((1023 << 6) & 0xFFFF) | 0x3F, (5 << 6) | 5}));
     EXPECT_EQ(ints(set->durations), (std::vector<jint>{0, 100, 255, 65535}));
     EXPECT_EQ(set->getResourceId(), 0);
 
@@ -274,7 +280,6 @@ private:
     }
 };
 
-
 void expectLikeModel(const VMPtr<AnimSet>& set, const Model& m) {
     EXPECT_EQ(table(set->animations), m.animations);
     EXPECT_EQ(table(set->stepFlags), m.stepFlags);
@@ -292,7 +297,8 @@ TEST(AnimSetLoad, EveryPrefixLoadsWhatItsBytesHold) {
     rich.leading = 3;
     rich.durations = {5, 300, 0, 70000 - 4465};
     rich.frames.resize(3);
-    rich.frames[0].pieces = {{0, -8, 4, 3}, {1, 200, -200, 1}, {2, 0, 0, 0}, {3, 1, 1, 2}, {4, 2, 2, 3}};
+    rich.frames[0].pieces = {
+        {0, -8, 4, 3}, {1, 200, -200, 1}, {2, 0, 0, 0}, {3, 1, 1, 2}, {4, 2, 2, 3}};
     rich.frames[0].boxes = {{-1000, 1000, 300, 1023, 31, true}};
     rich.frames[2].boxes = {{1, 2, 3, 4, 5, false}, {-1, -2, 3, 4, 6, false}};
     rich.animations = {{-1, {{0, -300, 300, 1, 3, 1}, {2, 511, -512, 0, 0, 0}}},
