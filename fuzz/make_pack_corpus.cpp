@@ -1,16 +1,18 @@
 // Writes the seed corpora of the resource-pack fuzz targets, made with the
 // pack builder: make_pack_corpus <folder> fills <folder>/<target>/ for
 // fuzz_plain_pack, fuzz_chunked_pack, fuzz_chunk_table, fuzz_png_palette,
-// fuzz_pack_writer, fuzz_gob_set, fuzz_text_table and fuzz_glyph_set. Valid packs of every form, and the
-// builder's malformed variants of them; graphic-object sets of every layout
-// cut from the gob target's sheet; text tables of every encoded form and
-// spoilt lengths; glyph sets of seven glyphs or more and one too short.
+// fuzz_pack_writer, fuzz_gob_set, fuzz_text_table, fuzz_glyph_set and
+// fuzz_anim_set. Valid packs of every form, and the builder's malformed
+// variants of them; graphic-object sets of every layout cut from the gob
+// target's sheet; text tables of every encoded form and spoilt lengths; glyph
+// sets of seven glyphs or more and one too short; animation sets.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "AnimSet.h"
 #include "GobSet.h"
 #include "Pack.h"
 #include "Png.h"
@@ -203,6 +205,25 @@ void glyphSets() {
     rpack::GobSet six;
     for (int i = 0; i < 6; ++i) six.gobs.push_back(rpack::Gob{0, 1, i, 0, 1, 1});
     seed("fuzz_glyph_set", rpack::encodeGobSet(six));
+// Animation sets: empty, one walking and interpolated, one with levels,
+// escapes in every number form, and a cut one.
+void animSets() {
+    rpack::AnimSet empty;
+    seed("fuzz_anim_set", rpack::encodeAnimSet(empty));
+    rpack::AnimSet walk;
+    walk.durations = {10, 255, 300};
+    walk.frames.resize(2);
+    walk.frames[0].pieces = {
+        {0, -8, -8, 3}, {1, 300, -300, 1}, {2, 0, 0, 0}, {3, 1, 1, 2}, {1023, 0, 0, 0}};
+    walk.frames[0].boxes = {{-1024, 1023, 1023, 255, 31, true}, {0, 0, 4, 4, 0, false}};
+    walk.frames[1].pieces = {{4, 0, 0, 0}};
+    walk.animations = {{-1, {{0, 0, 0, 0, 0, 1}, {1, 8, -128, 1, 2, 0}, {0, 511, -512, 2, 3, 1}}},
+                       {2, {{1, 0, 0, 1, 0, 0}}},
+                       {0, {{0, 0, 0, 0, 0, 0}}}};
+    Bytes whole = rpack::encodeAnimSet(walk);
+    seed("fuzz_anim_set", whole);
+    Bytes cut(whole.begin(), whole.begin() + ptrdiff_t(whole.size() / 2));
+    seed("fuzz_anim_set", cut);
 }
 
 }  // namespace
@@ -220,6 +241,7 @@ int main(int argc, char** argv) {
     gobSets();
     textTables();
     glyphSets();
+    animSets();
     std::printf("%d seeds under %s\n", seeds, root.c_str());
     return 0;
 }

@@ -36,11 +36,11 @@ void GobSet::setGobs(const VMPtr<VMArray<Gob*>>& g) {
     gobs = g;
 }
 
-void GobSet::setAnimSet(const VMPtr<java::lang::Object>& set) {
+void GobSet::setAnimSet(const VMPtr<AnimSet>& set) {
     animSet = set;
 }
 
-VMPtr<java::lang::Object> GobSet::getAnimSet() {
+VMPtr<AnimSet> GobSet::getAnimSet() {
     return animSet;
 }
 

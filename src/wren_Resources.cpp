@@ -8,6 +8,7 @@
 #include "java_lang_Exception.h"
 #include "java_lang_IllegalArgumentException.h"
 #include "java_lang_System.h"
+#include "wren_AnimSet.h"
 #include "wren_Gob.h"
 #include "wren_WrenCanvas.h"
 #include "wren_io_resource_ResourcePackChunked.h"
@@ -89,6 +90,14 @@ VMPtr<ByteArray> Resources::readPalette(jint id) {
 
 jint Resources::getTransparentIndex(jint id) {
     return getTransparentIndex(id, openStream(id));
+}
+
+// --- animation sets -------------------------------------------------------------
+
+VMPtr<AnimSet> Resources::loadAnimSet(jint id) {
+    clinit();
+    AnimSet::clinit();
+    return AnimSet::load(id);
 }
 
 // --- graphic-object sets ---------------------------------------------------------

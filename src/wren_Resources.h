@@ -20,6 +20,7 @@
 
 namespace wren {
 
+class AnimSet;
 class Gob;
 namespace util::text {
 class Translation;
@@ -85,6 +86,9 @@ public:
     // The text table of entry `id`; a malformed table throws as the
     // table's reader does, and the stream is left open.
     static VMPtr<util::text::Translation> loadTranslation(jint id);
+
+    // The animation set of entry `id`, as far as its bytes go (AnimSet::load).
+    static VMPtr<AnimSet> loadAnimSet(jint id);
 
     // --- whole packs -------------------------------------------------------
 
