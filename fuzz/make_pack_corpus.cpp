@@ -205,6 +205,8 @@ void glyphSets() {
     rpack::GobSet six;
     for (int i = 0; i < 6; ++i) six.gobs.push_back(rpack::Gob{0, 1, i, 0, 1, 1});
     seed("fuzz_glyph_set", rpack::encodeGobSet(six));
+}
+
 // Animation sets: empty, one walking and interpolated, one with levels,
 // escapes in every number form, and a cut one.
 void animSets() {
