@@ -1407,6 +1407,51 @@ jint WrenCanvas::addTileAlias(jint tile) {
     return -(n + 1);
 }
 
+void WrenCanvas::initSprites(jint capacity) {
+    spriteCount = 0;
+    spriteGobs = nullptr;
+    spriteX = spriteY = nullptr;
+    spriteTransforms = nullptr;
+    if (capacity > 0) {
+        spriteGobs = VMArray<Gob*>::create(capacity);
+        spriteX = VMArray<jshort>::create(capacity);
+        spriteY = VMArray<jshort>::create(capacity);
+        spriteTransforms = VMArray<jbyte>::create(capacity);
+    }
+}
+
+void WrenCanvas::initScenery(jint capacity) {
+    sceneryCount = 0;
+    sceneryMargin = 0;
+    sceneryGobs = nullptr;
+    sceneryX = sceneryY = nullptr;
+    sceneryTransforms = nullptr;
+    sceneryOrder = sceneryVisible = nullptr;
+    scenerySortNeeded = true;
+    if (capacity > 0) {
+        sceneryVertical = mapHeight * tileHeight > mapWidth * tileWidth;
+        sceneryGobs = VMArray<Gob*>::create(capacity);
+        sceneryX = VMArray<jshort>::create(capacity);
+        sceneryY = VMArray<jshort>::create(capacity);
+        sceneryTransforms = VMArray<jbyte>::create(capacity);
+        sceneryOrder = VMArray<jint>::create(capacity);
+        sceneryVisible = VMArray<jint>::create(capacity);
+    }
+}
+
+void WrenCanvas::addScenery(const VMPtr<Gob>& gob, jint x, jint y, jint transform) {
+    jint i = sceneryCount;
+    sceneryGobs[i] = gob;
+    sceneryX[i] = jshort(x);
+    sceneryY[i] = jshort(y);
+    sceneryTransforms[i] = jbyte(transform);
+    jint key = sceneryVertical ? getSceneryY(i) : getSceneryX(i);
+    sceneryOrder[i] = i | (key << 16);
+    sceneryMargin = std::max(sceneryMargin, sceneryVertical ? gob->getHeight(transform)
+                                                            : gob->getWidth(transform));
+    ++sceneryCount;
+}
+
 jint WrenCanvas::resolveTile(jint value) { return value >= 0 ? value : tileAliases[-value - 1]; }
 
 jint WrenCanvas::getSceneryX(jint index) {

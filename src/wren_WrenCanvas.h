@@ -453,6 +453,11 @@ public:
                            jint tileH);
     // The new alias id: -1 for the first, -2 for the second...
     virtual jint addTileAlias(jint tile);
+    // New lists; capacity 0 leaves them without arrays.
+    virtual void initSprites(jint capacity);
+    virtual void initScenery(jint capacity);
+    // No capacity check: callers stay below what initScenery was given.
+    virtual void addScenery(const VMPtr<Gob>& gob, jint x, jint y, jint transform);
     jint resolveTile(jint value);
     jint getSceneryX(jint index);
     jint getSceneryY(jint index);
