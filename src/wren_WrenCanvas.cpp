@@ -4,6 +4,9 @@
 
 #include "VMMath.h"
 #include "VMTry.h"
+#include "java_lang_ArrayIndexOutOfBoundsException.h"
+#include "java_lang_Exception.h"
+#include "java_io_IOException.h"
 #include "java_lang_Integer.h"
 #include "java_lang_InterruptedException.h"
 #include "java_lang_Class.h"
@@ -1317,6 +1320,900 @@ VMPtr<String> WrenCanvas::decodeUtf8(const VMPtr<VMArray<jbyte>>& data, jint off
         i += size;
     }
     return String::make(chars, 0, k);
+}
+
+}  // namespace wren
+
+// ---------------------------------------------------------------------------
+// Level renderer: tile map, scenery and sprite lists. Every grid, list and
+// table access goes through the arrays' own index checks, so a caller that
+// strays gets ArrayIndexOutOfBoundsException rather than another cell.
+// ---------------------------------------------------------------------------
+
+namespace wren {
+
+using javax::microedition::lcdui::Graphics;
+using javax::microedition::lcdui::Image;
+
+void WrenCanvas::setTileAlias(jint aliasId, jint tile) { tileAliases[-aliasId - 1] = tile; }
+
+jint WrenCanvas::getTileAlias(jint aliasId) { return tileAliases[-aliasId - 1]; }
+
+// A column outside the grid would land in another row of the flat array,
+// so it is refused here as well as by the array.
+static jint cellIndex(jint column, jint row, jint mapWidth) {
+    if (column < 0 || column >= mapWidth)
+        java::lang::ArrayIndexOutOfBoundsException::throwNew(column);
+    return row * mapWidth + column;
+}
+
+void WrenCanvas::setTile(jint column, jint row, jint value) {
+    mapTiles[cellIndex(column, row, mapWidth)] = jshort(value);
+}
+
+jint WrenCanvas::getTile(jint column, jint row) {
+    return mapTiles[cellIndex(column, row, mapWidth)];
+}
+
+jboolean WrenCanvas::setTileSet(const VMPtr<Image>& image, jint tileW, jint tileH) {
+    tileWidth = tileW;
+    tileHeight = tileH;
+    jint imageW = image->getWidth();
+    jint imageH = image->getHeight();
+    jint count = vmDiv(imageW, tileW) * vmDiv(imageH, tileH);
+    jint old = tileSourceX == nullptr ? 0 : tileSourceX->length;
+    jboolean shrunk = count < old;
+    if (shrunk) {
+        fillTiles(0, 0, mapWidth, mapHeight, 0);
+        tileAliases = VMArray<jint>::create(0);
+    }
+    tileSet = image;
+    tileSourceX = VMArray<jint>::create(count);
+    tileSourceY = VMArray<jint>::create(count);
+    jint t = 0;
+    for (jint y = 0; y <= imageH - tileH; y += tileH)
+        for (jint x = 0; x <= imageW - tileW; x += tileW, ++t) {
+            tileSourceX[t] = x;
+            tileSourceY[t] = y;
+        }
+    return shrunk;
+}
+
+void WrenCanvas::addSprite(const VMPtr<Gob>& gob, jint x, jint y, jint transform) {
+    spriteGobs[spriteCount] = gob;
+    spriteX[spriteCount] = jshort(x);
+    spriteY[spriteCount] = jshort(y);
+    spriteTransforms[spriteCount] = jbyte(transform);
+    ++spriteCount;
+}
+
+void WrenCanvas::fillTiles(jint column, jint row, jint width, jint height, jint value) {
+    for (jint r = row; r < row + height; ++r)
+        for (jint c = column; c < column + width; ++c) setTile(c, r, value);
+}
+
+void WrenCanvas::createMap(jint width, jint height, const VMPtr<Image>& image, jint tileW,
+                           jint tileH) {
+    viewOriginX = 0;
+    viewOriginY = 0;
+    mapWidth = width;
+    mapHeight = height;
+    mapTiles = VMArray<jshort>::create(width * height);
+    tileAliases = VMArray<jint>::create(0);
+    tileSourceX = nullptr;
+    setTileSet(image, tileW, tileH);
+}
+
+jint WrenCanvas::addTileAlias(jint tile) {
+    jint n = tileAliases == nullptr ? 0 : tileAliases->length;
+    VMPtr<VMArray<jint>> grown = VMArray<jint>::create(n + 1);
+    for (jint i = 0; i < n; ++i) grown[i] = tileAliases[i];
+    grown[n] = tile;
+    tileAliases = grown;
+    return -(n + 1);
+}
+
+void WrenCanvas::initSprites(jint capacity) {
+    spriteCount = 0;
+    spriteGobs = nullptr;
+    spriteX = spriteY = nullptr;
+    spriteTransforms = nullptr;
+    if (capacity > 0) {
+        spriteGobs = VMArray<Gob*>::create(capacity);
+        spriteX = VMArray<jshort>::create(capacity);
+        spriteY = VMArray<jshort>::create(capacity);
+        spriteTransforms = VMArray<jbyte>::create(capacity);
+    }
+}
+
+void WrenCanvas::initScenery(jint capacity) {
+    sceneryCount = 0;
+    sceneryMargin = 0;
+    sceneryGobs = nullptr;
+    sceneryX = sceneryY = nullptr;
+    sceneryTransforms = nullptr;
+    sceneryOrder = sceneryVisible = nullptr;
+    scenerySortNeeded = true;
+    if (capacity > 0) {
+        sceneryVertical = mapHeight * tileHeight > mapWidth * tileWidth;
+        sceneryGobs = VMArray<Gob*>::create(capacity);
+        sceneryX = VMArray<jshort>::create(capacity);
+        sceneryY = VMArray<jshort>::create(capacity);
+        sceneryTransforms = VMArray<jbyte>::create(capacity);
+        sceneryOrder = VMArray<jint>::create(capacity);
+        sceneryVisible = VMArray<jint>::create(capacity);
+    }
+}
+
+void WrenCanvas::addScenery(const VMPtr<Gob>& gob, jint x, jint y, jint transform) {
+    jint i = sceneryCount;
+    sceneryGobs[i] = gob;
+    sceneryX[i] = jshort(x);
+    sceneryY[i] = jshort(y);
+    sceneryTransforms[i] = jbyte(transform);
+    jint key = sceneryVertical ? getSceneryY(i) : getSceneryX(i);
+    sceneryOrder[i] = i | (key << 16);
+    sceneryMargin = std::max(sceneryMargin, sceneryVertical ? gob->getHeight(transform)
+                                                            : gob->getWidth(transform));
+    ++sceneryCount;
+}
+
+jint WrenCanvas::resolveTile(jint value) { return value >= 0 ? value : tileAliases[-value - 1]; }
+
+jint WrenCanvas::getSceneryX(jint index) {
+    return sceneryX[index] + sceneryGobs[index]->getOffsetX(sceneryTransforms[index]);
+}
+
+jint WrenCanvas::getSceneryY(jint index) {
+    return sceneryY[index] + sceneryGobs[index]->getOffsetY(sceneryTransforms[index]);
+}
+
+void WrenCanvas::paintTiles(jint x, jint y, jint destX, jint destY, jint width, jint height) {
+    jint column = vmDiv(x, tileWidth);
+    jint offsetX = vmRem(x, tileWidth);
+    jint row = vmDiv(y, tileHeight);
+    jint offsetY = vmRem(y, tileHeight);
+    jint bandIndex = row * mapWidth + column;
+    jint bandOffsetY = offsetY;
+    jint dy = destY;
+    for (jint leftH = height; leftH > 0;) {
+        jint bandH = std::min(tileHeight - bandOffsetY, leftH);
+        jint index = bandIndex;
+        jint pieceOffsetX = offsetX;
+        jint dx = destX;
+        for (jint leftW = width; leftW > 0;) {
+            jint pieceW = std::min(tileWidth - pieceOffsetX, leftW);
+            jint t = resolveTile(mapTiles[index]);
+            if (t > 0)
+                mapGraphics->drawRegion(tileSet, tileSourceX[t - 1] + pieceOffsetX,
+                                        tileSourceY[t - 1] + bandOffsetY, pieceW, bandH, 0, dx, dy,
+                                        Graphics::TOP | Graphics::LEFT);
+            ++index;
+            dx += pieceW;
+            leftW -= pieceW;
+            pieceOffsetX = 0;
+        }
+        bandIndex += mapWidth;
+        dy += bandH;
+        leftH -= bandH;
+        bandOffsetY = 0;
+    }
+}
+
+void WrenCanvas::paintScenery(jint viewX, jint viewY, jint destX, jint destY, jint width,
+                              jint height) {
+    if (scenerySortNeeded) {
+        sortInts(sceneryOrder, sceneryCount);
+        scenerySortNeeded = false;
+    }
+    jint start = sceneryVertical ? viewY : viewX;
+    jint end = start + (sceneryVertical ? height : width);
+    jint first = binarySearch(sceneryOrder, sceneryCount - 1, (start - sceneryMargin) << 16);
+    jint visible = 0;
+    for (jint k = first; k < sceneryCount && (sceneryOrder[k] >> 16) < end; ++k) {
+        jint i = sceneryOrder[k] & 0xFFFF;
+        jint t = sceneryTransforms[i];
+        VMPtr<Gob> gob = sceneryGobs[i];
+        if (rectsIntersect(getSceneryX(i), getSceneryY(i), gob->getWidth(t), gob->getHeight(t),
+                           viewX, viewY, width, height))
+            sceneryVisible[visible++] = i;
+    }
+    sortInts(sceneryVisible, visible);
+    VMPtr<Graphics> g = mapGraphics;
+    jint cx = g->getClipX(), cy = g->getClipY(), cw = g->getClipWidth(), ch = g->getClipHeight();
+    g->setClip(destX, destY, width, height);
+    vmTryFinally(
+        [&] {
+            for (jint k = 0; k < visible; ++k) {
+                jint i = sceneryVisible[k];
+                sceneryGobs[i]->paint(g, sceneryX[i] - viewX + destX, sceneryY[i] - viewY + destY,
+                                      sceneryTransforms[i]);
+            }
+        },
+        [&] { g->setClip(cx, cy, cw, ch); });
+}
+
+void WrenCanvas::paintSprites(jint viewX, jint viewY, jint destX, jint destY, jint width,
+                              jint height, jboolean newOnly) {
+    VMPtr<Graphics> g = mapGraphics;
+    jint cx = g->getClipX(), cy = g->getClipY(), cw = g->getClipWidth(), ch = g->getClipHeight();
+    g->setClip(destX, destY, width, height);
+    jint from = newOnly ? spriteMark : 0;
+    if (!newOnly) spriteMark = spriteCount;
+    vmTryFinally(
+        [&] {
+            for (jint i = from; i < spriteCount; ++i) {
+                VMPtr<Gob> gob = spriteGobs[i];
+                jint t = spriteTransforms[i];
+                if (rectsIntersect(spriteX[i] + gob->getOffsetX(t), spriteY[i] + gob->getOffsetY(t),
+                                   gob->getWidth(t), gob->getHeight(t), viewX, viewY, width,
+                                   height))
+                    gob->paint(g, spriteX[i] - viewX + destX, spriteY[i] - viewY + destY, t);
+            }
+        },
+        [&] { g->setClip(cx, cy, cw, ch); });
+}
+
+jint WrenCanvas::readVarU8() {
+    jint v = levelStream->readUnsignedByte();
+    return v == 255 ? levelStream->readUnsignedShort() : v;
+}
+
+jint WrenCanvas::readVarS8() {
+    jint v = levelStream->readByte();
+    return v == -128 ? levelStream->readShort() : v;
+}
+
+namespace {
+template <typename A, typename E>
+VMPtr<A> appendOne(const VMPtr<A>& a, const E& v) {
+    jint n = a == nullptr ? 0 : a->length;
+    VMPtr<A> grown = A::create(n + 1);
+    for (jint i = 0; i < n; ++i) grown[i] = a[i];
+    grown[n] = v;
+    return grown;
+}
+template <typename A>
+void selectRows(const VMPtr<A>& src, const VMPtr<VMArray<jchar>>& indices, const VMPtr<A>& dst) {
+    for (jint i = 0; i < indices->length; ++i) dst[i] = src[indices[i]];
+}
+}  // namespace
+
+VMPtr<VMArray<jshort>> WrenCanvas::appendShort(const VMPtr<VMArray<jshort>>& a, jshort v) {
+    return appendOne(a, v);
+}
+VMPtr<VMArray<jint, 2>> WrenCanvas::appendIntRow(const VMPtr<VMArray<jint, 2>>& a,
+                                                 const VMPtr<VMArray<jint>>& row) {
+    return appendOne(a, row);
+}
+VMPtr<VMArray<jbyte, 2>> WrenCanvas::appendByteRow(const VMPtr<VMArray<jbyte, 2>>& a,
+                                                   const VMPtr<VMArray<jbyte>>& row) {
+    return appendOne(a, row);
+}
+VMPtr<VMArray<jchar, 2>> WrenCanvas::appendCharRow(const VMPtr<VMArray<jchar, 2>>& a,
+                                                   const VMPtr<VMArray<jchar>>& row) {
+    return appendOne(a, row);
+}
+
+VMPtr<VMArray<jshort>> WrenCanvas::ensureShortLength(const VMPtr<VMArray<jshort>>& a, jint n) {
+    jint have = a == nullptr ? 0 : a->length;
+    if (a != nullptr && have >= n) return a;
+    VMPtr<VMArray<jshort>> grown = VMArray<jshort>::create(n);
+    for (jint i = 0; i < have; ++i) grown[i] = a[i];
+    return grown;
+}
+
+void WrenCanvas::selectIntRows(const VMPtr<VMArray<jint, 2>>& src,
+                               const VMPtr<VMArray<jchar>>& indices,
+                               const VMPtr<VMArray<jint, 2>>& dst) {
+    selectRows(src, indices, dst);
+}
+void WrenCanvas::selectByteRows(const VMPtr<VMArray<jbyte, 2>>& src,
+                                const VMPtr<VMArray<jchar>>& indices,
+                                const VMPtr<VMArray<jbyte, 2>>& dst) {
+    selectRows(src, indices, dst);
+}
+void WrenCanvas::selectCharRows(const VMPtr<VMArray<jchar, 2>>& src,
+                                const VMPtr<VMArray<jchar>>& indices,
+                                const VMPtr<VMArray<jchar, 2>>& dst) {
+    selectRows(src, indices, dst);
+}
+
+}  // namespace wren
+
+// ---------------------------------------------------------------------------
+// Canvas animation tables and lightweight players: eight shorts a player,
+// [0] set, [1] animation, [2] step, [3] loops left, [4] time in the step
+// (unsigned), [5]/[6] position, [7] shown step.
+// ---------------------------------------------------------------------------
+
+namespace wren {
+
+namespace {
+// Packed entries: (index << 16 | ...) first index, and the signed 10-bit
+// offsets of steps and pieces.
+inline jint firstOf(jint entry) { return vmUshr(entry, 16); }
+inline jint offsetXOf(jint v) { return (v << 10) >> 22; }
+inline jint offsetYOf(jint v) { return (v << 20) >> 22; }
+inline jint loopOf(jint entry) { return jint(jshort(entry)) >> 10; }
+}  // namespace
+
+jint WrenCanvas::findAnimSet(jint setKey) {
+    if (animSetKeys == nullptr) return -1;
+    for (jint i = 0; i < animSetKeys->length; ++i)
+        if ((animSetKeys[i] & 0x7FFF) == setKey) return i;
+    return -1;
+}
+
+jint WrenCanvas::getFrameCount(jint setKey) { return frameTable[findAnimSet(setKey)]->length; }
+
+void WrenCanvas::copyPlayer(jint from, jint to) {
+    ensurePlayers(to + 1);
+    for (jint i = 0; i < 8; ++i) players[8 * to + i] = players[8 * from + i];
+}
+
+jint WrenCanvas::getFrameBoxCount(jint setKey, jint frame) {
+    currentSet = findAnimSet(setKey);
+    return (frameTable[currentSet][frame] >> 8) & 0xFF;
+}
+
+jint WrenCanvas::stepOf(jint player) {
+    return firstOf(animTable[players[8 * player]][players[8 * player + 1]]);
+}
+
+jint WrenCanvas::durationOf(jint set, jint stepIndex) {
+    return durationTable[set][stepFlags[set][stepIndex] & 0x3F];
+}
+
+void WrenCanvas::setStep(jint player, jint step) {
+    jint base = 8 * player;
+    jint v = stepData[players[base]][stepOf(player) + step];
+    players[base + 2] = jshort(step);
+    players[base + 4] = 0;
+    lastMoveX = offsetXOf(v) - players[base + 5];
+    lastMoveY = offsetYOf(v) - players[base + 6];
+    players[base + 5] = jshort(offsetXOf(v));
+    players[base + 6] = jshort(offsetYOf(v));
+    players[base + 7] = jshort(step);
+}
+
+jint WrenCanvas::getElapsedTime(jint player) {
+    jint base = 8 * player;
+    jint time = players[base + 4] & 0xFFFF;
+    if (getStepCount(player) > 0) {
+        jint set = players[base];
+        jint first = stepOf(player);
+        for (jint s = 0; s < players[base + 2]; ++s) time += durationOf(set, first + s);
+    }
+    return time;
+}
+
+jint WrenCanvas::getStepCount(jint player) {
+    return animTable[players[8 * player]][players[8 * player + 1]] & 0x3FF;
+}
+
+void WrenCanvas::setAnimSetKept(jint setKey, jboolean keep) {
+    jint i = findAnimSet(setKey);
+    animSetKeys[i] = jshort(keep ? (animSetKeys[i] | 0x8000) : (animSetKeys[i] & 0x7FFF));
+}
+
+void WrenCanvas::compactAnimSets() {
+    jint kept = 0;
+    if (animSetKeys != nullptr)
+        for (jint i = 0; i < animSetKeys->length; ++i)
+            if (animSetKeys[i] & 0x8000) ++kept;
+    if (kept == 0) {
+        animSetKeys = nullptr;
+        animTable = nullptr;
+        stepFlags = nullptr;
+        stepData = nullptr;
+        durationTable = nullptr;
+        frameTable = nullptr;
+        framePieces = nullptr;
+        frameBoxIndex = nullptr;
+        boxData = nullptr;
+        boxInfo = nullptr;
+        players = nullptr;
+        return;
+    }
+    VMPtr<VMArray<jchar>> rows = VMArray<jchar>::create(kept);
+    VMPtr<VMArray<jshort>> keys = VMArray<jshort>::create(kept);
+    for (jint i = 0, k = 0; i < animSetKeys->length; ++i)
+        if (animSetKeys[i] & 0x8000) {
+            rows[k] = jchar(i);
+            keys[k++] = animSetKeys[i];
+        }
+    auto ints = [&](const VMPtr<VMArray<jint, 2>>& t) {
+        VMPtr<VMArray<jint, 2>> out = VMArray<jint, 2>::create(kept);
+        selectIntRows(t, rows, out);
+        return out;
+    };
+    auto chars = [&](const VMPtr<VMArray<jchar, 2>>& t) {
+        VMPtr<VMArray<jchar, 2>> out = VMArray<jchar, 2>::create(kept);
+        selectCharRows(t, rows, out);
+        return out;
+    };
+    VMPtr<VMArray<jbyte, 2>> flags = VMArray<jbyte, 2>::create(kept);
+    selectByteRows(stepFlags, rows, flags);
+    animTable = ints(animTable);
+    stepFlags = flags;
+    stepData = ints(stepData);
+    durationTable = chars(durationTable);
+    frameTable = ints(frameTable);
+    framePieces = ints(framePieces);
+    frameBoxIndex = chars(frameBoxIndex);
+    boxData = ints(boxData);
+    boxInfo = chars(boxInfo);
+    animSetKeys = keys;
+}
+
+jint WrenCanvas::getAnimation(jint player) { return players[8 * player + 1]; }
+
+jint WrenCanvas::getStep(jint player) { return players[8 * player + 2]; }
+
+void WrenCanvas::ensurePlayers(jint count) { players = ensureShortLength(players, 8 * count); }
+
+jboolean WrenCanvas::updatePlayer(jint player, jint elapsedMs) {
+    jint base = 8 * player;
+    jint loops = players[base + 3];
+    if (loops == 0) {
+        lastMoveX = lastMoveY = 0;
+        return false;
+    }
+    jint set = players[base];
+    jint entry = animTable[set][players[base + 1]];
+    jint first = firstOf(entry);
+    jint count = entry & 0x3FF;
+    if (count == 0) {  // nothing to play: no step to read or move to
+        lastMoveX = lastMoveY = 0;
+        return true;
+    }
+    VMPtr<VMArray<jint>> data = stepData[set];
+    VMPtr<VMArray<jbyte>> flags = stepFlags[set];
+    VMPtr<VMArray<jchar>> durations = durationTable[set];
+    auto duration = [&](jint s) { return jint(durations[flags[first + s] & 0x3F]); };
+    auto level = [&](jint s) { return (flags[first + s] >> 6) & 3; };
+
+    jint time = elapsedMs + (players[base + 4] & 0xFFFF);
+    jint step = players[base + 2];
+    jint startX = players[base + 5];
+    jint startY = players[base + 6];
+    jint minLevel = step == players[base + 7] ? 0 : level(step);
+    jint shown = step;
+    jint d = 0;
+    // Steps passed in a row that took no time: a whole round of them in an
+    // endless animation would go round for ever, so it ends the update.
+    jint idleSteps = 0;
+    for (;;) {
+        d = duration(step);
+        if (time < d) break;
+        if (d == 0 && loops < 0 && ++idleSteps >= count) {
+            time = 0;
+            break;
+        }
+        if (d != 0) idleSteps = 0;
+        time -= d;
+        jint next = step + 1;
+        if (next == count) {
+            if (loops > 0 && --loops == 0) {
+                time = d;
+                break;
+            }
+            jint last = data[first + count - 1];
+            startX -= offsetXOf(last);
+            startY -= offsetYOf(last);
+            next = 0;
+        }
+        step = next;
+        jint l = level(step);
+        if (l < minLevel) continue;
+        minLevel = l;
+        shown = step;
+        if (l == 3) break;
+    }
+    jint v = data[first + step];
+    jint x = offsetXOf(v);
+    jint y = offsetYOf(v);
+    if ((v & 3) != 0 && loops != 0) {
+        bool target = true;
+        jint tx = 0, ty = 0;
+        if (step + 1 < count) {
+            tx = offsetXOf(data[first + step + 1]);
+            ty = offsetYOf(data[first + step + 1]);
+        } else if (loops != 1) {
+            tx = offsetXOf(data[first]) + x;
+            ty = offsetYOf(data[first]) + y;
+        } else {
+            target = false;
+        }
+        // A step of no duration is not between two places: it shows its own.
+        if (target && d > 0) {
+            jint f = vmDiv(time << 12, d);
+            x += ((tx - x) * f) >> 12;
+            y += ((ty - y) * f) >> 12;
+        }
+    }
+    lastMoveX = x - startX;
+    lastMoveY = y - startY;
+    players[base + 2] = jshort(step);
+    players[base + 3] = jshort(loops);
+    players[base + 4] = jshort(time);
+    players[base + 5] = jshort(x);
+    players[base + 6] = jshort(y);
+    players[base + 7] = jshort(shown);
+    return loops != 0;
+}
+
+void WrenCanvas::startAnimation(jint player, jint setKey, jint animation) {
+    ensurePlayers(player + 1);
+    jint set = findAnimSet(setKey);
+    jint entry = animTable[set][animation];
+    jint base = 8 * player;
+    players[base] = jshort(set);
+    players[base + 1] = jshort(animation);
+    players[base + 3] = jshort(loopOf(entry));
+    players[base + 2] = players[base + 4] = players[base + 5] = 0;
+    players[base + 6] = players[base + 7] = 0;
+}
+
+jint WrenCanvas::getShownStep(jint player) { return players[8 * player + 7]; }
+
+jint WrenCanvas::selectPlayerFrame(jint player) {
+    currentSet = players[8 * player];
+    return vmUshr(stepData[currentSet][stepOf(player) + players[8 * player + 7]], 22);
+}
+
+void WrenCanvas::computeFrameBounds(const VMPtr<VMArray<Gob*>>& gobs, jint frame, jint transform,
+                                    const VMPtr<VMArray<jint>>& bounds) {
+    jint entry = frameTable[currentSet][frame];
+    jint first = firstOf(entry);
+    jint minX = INT32_MAX, minY = INT32_MAX, maxX = INT32_MIN, maxY = INT32_MIN;
+    for (jint k = 0; k < (entry & 0xFF); ++k) {
+        jint p = framePieces[currentSet][first + k];
+        VMPtr<Gob> gob = gobs[vmUshr(p, 22)];
+        jint t = (p & 3) ^ transform;
+        jint x = gob->offsetX + offsetXOf(p), y = gob->offsetY + offsetYOf(p);
+        jint w = gob->width, h = gob->height;
+        jint tx = transformX(x, y, w, h, t), ty = transformY(x, y, w, h, t);
+        if (t & 4) std::swap(w, h);
+        minX = std::min(minX, tx);
+        minY = std::min(minY, ty);
+        maxX = std::max(maxX, tx + w);
+        maxY = std::max(maxY, ty + h);
+    }
+    bounds[0] = minX;
+    bounds[1] = minY;
+    bounds[2] = maxX - minX;
+    bounds[3] = maxY - minY;
+}
+
+void WrenCanvas::paintFramePieces(const VMPtr<Graphics>& g, const VMPtr<VMArray<Gob*>>& gobs,
+                                  jint frame, jint x, jint y, jint transform) {
+    jint entry = frameTable[currentSet][frame];
+    jint first = firstOf(entry);
+    for (jint k = 0; k < (entry & 0xFF); ++k) {
+        jint p = framePieces[currentSet][first + k];
+        VMPtr<Gob> gob = gobs[vmUshr(p, 22)];
+        jshort ox = gob->offsetX, oy = gob->offsetY;
+        gob->offsetX = jshort(ox + offsetXOf(p));
+        gob->offsetY = jshort(oy + offsetYOf(p));
+        // The Gob may be shared: its offsets come back even when paint throws.
+        vmTryFinally([&] { gob->paint(g, x, y, (p & 3) ^ transform); },
+                     [&] {
+                         gob->offsetX = ox;
+                         gob->offsetY = oy;
+                     });
+    }
+}
+
+jint WrenCanvas::getFrameBoxes(const VMPtr<VMArray<jshort>>& out, jint frame, jint transform,
+                               jboolean filter, jint type) {
+    jint entry = frameTable[currentSet][frame];
+    jint first = frameBoxIndex[currentSet][frame];
+    jint count = (entry >> 8) & 0xFF;
+    jint written = 0;
+    for (jint k = 0; k < count && 5 * written + 5 <= out->length; ++k) {
+        jint v = boxData[currentSet][first + k];
+        jint info = boxInfo[currentSet][first + k];
+        jint boxType = info & 0x3F;
+        if (filter && boxType != type) continue;
+        jint x = v >> 21, y = (v << 11) >> 21, w = v & 0x3FF, h = info >> 6;
+        jint o = 5 * written++;
+        out[o] = jshort(transformX(x, y, w, h, transform));
+        out[o + 1] = jshort(transformY(x, y, w, h, transform));
+        out[o + 2] = jshort((transform & 4) ? h : w);
+        out[o + 3] = jshort((transform & 4) ? w : h);
+        out[o + 4] = jshort(boxType);
+    }
+    return written;
+}
+
+}  // namespace wren
+
+// ---------------------------------------------------------------------------
+// Resource and table loading: forwarders to the resource front end, the
+// packed animation and text-record loaders, and the indexed PNG writer.
+// ---------------------------------------------------------------------------
+
+namespace wren {
+
+using java::io::DataInputStream;
+using java::lang::String;
+
+VMPtr<VMArray<Gob*>> WrenCanvas::loadGobs(jint id) { return Resources::loadGobs(id); }
+VMPtr<VMArray<Gob*>> WrenCanvas::loadGobs(jint id, const VMPtr<VMArray<jbyte>>& palette) {
+    return Resources::loadGobs(id, palette);
+}
+VMPtr<Image> WrenCanvas::getImage(jint id) { return Resources::getImage(id); }
+VMPtr<Image> WrenCanvas::getImage(jint id, const VMPtr<VMArray<jbyte>>& palette) {
+    return Resources::getImage(id, palette);
+}
+VMPtr<VMArray<jbyte>> WrenCanvas::getData(jint id) { return Resources::getData(id); }
+VMPtr<DataInputStream> WrenCanvas::openStream(jint id) { return Resources::openStream(id); }
+jboolean WrenCanvas::loadPack(const VMPtr<DataInputStream>& in) { return Resources::loadPack(in); }
+
+void WrenCanvas::loadPackedAnimation(jint id) {
+    if (findAnimSet(id) >= 0) return;
+    animSetKeys = appendShort(animSetKeys, jshort(id));
+    jint rows = animSetKeys->length;
+    vmTryCatch(
+        [&] {
+            levelStream = Resources::openStream(id);
+            // Every count read below needs at least one byte an item, so a
+            // count beyond the resource's size is refused before allocating.
+            readPackedSet(Resources::getSize(id));
+        },
+        [](const VMPtr<java::lang::Exception>&) {});
+    levelStream = nullptr;
+    padAnimTables(rows);
+}
+
+void WrenCanvas::padAnimTables(jint rows) {
+    auto ints = [&](VMPtr<VMArray<jint, 2>> t) {
+        while (t == nullptr || t->length < rows) t = appendIntRow(t, VMArray<jint>::create(0));
+        return t;
+    };
+    auto chars = [&](VMPtr<VMArray<jchar, 2>> t) {
+        while (t == nullptr || t->length < rows) t = appendCharRow(t, VMArray<jchar>::create(0));
+        return t;
+    };
+    animTable = ints(animTable);
+    stepData = ints(stepData);
+    frameTable = ints(frameTable);
+    framePieces = ints(framePieces);
+    boxData = ints(boxData);
+    frameBoxIndex = chars(frameBoxIndex);
+    boxInfo = chars(boxInfo);
+    durationTable = chars(durationTable);
+    VMPtr<VMArray<jbyte, 2>> flags = stepFlags;
+    while (flags == nullptr || flags->length < rows)
+        flags = appendByteRow(flags, VMArray<jbyte>::create(0));
+    stepFlags = flags;
+}
+
+namespace {
+void checkCount(jint count, jint size) {
+    if (count < 0 || count > size)
+        java::io::IOException::throwNew(WREN_LIT("animation set: count beyond its data"));
+}
+}  // namespace
+
+void WrenCanvas::readPackedSet(jint size) {
+    levelStream->readByte();
+    // Animations.
+    jint animations = levelStream->readUnsignedShort();
+    checkCount(animations, size);
+    VMPtr<VMArray<jint>> anims = VMArray<jint>::create(animations);
+    animTable = appendIntRow(animTable, anims);
+    jint steps = 0;
+    for (jint i = 0; i < animations; ++i) {
+        jint c = readVarU8();
+        anims[i] = (steps << 16) | c;
+        steps += c;
+    }
+    for (jint i = 0; i < animations; ++i) anims[i] = anims[i] | ((readVarS8() & 0x3F) << 10);
+    // Steps.
+    checkCount(steps, size);
+    VMPtr<VMArray<jbyte>> flags = VMArray<jbyte>::create(steps);
+    VMPtr<VMArray<jint>> data = VMArray<jint>::create(steps);
+    stepFlags = appendByteRow(stepFlags, flags);
+    stepData = appendIntRow(stepData, data);
+    for (jint i = 0; i < steps; ++i) {
+        jint v = readVarU8();
+        flags[i] = jbyte(v);
+        data[i] = v >> 8;
+    }
+    for (jint i = 0; i < steps; ++i) data[i] = data[i] | (readVarU8() << 22);
+    for (jint i = 0; i < steps; ++i) data[i] = data[i] | ((readVarS8() & 0x3FF) << 12);
+    for (jint i = 0; i < steps; ++i) data[i] = data[i] | ((readVarS8() & 0x3FF) << 2);
+    // Frames.
+    jint frames = levelStream->readUnsignedShort();
+    checkCount(frames, size);
+    VMPtr<VMArray<jchar>> boxIndex = VMArray<jchar>::create(frames);
+    VMPtr<VMArray<jint>> frameRow = VMArray<jint>::create(frames);
+    frameBoxIndex = appendCharRow(frameBoxIndex, boxIndex);
+    frameTable = appendIntRow(frameTable, frameRow);
+    jint pieces = 0;
+    for (jint i = 0; i < frames; ++i) {
+        jint c = readVarU8();
+        frameRow[i] = (pieces << 16) | c;
+        pieces += c;
+    }
+    // Pieces: transforms four to a number, then the three passes.
+    checkCount(pieces, size);
+    VMPtr<VMArray<jint>> pieceRow = VMArray<jint>::create(pieces);
+    framePieces = appendIntRow(framePieces, pieceRow);
+    jint group = 0;
+    for (jint i = 0; i < pieces; ++i) {
+        if ((i & 3) == 0) group = readVarU8();
+        pieceRow[i] = (group >> (6 - 2 * (i & 3))) & 3;
+    }
+    for (jint i = 0; i < pieces; ++i) pieceRow[i] = pieceRow[i] | (readVarU8() << 22);
+    for (jint i = 0; i < pieces; ++i) pieceRow[i] = pieceRow[i] | ((readVarS8() & 0x3FF) << 12);
+    for (jint i = 0; i < pieces; ++i) pieceRow[i] = pieceRow[i] | ((readVarS8() & 0x3FF) << 2);
+    // Boxes.
+    jint boxes = 0;
+    for (jint i = 0; i < frames; ++i) {
+        jint k = readVarU8();
+        frameRow[i] = frameRow[i] | (k << 8);
+        boxIndex[i] = jchar(boxes);
+        boxes += k;
+    }
+    checkCount(boxes, size);
+    VMPtr<VMArray<jint>> boxRow = VMArray<jint>::create(boxes);
+    VMPtr<VMArray<jchar>> infoRow = VMArray<jchar>::create(boxes);
+    boxData = appendIntRow(boxData, boxRow);
+    boxInfo = appendCharRow(boxInfo, infoRow);
+    for (jint i = 0; i < boxes; ++i) boxRow[i] = readVarS8() << 21;
+    for (jint i = 0; i < boxes; ++i) boxRow[i] = boxRow[i] | ((readVarS8() & 0x7FF) << 10);
+    for (jint i = 0; i < boxes; ++i) boxRow[i] = boxRow[i] | readVarU8();
+    for (jint i = 0; i < boxes; ++i) infoRow[i] = jchar(readVarU8() << 6);
+    for (jint i = 0; i < boxes; ++i) infoRow[i] = jchar(infoRow[i] | readVarU8());
+    // Durations.
+    jint durations = levelStream->readUnsignedShort();
+    VMPtr<VMArray<jchar>> durationRow = VMArray<jchar>::create(durations);
+    durationTable = appendCharRow(durationTable, durationRow);
+    for (jint i = 0; i < durations; ++i) durationRow[i] = jchar(readVarU8());
+}
+
+void WrenCanvas::loadTexts(jint id) {
+    textCache = nullptr;
+    textData = nullptr;
+    textOffsets = nullptr;
+    if (id == -1) return;
+    vmTryCatch(
+        [&] {
+            VMPtr<DataInputStream> in = Resources::openStream(id);
+            jint n = in->readShort();
+            textOffsets = VMArray<jchar>::create(n + 1);
+            textData = VMArray<jbyte>::create(Resources::getSize(id) - 2 * (n + 1));
+            jint p = 0;
+            for (jint i = 0; i < n; ++i) {
+                textOffsets[i] = jchar(p);
+                jint length = in->readShort();
+                if (length > 0) in->readFully(textData, p, length);
+                p = (p + length) & 0xFFFF;
+            }
+            textOffsets[n] = jchar(p);
+        },
+        [](const VMPtr<java::lang::Exception>&) {});
+    if (textOffsets == nullptr) {
+        textData = nullptr;
+        return;
+    }
+    jint n = textOffsets->length - 1;
+    VMPtr<VMArray<String*>> texts = VMArray<String*>::create(n);
+    for (jint i = 0; i < n; ++i) {
+        // Records past a failed read have no end offset: they stay empty.
+        if (textData == nullptr || textOffsets[i + 1] <= textOffsets[i]) texts[i] = WREN_LIT("");
+        else texts[i] = getText(i);
+    }
+    textCache = texts;
+    textData = nullptr;
+    textOffsets = nullptr;
+}
+
+VMPtr<String> WrenCanvas::getText(jint index) {
+    if (textCache != nullptr) return textCache[index];
+    jint start = textOffsets[index];
+    jint length = textOffsets[index + 1] - start;
+    return vmTryCatch([&] { return decodeUtf8(textData, start, length); },
+                      [](const VMPtr<java::lang::Exception>&) { return VMPtr<String>(); });
+}
+
+jint WrenCanvas::pngCrc(const VMPtr<VMArray<jbyte>>& data, jint offset, jint length) {
+    return ~crc32(-1, data, offset, length);
+}
+
+void WrenCanvas::updatePaletteCrc(const VMPtr<VMArray<jbyte>>& palette) {
+    VMPtr<VMArray<jbyte>> type = VMArray<jbyte>::of({'P', 'L', 'T', 'E'});
+    jint n = palette->length - 4;
+    jint crc = ~crc32(crc32(-1, type, 0, 4), palette, 0, n);
+    for (jint i = 0; i < 4; ++i) palette[n + i] = jbyte(crc >> (24 - 8 * i));
+}
+
+VMPtr<VMArray<jbyte>> WrenCanvas::buildIndexedPng(const VMPtr<VMArray<jbyte>>& pixels,
+                                                  jint offset, jint stride, jint width,
+                                                  jint height,
+                                                  const VMPtr<VMArray<jbyte>>& palette,
+                                                  jint transparentIndex) {
+    clinit();
+    // A stored block holds at most 32768 bytes of rows, so one row must fit.
+    if (width < 1 || width > 32767 || height < 1 || palette->length < 4 ||
+        transparentIndex > 255)
+        java::lang::IllegalArgumentException::throwNew(WREN_LIT("indexed PNG: bad size"));
+    jint row = width + 1;
+    jint rowsPerBlock = 32768 / row;
+    jint blocks = (height - 1) / rowsPerBlock + 1;
+    jint paletteBytes = palette->length - 4;
+    jint size = 75 + blocks * 5 + paletteBytes + row * height +
+                (transparentIndex >= 0 ? transparentIndex + 13 : 0);
+    VMPtr<VMArray<jbyte>> out = VMArray<jbyte>::create(size);
+    Statics& s = S();
+    VMPtr<VMArray<jbyte>> savedBuffer = s.outBuffer;
+    jint savedPosition = s.outPosition;
+    s.outBuffer = out;
+    s.outPosition = 0;
+    auto endChunk = [&](jint start) {  // start: where the chunk's type begins
+        writeInt(pngCrc(out, start, S().outPosition - start));
+    };
+    vmTryFinally(
+        [&] {
+            writeInt(0x89504E47);
+            writeInt(0x0D0A1A0A);
+            writeInt(13);
+            jint start = S().outPosition;
+            writeInt(0x49484452);  // IHDR
+            writeInt(width);
+            writeInt(height);
+            writeByte(8);
+            writeByte(3);
+            writeByte(0);
+            writeByte(0);
+            writeByte(0);
+            endChunk(start);
+            writeInt(paletteBytes);
+            start = S().outPosition;
+            writeInt(0x504C5445);  // PLTE
+            for (jint i = 0; i < paletteBytes; ++i) writeByte(palette[i]);
+            endChunk(start);
+            if (transparentIndex >= 0) {
+                writeInt(transparentIndex + 1);
+                start = S().outPosition;
+                writeInt(0x74524E53);  // tRNS
+                for (jint i = 0; i < transparentIndex; ++i) writeByte(0xFF);
+                writeByte(0);
+                endChunk(start);
+            }
+            writeInt(row * height + blocks * 5 + 6);
+            start = S().outPosition;
+            writeInt(0x49444154);  // IDAT
+            writeShort(0x78DA);
+            jint adler = 1;
+            for (jint b = 0, y = 0; b < blocks; ++b) {
+                jint rows = b < blocks - 1 ? rowsPerBlock : height - rowsPerBlock * (blocks - 1);
+                writeByte(b == blocks - 1 ? 1 : 0);
+                writeShortLE(rows * row);
+                writeShortLE(~(rows * row));
+                for (jint r = 0; r < rows; ++r, ++y) {
+                    jint rowStart = S().outPosition;
+                    writeByte(0);
+                    jint from = offset + y * stride;
+                    for (jint x = 0; x < width; ++x) writeByte(pixels[from + x]);
+                    adler = adler32(adler, out, rowStart, row);
+                }
+            }
+            writeInt(adler);
+            endChunk(start);
+            writeInt(0);
+            writeInt(0x49454E44);  // IEND
+            writeInt(jint(0xAE426082));
+        },
+        [&] {
+            S().outBuffer = savedBuffer;
+            S().outPosition = savedPosition;
+        });
+    return out;
 }
 
 }  // namespace wren

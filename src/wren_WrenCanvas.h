@@ -13,12 +13,15 @@
 #include "VMClass.h"
 #include "java_lang_Runnable.h"
 #include "java_lang_StringBuffer.h"
+#include "java_io_DataInputStream.h"
+#include "java_lang_String.h"
 #include "java_lang_Thread.h"
 #include "java_util_Vector.h"
 #include "javax_microedition_lcdui_Graphics.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_lcdui_game_GameCanvas.h"
 #include "javax_microedition_midlet_MIDlet.h"
+#include "wren_Gob.h"
 
 namespace wren {
 
@@ -37,7 +40,27 @@ class WrenCanvas : public javax::microedition::lcdui::game::GameCanvas,
                // The current HTTP and socket sessions (NetworkSession and
                // SocketSession, whose headers include this one), or null.
                (networkSession, java::lang::Thread), (socketSession, java::lang::Thread),
-               (mediaManager, MediaManagerImpl), (defaultFont, util::text::RichFont))
+               (mediaManager, MediaManagerImpl), (defaultFont, util::text::RichFont),
+               // The level renderer: tile grid, scenery and sprite lists.
+               (mapTiles, VMArray<jshort>), (tileSet, javax::microedition::lcdui::Image),
+               (tileSourceX, VMArray<jint>), (tileSourceY, VMArray<jint>),
+               (tileAliases, VMArray<jint>), (mapGraphics, javax::microedition::lcdui::Graphics),
+               (sceneryGobs, VMArray<Gob*>), (sceneryX, VMArray<jshort>),
+               (sceneryY, VMArray<jshort>), (sceneryTransforms, VMArray<jbyte>),
+               (sceneryOrder, VMArray<jint>), (sceneryVisible, VMArray<jint>),
+               (spriteGobs, VMArray<Gob*>), (spriteX, VMArray<jshort>), (spriteY, VMArray<jshort>),
+               (spriteTransforms, VMArray<jbyte>), (levelStream, java::io::DataInputStream),
+               // The packed animation tables, one row per loaded set, and
+               // the lightweight players (eight shorts each).
+               (animSetKeys, VMArray<jshort>), (animTable, VMArray<jint, 2>),
+               (stepFlags, VMArray<jbyte, 2>), (stepData, VMArray<jint, 2>),
+               (durationTable, VMArray<jchar, 2>), (frameTable, VMArray<jint, 2>),
+               (framePieces, VMArray<jint, 2>), (frameBoxIndex, VMArray<jchar, 2>),
+               (boxData, VMArray<jint, 2>), (boxInfo, VMArray<jchar, 2>),
+               (players, VMArray<jshort>),
+               // The text-record table.
+               (textData, VMArray<jbyte>), (textOffsets, VMArray<jchar>),
+               (textCache, VMArray<java::lang::String*>))
 public:
     // appState
     enum : jbyte { APP_CONSTRUCTED = 0, APP_RUNNING = 3, APP_EXITING = 4 };
@@ -407,7 +430,137 @@ public:
     static VMPtr<java::lang::String> decodeUtf8(const VMPtr<VMArray<jbyte>>& data, jint offset,
                                                 jint length);
 
+    // --- level renderer: tile map, scenery and sprite lists ---
+    // Grid values: v > 0 draws tile v, 0 nothing, v < 0 the tile of alias ~v.
+    jint mapWidth = 0;
+    jint mapHeight = 0;
+    jint tileWidth = 0;
+    jint tileHeight = 0;
+    // The view origin, kept negated.
+    jint viewOriginX = 0;
+    jint viewOriginY = 0;
+    jint sceneryCount = 0;
+    jint sceneryMargin = 0;
+    jboolean scenerySortNeeded = false;
+    jboolean sceneryVertical = false;
+    jint spriteCount = 0;
+    jint spriteMark = 0;
+
+    virtual void setTileAlias(jint aliasId, jint tile);
+    virtual jint getTileAlias(jint aliasId);
+    virtual void setTile(jint column, jint row, jint value);
+    virtual jint getTile(jint column, jint row);
+    // True when the new set has fewer tiles, which clears the grid and aliases.
+    virtual jboolean setTileSet(const VMPtr<javax::microedition::lcdui::Image>& image,
+                                jint tileW, jint tileH);
+    virtual void addSprite(const VMPtr<Gob>& gob, jint x, jint y, jint transform);
+    virtual void fillTiles(jint column, jint row, jint width, jint height, jint value);
+    virtual void createMap(jint width, jint height,
+                           const VMPtr<javax::microedition::lcdui::Image>& image, jint tileW,
+                           jint tileH);
+    // The new alias id: -1 for the first, -2 for the second...
+    virtual jint addTileAlias(jint tile);
+    // New lists; capacity 0 leaves them without arrays.
+    virtual void initSprites(jint capacity);
+    virtual void initScenery(jint capacity);
+    // No capacity check: callers stay below what initScenery was given.
+    virtual void addScenery(const VMPtr<Gob>& gob, jint x, jint y, jint transform);
+    jint resolveTile(jint value);
+    jint getSceneryX(jint index);
+    jint getSceneryY(jint index);
+    void paintTiles(jint x, jint y, jint destX, jint destY, jint width, jint height);
+    void paintScenery(jint viewX, jint viewY, jint destX, jint destY, jint width, jint height);
+    void paintSprites(jint viewX, jint viewY, jint destX, jint destY, jint width, jint height,
+                      jboolean newOnly);
+    // Variable-length numbers of levelStream: FF then 16 bits unsigned, or
+    // 80 then 16 bits signed.
+    jint readVarU8();
+    jint readVarS8();
+    static VMPtr<VMArray<jshort>> appendShort(const VMPtr<VMArray<jshort>>& a, jshort v);
+    static VMPtr<VMArray<jint, 2>> appendIntRow(const VMPtr<VMArray<jint, 2>>& a,
+                                                const VMPtr<VMArray<jint>>& row);
+    static VMPtr<VMArray<jbyte, 2>> appendByteRow(const VMPtr<VMArray<jbyte, 2>>& a,
+                                                  const VMPtr<VMArray<jbyte>>& row);
+    static VMPtr<VMArray<jchar, 2>> appendCharRow(const VMPtr<VMArray<jchar, 2>>& a,
+                                                  const VMPtr<VMArray<jchar>>& row);
+    static VMPtr<VMArray<jshort>> ensureShortLength(const VMPtr<VMArray<jshort>>& a, jint n);
+    static void selectIntRows(const VMPtr<VMArray<jint, 2>>& src,
+                              const VMPtr<VMArray<jchar>>& indices,
+                              const VMPtr<VMArray<jint, 2>>& dst);
+    static void selectByteRows(const VMPtr<VMArray<jbyte, 2>>& src,
+                               const VMPtr<VMArray<jchar>>& indices,
+                               const VMPtr<VMArray<jbyte, 2>>& dst);
+    static void selectCharRows(const VMPtr<VMArray<jchar, 2>>& src,
+                               const VMPtr<VMArray<jchar>>& indices,
+                               const VMPtr<VMArray<jchar, 2>>& dst);
+
+    // --- canvas animation tables and lightweight players ---
+    jint currentSet = 0;
+    jint lastMoveX = 0;
+    jint lastMoveY = 0;
+
+    virtual jint getFrameCount(jint setKey);
+    virtual void copyPlayer(jint from, jint to);
+    virtual jint getFrameBoxCount(jint setKey, jint frame);
+    virtual void setStep(jint player, jint step);
+    virtual jint getElapsedTime(jint player);
+    virtual jint getStepCount(jint player);
+    virtual void setAnimSetKept(jint setKey, jboolean keep);
+    // Drops every set without its keep flag; players of a dropped or moved
+    // set must be started again.
+    virtual void compactAnimSets();
+    virtual jint getAnimation(jint player);
+    virtual jint getStep(jint player);
+    virtual void ensurePlayers(jint count);
+    // False once the player has stopped.
+    virtual jboolean updatePlayer(jint player, jint elapsedMs);
+    virtual void startAnimation(jint player, jint setKey, jint animation);
+    virtual jint getShownStep(jint player);
+    // The set's row, or -1.
+    jint findAnimSet(jint setKey);
+    // Selects the player's set and answers its shown frame.
+    jint selectPlayerFrame(jint player);
+    void computeFrameBounds(const VMPtr<VMArray<Gob*>>& gobs, jint frame, jint transform,
+                            const VMPtr<VMArray<jint>>& bounds);
+    void paintFramePieces(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                          const VMPtr<VMArray<Gob*>>& gobs, jint frame, jint x, jint y,
+                          jint transform);
+    jint getFrameBoxes(const VMPtr<VMArray<jshort>>& out, jint frame, jint transform,
+                       jboolean filter, jint type);
+
+    // --- resource and table loading ---
+    virtual VMPtr<VMArray<Gob*>> loadGobs(jint id);
+    virtual VMPtr<VMArray<Gob*>> loadGobs(jint id, const VMPtr<VMArray<jbyte>>& palette);
+    virtual VMPtr<javax::microedition::lcdui::Image> getImage(jint id);
+    virtual VMPtr<javax::microedition::lcdui::Image> getImage(jint id,
+                                                              const VMPtr<VMArray<jbyte>>& palette);
+    virtual VMPtr<VMArray<jbyte>> getData(jint id);
+    virtual VMPtr<java::io::DataInputStream> openStream(jint id);
+    virtual jboolean loadPack(const VMPtr<java::io::DataInputStream>& in);
+    // Adds the set to the packed tables unless its key is loaded. A set
+    // that fails to read keeps its key and gets a row, empty or partly
+    // filled, in every table, so the rows of later sets stay theirs.
+    virtual void loadPackedAnimation(jint id);
+    // Replaces the text table by the resource's records; -1 only clears it.
+    virtual void loadTexts(jint id);
+    // Record `index` of the text table; null when it does not decode.
+    virtual VMPtr<java::lang::String> getText(jint index);
+    // A whole PNG file of 8-bit indexed pixels, stored uncompressed.
+    // `palette` is PLTE data followed by 4 bytes of CRC.
+    static VMPtr<VMArray<jbyte>> buildIndexedPng(const VMPtr<VMArray<jbyte>>& pixels, jint offset,
+                                                 jint stride, jint width, jint height,
+                                                 const VMPtr<VMArray<jbyte>>& palette,
+                                                 jint transparentIndex);
+    static jint pngCrc(const VMPtr<VMArray<jbyte>>& data, jint offset, jint length);
+    // Rewrites the last 4 bytes of a replacement palette as its PLTE CRC.
+    static void updatePaletteCrc(const VMPtr<VMArray<jbyte>>& palette);
+
 private:
+    void readPackedSet(jint size);
+    // Gives every table short of `rows` rows an empty row.
+    void padAnimTables(jint rows);
+    jint stepOf(jint player);
+    jint durationOf(jint set, jint stepIndex);
     // The application is exiting or its game thread is gone: waits end.
     static bool exiting();
     void shutDownTouchInput();
