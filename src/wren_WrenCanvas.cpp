@@ -22,11 +22,13 @@
 #include "javax_microedition_rms_RecordStoreNotFoundException.h"
 #include "wren_GameClock.h"
 #include "wren_MediaManagerImpl.h"
+#include "wren_AnimSet.h"
 #include "wren_Resources.h"
 #include "wren_WrenCanvas_WRC_NetworkSession.h"
 #include "wren_WrenCanvas_WRC_SocketSession.h"
 #include "wren_input_PointerInputEventManager.h"
 #include "wren_input_PointerInputKeyManager.h"
+#include "wren_platform_ExtendedGraphics.h"
 #include "wren_platform_marl_WrenMarl.h"
 #include "wren_util_text_RichFont.h"
 
@@ -1004,10 +1006,7 @@ jboolean WrenCanvas::readBoolean() {
     return readByte() != 0;
 }
 
-VMPtr<util::text::RichFont> WrenCanvas::getDefaultFont() {
-    if (defaultFont == nullptr) defaultFont = util::text::RichFont::make();
-    return defaultFont;
-}
+VMPtr<util::text::RichFont> WrenCanvas::getDefaultFont() { return getFont(); }
 
 void WrenCanvas::insertNumber(const VMPtr<StringBuffer>& sb, jint value, jint minDigits,
                               jint position) {
@@ -1321,6 +1320,144 @@ VMPtr<String> WrenCanvas::decodeUtf8(const VMPtr<VMArray<jbyte>>& data, jint off
     }
     return String::make(chars, 0, k);
 }
+
+// --- text over the rich font -----------------------------------------------------------------
+
+using util::text::RichFont;
+
+VMPtr<RichFont> WrenCanvas::getFont() {
+    if (defaultFont == nullptr) defaultFont = RichFont::make();
+    return defaultFont;
+}
+
+jint WrenCanvas::charWidth(jchar ch) { return getFont()->charWidth(ch); }
+jint WrenCanvas::charsWidth(const VMPtr<VMArray<jchar>>& data, jint offset, jint length) {
+    return getFont()->charsWidth(data, offset, length);
+}
+jint WrenCanvas::stringWidth(const VMPtr<String>& s) {
+    return getFont()->substringWidth(s, 0, s->length());
+}
+jint WrenCanvas::substringWidth(const VMPtr<String>& s, jint offset, jint length) {
+    return getFont()->substringWidth(s, offset, length);
+}
+jint WrenCanvas::stringBufferWidth(const VMPtr<StringBuffer>& sb) {
+    return getFont()->stringWidth(sb);
+}
+jint WrenCanvas::plainCharWidth(jchar ch) { return getFont()->charWidth(ch); }
+jint WrenCanvas::plainCharsWidth(const VMPtr<VMArray<jchar>>& data, jint offset, jint length) {
+    return getFont()->charsWidth(data, offset, length);
+}
+jint WrenCanvas::plainStringWidth(const VMPtr<String>& s) {
+    return plainSubstringWidth(s, 0, s->length());
+}
+jint WrenCanvas::plainSubstringWidth(const VMPtr<String>& s, jint offset, jint length) {
+    return getFont()->substringWidth(s, offset, length);
+}
+jint WrenCanvas::plainStringBufferWidth(const VMPtr<StringBuffer>& sb) {
+    return getFont()->stringWidth(sb);
+}
+jint WrenCanvas::getFontHeight() { return getFont()->getHeight(); }
+jint WrenCanvas::getFontBaseline() { return getFont()->getBaselinePosition(); }
+
+void WrenCanvas::getStringBounds(const VMPtr<String>& s, jint x, jint y,
+                                 const VMPtr<VMArray<jint>>& bounds, jint anchor) {
+    getFont()->stringBounds(s, x, y, bounds, anchor);
+}
+void WrenCanvas::getStringBufferBounds(const VMPtr<StringBuffer>& sb, jint x, jint y,
+                                       const VMPtr<VMArray<jint>>& bounds, jint anchor) {
+    getFont()->stringBounds(sb, x, y, bounds, anchor);
+}
+
+void WrenCanvas::drawChar(const VMPtr<Graphics>& g, jchar ch, jint x, jint y, jint anchor) {
+    getFont()->drawChar(g, ch, x, y, anchor);
+}
+void WrenCanvas::drawChars(const VMPtr<Graphics>& g, const VMPtr<VMArray<jchar>>& data,
+                           jint offset, jint length, jint x, jint y, jint anchor) {
+    getFont()->drawChars(g, data, offset, length, x, y, anchor);
+}
+void WrenCanvas::drawString(const VMPtr<Graphics>& g, const VMPtr<String>& s, jint x, jint y,
+                            jint anchor) {
+    getFont()->drawString(g, s, x, y, anchor);
+}
+void WrenCanvas::drawSubstring(const VMPtr<Graphics>& g, const VMPtr<String>& s, jint offset,
+                               jint length, jint x, jint y, jint anchor) {
+    getFont()->drawSubstring(g, s, offset, length, x, y, anchor);
+}
+void WrenCanvas::drawStringBuffer(const VMPtr<Graphics>& g, const VMPtr<StringBuffer>& sb, jint x,
+                                  jint y, jint anchor) {
+    getFont()->drawString(g, sb, x, y, anchor);
+}
+void WrenCanvas::drawNumber(const VMPtr<Graphics>& g, jint value, jint minDigits, jint x, jint y,
+                            jint anchor) {
+    getFont()->drawNumber(g, value, minDigits, x, y, anchor);
+}
+
+jint WrenCanvas::getFontStyle() { return getFont()->getSystemFontStyle(); }
+void WrenCanvas::setFontStyle(jint index) { getFont()->setSystemFontStyle(index); }
+VMPtr<VMArray<Gob*>> WrenCanvas::getBitmapFont() { return getFont()->getGlyphs(); }
+void WrenCanvas::setBitmapFont(const VMPtr<VMArray<Gob*>>& glyphs) {
+    getFont()->setBitmapFont(glyphs);
+}
+VMPtr<Gob> WrenCanvas::getGlyph(jchar ch) { return getFont()->getGlyph(ch); }
+
+VMPtr<String> WrenCanvas::getText(jint index) {
+    if (textCache != nullptr) return textCache[index];
+    jint start = textOffsets[index];
+    jint length = textOffsets[index + 1] - start;
+    return vmTryCatch([&] { return decodeUtf8(textData, start, length); },
+                      [](const VMPtr<java::lang::RuntimeException>&) { return VMPtr<String>(); });
+}
+
+// --- fills over the platform extension -----------------------------------------------------
+
+VMPtr<platform::ExtendedGraphics> WrenCanvas::getExtendedGraphics() {
+    clinit();
+    if (S().extendedGraphics == nullptr) S().extendedGraphics = platform::ExtendedGraphics::make();
+    return S().extendedGraphics;
+}
+
+void WrenCanvas::fillGradientAcrossStatic(const VMPtr<Graphics>& g, jint x, jint y, jint width,
+                                          jint height, jint colour1, jint colour2) {
+    getExtendedGraphics()->fillGradient(g, x, y, width, height, colour1, colour2, true);
+}
+void WrenCanvas::fillGradientDownStatic(const VMPtr<Graphics>& g, jint x, jint y, jint width,
+                                        jint height, jint colour1, jint colour2) {
+    getExtendedGraphics()->fillGradient(g, x, y, width, height, colour1, colour2, false);
+}
+void WrenCanvas::fillGradientAcross(const VMPtr<Graphics>& g, jint x, jint y, jint width,
+                                    jint height, jint colour1, jint colour2) {
+    fillGradientAcrossStatic(g, x, y, width, height, colour1, colour2);
+}
+void WrenCanvas::fillGradientDown(const VMPtr<Graphics>& g, jint x, jint y, jint width,
+                                  jint height, jint colour1, jint colour2) {
+    fillGradientDownStatic(g, x, y, width, height, colour1, colour2);
+}
+void WrenCanvas::fillGradientDownInImage(const VMPtr<Image>& image, jint x, jint y, jint width,
+                                         jint height, jint colour1, jint colour2) {
+    fillGradientDown(image->getGraphics(), x, y, width, height, colour1, colour2);
+}
+void WrenCanvas::fillTriangleAlpha(const VMPtr<Graphics>& g, jint x1, jint y1, jint x2, jint y2,
+                                   jint x3, jint y3, jint alpha) {
+    getExtendedGraphics()->fillTriangle(g, x1, y1, x2, y2, x3, y3, alpha);
+}
+void WrenCanvas::fillRectAlpha(const VMPtr<Graphics>& g, jint x, jint y, jint width, jint height,
+                               jint alpha) {
+    getExtendedGraphics()->fillRect(g, x, y, width, height, alpha);
+}
+void WrenCanvas::setTransform(const VMPtr<Graphics>& g, jint a, jint b, jint c, jint d, jint e) {
+    getExtendedGraphics()->reservedDraw(g, a, b, c, d, e);
+}
+void WrenCanvas::resetTransform(const VMPtr<Graphics>& g) { setTransform(g, 0, 0, 0, 1, 1); }
+
+// --- resource forwards ------------------------------------------------------------------------
+
+VMPtr<VMArray<jbyte>> WrenCanvas::savePack(const VMPtr<VMArray<jbyte, 2>>& entries,
+                                           const VMPtr<VMArray<jbyte>>& types) {
+    return Resources::savePack(entries, types);
+}
+VMPtr<VMArray<jbyte>> WrenCanvas::readPalette(jint id) { return Resources::readPalette(id); }
+VMPtr<AnimSet> WrenCanvas::loadAnimSet(jint id) { return Resources::loadAnimSet(id); }
+VMPtr<VMArray<jbyte>> WrenCanvas::getImageAsBMP(jint id) { return Resources::getImageAsBMP(id); }
 
 }  // namespace wren
 
@@ -2111,14 +2248,6 @@ void WrenCanvas::loadTexts(jint id) {
     textCache = texts;
     textData = nullptr;
     textOffsets = nullptr;
-}
-
-VMPtr<String> WrenCanvas::getText(jint index) {
-    if (textCache != nullptr) return textCache[index];
-    jint start = textOffsets[index];
-    jint length = textOffsets[index + 1] - start;
-    return vmTryCatch([&] { return decodeUtf8(textData, start, length); },
-                      [](const VMPtr<java::lang::Exception>&) { return VMPtr<String>(); });
 }
 
 jint WrenCanvas::pngCrc(const VMPtr<VMArray<jbyte>>& data, jint offset, jint length) {

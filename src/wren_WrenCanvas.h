@@ -22,9 +22,11 @@
 #include "javax_microedition_lcdui_game_GameCanvas.h"
 #include "javax_microedition_midlet_MIDlet.h"
 #include "wren_Gob.h"
+#include "wren_platform_ExtendedGraphics.h"
 
 namespace wren {
 
+class AnimSet;
 class MediaManagerImpl;
 namespace util::text {
 class RichFont;
@@ -106,6 +108,8 @@ public:
         jint inPosition = 0;
         // The CRC table, made on first use.
         VMStaticPtr<VMArray<jint>> crcTable;
+        // The drawing services' extension object, made on first use.
+        VMStaticPtr<platform::ExtendedGraphics> extendedGraphics;
     };
     WREN_STATICS(Statics)
     WREN_STATIC_INIT()
@@ -331,8 +335,7 @@ public:
     // stores saves of such ids left; other stores stay.
     virtual jboolean deleteAllData();
 
-    // The font text is measured and drawn in unless told otherwise: a
-    // system font of style 1, made on the first request.
+    // The font text is measured and drawn in unless told otherwise: getFont().
     virtual VMPtr<util::text::RichFont> getDefaultFont();
 
     // --- the serializer and number formatting ---
@@ -543,7 +546,9 @@ public:
     virtual void loadPackedAnimation(jint id);
     // Replaces the text table by the resource's records; -1 only clears it.
     virtual void loadTexts(jint id);
-    // Record `index` of the text table; null when it does not decode.
+    // Record `index` of the text table: the decoded one when the table is
+    // decoded, else decoded now from its bytes; null when they do not
+    // decode. The index must lie inside the table.
     virtual VMPtr<java::lang::String> getText(jint index);
     // A whole PNG file of 8-bit indexed pixels, stored uncompressed.
     // `palette` is PLTE data followed by 4 bytes of CRC.
@@ -554,6 +559,97 @@ public:
     static jint pngCrc(const VMPtr<VMArray<jbyte>>& data, jint offset, jint length);
     // Rewrites the last 4 bytes of a replacement palette as its PLTE CRC.
     static void updatePaletteCrc(const VMPtr<VMArray<jbyte>>& palette);
+
+    // --- text over the rich font ---
+    // The font every text entry below measures and draws with: a system
+    // font of style 1, made on the first request. A game canvas that
+    // overrides it changes the font of all of them.
+    virtual VMPtr<util::text::RichFont> getFont();
+    // Widths. The font has no inline codes, so the styled and the plain
+    // entries measure alike; both are kept for the game's callers.
+    virtual jint charWidth(jchar ch);
+    virtual jint charsWidth(const VMPtr<VMArray<jchar>>& data, jint offset, jint length);
+    virtual jint stringWidth(const VMPtr<java::lang::String>& s);
+    virtual jint substringWidth(const VMPtr<java::lang::String>& s, jint offset, jint length);
+    virtual jint stringBufferWidth(const VMPtr<java::lang::StringBuffer>& sb);
+    virtual jint plainCharWidth(jchar ch);
+    virtual jint plainCharsWidth(const VMPtr<VMArray<jchar>>& data, jint offset, jint length);
+    virtual jint plainStringWidth(const VMPtr<java::lang::String>& s);
+    virtual jint plainSubstringWidth(const VMPtr<java::lang::String>& s, jint offset, jint length);
+    virtual jint plainStringBufferWidth(const VMPtr<java::lang::StringBuffer>& sb);
+    virtual jint getFontHeight();
+    virtual jint getFontBaseline();
+    // bounds[0..3] = x, y, width and height of the text drawn at (x, y)
+    // with the anchor.
+    virtual void getStringBounds(const VMPtr<java::lang::String>& s, jint x, jint y,
+                                 const VMPtr<VMArray<jint>>& bounds, jint anchor);
+    virtual void getStringBufferBounds(const VMPtr<java::lang::StringBuffer>& sb, jint x, jint y,
+                                       const VMPtr<VMArray<jint>>& bounds, jint anchor);
+    virtual void drawChar(const VMPtr<javax::microedition::lcdui::Graphics>& g, jchar ch, jint x,
+                          jint y, jint anchor);
+    virtual void drawChars(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                           const VMPtr<VMArray<jchar>>& data, jint offset, jint length, jint x,
+                           jint y, jint anchor);
+    virtual void drawString(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                            const VMPtr<java::lang::String>& s, jint x, jint y, jint anchor);
+    virtual void drawSubstring(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                               const VMPtr<java::lang::String>& s, jint offset, jint length,
+                               jint x, jint y, jint anchor);
+    virtual void drawStringBuffer(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                                  const VMPtr<java::lang::StringBuffer>& sb, jint x, jint y,
+                                  jint anchor);
+    // The decimal value, zero-padded to minDigits.
+    virtual void drawNumber(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint value,
+                            jint minDigits, jint x, jint y, jint anchor);
+    // The system font's style index, 0..5; another index is the font's
+    // IllegalArgumentException and changes nothing.
+    virtual jint getFontStyle();
+    virtual void setFontStyle(jint index);
+    // The font's glyph set, or null while it is a system font; null makes
+    // it a system font again.
+    virtual VMPtr<VMArray<Gob*>> getBitmapFont();
+    virtual void setBitmapFont(const VMPtr<VMArray<Gob*>>& glyphs);
+    virtual VMPtr<Gob> getGlyph(jchar ch);
+
+    // --- fills over the platform extension ---
+    // The one extension object the drawing services share.
+    static VMPtr<platform::ExtendedGraphics> getExtendedGraphics();
+    // From colour1 to colour2, both made opaque: across steps the colour
+    // column by column from the left edge, down row by row from the top.
+    static void fillGradientAcrossStatic(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                                         jint x, jint y, jint width, jint height, jint colour1,
+                                         jint colour2);
+    static void fillGradientDownStatic(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                                       jint x, jint y, jint width, jint height, jint colour1,
+                                       jint colour2);
+    virtual void fillGradientAcross(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint x,
+                                    jint y, jint width, jint height, jint colour1, jint colour2);
+    virtual void fillGradientDown(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint x,
+                                  jint y, jint width, jint height, jint colour1, jint colour2);
+    // fillGradientDown on the image's own Graphics (a mutable image).
+    virtual void fillGradientDownInImage(const VMPtr<javax::microedition::lcdui::Image>& image,
+                                         jint x, jint y, jint width, jint height, jint colour1,
+                                         jint colour2);
+    // In the current colour at `alpha` (0..255); the Graphics keeps its own
+    // alpha.
+    virtual void fillTriangleAlpha(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint x1,
+                                   jint y1, jint x2, jint y2, jint x3, jint y3, jint alpha);
+    virtual void fillRectAlpha(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint x, jint y,
+                               jint width, jint height, jint alpha);
+    // Hands the values to the platform's transform, which draws nothing
+    // differently on this system; resetTransform passes the identity
+    // (no offsets, scale 1).
+    virtual void setTransform(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint a, jint b,
+                              jint c, jint d, jint e);
+    virtual void resetTransform(const VMPtr<javax::microedition::lcdui::Graphics>& g);
+
+    // --- resource forwards ---
+    // Those of Resources, results and exceptions unchanged.
+    virtual VMPtr<VMArray<jbyte>> savePack(const VMPtr<VMArray<jbyte, 2>>& entries,
+                                           const VMPtr<VMArray<jbyte>>& types);
+    virtual VMPtr<VMArray<jbyte>> readPalette(jint id);
+    virtual VMPtr<AnimSet> loadAnimSet(jint id);
+    virtual VMPtr<VMArray<jbyte>> getImageAsBMP(jint id);
 
 private:
     void readPackedSet(jint size);
