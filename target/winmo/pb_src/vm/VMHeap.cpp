@@ -168,7 +168,8 @@ struct Layout {
 // the chunk's end.
 constexpr Layout layoutFor(uint32_t cellSize, bool objects) {
     uint32_t most = uint32_t((kChunk - sizeof(Chunk)) / cellSize);
-    size_t header = sizeof(Chunk) + size_t(kBitmaps) * ((most + 63) / 64) * 8 + (objects ? size_t(most) * 2 : 0);
+    size_t header = sizeof(Chunk) + size_t(kBitmaps) * ((most + 63) / 64) * 8 +
+                    (objects ? size_t(most) * 2 : 0);
     header = (header + 63) & ~size_t(63);
     const uint32_t count = uint32_t((kChunk - header) / cellSize);
     return {count, (count + 63) / 64, uint32_t(header)};
@@ -178,14 +179,15 @@ constexpr bool layoutsFit() {
     for (uint32_t size : kClassSizes) {
         for (bool objects : {false, true}) {
             const Layout l = layoutFor(size, objects);
-            const size_t needed = sizeof(Chunk) + size_t(kBitmaps) * l.words * 8 + (objects ? size_t(l.count) * 2 : 0);
+            const size_t needed = sizeof(Chunk) + size_t(kBitmaps) * l.words * 8 +
+                                  (objects ? size_t(l.count) * 2 : 0);
             if (needed > l.header || l.header + size_t(l.count) * size > kChunk) return false;
             if (l.count == 0 || (l.words - 1) * 64 >= l.count) return false;
         }
     }
     return true;
 }
-static_assert(layoutsFit(), "every bitmap word has cells, and the header holds the bitmaps and offsets");
+static_assert(layoutsFit(), "every bitmap word has cells; the header holds the bitmaps and offsets");
 
 constexpr bool divisionIsExact() {
     for (uint32_t size : kClassSizes) {
