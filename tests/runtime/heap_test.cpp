@@ -623,6 +623,44 @@ INSTANTIATE_TEST_SUITE_P(Sizes, BlockTest,
                          ::testing::Values(size_t(0), size_t(1), size_t(7), size_t(8),
                                            size_t(100), size_t(4096), size_t(100000)));
 
+// Long churn over every small size, raw blocks and objects alike, with a
+// large block freed now and then: cells freed earlier come back (at once, or
+// out of the sanitizer's quarantine once enough was freed after them) while
+// the allocator is still walking their chunk, so it searches on to each
+// chunk's last bitmap word with free cells counted behind it. Whatever it
+// hands out must be a cell of its own class, inside its chunk.
+TEST_F(HeapTest, LongChurnHandsOutOnlyCellsOfTheirChunks) {
+    vmHeapSetLimits(512 * MB, 512 * MB);
+    VM::collect();
+    constexpr size_t kRawSizes[] = {1, 8, 16, 24, 40, 56, 72, 104, 200, 230};
+    constexpr size_t kRing = 16;
+    constexpr jint kSteps = 40000;
+    std::vector<std::vector<void*>> rings(std::size(kRawSizes), std::vector<void*>(kRing, nullptr));
+    std::vector<size_t> cellSizes(std::size(kRawSizes), 0);
+    VMPtr<VMArray<jbyte>> kept;
+    jint wrongCells = 0;
+    for (jint step = 0; step < kSteps; ++step) {
+        for (size_t k = 0; k < std::size(kRawSizes); ++k) {
+            void* p = vmAllocate(kRawSizes[k], true);
+            if (!cellSizes[k]) cellSizes[k] = wren::test::blockSize(p);
+            wrongCells += wren::test::blockSize(p) != cellSizes[k];
+            std::memset(p, 0x5A, kRawSizes[k]);
+            std::swap(rings[k][size_t(step) % kRing], p);
+            vmFree(p);
+        }
+        VMPtr<VMArray<jbyte>> bytes = VMArray<jbyte>::create(step % 240);
+        if (step % 7 == 0) kept = bytes;
+        VMPtr<java::lang::String> text = java::lang::String::valueOf(step);
+        if (step % 64 == 0) vmFree(vmAllocate(1 * MB, true));
+        // Rarely: a collection starts every search over from the first chunk.
+        if (step % 16384 == 0) vmCollectYoung();
+    }
+    for (auto& ring : rings)
+        for (void* p : ring) vmFree(p);
+    EXPECT_EQ(wrongCells, 0);
+    EXPECT_EQ(vmVerifyHeap(), 0u);
+}
+
 TEST_F(HeapTest, FreeingNullDoesNothing) {
     const uint64_t used = vmHeapState().used;
     vmFree(nullptr);

@@ -162,13 +162,32 @@ struct Layout {
     uint32_t header;
 };
 
+// The header is sized for the most cells a chunk could hold were it all
+// cells; the bitmaps then take only the words the cells left after it need.
+// A bitmap word past the last cell would read as 64 free cells lying beyond
+// the chunk's end.
 constexpr Layout layoutFor(uint32_t cellSize, bool objects) {
     uint32_t most = uint32_t((kChunk - sizeof(Chunk)) / cellSize);
-    uint32_t words = (most + 63) / 64;
-    size_t header = sizeof(Chunk) + size_t(kBitmaps) * words * 8 + (objects ? size_t(most) * 2 : 0);
+    size_t header = sizeof(Chunk) + size_t(kBitmaps) * ((most + 63) / 64) * 8 +
+                    (objects ? size_t(most) * 2 : 0);
     header = (header + 63) & ~size_t(63);
-    return {uint32_t((kChunk - header) / cellSize), words, uint32_t(header)};
+    const uint32_t count = uint32_t((kChunk - header) / cellSize);
+    return {count, (count + 63) / 64, uint32_t(header)};
 }
+
+constexpr bool layoutsFit() {
+    for (uint32_t size : kClassSizes) {
+        for (bool objects : {false, true}) {
+            const Layout l = layoutFor(size, objects);
+            const size_t needed = sizeof(Chunk) + size_t(kBitmaps) * l.words * 8 +
+                                  (objects ? size_t(l.count) * 2 : 0);
+            if (needed > l.header || l.header + size_t(l.count) * size > kChunk) return false;
+            if (l.count == 0 || (l.words - 1) * 64 >= l.count) return false;
+        }
+    }
+    return true;
+}
+static_assert(layoutsFit(), "every bitmap word has cells; the header holds the bitmaps and offsets");
 
 constexpr bool divisionIsExact() {
     for (uint32_t size : kClassSizes) {
