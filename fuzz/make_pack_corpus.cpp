@@ -1,11 +1,12 @@
 // Writes the seed corpora of the resource-pack fuzz targets, made with the
 // pack builder: make_pack_corpus <folder> fills <folder>/<target>/ for
 // fuzz_plain_pack, fuzz_chunked_pack, fuzz_chunk_table, fuzz_png_palette,
-// fuzz_pack_writer, fuzz_gob_set, fuzz_text_table, fuzz_glyph_set and
-// fuzz_anim_set. Valid packs of every form, and the builder's malformed
-// variants of them; graphic-object sets of every layout cut from the gob
-// target's sheet; text tables of every encoded form and spoilt lengths; glyph
-// sets of seven glyphs or more and one too short; animation sets.
+// fuzz_pack_writer, fuzz_gob_set, fuzz_text_table, fuzz_glyph_set,
+// fuzz_anim_set and fuzz_canvas_tables. Valid packs of every form, and the
+// builder's malformed variants of them; graphic-object sets of every layout
+// cut from the gob target's sheet; text tables of every encoded form and
+// spoilt lengths; glyph sets of seven glyphs or more and one too short;
+// animation sets; both of the last for the canvas's loaders.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -228,6 +229,23 @@ void animSets() {
     seed("fuzz_anim_set", cut);
 }
 
+// The canvas's loaders read every input as an animation set and as a text
+// table: seeds of both kinds, whole and cut.
+void canvasTables() {
+    rpack::AnimSet walk;
+    walk.durations = {10, 0, 300};
+    walk.frames.resize(2);
+    walk.frames[0].pieces = {{0, -8, -8, 3}, {1, 300, -300, 1}, {2, 0, 0, 2}};
+    walk.frames[0].boxes = {{-1024, 1023, 1023, 255, 31, true}};
+    walk.animations = {{-1, {{0, 0, 0, 0, 0, 1}, {1, 8, -128, 2, 2, 3}}}, {1, {{1, 0, 0, 2, 0, 0}}}};
+    Bytes whole = rpack::encodeAnimSet(walk);
+    seed("fuzz_canvas_tables", whole);
+    seed("fuzz_canvas_tables", Bytes(whole.begin(), whole.end() - 4));
+    Bytes texts = rpack::encodeTextTable({u"Play", u"", u"h\u00E9llo \u20AC"});
+    seed("fuzz_canvas_tables", texts);
+    seed("fuzz_canvas_tables", Bytes(texts.begin(), texts.end() - 3));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -244,6 +262,7 @@ int main(int argc, char** argv) {
     textTables();
     glyphSets();
     animSets();
+    canvasTables();
     std::printf("%d seeds under %s\n", seeds, root.c_str());
     return 0;
 }

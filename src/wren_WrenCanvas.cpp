@@ -2234,7 +2234,11 @@ void WrenCanvas::loadTexts(jint id) {
             textOffsets[n] = jchar(p);
         },
         [](const VMPtr<java::lang::Exception>&) {});
-    if (textOffsets == nullptr) {
+    // A count of -1 allocates an empty offset table before failing; like
+    // every other negative count it leaves no table rather than a
+    // String[-1] thrown at the caller.
+    if (textOffsets == nullptr || textOffsets->length == 0) {
+        textOffsets = nullptr;
         textData = nullptr;
         return;
     }

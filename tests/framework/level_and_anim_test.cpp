@@ -322,6 +322,13 @@ TEST_F(LevelTest, TextRecordsKeepTheirOffsets) {
     EXPECT_EQ(wrentest::text(canvas->getText(3)), "");
     canvas->loadTexts(-1);
     EXPECT_TRUE(canvas->textCache == nullptr);
+    // Negative counts, -1 among them, leave no table and throw nothing.
+    for (jint count : {-1, -2, -32768}) {
+        installPack(41, {{{1}, -1}, {{uint8_t(count >> 8), uint8_t(count), 0, 1, 0x41}, -6}});
+        canvas->loadTexts((41 << 10) | 1);
+        EXPECT_TRUE(canvas->textCache == nullptr) << count;
+        EXPECT_TRUE(canvas->textData == nullptr && canvas->textOffsets == nullptr) << count;
+    }
 }
 
 TEST_F(LevelTest, IndexedPngDecodesToTheSameIndices) {
