@@ -2065,6 +2065,69 @@ jint WrenCanvas::getFrameBoxes(const VMPtr<VMArray<jshort>>& out, jint frame, ji
     return written;
 }
 
+void WrenCanvas::paintPlayer(const VMPtr<Graphics>& g, const VMPtr<VMArray<Gob*>>& gobs,
+                             jint player, jint x, jint y, jint transform) {
+    if (getStepCount(player) == 0) return;
+    paintFramePieces(g, gobs, selectPlayerFrame(player), x, y, transform);
+}
+
+void WrenCanvas::paintSetFrame(const VMPtr<Graphics>& g, const VMPtr<VMArray<Gob*>>& gobs,
+                               jint setKey, jint frame, jint x, jint y, jint transform) {
+    currentSet = findAnimSet(setKey);
+    paintFramePieces(g, gobs, frame, x, y, transform);
+}
+
+void WrenCanvas::getPlayerBounds(const VMPtr<VMArray<Gob*>>& gobs, jint player, jint x, jint y,
+                                 jint transform, const VMPtr<VMArray<jint>>& bounds) {
+    if (getStepCount(player) == 0) return;
+    computeFrameBounds(gobs, selectPlayerFrame(player), transform, bounds);
+    bounds[0] = bounds[0] + x;
+    bounds[1] = bounds[1] + y;
+}
+
+void WrenCanvas::getSetFrameBounds(jint setKey, jint frame, const VMPtr<VMArray<Gob*>>& gobs,
+                                   jint transform, const VMPtr<VMArray<jint>>& bounds) {
+    currentSet = findAnimSet(setKey);
+    computeFrameBounds(gobs, frame, transform, bounds);
+}
+
+jint WrenCanvas::getPlayerPieces(jint player, const VMPtr<VMArray<jshort>>& out, jint transform) {
+    if (getStepCount(player) == 0) return 0;
+    jint frame = selectPlayerFrame(player);
+    jint entry = frameTable[currentSet][frame];
+    jint first = firstOf(entry), count = entry & 0xFF;
+    for (jint k = 0; k < count && 4 * k + 4 <= out->length; ++k) {
+        jint p = framePieces[currentSet][first + k];
+        jint dx = offsetXOf(p), dy = offsetYOf(p);
+        out[4 * k] = jshort(vmUshr(p, 22));
+        out[4 * k + 1] = jshort(transformX(dx, dy, 0, 0, transform));
+        out[4 * k + 2] = jshort(transformY(dx, dy, 0, 0, transform));
+        out[4 * k + 3] = jshort((p & 3) ^ transform);
+    }
+    return count;
+}
+
+jint WrenCanvas::getPlayerBoxes(jint player, const VMPtr<VMArray<jshort>>& out) {
+    if (getStepCount(player) == 0) return 0;
+    return getFrameBoxes(out, selectPlayerFrame(player), 0, false, 0);
+}
+
+jint WrenCanvas::getPlayerBoxes(jint player, const VMPtr<VMArray<jshort>>& out, jint type) {
+    if (getStepCount(player) == 0) return 0;
+    return getFrameBoxes(out, selectPlayerFrame(player), 0, true, type);
+}
+
+jint WrenCanvas::getSetFrameBoxes(jint setKey, jint frame, const VMPtr<VMArray<jshort>>& out) {
+    currentSet = findAnimSet(setKey);
+    return getFrameBoxes(out, frame, 0, false, 0);
+}
+
+jint WrenCanvas::getSetFrameBoxes(jint setKey, jint frame, const VMPtr<VMArray<jshort>>& out,
+                                  jint type) {
+    currentSet = findAnimSet(setKey);
+    return getFrameBoxes(out, frame, 0, true, type);
+}
+
 }  // namespace wren
 
 // ---------------------------------------------------------------------------

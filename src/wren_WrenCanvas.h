@@ -531,6 +531,30 @@ public:
     jint getFrameBoxes(const VMPtr<VMArray<jshort>>& out, jint frame, jint transform,
                        jboolean filter, jint type);
 
+    // Entry points over the players and loaded sets. A player without steps
+    // draws nothing, reports no pieces or boxes and leaves bounds alone.
+    virtual void paintPlayer(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                             const VMPtr<VMArray<Gob*>>& gobs, jint player, jint x, jint y,
+                             jint transform);
+    virtual void paintSetFrame(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                               const VMPtr<VMArray<Gob*>>& gobs, jint setKey, jint frame, jint x,
+                               jint y, jint transform);
+    // bounds = left, top, width, height, moved by (x, y).
+    virtual void getPlayerBounds(const VMPtr<VMArray<Gob*>>& gobs, jint player, jint x, jint y,
+                                 jint transform, const VMPtr<VMArray<jint>>& bounds);
+    virtual void getSetFrameBounds(jint setKey, jint frame, const VMPtr<VMArray<Gob*>>& gobs,
+                                   jint transform, const VMPtr<VMArray<jint>>& bounds);
+    // Four shorts a piece while they fit: Gob index, dx, dy under the
+    // transform, piece transform ^ transform. The frame's piece count, also
+    // when out was too short.
+    virtual jint getPlayerPieces(jint player, const VMPtr<VMArray<jshort>>& out, jint transform);
+    // Every box of the shown frame, or only those of `type`; how many were written.
+    virtual jint getPlayerBoxes(jint player, const VMPtr<VMArray<jshort>>& out);
+    virtual jint getPlayerBoxes(jint player, const VMPtr<VMArray<jshort>>& out, jint type);
+    virtual jint getSetFrameBoxes(jint setKey, jint frame, const VMPtr<VMArray<jshort>>& out);
+    virtual jint getSetFrameBoxes(jint setKey, jint frame, const VMPtr<VMArray<jshort>>& out,
+                                  jint type);
+
     // --- resource and table loading ---
     virtual VMPtr<VMArray<Gob*>> loadGobs(jint id);
     virtual VMPtr<VMArray<Gob*>> loadGobs(jint id, const VMPtr<VMArray<jbyte>>& palette);

@@ -304,6 +304,58 @@ TEST_F(PackedAnimTest, PlayersStopOnLevelThreeAndSurviveZeroDurations) {
     EXPECT_EQ(canvas->lastMoveX, 0);
 }
 
+TEST_F(PackedAnimTest, PlayerAndSetFrameEntriesUseTheShownFrame) {
+    canvas->loadPackedAnimation(kSetId);
+    std::vector<std::pair<jint, jint>> painted;
+    VMPtr<VMArray<Gob*>> gobs = VMArray<Gob*>::create(4);
+    for (jint i = 0; i < 4; ++i) {
+        VMPtr<MarkGob> g = MarkGob::make(i, 4 + i, 6);
+        g->painted = &painted;
+        gobs[i] = g;
+    }
+    canvas->startAnimation(0, kSetId, 0);  // shows frame 0: five pieces, two boxes
+    canvas->paintPlayer(Image::createImage(8, 8, false, 0)->getGraphics(), gobs, 0, 30, 0, 0);
+    std::vector<jint> marks;
+    for (auto [mark, x] : painted) marks.push_back(mark);
+    EXPECT_EQ(marks, (std::vector<jint>{2, 0, 1, 3, 1}));
+
+    // Six shorts hold one piece; the count is still the frame's.
+    VMPtr<VMArray<jshort>> pieces = VMArray<jshort>::create(6);
+    pieces[4] = pieces[5] = 77;
+    EXPECT_EQ(canvas->getPlayerPieces(0, pieces, 2), 5);
+    EXPECT_EQ(std::vector<jshort>(pieces->elements(), pieces->elements() + 6),
+              (std::vector<jshort>{2, -1, -3, 3, 77, 77}));  // mirrored: dx 1 -> -1, flip 1 ^ 2
+
+    VMPtr<VMArray<jshort>> boxes = VMArray<jshort>::create(10);
+    EXPECT_EQ(canvas->getPlayerBoxes(0, boxes), 2);
+    EXPECT_EQ(canvas->getPlayerBoxes(0, boxes, 31), 1);
+    EXPECT_EQ(boxes[0], 1);
+    EXPECT_EQ(canvas->getSetFrameBoxes(kSetId, 1, boxes), 1);
+    EXPECT_EQ(canvas->getSetFrameBoxes(kSetId, 1, boxes, 2), 0);
+
+    // The player's bounds are the set frame's, moved to where it stands.
+    VMPtr<VMArray<jint>> frameBounds = VMArray<jint>::create(4);
+    VMPtr<VMArray<jint>> playerBounds = VMArray<jint>::create(4);
+    canvas->getSetFrameBounds(kSetId, 0, gobs, 1, frameBounds);
+    canvas->getPlayerBounds(gobs, 0, 10, -20, 1, playerBounds);
+    EXPECT_EQ(std::vector<jint>(playerBounds->elements(), playerBounds->elements() + 4),
+              (std::vector<jint>{frameBounds[0] + 10, frameBounds[1] - 20, frameBounds[2],
+                                 frameBounds[3]}));
+
+    // A player whose animation has no steps does nothing at all.
+    canvas->startAnimation(1, kSetId, 2);
+    canvas->animTable[0][2] = canvas->animTable[0][2] & ~0x3FF;
+    painted.clear();
+    canvas->paintPlayer(Image::createImage(8, 8, false, 0)->getGraphics(), gobs, 1, 0, 0, 0);
+    EXPECT_TRUE(painted.empty());
+    EXPECT_EQ(canvas->getPlayerPieces(1, pieces, 0), 0);
+    EXPECT_EQ(canvas->getPlayerBoxes(1, boxes), 0);
+    VMPtr<VMArray<jint>> untouched = VMArray<jint>::of({1, 2, 3, 4});
+    canvas->getPlayerBounds(gobs, 1, 5, 5, 0, untouched);
+    EXPECT_EQ(std::vector<jint>(untouched->elements(), untouched->elements() + 4),
+              (std::vector<jint>{1, 2, 3, 4}));
+}
+
 TEST_F(LevelTest, TextRecordsKeepTheirOffsets) {
     std::vector<std::u16string> texts = {u"Hello", u"", u"\u00e9t\u00e9 \u20ac", u"end"};
     rpack::Bytes table = rpack::encodeTextTable(texts);
