@@ -462,6 +462,16 @@ void WrenCanvas::interrupt(jint kind) {
     }
 }
 
+jboolean WrenCanvas::platformRequest(const VMPtr<String>& url) {
+    return vmTryCatch(
+        [&] {
+            if (mediaManager) mediaManager->stop(-1);
+            if (VMPtr<MIDlet>(midlet)->platformRequest(url)) interrupt(EVENT_EXIT);
+            return jboolean(true);
+        },
+        [](const VMPtr<java::lang::Exception>&) { return jboolean(false); });
+}
+
 void WrenCanvas::updatePauseState() {
     for (;;) {
         if (pauseState == PAUSE_NONE) return;

@@ -239,6 +239,10 @@ public:
     // Records a request from any thread: 1 pause, 2 resume, 3 exit; any
     // other kind goes to onEvent as it is.
     virtual void interrupt(jint kind);
+    // Hands the URL to the platform with every sound stopped, and exits
+    // when the platform can act on it only after the application ends.
+    // True, or false when any of that threw.
+    virtual jboolean platformRequest(const VMPtr<java::lang::String>& url);
     // The game thread's handling of a pending request; may wait.
     virtual void updatePauseState();
 

@@ -209,6 +209,19 @@ TEST_F(GameLoopTest, ASecondExitRequestDoesNothing) {
     EXPECT_FALSE(gameThreadAlive());
 }
 
+// The bridge asks the application to end before it opens a URL: the
+// request exits the game. A refused request (no URL) is false and leaves
+// the game running.
+TEST_F(GameLoopTest, APlatformRequestExitsWhenThePlatformNeedsTheAppGone) {
+    start();
+    EXPECT_FALSE(canvas->platformRequest(nullptr));
+    EXPECT_EQ(canvas->eventCodes(), (Codes{0}));
+    EXPECT_EQ(WrenCanvas::S().appState, WrenCanvas::APP_RUNNING);
+    EXPECT_TRUE(canvas->platformRequest(WREN_LIT("http://example.invalid/")));
+    EXPECT_EQ(canvas->eventCodes(), (Codes{0, 3}));
+    EXPECT_EQ(WrenCanvas::S().appState, WrenCanvas::APP_EXITING);
+}
+
 TEST_F(GameLoopTest, ASizeChangeWhileHiddenIsReportedBeforeThePause) {
     start();
     hide();
