@@ -1482,6 +1482,30 @@ namespace wren {
 using javax::microedition::lcdui::Graphics;
 using javax::microedition::lcdui::Image;
 
+void WrenCanvas::setViewOrigin(jint x, jint y) {
+    viewOriginX = -x;
+    viewOriginY = -y;
+}
+jint WrenCanvas::getViewOriginX() { return -viewOriginX; }
+jint WrenCanvas::getViewOriginY() { return -viewOriginY; }
+
+jboolean WrenCanvas::setViewSize(jint width, jint height) {
+    viewWidth = width < 1 ? 0 : width;
+    viewHeight = height < 1 ? 0 : height;
+    if (width >= 0 && height >= 0) return false;
+    tileSet = nullptr;
+    tileSourceX = nullptr;
+    tileSourceY = nullptr;
+    mapTiles = nullptr;
+    tileAliases = nullptr;
+    return true;
+}
+
+jint WrenCanvas::getTileWidth() { return tileWidth; }
+jint WrenCanvas::getTileHeight() { return tileHeight; }
+jint WrenCanvas::getMapWidth() { return mapWidth; }
+jint WrenCanvas::getMapHeight() { return mapHeight; }
+
 void WrenCanvas::setTileAlias(jint aliasId, jint tile) { tileAliases[-aliasId - 1] = tile; }
 
 jint WrenCanvas::getTileAlias(jint aliasId) { return tileAliases[-aliasId - 1]; }

@@ -446,6 +446,9 @@ public:
     // The view origin, kept negated.
     jint viewOriginX = 0;
     jint viewOriginY = 0;
+    // The view's extent in pixels; 0 for any size below 1.
+    jint viewWidth = 0;
+    jint viewHeight = 0;
     jint sceneryCount = 0;
     jint sceneryMargin = 0;
     jboolean scenerySortNeeded = false;
@@ -453,6 +456,17 @@ public:
     jint spriteCount = 0;
     jint spriteMark = 0;
 
+    // The origin with the sign the caller gave.
+    virtual void setViewOrigin(jint x, jint y);
+    virtual jint getViewOriginX();
+    virtual jint getViewOriginY();
+    // A negative size also drops the map (tile set, its cut and the grid
+    // with its aliases) and answers true.
+    virtual jboolean setViewSize(jint width, jint height);
+    virtual jint getTileWidth();
+    virtual jint getTileHeight();
+    virtual jint getMapWidth();
+    virtual jint getMapHeight();
     virtual void setTileAlias(jint aliasId, jint tile);
     virtual jint getTileAlias(jint aliasId);
     virtual void setTile(jint column, jint row, jint value);

@@ -91,6 +91,26 @@ TEST_F(LevelTest, TilesAreCutInReadingOrderAndAliasesResolve) {
     EXPECT_EQ(canvas->tileAliases->length, 0);
 }
 
+TEST_F(LevelTest, ViewOriginKeepsTheCallersSignAndANegativeSizeDropsTheMap) {
+    canvas->createMap(5, 4, Image::createImage(32, 48, false, 0), 16, 12);
+    canvas->setViewOrigin(30, -7);
+    EXPECT_EQ(canvas->viewOriginX, -30);  // the renderer works with it negated
+    EXPECT_EQ(std::vector<jint>({canvas->getViewOriginX(), canvas->getViewOriginY()}),
+              std::vector<jint>({30, -7}));
+    EXPECT_EQ(std::vector<jint>({canvas->getTileWidth(), canvas->getTileHeight(),
+                                 canvas->getMapWidth(), canvas->getMapHeight()}),
+              std::vector<jint>({16, 12, 5, 4}));
+    EXPECT_FALSE(canvas->setViewSize(0, 200));
+    EXPECT_EQ(std::vector<jint>({canvas->viewWidth, canvas->viewHeight}), std::vector<jint>({0, 200}));
+    EXPECT_TRUE(canvas->mapTiles != nullptr);
+    canvas->addTileAlias(3);
+    EXPECT_TRUE(canvas->setViewSize(240, -1));
+    EXPECT_EQ(std::vector<jint>({canvas->viewWidth, canvas->viewHeight}), std::vector<jint>({240, 0}));
+    EXPECT_TRUE(canvas->tileSet == nullptr && canvas->tileSourceX == nullptr &&
+                canvas->tileSourceY == nullptr && canvas->mapTiles == nullptr &&
+                canvas->tileAliases == nullptr);
+}
+
 TEST_F(LevelTest, SceneryIsSortedCulledAndDrawnInOrderOfAdding) {
     std::vector<std::pair<jint, jint>> painted;
     canvas->createMap(40, 4, Image::createImage(32, 32, false, 0), 16, 16);
