@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench_timing.h"
 #include "HAL_threads.h"
 #include "VM.h"
 #include "javax_microedition_lcdui_Graphics.h"
@@ -60,15 +61,9 @@ VMPtr<Translation> table() {
 
 template <typename F>
 double seconds(F&& f) {
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kReps; ++i) f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return benchtiming::seconds(kReps, f);
 }
-
-double median(std::vector<double> v) {
-    std::nth_element(v.begin(), v.begin() + long(v.size() / 2), v.end());
-    return v[v.size() / 2];
-}
+using benchtiming::median;
 
 void run() {
     VMPtr<Image> frame = Image::createImage(W, H, false, 0);

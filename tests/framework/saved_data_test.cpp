@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "log_lines.h"
 #include "framework_test_support.h"
 #include "java_lang_String.h"
 #include "javax_microedition_rms_RecordStore.h"
@@ -246,16 +247,7 @@ struct Log {
 
 Log readLog(const std::string& path) {
     Log log;
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-        std::fclose(f);
-    }
-    std::istringstream in(text.substr(0, text.rfind('\n') + 1));
-    std::string line;
-    while (std::getline(in, line)) {
+    for (const std::string& line : wrentest::completeLines(path)) {
         std::istringstream words(line);
         std::string first;
         words >> first;

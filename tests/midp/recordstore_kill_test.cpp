@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "log_lines.h"
 #include "HAL_recordstore.h"
 #include "HAL_status.h"
 #include "javax_microedition_rms_RecordEnumeration.h"
@@ -145,16 +146,7 @@ struct Step {
 
 std::vector<Step> readLog(const std::string& path) {
     std::vector<Step> steps;
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-        std::fclose(f);
-    }
-    std::istringstream in(text.substr(0, text.rfind('\n') + 1));
-    std::string line;
-    while (std::getline(in, line)) {
+    for (const std::string& line : wrentest::completeLines(path)) {
         std::istringstream words(line);
         std::string first;
         words >> first;
