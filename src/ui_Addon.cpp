@@ -1,5 +1,7 @@
 #include "ui_Addon.h"
 
+#include <algorithm>
+
 #include "VMMath.h"
 #include "main_Main.h"
 #include "ui_ResManager.h"

@@ -1,5 +1,7 @@
 #include "ui_ListMenu.h"
 
+#include <algorithm>
+
 #include "VMMath.h"
 #include "java_lang_IllegalStateException.h"
 #include "main_Main.h"

@@ -1,5 +1,7 @@
 #include "ui_MsgBoard.h"
 
+#include <algorithm>
+
 #include "VMMath.h"
 #include "ui_ResManager.h"
 #include "ui_Scene.h"

@@ -72,7 +72,8 @@ rpack::AnimFrame board(int box2Height) {
 rpack::AnimFrame cell(int gob) {
     rpack::AnimFrame f;
     tile(f, gob, -40, 0, 40, 200);
-    f.boxes = {{-100, 0, 20, 20, 3, false}, {-70, 0, 20, 20, 4, false}, {-40, 0, 40, 200, 5, false}};
+    f.boxes = {{-100, -30, 20, 20, 3, false}, {-70, -30, 20, 20, 4, false},
+               {-40, 0, 40, 200, 5, false}};
     return f;
 }
 
@@ -84,11 +85,11 @@ rpack::AnimSet uiAnimations() {
     set.frames[0].boxes = {{-40, -30, 80, 60, 0, false}, {-45, -35, 90, 70, 1, false}};
     tile(set.frames[2], G_HIGHLIGHT, -10, -10, 20, 20);
     tile(set.frames[4], G_HIGHLIGHT, -10, -10, 20, 20);
-    set.frames[5] = cell(G_CELL);
     set.frames[12] = cell(G_CELL);
     set.frames[13] = cell(G_SELECTED);
-    set.frames[14].pieces = {{G_MARKER, -8, 0, 0}};
-    set.frames[15].pieces = {{G_MARKER, -8, 0, 0}};
+    // Above the cell, which is drawn over it.
+    set.frames[14].pieces = {{G_MARKER, -24, -12, 0}};
+    set.frames[15].pieces = {{G_MARKER, -24, -12, 0}};
     set.frames[16] = board(0);
     set.frames[17] = board(10);
     for (int a = 0; a < 5; ++a) set.animations.push_back({-1, {{0, 0, 0, 0, 0, 0}}});

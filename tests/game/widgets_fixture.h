@@ -7,15 +7,16 @@
 //   0      panel, 100 x 80 at {-50, -40}: box 0 {-40, -30, 80, 60},
 //          box 1 {-45, -35, 90, 70}
 //   2, 4   highlights, 20 x 20 red at {-10, -10}
-//   5, 12  list cell, 40 x 200 brown at {-40, 0}: box 5 the same; box 3
-//          {-100, 0, 20, 20} and box 4 {-70, 0, 20, 20} the arrows
+//   12     list cell, 40 x 200 brown at {-40, 0}: box 5 the same; box 3
+//          {-100, -30, 20, 20} and box 4 {-70, -30, 20, 20} the arrows
 //   13     selected cell, blue, as 12
-//   14, 15 page markers, 8 x 8 green at {-8, 0}
+//   14, 15 page markers, 8 x 8 green at {-24, -12}: above the cell
 //   16     board, 200 x 280 beige at {-100, -140}: box 0 {65, -130, 30, 260},
 //          box 1 {-50, -130, 110, 260}, box 2 {0, 0, 0, 0}, button boxes
 //          3 {-95, 20, 35, 110} and 4 {-95, -130, 35, 110}
 //   17     as 16 with box 2 {0, 0, 10, 10}: a height
-//   the others empty. Animations 0..4 show frame 0, endlessly.
+//   the others empty: frame 5, a list's cell in board mode, has no width.
+//   Animations 0..4 show frame 0, endlessly.
 // Texts: 0 "", 1 "ONE" .. 5 "FIVE", 6 "TITLE", 7 "A SIX", 8 "SEVEN".
 // Glyphs: every printable ASCII character, 4 x 6 ink in a 6 x 8 cell; line
 // height 8, line step 10.

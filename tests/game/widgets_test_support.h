@@ -11,7 +11,12 @@
 #include <vector>
 
 #include "VMClass.h"
+#include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_midlet_MIDlet.h"
+#include "main_Main.h"
+#include "ui_Addon.h"
+#include "ui_Pointer.h"
+#include "ui_Scene.h"
 #include "wren_WrenCanvas.h"
 
 namespace wrentest::widgets {
@@ -49,6 +54,17 @@ public:
     }
 };
 
+// A scene of nothing but the objects a test adds, loaded at once.
+class WidgetScene : public ui::Scene {
+    WREN_CLASS(WidgetScene, ui::Scene)
+public:
+    void ctor() { Scene::ctor(); }
+    void loadData() override {}
+    void loadObjects() override {}
+    void loadUi() override {}
+    void paintLayer(const VMPtr<javax::microedition::lcdui::Graphics>&) override {}
+};
+
 // Clears what the touch input classes keep between tests.
 void resetTouchInput();
 
@@ -72,6 +88,31 @@ protected:
 
     VMNativePtr<WidgetMIDlet> midlet;
     VMNativePtr<WidgetCanvas> canvas;
+};
+
+// The widget content installed, the main object made over the canvas with
+// text table 0x5000, and a scene to hold the panels under test. A frame
+// runs as the game runs one: the key snapshot, the scene's update (its
+// objects' doUpdate and, for active panels, postUpdate), then the touch
+// helper drains the events queued since the last frame.
+class PanelTest : public WidgetTest {
+protected:
+    void SetUp() override;
+
+    // Adds the panel to the scene, active, and sorts the draw order.
+    void show(const VMPtr<ui::Addon>& panel);
+    void frame();
+    // The scene painted on a white 240 by 320 picture.
+    VMPtr<javax::microedition::lcdui::Image> paint();
+    // ARGB as it reads back, at (x, y) of a picture.
+    static uint32_t pixel(const VMPtr<javax::microedition::lcdui::Image>& img, jint x, jint y);
+    // Writes the picture as a PNG, for a person to look at.
+    static void writePng(const VMPtr<javax::microedition::lcdui::Image>& img,
+                         const std::string& path);
+
+    VMNativePtr<main::Main> mainObject;
+    VMNativePtr<WidgetScene> scene;
+    VMNativePtr<ui::Pointer> pointer;
 };
 
 }  // namespace wrentest::widgets
