@@ -68,6 +68,13 @@ rpack::GobSet otherGobs() {
     return set;
 }
 
+// One green Gob whose box has no height.
+rpack::GobSet flatGobs() {
+    rpack::GobSet set;
+    set.gobs = {square(1, 0, 0, 0, 0, 4, 0)};
+    return set;
+}
+
 // Frames: 0 the red Gob, boxes of types 0, 1, 2 and a second of type 1; 1
 // the green Gob, one box of type 0; 2 the blue Gob, no box.
 // Animations (10 ms a step): 0 frame 0 once; 1 frames 1, 0 twice; 2 frame
@@ -110,7 +117,8 @@ void installFixturePack() {
                                  rpack::encodePlainPack({{rpack::encodePng(sheet()), -3},
                                                          {rpack::encodeGobSet(gobs()), -1},
                                                          {rpack::encodeAnimSet(anims()), -1},
-                                                         {rpack::encodeGobSet(otherGobs()), -1}})}});
+                                                         {rpack::encodeGobSet(otherGobs()), -1},
+                                                         {rpack::encodeGobSet(flatGobs()), -1}})}});
         written = true;
     }
     wren::Resources::closePack();

@@ -126,11 +126,14 @@ protected:
     VMNativePtr<ToolkitMain> mainObject;
 };
 
-// The fixture pack (see toolkit_support.cpp): resource ids.
+// The fixture pack (see toolkit_support.cpp): resource ids. The sheet is
+// entry 0; the Gob sets are 1 (red, green, blue), 3 (yellow) and 4 (a
+// green Gob without a box); entry 2 is the animation set over set 1.
 constexpr jint kPack = 41;
 constexpr jint kGobsId = (kPack << 10) | 1;
 constexpr jint kAnimsId = (kPack << 10) | 2;
 constexpr jint kOtherGobsId = (kPack << 10) | 3;
+constexpr jint kFlatGobsId = (kPack << 10) | 4;
 // An entry the pack does not have.
 constexpr jint kMissingId = (kPack << 10) | 9;
 
