@@ -248,11 +248,11 @@ void writeFamilyPack() {
 }
 
 // 16 x 6 cells of 6 x 8, one per character from U+0020.
-rpack::IndexedImage fontSheet() {
+rpack::IndexedImage fontSheet(uint8_t ink) {
     rpack::IndexedImage img;
     img.width = 96;
     img.height = 48;
-    img.palette = {{0xFF, 0x00, 0xFF, 0}, {0x00, 0x00, 0x00, 255}};
+    img.palette = {{0xFF, 0x00, 0xFF, 0}, {ink, ink, ink, 255}};
     img.pixels.assign(size_t(img.width * img.height), 0);
     for (int c = 1; c < 95; ++c) {
         int cx = (c % 16) * 6, cy = (c / 16) * 8;
@@ -262,9 +262,9 @@ rpack::IndexedImage fontSheet() {
     return img;
 }
 
-rpack::GlyphSet fontGlyphs() {
+rpack::GlyphSet fontGlyphs(int sheetEntry) {
     rpack::GlyphSet font;
-    font.sheetEntry = 7;
+    font.sheetEntry = sheetEntry;
     font.header = {8, 7, 6, 10, 0, false};
     for (int c = 0; c < 95; ++c) {
         rpack::Glyph g;
@@ -282,8 +282,10 @@ rpack::GlyphSet fontGlyphs() {
 void writeTextPacks() {
     rpack::PackContent fonts;
     fonts.number = 19;
-    for (int i = 0; i < 7; ++i) fonts.entries.push_back({rpack::encodeGlyphSet(fontGlyphs()), -1});
-    fonts.entries.push_back({rpack::encodePng(fontSheet()), -3});
+    // Font 2, the tutorial band's, is white ink for the black band.
+    for (int i = 0; i < 7; ++i) fonts.entries.push_back({rpack::encodeGlyphSet(fontGlyphs(i == 2 ? 8 : 7)), -1});
+    fonts.entries.push_back({rpack::encodePng(fontSheet(0x00)), -3});
+    fonts.entries.push_back({rpack::encodePng(fontSheet(0xFF)), -3});
     write(fonts);
 
     rpack::PackContent texts;

@@ -21,7 +21,8 @@
 //   20 x 20 square centred on the anchor.
 // Pack 18: family f (0..8), 18432 + f over 18441 + f: frames 0 and 1, a
 //   60 x 60 square at {-60, -30} (frame 1 in the family's own colour).
-// Pack 19: seven copies of one glyph set (printable ASCII, 6 x 8 cells).
+// Pack 19: seven copies of one glyph set (printable ASCII, 6 x 8 cells), in
+//   black ink but font 2 (the tutorial band's) in white.
 // Pack 20: five text tables of 128 texts; text n of entry e reads "e:n".
 #pragma once
 
