@@ -7,6 +7,7 @@
 #include "main_Game.h"
 #include "main_Main.h"
 #include "scene_maingame_InGameStory.h"
+#include "scene_maingame_InMapScene.h"
 #include "scene_menu_MenuScene.h"
 #include "scene_splash_LogoScene.h"
 #include "ui_ResManager.h"
@@ -214,6 +215,9 @@ void SceneManager::createScene() {
         break;
     case KIND_STORY:
         scene = maingame::InGameStory::make(firstPage, extraPages);
+        break;
+    case KIND_MAP:
+        scene = maingame::InMapScene::make();
         break;
     default:
         // The play field, the map and the home scene join the game here.

@@ -76,6 +76,34 @@ TEST_F(MapScene, LayersForEachSetOfOpenAreas) {
     }
 }
 
+// Scene 43, and scene 45 at the story positions that show the map: 2 and
+// 5 (the tutorials), 3, 6 to 10, and anything outside 0..14.
+TEST_F(MapScene, TheSceneManagerBuildsTheMap) {
+    struct Case {
+        jint id, stageKind;
+        bool tutorial;
+    };
+    manager->build = true;
+    for (Case c : {Case{43, 10, false}, Case{43, 2, true}, Case{45, 2, true}, Case{45, 3, false},
+                   Case{45, 5, true}, Case{45, 6, false}, Case{45, 9, false}, Case{45, 10, false},
+                   Case{45, 15, false}, Case{45, -1, false}, Case{45, 1000, false}}) {
+        SCOPED_TRACE(testing::Message() << c.id << " at " << c.stageKind);
+        Game::S().stageKind = c.stageKind;
+        manager->changeScene(c.id);
+        VMPtr<scene::maingame::InMapScene> s =
+            vmCast<scene::maingame::InMapScene>(VMPtr<ui::Scene>(scene::SceneManager::S().currentScene));
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(Game::S().stageKind, c.stageKind);
+        EXPECT_EQ(s->tutorialMode, c.tutorial);
+        EXPECT_TRUE(s->progressiveLoad);
+        for (int f = 0; f < 16; ++f) manager->updateScenes();
+        EXPECT_FALSE(s->progressiveLoad);
+        EXPECT_EQ(s->screen->getLayerCount(), s->dialogLayer);
+    }
+    scene::SceneManager::S().currentScene->unload();
+    scene::SceneManager::S().currentScene = nullptr;
+}
+
 TEST_F(MapScene, MapPositionsOfTheCells) {
     VMPtr<scene::maingame::InMapScene> s = load();
     struct Case {

@@ -60,15 +60,19 @@ public:
     void disableSound() override;
 };
 
-// Every changeScene as its id, and nothing built.
+// Every changeScene as its id; nothing built unless `build` is set.
 class RecordingManager : public scene::SceneManager {
     WREN_CLASS(RecordingManager, scene::SceneManager)
 public:
     std::vector<jint> requested;
+    bool build = false;
     void ctor();
     void changeScene(jint id) override {
         requested.push_back(id);
-        sceneId = jshort(id);
+        if (build)
+            SceneManager::changeScene(id);
+        else
+            sceneId = jshort(id);
     }
 };
 
