@@ -535,6 +535,38 @@ TEST_F(Content, HomeRowCursorButtonsLieInTheRowAndLeaveItsPipsInSight) {
     }
 }
 
+TEST_F(Content, HomeFigureStandsInAHoleOfTheHomePictureOverTheBackdrop) {
+    // The figure is drawn between the backdrop and the home screen, its
+    // top left corner at the lower right of box 2 of the home picture.
+    VMPtr<AnimSet> player = loadBound(10240, 10245);
+    ASSERT_NE(player, nullptr);
+    auto size = extentOf(player, 0);
+    VMPtr<VMArray<Gob*>> gobs = Resources::loadGobs(3074);
+    ASSERT_NE(gobs, nullptr);
+    VMPtr<AnimSet> home = Resources::loadAnimSet(3072);
+    ASSERT_NE(home, nullptr);
+    home->setGobs(gobs);
+    auto anchor = onHomeScreen(boxesOf(home, 11).at(2));
+    std::array<int, 4> figure = {anchor[0] + anchor[2] + size[0], anchor[1] + anchor[3] + size[1], size[2],
+                                 size[3]};
+    EXPECT_TRUE(inside(figure, kScreen));
+    VMPtr<VMArray<jint>> pieces = VMArray<jint>::create(4 * 256);
+    int n = home->getFramePieces(11, 0, pieces);
+    ASSERT_GT(n, 0);
+    for (int p = 0; p < n; ++p) {
+        VMPtr<Gob> g = gobs[pieces[4 * p]];
+        std::array<int, 4> r = {120 + pieces[4 * p + 1] + g->offsetX, 160 + pieces[4 * p + 2] + g->offsetY,
+                                g->width, g->height};
+        bool apart = r[0] + r[2] <= figure[0] || figure[0] + figure[2] <= r[0] || r[1] + r[3] <= figure[1] ||
+                     figure[1] + figure[3] <= r[1];
+        EXPECT_TRUE(apart) << "piece " << p << " covers the figure";
+    }
+    VMPtr<VMArray<Gob*>> backdrop = Resources::loadGobs(3073);
+    ASSERT_NE(backdrop, nullptr);
+    VMPtr<Gob> b = backdrop[0];
+    EXPECT_TRUE(inside(figure, {120 + b->offsetX, 160 + b->offsetY, b->width, b->height}));
+}
+
 TEST_F(Content, HomeBarAndCursorShareTheItemPitch) {
     VMPtr<AnimSet> home = loadBound(3072, 3074);
     ASSERT_NE(home, nullptr);
