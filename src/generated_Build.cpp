@@ -1,0 +1,3 @@
+#include "generated_Build.h"
+
+WREN_DEFINE_INTERFACE(generated::Build, "generated.Build")

@@ -1,0 +1,3 @@
+#include "generated_Texts.h"
+
+WREN_DEFINE_INTERFACE(generated::Texts, "generated.Texts")

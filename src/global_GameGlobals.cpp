@@ -1,0 +1,3 @@
+#include "global_GameGlobals.h"
+
+WREN_DEFINE_INTERFACE(global::GameGlobals, "global.GameGlobals")

@@ -1,0 +1,3 @@
+#include "global_GameScene.h"
+
+WREN_DEFINE_INTERFACE(global::GameScene, "global.GameScene")

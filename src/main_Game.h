@@ -1,0 +1,94 @@
+// main.Game: the player's progress and the world. Everything lives in
+// statics that the scenes read and change directly; the one instance
+// (main.Main's `game`) loads both saved records when it is made, starts a
+// new progress state or a new world for a record that is missing, and
+// writes them back on request.
+//
+// Saved records, written and read through the canvas's byte-buffer
+// serializer (ints big-endian, booleans one byte):
+//   store 0, 72 bytes: progressA, progressB, progressFlags[5], stats[9],
+//     progressPair[2], extraFlags[3], stageKind, zero padding.
+//   store 1, 6800 bytes: cellFlags[260], cellRecords[260][6], places[5][2],
+//     zero padding.
+// A record that is shorter than its format or holds a value the game can't
+// use (see validState / validWorld) counts as missing: it is never read
+// past its end, and the game starts that record anew.
+#pragma once
+
+#include "VMArray.h"
+#include "VMClass.h"
+#include "wren_WrenCanvas.h"
+
+namespace main {
+
+class Game : public virtual java::lang::Object {
+    WREN_CLASS(Game, java::lang::Object, (canvas, wren::WrenCanvas))
+public:
+    WREN_PLAIN_OBJECT()
+
+    static constexpr jint ROWS = 13;
+    static constexpr jint COLUMNS = 20;
+    static constexpr jint CELLS = ROWS * COLUMNS;
+    static constexpr jint RECORD_FIELDS = 6;
+    static constexpr jint PLACES = 5;
+    static constexpr jint STATE_STORE = 0;
+    static constexpr jint WORLD_STORE = 1;
+    static constexpr jint STATE_BYTES = 72;
+    static constexpr jint WORLD_BYTES = 6800;
+    static constexpr jint STAGE_KINDS = 15;
+
+    struct Statics {
+        // Constant tables.
+        VMStaticPtr<VMArray<jint, 2>> cellKinds;    // [13][20], 0 = no cell
+        VMStaticPtr<VMArray<jint, 2>> groupTable;   // families per group
+        VMStaticPtr<VMArray<jint, 2>> familyTable;  // variants per family
+        VMStaticPtr<VMArray<jint>> numberTable;     // [14]
+        // World (store 1).
+        VMStaticPtr<VMArray<jboolean>> cellFlags;     // [260]
+        VMStaticPtr<VMArray<jint, 2>> cellRecords;    // [260][6]
+        VMStaticPtr<VMArray<jint, 2>> places;         // [5][2] row, column
+        // Progress (store 0).
+        jint progressA = 0;
+        jint progressB = 0;
+        VMStaticPtr<VMArray<jboolean>> progressFlags;  // [5]
+        VMStaticPtr<VMArray<jint>> stats;              // [9]
+        VMStaticPtr<VMArray<jint>> progressPair;       // [2] column, row
+        VMStaticPtr<VMArray<jboolean>> extraFlags;     // [3]
+        jint stageKind = 0;                            // 0..14
+        // Derived from stats[2], [4], [6] by classifyStats: 0..21.
+        jint statClass = 0;
+    };
+    WREN_STATICS(Statics)
+    WREN_STATIC_INIT()
+
+    // Takes main.Main's canvas, then loads (or starts) the progress state
+    // and then the world, whose generation reads the level from stats.
+    void ctor();
+
+    virtual void loadData();
+    virtual void saveData();
+    virtual void saveState();
+    virtual void loadState();
+
+    // The progress values of a new game.
+    virtual void resetState();
+    // A new world: cell records by kind and level, places 1..4 at random.
+    virtual void generateWorld();
+
+    static void classifyStats();
+    // Sets the level of every cell whose level follows the player's
+    // (stats[8]).
+    static void refreshCellLevels();
+
+    // Whether the bytes hold a progress record / a world record the game
+    // can use: long enough, and every value inside its range.
+    static jboolean validState(const VMPtr<VMArray<jbyte>>& bytes);
+    static jboolean validWorld(const VMPtr<VMArray<jbyte>>& bytes);
+
+private:
+    static jint pick(const VMPtr<VMArray<jint>>& list);
+    static jint randomBelow(jint m);
+    static void fillCell(jint cell, jint kind, jint level);
+};
+
+}  // namespace main

@@ -1,0 +1,209 @@
+#include "shell_test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "AnimSet.h"
+#include "GobSet.h"
+#include "Pack.h"
+#include "Png.h"
+#include "TextTable.h"
+#include "java_lang_Thread.h"
+#include "main_Game.h"
+#include "main_Main.h"
+#include "runtime/wren_test_Task.h"
+#include "scene_SceneManager.h"
+#include "support/program_folder.h"
+#include "ui_ResManager.h"
+#include "wren_Resources.h"
+
+WREN_DEFINE_CLASS(wrentest::shell::ShellMIDlet, "wrentest.shell.ShellMIDlet")
+WREN_DEFINE_CLASS(wrentest::shell::ShellCanvas, "wrentest.shell.ShellCanvas")
+WREN_DEFINE_CLASS(wrentest::shell::ScriptedRandom, "wrentest.shell.ScriptedRandom")
+WREN_DEFINE_CLASS(wrentest::shell::RecordingSound, "wrentest.shell.RecordingSound",
+                  wren::MediaManager)
+
+namespace wrentest::shell {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The resource front end reads the program folder once per process.
+wrentest::ProcessProgramFolder programFolder{"/tmp/wren_shell_XXXXXX"};
+
+// Palette indices of the pack-2 sheet.
+enum Colour : uint8_t { CLEAR, SPLASH, PANEL, PANEL1, MARKER, VALUE0 };
+
+// The sheet: a 40 x 30 splash at (0, 0), the two 60 x 40 panels at (40, 0)
+// and (100, 0), then 4 x 4 squares from (160, 0): the marker and the four
+// values.
+rpack::IndexedImage sheet() {
+    rpack::IndexedImage img;
+    img.width = 180;
+    img.height = 40;
+    img.palette = {{0xFF, 0x00, 0xFF, 0},    {0x00, 0xFF, 0x00, 255}, {0x00, 0x00, 0xFF, 255},
+                   {0xFF, 0x00, 0x00, 255}, {0xFF, 0xFF, 0xFF, 255}, {0xFF, 0xFF, 0x00, 255},
+                   {0x00, 0xFF, 0xFF, 255}, {0x80, 0x00, 0xFF, 255}, {0x80, 0x80, 0x80, 255}};
+    img.pixels.assign(size_t(img.width * img.height), CLEAR);
+    auto fill = [&](int x0, int y0, int w, int h, uint8_t c) {
+        for (int y = y0; y < y0 + h; ++y)
+            for (int x = x0; x < x0 + w; ++x) img.pixels[size_t(y * img.width + x)] = c;
+    };
+    fill(0, 0, 40, 30, SPLASH);
+    fill(40, 0, 60, 40, PANEL);
+    fill(100, 0, 60, 40, PANEL1);
+    fill(160, 0, 4, 4, MARKER);
+    for (int v = 0; v < 4; ++v) fill(164 + 4 * (v % 4), 0, 4, 4, uint8_t(VALUE0 + v));
+    return img;
+}
+
+rpack::Gob gob(int x, int y, int w, int h, int offsetX, int offsetY) {
+    rpack::Gob g;
+    g.x = x;
+    g.y = y;
+    g.width = w;
+    g.height = h;
+    g.offsetX = offsetX;
+    g.offsetY = offsetY;
+    return g;
+}
+
+rpack::GobSet splashGobs() { return {0, {gob(0, 0, 40, 30, -20, -15)}}; }
+
+// Gob 0: panel frame 0, 1: panel frame 1, 2: the marker.
+rpack::GobSet panelGobs() {
+    return {0, {gob(40, 0, 60, 40, 0, 0), gob(100, 0, 60, 40, 0, 0), gob(160, 0, 4, 4, 0, 0)}};
+}
+
+rpack::GobSet valueGobs() {
+    rpack::GobSet set{0, {}};
+    for (int v = 0; v < 4; ++v) set.gobs.push_back(gob(164 + 4 * v, 0, 4, 4, 0, 0));
+    return set;
+}
+
+rpack::AnimSet panelAnimations() {
+    rpack::AnimSet set;
+    set.durations = {100};
+    set.frames.resize(3);
+    set.frames[0].pieces = {{0, -30, -20, 0}};
+    set.frames[1].pieces = {{1, -30, -20, 0}};
+    set.frames[1].boxes = {{-30, -20, 10, 10, 0, false},
+                           {-30, 0, 20, 10, 1, false},
+                           {0, -20, 5, 5, 3, false},
+                           {10, 10, 10, 10, 4, false}};
+    set.frames[2].pieces = {{2, 0, 0, 0}};
+    for (int f = 0; f < 3; ++f) set.animations.push_back({-1, {{f, 0, 0, 0, 0, 0}}});
+    return set;
+}
+
+// 16 x 6 cells of 6 x 8, one per character from U+0020.
+rpack::IndexedImage fontSheet() {
+    rpack::IndexedImage img;
+    img.width = 96;
+    img.height = 48;
+    img.palette = {{0xFF, 0x00, 0xFF, 0}, {0x00, 0x00, 0x00, 255}};
+    img.pixels.assign(size_t(img.width * img.height), 0);
+    for (int c = 1; c < 95; ++c) {
+        int cx = (c % 16) * 6, cy = (c / 16) * 8;
+        for (int y = 1; y < 7; ++y)
+            for (int x = 1; x < 5; ++x) img.pixels[size_t((cy + y) * img.width + cx + x)] = 1;
+    }
+    return img;
+}
+
+rpack::GlyphSet fontGlyphs(int sheetEntry) {
+    rpack::GlyphSet font;
+    font.sheetEntry = sheetEntry;
+    font.header = {8, 7, 6, 10, 0, false};
+    for (int c = 0; c < 95; ++c) {
+        rpack::Glyph g;
+        g.code = uint16_t(0x20 + c);
+        g.x = (c % 16) * 6;
+        g.y = (c / 16) * 8;
+        g.width = 6;
+        g.height = 8;
+        g.advance = 6;
+        font.glyphs.push_back(g);
+    }
+    return font;
+}
+
+void write(const rpack::PackContent& content) {
+    fs::path rsc = fs::path(std::getenv("WREN_MODULE_DIR")) / "rsc";
+    rpack::writeFiles(rsc, rpack::buildPack(content));
+}
+
+}  // namespace
+
+void installShellPacks() {
+    const rpack::PackEntry filler{{0}, 0};
+    rpack::PackContent shell;
+    shell.number = 2;
+    shell.entries = {{rpack::encodePng(sheet()), -3},
+                     filler,
+                     filler,
+                     {rpack::encodeAnimSet(panelAnimations()), -1},
+                     filler,
+                     {rpack::encodeGobSet(valueGobs()), -1},
+                     {rpack::encodeGobSet(splashGobs()), -1},
+                     filler,
+                     {rpack::encodeGobSet(panelGobs()), -1}};
+    write(shell);
+
+    rpack::PackContent fonts;
+    fonts.number = 19;
+    for (int i = 0; i < 7; ++i) fonts.entries.push_back({rpack::encodeGlyphSet(fontGlyphs(7)), -1});
+    fonts.entries.push_back({rpack::encodePng(fontSheet()), -3});
+    write(fonts);
+
+    rpack::PackContent texts;
+    texts.number = 20;
+    texts.entries = {{rpack::encodeTextTable({u"", u"ONE", u"TWO"}), -6}};
+    write(texts);
+    wren::Resources::closePack();
+}
+
+void resetShellStatics() {
+    main::Main::Statics& m = main::Main::S();
+    m.instance = nullptr;
+    m.canvas = nullptr;
+    m.sceneManager = nullptr;
+    m.game = nullptr;
+    m.resManager = nullptr;
+    m.random = nullptr;
+    m.richFont = nullptr;
+    m.translation = nullptr;
+    m.loadedGlyphSetIds = nullptr;
+    m.gameAreaX = m.gameAreaY = 0;
+    m.language = m.currentGlyphSetId = m.soundSet = 0;
+    m.redrawBackground = m.firstMenuVisit = m.splashPending = m.soundOn = m.musicPlaying = false;
+    main::Game::S().statClass = 0;
+    scene::SceneManager::S().instance = nullptr;
+}
+
+void stopGameThreadAndInstall(const VMPtr<wren::WrenCanvas>& canvas) {
+    using wren::WrenCanvas;
+    VMPtr<java::lang::Thread> gameThread = WrenCanvas::S().gameThread;
+    WrenCanvas::S().appState = WrenCanvas::APP_EXITING;
+    wren::test::join(gameThread);
+    WrenCanvas::S().instance = canvas;
+    WrenCanvas::S().appState = WrenCanvas::APP_RUNNING;
+}
+
+void ShellTest::SetUp() {
+    installShellPacks();
+    resetShellStatics();
+    midlet = ShellMIDlet::make();
+    canvas = ShellCanvas::make(midlet);
+    stopGameThreadAndInstall(canvas);
+    canvas->deleteAllData();
+}
+
+void ShellTest::TearDown() {
+    resetShellStatics();
+    wren::Resources::closePack();
+}
+
+}  // namespace wrentest::shell
