@@ -196,7 +196,6 @@ const BoxCase kBoxes[] = {
     {2048, 4, 6, -40, -40, 40, 40},    // pause button
     {2048, 5, 5, 0, -60, 60, 60},      // action button
     {2048, 7, 5, 0, -60, 60, 60},      // special-attack button
-    {2048, 8, 0, -16, -16, 16, 16},    // pad overlay alignment
     {9216, 16, 2, 0, 0, 0, 0},         // boards: buttons hit on the whole screen
     {9216, 22, 2, 0, 0, 0, 0},
     {9216, 23, 2, 0, 0, 0, 0},
@@ -322,6 +321,9 @@ TEST_F(Content, HudFrameEightSitsOnThePadAsItsOverlay) {
     EXPECT_GE(y, pad[1]);
     EXPECT_LE(x + picture[2], pad[0] + pad[2]);
     EXPECT_LE(y + picture[3], pad[1] + pad[3]);
+    // In the middle, where the knob rests: the pad's circle holds it.
+    EXPECT_EQ(2 * x + picture[2], 2 * pad[0] + pad[2]);
+    EXPECT_EQ(2 * y + picture[3], 2 * pad[1] + pad[3]);
 }
 
 // The lane every heat shares (box 0 of a background's frame 0), on the
