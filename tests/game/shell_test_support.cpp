@@ -21,6 +21,9 @@
 
 WREN_DEFINE_CLASS(wrentest::shell::ShellMIDlet, "wrentest.shell.ShellMIDlet")
 WREN_DEFINE_CLASS(wrentest::shell::ShellCanvas, "wrentest.shell.ShellCanvas")
+WREN_DEFINE_CLASS(wrentest::shell::ScriptedRandom, "wrentest.shell.ScriptedRandom")
+WREN_DEFINE_CLASS(wrentest::shell::RecordingSound, "wrentest.shell.RecordingSound",
+                  wren::MediaManager)
 
 namespace wrentest::shell {
 namespace {
