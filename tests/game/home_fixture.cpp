@@ -186,7 +186,8 @@ rpack::IndexedImage fontSheet() {
     rpack::IndexedImage img;
     img.width = 96;
     img.height = 48;
-    img.palette = {{0xFF, 0x00, 0xFF, 0}, {0x00, 0x00, 0x00, 255}};
+    // White ink, to be read on the black tutorial band as on the pictures.
+    img.palette = {{0xFF, 0x00, 0xFF, 0}, {0xF8, 0xF8, 0xF8, 255}};
     img.pixels.assign(size_t(img.width * img.height), 0);
     for (int c = 1; c < 95; ++c) {  // the space stays clear
         int cx = (c % 16) * 6, cy = (c / 16) * 8;

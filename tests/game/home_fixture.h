@@ -24,7 +24,7 @@
 //   Animations 0 (frame 9) and 1 (frame 10), endless.
 // Graphic objects of 3074: 29..33 the pieces (30 x 30, centred), 36..40 the
 // pips (8 x 8 at their origin), the rest the tiles of the frames.
-// Glyphs: printable ASCII, 4 x 6 ink in 6 x 8 cells.
+// Glyphs: printable ASCII, 4 x 6 of white ink in 6 x 8 cells.
 #pragma once
 
 #include <cstdint>
