@@ -73,10 +73,18 @@ struct AnimCase {
 
 // Every animation set the shell and scenes load, with its Gob set.
 const AnimCase kAnimSets[] = {
+    {1024, 1027, 1, 1, 1},    // logo
+    {1025, 1028, 1, 1, 1},    // menu backdrop
+    {1026, 1029, 1, 1, 1},    // menu title
     {2048, 2052, 40, 1, 3},   // HUD; Gob layer shows element 2
     {2050, 2055, 14, 1, 1},   // target markers
     {2051, 2056, 3, 1, 1},    // loading panel
     {9216, 9217, 26, 5, 1},   // shared interface set
+    {17408, 17409, 2, 1, 1},  // background of heat kind 6 and of the story
+    // families 0..8: results chest, stage dialog, story figures
+    {18432, 18441, 3, 4, 1}, {18433, 18442, 3, 4, 1}, {18434, 18443, 3, 4, 1},
+    {18435, 18444, 3, 4, 1}, {18436, 18445, 3, 4, 1}, {18437, 18446, 3, 4, 1},
+    {18438, 18447, 3, 4, 1}, {18439, 18448, 3, 4, 1}, {18440, 18449, 3, 4, 1},
 };
 
 TEST_F(Content, EveryAnimationSetLoadsWithItsGobsAndFrames) {
@@ -85,6 +93,7 @@ TEST_F(Content, EveryAnimationSetLoadsWithItsGobsAndFrames) {
         VMPtr<VMArray<Gob*>> gobs = Resources::loadGobs(c.gobs);
         ASSERT_NE(gobs, nullptr);
         EXPECT_GE(gobs->length, c.minGobs);
+        for (jint i = 0; i < gobs->length; ++i) EXPECT_TRUE(gobs[i]->width >= 1 && gobs[i]->height >= 1) << i;
         VMPtr<AnimSet> set = Resources::loadAnimSet(c.id);
         ASSERT_NE(set, nullptr);
         set->setGobs(gobs);
@@ -136,6 +145,9 @@ const BoxCase kBoxes[] = {
     {9216, 23, 2, 0, 0, 0, 0},
     {9216, 25, 2, 0, 0, 0, 0},
     {9216, 12, 5, -40, 0, 40, 200},    // list cell touch area
+    {1025, 0, 0, -120, -160, 240, 320},  // list menus' area: the whole screen
+    {17408, 0, 0, -220, 0, 200, 320},  // lane: x 20..220 on the screen
+    {17408, 1, 0, -160, 0, 160, 320},  // story band: text on x 0..80
 };
 
 TEST_F(Content, BoxesTheScenesReadSitWhereTheGameNeedsThem) {
@@ -185,6 +197,31 @@ TEST_F(Content, AnimationsOnPlainScreensNeverRunOut) {
     VMPtr<AnimSet> ui = Resources::loadAnimSet(9216);
     ASSERT_NE(ui, nullptr);
     for (int a = 0; a < ui->getAnimationCount(); ++a) EXPECT_EQ(loopOf(ui, a), -1) << a;
+    for (int id : {1024, 1026}) {
+        VMPtr<AnimSet> set = Resources::loadAnimSet(id);
+        ASSERT_NE(set, nullptr);
+        EXPECT_EQ(loopOf(set, 0), -1) << id;
+    }
+}
+
+TEST_F(Content, FamiliesOpenOnceThenStayOpen) {
+    // The results wait for the chest to reach animation 2 by moving on
+    // from 0 and 1; 2 and 3 (the story's figures) never end.
+    for (int f = 0; f < 9; ++f) {
+        SCOPED_TRACE("family " + std::to_string(f));
+        VMPtr<AnimSet> set = Resources::loadAnimSet(18432 + f);
+        ASSERT_NE(set, nullptr);
+        EXPECT_GE(loopOf(set, 0), 1);
+        EXPECT_GE(loopOf(set, 1), 1);
+        EXPECT_EQ(loopOf(set, 2), -1);
+        EXPECT_EQ(loopOf(set, 3), -1);
+        for (int frame : {0, 1}) {
+            auto boxes = boxesOf(set, frame);
+            ASSERT_GE(boxes.size(), 1u);
+            EXPECT_GT(boxes[0][2], 0);
+            EXPECT_GT(boxes[0][3], 0);
+        }
+    }
 }
 
 TEST_F(Content, SteeringPadIsASquareTheKnobWalkCanReach) {

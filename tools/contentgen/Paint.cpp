@@ -158,6 +158,18 @@ void paintPlain(Canvas& c, const Args& a, Faces& faces, const std::string& where
     } else if (shape != "none") {
         throw std::runtime_error(where + ": unknown shape '" + shape + "'");
     }
+    // Specks scattered over the ground (a field, a sky), the same every build.
+    if (int speck = a.colour("specks"); speck) {
+        unsigned state = unsigned(a.number("seed", 1)) * 2654435761u + 1;
+        auto next = [&state](int n) {
+            state = state * 1103515245u + 12345u;
+            return int((state >> 16) % unsigned(n));
+        };
+        for (int k = a.number("count", 8); k > 0; --k) {
+            int x = next(W), y = next(H), size = 1 + next(2);
+            c.fill(x, y, size, size, speck);
+        }
+    }
     if (int shine = a.colour("shine"); shine) {
         c.fill(t + 2, t + 1, W - 2 * t - 4, 1, shine);
         c.fill(t + 1, t + 2, 1, H - 2 * t - 4, shine);
