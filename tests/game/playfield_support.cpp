@@ -258,6 +258,25 @@ rpack::PackContent familyPack() {
     return p;
 }
 
+// --- pack 4: the results' icons ----------------------------------------------
+
+rpack::PackContent iconPack() {
+    rpack::PackContent p;
+    p.number = 4;
+    rpack::AnimSet filler;
+    filler.durations = {100};
+    filler.frames.resize(1);
+    filler.animations = {endless(0)};
+    for (int i = 0; i < 3; ++i) p.entries.push_back({rpack::encodeAnimSet(filler), -1});
+    rpack::GobSet icons = cellGobs(6, 15, 5, 20, 20);
+    for (rpack::Gob& g : icons.gobs) g.offsetX = g.offsetY = -10;
+    p.entries.push_back({rpack::encodeGobSet(icons), -1});
+    p.entries.push_back({rpack::encodeGobSet(cellGobs(6, 1, 5, 20, 20)), -1});
+    p.entries.push_back({rpack::encodeGobSet(cellGobs(6, 1, 5, 20, 20)), -1});
+    p.entries.push_back({rpack::encodePng(cellSheet(15, 5, 20, 20)), -3});
+    return p;
+}
+
 void write(const rpack::PackContent& content) {
     fs::path rsc = fs::path(std::getenv("WREN_MODULE_DIR")) / "rsc";
     rpack::writeFiles(rsc, rpack::buildPack(content));
@@ -312,6 +331,7 @@ void installPlayfieldPacks() {
     write(fieldPack(11, kLaneWidth, true));
     write(fieldPack(12, 0, false));
     write(familyPack());
+    write(iconPack());
     wren::Resources::closePack();
 }
 
@@ -393,6 +413,36 @@ void PlayfieldTest::releasedAt(jint x, jint y) {
 }
 
 VMPtr<VMArray<jint>> PlayfieldTest::stats() { return main::Game::S().stats; }
+
+VMPtr<scene::maingame::InGameScene> PlayfieldTest::makeScene(std::array<jint, 6> params,
+                                                             jint column, jint row) {
+    main::Game::S().progressPair[0] = column;
+    main::Game::S().progressPair[1] = row;
+    mainObject->showLoadingPanel(params[0] == 1, params[1] == 1, params[2], params[3], params[4],
+                                 params[5]);
+    return scene::maingame::InGameScene::make();
+}
+
+int PlayfieldTest::load(const VMPtr<scene::maingame::InGameScene>& scene) {
+    scene->setProgressiveLoad(true);
+    scene->loadAll();
+    int frames = 0;
+    while (scene->progressiveLoad && frames < 1000) {
+        frame(scene);
+        ++frames;
+    }
+    return frames;
+}
+
+void PlayfieldTest::frame(const VMPtr<scene::maingame::InGameScene>& scene) {
+    canvas->updateKeys();
+    scene->update();
+}
+
+void PlayfieldTest::pressPauseKey() {
+    canvas->pressKey(-9);
+    canvas->releaseKey(-9);
+}
 
 VMPtr<javax::microedition::lcdui::Image> PlayfieldTest::blankImage() {
     return javax::microedition::lcdui::Image::createImage(240, 320, false, jint(0xFFFFFFFF));

@@ -21,12 +21,15 @@
 //            idle, 3 caught, 4..6 (400 ms, once), 7 hurt (300 ms, once).
 //            Entry 9 (11273): a monster image set of only six images.
 //   pack 12  heat kind 1: the background of pack 11 with a lane of no width.
+//   pack 4   the results' icons: 4099 (entry 3), 15 images of 20 x 20
+//            centred on their origin (entries 0..2, 4, 5 fillers).
 //   pack 18  nine families: animations 0 and 1 (500 ms, once), 2 and 3
 //            endless; frames 60 x 60 at {-60, -30}, box 0 {-45, -15, 30, 30}.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "VMArray.h"
@@ -36,6 +39,7 @@
 #include "javax_microedition_midlet_MIDlet.h"
 #include "main_Main.h"
 #include "scene_SceneManager.h"
+#include "scene_maingame_InGameScene.h"
 #include "ui_Pointer.h"
 #include "ui_Scene.h"
 #include "wren_WrenCanvas.h"
@@ -122,6 +126,20 @@ protected:
     void releasedAt(jint x, jint y);
 
     static VMPtr<VMArray<jint>> stats();
+
+    // A play field over the stage parameters, on the map cell (column,
+    // row), constructed but not loaded.
+    VMPtr<scene::maingame::InGameScene> makeScene(std::array<jint, 6> params, jint column,
+                                                  jint row);
+    // Runs the scene's frames until its progressive load has ended (the
+    // manager's way); the number of frames it took.
+    int load(const VMPtr<scene::maingame::InGameScene>& scene);
+    // One frame: the key snapshot and the scene's update. The pointer state
+    // is the test's (touch, lift, releasedAt).
+    void frame(const VMPtr<scene::maingame::InGameScene>& scene);
+    // A key press (virtual key 15, the soft key behind actions 19 and 22)
+    // seen by the next frame's snapshot.
+    void pressPauseKey();
     VMPtr<javax::microedition::lcdui::Image> blankImage();
     static uint32_t pixel(const VMPtr<javax::microedition::lcdui::Image>& img, jint x, jint y);
     // Writes the picture as a PNG, for a person to look at.
