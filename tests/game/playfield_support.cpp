@@ -439,9 +439,33 @@ void PlayfieldTest::frame(const VMPtr<scene::maingame::InGameScene>& scene) {
     scene->update();
 }
 
+VMPtr<scene::maingame::InGameScene> PlayfieldTest::loadHeat(std::array<jint, 6> params,
+                                                            jint column, jint row) {
+    VMPtr<scene::maingame::InGameScene> scene = makeScene(params, column, row);
+    load(scene);
+    parkMonsters(scene);
+    return scene;
+}
+
+void PlayfieldTest::parkMonsters(const VMPtr<scene::maingame::InGameScene>& scene) {
+    for (jint i = 0; i < scene->monsters->length; ++i) {
+        VMPtr<scene::maingame::InGameObject> m = scene->monsters[i];
+        m->play(0);
+        m->setLayerPosition(0, 20 + 20 * i, 600);
+    }
+}
+
+jint PlayfieldTest::savedInt(jint id, jint offset) {
+    VMPtr<VMArray<jbyte>> bytes = canvas->loadData(id);
+    return jint(uint32_t(uint8_t(bytes[offset])) << 24 | uint32_t(uint8_t(bytes[offset + 1])) << 16 |
+                uint32_t(uint8_t(bytes[offset + 2])) << 8 | uint32_t(uint8_t(bytes[offset + 3])));
+}
+
+jint PlayfieldTest::savedByte(jint id, jint offset) { return canvas->loadData(id)[offset]; }
+
 void PlayfieldTest::pressPauseKey() {
-    canvas->pressKey(-9);
-    canvas->releaseKey(-9);
+    canvas->pressKey(15);
+    canvas->releaseKey(15);
 }
 
 VMPtr<javax::microedition::lcdui::Image> PlayfieldTest::blankImage() {

@@ -137,6 +137,16 @@ protected:
     // One frame: the key snapshot and the scene's update. The pointer state
     // is the test's (touch, lift, releasedAt).
     void frame(const VMPtr<scene::maingame::InGameScene>& scene);
+    // A heat loaded and ready to play, its monsters parked far below the
+    // screen showing idle pose 0 (so that only what a test places meets
+    // the player).
+    VMPtr<scene::maingame::InGameScene> loadHeat(std::array<jint, 6> params, jint column = 3,
+                                                 jint row = 5);
+    static void parkMonsters(const VMPtr<scene::maingame::InGameScene>& scene);
+    // The int or byte at `offset` of saved store `id` as the canvas reads
+    // it back.
+    jint savedInt(jint id, jint offset);
+    jint savedByte(jint id, jint offset);
     // A key press (virtual key 15, the soft key behind actions 19 and 22)
     // seen by the next frame's snapshot.
     void pressPauseKey();
