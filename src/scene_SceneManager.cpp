@@ -6,6 +6,7 @@
 #include "main_CommonCanvas.h"
 #include "main_Game.h"
 #include "main_Main.h"
+#include "scene_maingame_InGameScene.h"
 #include "scene_maingame_InGameStory.h"
 #include "scene_menu_MenuScene.h"
 #include "scene_splash_LogoScene.h"
@@ -214,6 +215,9 @@ void SceneManager::createScene() {
         break;
     case KIND_STORY:
         scene = maingame::InGameStory::make(firstPage, extraPages);
+        break;
+    case KIND_PLAY_FIELD:
+        scene = maingame::InGameScene::make();
         break;
     default:
         // The play field, the map and the home scene join the game here.
