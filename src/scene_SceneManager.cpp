@@ -8,6 +8,7 @@
 #include "main_Main.h"
 #include "scene_maingame_InGameScene.h"
 #include "scene_maingame_InGameStory.h"
+#include "scene_maingame_InHomeScene.h"
 #include "scene_menu_MenuScene.h"
 #include "scene_splash_LogoScene.h"
 #include "ui_ResManager.h"
@@ -218,6 +219,9 @@ void SceneManager::createScene() {
         break;
     case KIND_PLAY_FIELD:
         scene = maingame::InGameScene::make();
+        break;
+    case KIND_HOME:
+        scene = maingame::InHomeScene::make();
         break;
     default:
         // The play field, the map and the home scene join the game here.

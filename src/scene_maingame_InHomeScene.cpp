@@ -181,7 +181,11 @@ void InHomeScene::loadData() {
 
 void InHomeScene::loadObjects() {
     rect = screen->getLayerBox(HOME_PICTURE, 2);
+    VMPtr<InGameObject> figure = InGameObject::make();
+    homeObject = figure;
     refreshPreview();
+    figure->setDepth(1);
+    addObject(figure);
     VMPtr<Screen> popup = Screen::make();
     popupScreen = popup;
     popup->setBackgroundEnabled(false);
@@ -782,6 +786,11 @@ void InHomeScene::refreshPreview() {
     for (jint k = 0; k < STATS; ++k) status[2 * k + 2] = status[2 * k + 2] + pendingUpgrades[k];
     Game::classifyStats();
     for (jint k = 0; k < STATS; ++k) status[2 * k + 2] = status[2 * k + 2] - pendingUpgrades[k];
+    // Dressed by the form just computed; its values are the real stats.
+    VMPtr<InGameObject> figure = homeObject;
+    figure->setUp(figure);
+    rect = screen->getLayerBox(HOME_PICTURE, 2);
+    figure->setLayerPosition(0, rect[0] + rect[2], rect[1] + rect[3]);
 }
 
 // --- helpers -----------------------------------------------------------------------------

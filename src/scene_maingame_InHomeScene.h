@@ -21,6 +21,7 @@
 #include "VMClass.h"
 #include "java_lang_String.h"
 #include "javax_microedition_lcdui_Graphics.h"
+#include "scene_maingame_InGameObject.h"
 #include "ui_Addon.h"
 #include "ui_Scene.h"
 #include "ui_Screen.h"
@@ -32,6 +33,8 @@ class InHomeScene : public ui::Scene {
                // [0..2] steps planned for stats 0..2, [3] free points still
                // unassigned while points are shared out.
                (pendingUpgrades, VMArray<jint>),
+               // The player's figure dressed for the planned levels.
+               (homeObject, InGameObject),
                // Price of each level step of stat 2, and of stats 0 and 1.
                (upgradeCostsStat2, VMArray<jint>), (upgradeCosts, VMArray<jint>),
                (backgroundScreen, ui::Screen),

@@ -1,5 +1,6 @@
 #include "home_fixture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -161,7 +162,12 @@ rpack::AnimSet homeAnimations(bool cursorWidth) {
     set.frames[8] = tabBar(2);
     set.frames[9].pieces = {{G_ROW_CURSOR, -30, -40, 0}};
     boxes(set.frames[9], {{}, {-30, 0, 30, 40}, {-30, -40, 30, 40}});
+    // The home picture leaves a window for the figure under its anchor
+    // (box 2): two tiles of the bottom row, screen {48, 256, 96, 64}.
     tile(set.frames[11], G_HOME, 48, 64, -120, -160, 240, 320);
+    std::erase_if(set.frames[11].pieces, [](const rpack::AnimPiece& p) {
+        return p.dy == 96 && (p.dx == -72 || p.dx == -24);
+    });
     boxes(
         set.frames[11],
         {{}, {}, {-60, 60, 30, 40}, {30, -120, 30, 60}, {-10, -120, 30, 60}, {-50, -120, 30, 60}});
@@ -214,6 +220,36 @@ rpack::GlyphSet fontGlyphs() {
     return font;
 }
 
+// The player's figure (pack 10): every world the same, a 16 x 20 picture
+// from its anchor on twelve images, nine endless animations of it.
+rpack::IndexedImage figureSheet() {
+    rpack::IndexedImage img;
+    img.width = 16;
+    img.height = 20;
+    img.palette = {
+        {0xFF, 0x00, 0xFF, 0},
+        {uint8_t(kFigureColour >> 16), uint8_t(kFigureColour >> 8), uint8_t(kFigureColour), 255}};
+    img.pixels.assign(size_t(img.width * img.height), 1);
+    return img;
+}
+
+rpack::AnimSet figureAnimations() {
+    rpack::AnimSet set;
+    set.durations = {100};
+    set.frames.resize(1);
+    set.frames[0].pieces = {{0, 0, 0, 0}};
+    boxes(set.frames[0], {{}, {0, 22, 0, 0}, {2, 2, 12, 16}, {}, {}, {8, 10, 0, 0}});
+    for (int a = 0; a < 9; ++a) set.animations.push_back({-1, {{0, 0, 0, 0, 0, 0}}});
+    return set;
+}
+
+rpack::GobSet figureGobs() {
+    rpack::GobSet set;
+    set.sheetEntry = 10;
+    for (int i = 0; i < 12; ++i) set.gobs.push_back(gob(0, 0, 16, 20));
+    return set;
+}
+
 void write(const rpack::PackContent& content) {
     fs::path rsc = fs::path(std::getenv("WREN_MODULE_DIR")) / "rsc";
     rpack::writeFiles(rsc, rpack::buildPack(content));
@@ -229,6 +265,14 @@ void installHomePacks(bool cursorWidth) {
                     {rpack::encodeGobSet(homeGobs()), -1},
                     {rpack::encodePng(sheet()), -3}};
     write(home);
+
+    rpack::PackContent figure;
+    figure.number = 10;
+    for (int i = 0; i < 5; ++i)
+        figure.entries.push_back({rpack::encodeAnimSet(figureAnimations()), -1});
+    for (int i = 0; i < 5; ++i) figure.entries.push_back({rpack::encodeGobSet(figureGobs()), -1});
+    figure.entries.push_back({rpack::encodePng(figureSheet()), -3});
+    write(figure);
 
     rpack::PackContent fonts;
     fonts.number = 19;

@@ -1,7 +1,8 @@
 // The small content the home-scene suites run on, built with the pack
 // builder into the process's program folder: the home pictures (pack 3:
-// animation set 3072 over graphic-object set 3074, backdrop 3073), seven
-// glyph sets (pack 19) and a text table (pack 20) whose text n reads "t<n>".
+// animation set 3072 over graphic-object set 3074, backdrop 3073), the
+// player's figure (pack 10), seven glyph sets (pack 19) and a text table (pack 20) whose text n
+// reads "t<n>".
 //
 // The layout is the sample content's (frames of 3072 around their anchor;
 // box i has type i, a zero box keeps a number free):
@@ -9,7 +10,8 @@
 //               the same; frame i lights tab i - 1, 7 and 8 tabs 1 and 2
 //   9           row cursor 30 x 80 at {-30, -40}: box 1 minus {-30, 0, 30, 40},
 //               box 2 plus {-30, -40, 30, 40}
-//   11          home picture 240 x 320: box 2 {-60, 60, 30, 40}, stat names
+//   11          home picture 240 x 320 with a window {-72, 96, 96, 64} for the
+//               figure: box 2 {-60, 60, 30, 40}, stat names
 //               3 {30, -120, 30, 60}, 4 {-10, -120, 30, 60}, 5 {-50, -120, 30, 60}
 //   12          collection frame 160 x 200 at {-80, -100}
 //   13          bar 180 x 40 at {-90, 100}, box 0 the same (W = 180)
@@ -24,6 +26,8 @@
 //   Animations 0 (frame 9) and 1 (frame 10), endless.
 // Graphic objects of 3074: 29..33 the pieces (30 x 30, centred), 36..40 the
 // pips (8 x 8 at their origin), the rest the tiles of the frames.
+// The player's figure (pack 10, all five sets alike): a 16 x 20 picture
+// right of and below its anchor, twelve images, animations 0..8 endless.
 // Glyphs: printable ASCII, 4 x 6 of white ink in 6 x 8 cells.
 #pragma once
 
@@ -43,6 +47,7 @@ constexpr uint32_t kRowCursorColour = 0xFFF80000;
 constexpr uint32_t kPieceColours[5] = {0xFF800080, 0xFF008080, 0xFF808000, 0xFF0000F8, 0xFF800000};
 // Pips 36..40.
 constexpr uint32_t kPipColours[5] = {0xFF00F800, 0xFFF8F8F8, 0xFF808080, 0xFF0080F8, 0xFF00F8F8};
+constexpr uint32_t kFigureColour = 0xFF8040F8;
 constexpr uint32_t kBlack = 0xFF000000;
 
 // Writes the packs (again) and closes whatever pack the front end had
