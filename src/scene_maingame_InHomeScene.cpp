@@ -423,7 +423,15 @@ void InHomeScene::updateHomeView() {
 // --- pop-up state 1: the choice bar ------------------------------------------------------
 
 jint InHomeScene::cursorWidth() {
-    return popupScreen->getLayerWidth(ITEM_CURSOR);
+    // Measured on the held picture whatever the cursor shows now: the idle
+    // picture may have no width, and labels laid out by it would all land
+    // on one spot.
+    VMPtr<Screen> popup = popupScreen;
+    const jint shown = popup->getLayerAnimation(ITEM_CURSOR);
+    popup->playAnimation(ITEM_CURSOR, FRAME_CURSOR_HELD);
+    const jint w = popup->getLayerWidth(ITEM_CURSOR);
+    popup->playAnimation(ITEM_CURSOR, shown);
+    return w;
 }
 
 jint InHomeScene::barItemAt(jint x) {

@@ -151,7 +151,8 @@ private:
     // A stat's cap as far as the bar and the price tables reach (ten).
     static jint reachableCap(jint k);
 
-    // The width of the bar's item cursor.
+    // The width of the bar's item cursor (of its held picture), which is
+    // the width of an item.
     jint cursorWidth();
     // Which item (0..2, 0 the rightmost) of the bar in `rect` lies under x,
     // or -1 when the cursor has no width or x is beside the three items.

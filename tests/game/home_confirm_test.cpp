@@ -76,6 +76,28 @@ TEST_F(HomeConfirm, ConfirmingAPurchaseRaisesTheLevelsTakesTheMoneyAndSavesOnce)
     }
 }
 
+// Confirming on the price leaves the cursor on its idle picture, which has
+// no width in this content: the next bar's items are still a cursor wide.
+TEST_F(HomeConfirm, TheNextBarIsLaidOutByTheCursorWhateverItShows) {
+    setGame({0, 5, 1, 5, 1, 5, 1, 0, 1}, 2000);
+    build();
+    startPlanning(2);
+    plusOn(0);
+    endPlanning();
+    tap(barItem(0));
+    ASSERT_EQ(game->saves, 1);
+    ASSERT_EQ(scene->popupScreen->getLayerAnimation(1), 20);
+    ASSERT_EQ(scene->popupScreen->getLayerWidth(1), 0);
+    tap(homeBox(3, 2));
+    ASSERT_EQ(scene->popupState, 1);
+    for (jint j = 0; j < 3; ++j) {
+        Rect item = barItem(j);
+        EXPECT_EQ(scene->popupPanel->labelPositions[j][0], item.x) << "item " << j;
+        EXPECT_EQ(scene->popupPanel->labelWidths[j], item.w) << "item " << j;
+    }
+    EXPECT_EQ(scene->popupScreen->getLayerAnimation(1), 20);
+}
+
 TEST_F(HomeConfirm, GoingBackFromAPurchaseReopensTheChoiceBarAndKeepsEverything) {
     setGame({0, 5, 1, 5, 1, 5, 1, 0, 1}, 2000);
     build();
