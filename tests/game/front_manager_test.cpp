@@ -134,7 +134,7 @@ TEST_F(ManagerTest, StageKindSwitch) {
         {1, {}, 1, true, "", 0, 0},
         {2, {"sound set 5"}, 2, false, "", 0, 0},
         {3, {"sound set 5"}, 3, false, "", 0, 0},
-        {4, {"sound set 5"}, 4, false, "", 0, 0},
+        {4, {"sound set 5"}, 4, false, "scene.maingame.InHomeScene", 0, 0},
         {5, {"sound set 5"}, 5, false, "", 0, 0},
         {6, {"sound set 5"}, 6, false, "", 0, 0},
         {9, {"sound set 5"}, 9, false, "", 0, 0},
@@ -172,7 +172,7 @@ TEST_F(ManagerTest, StageKindSwitch) {
             EXPECT_EQ(g.progressPair[1], 4);
             EXPECT_FALSE(mainObject->panelPending);
         }
-        if (current() != nullptr) {
+        if (std::string(c.scene) == "scene.maingame.InGameStory") {
             VMPtr<scene::maingame::InGameStory> story = vmCast<scene::maingame::InGameStory>(current());
             ASSERT_NE(story, nullptr);
             EXPECT_EQ(story->firstPage, c.firstPage);
@@ -198,7 +198,7 @@ TEST_F(ManagerTest, SceneIdsBuildTheirScenes) {
         {11, {"sound set 5"}, "scene.menu.MenuScene"},
         {34, {}, ""},
         {43, {"sound set 5"}, ""},
-        {44, {"sound set 5"}, ""},
+        {44, {"sound set 5"}, "scene.maingame.InHomeScene"},
         {7, {}, ""},
         {-3, {}, ""},
         {0, {}, "scene.splash.LogoScene"},
