@@ -9,6 +9,7 @@
 #include "scene_maingame_InGameScene.h"
 #include "scene_maingame_InGameStory.h"
 #include "scene_maingame_InHomeScene.h"
+#include "scene_maingame_InMapScene.h"
 #include "scene_menu_MenuScene.h"
 #include "scene_splash_LogoScene.h"
 #include "ui_ResManager.h"
@@ -222,6 +223,9 @@ void SceneManager::createScene() {
         break;
     case KIND_HOME:
         scene = maingame::InHomeScene::make();
+        break;
+    case KIND_MAP:
+        scene = maingame::InMapScene::make();
         break;
     default:
         // The play field, the map and the home scene join the game here.

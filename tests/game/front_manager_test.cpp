@@ -129,21 +129,21 @@ struct StageCase {
 // and the scene.
 TEST_F(ManagerTest, StageKindSwitch) {
     const StageCase cases[] = {
-        {-1, {"sound set 5"}, -1, false, "", 0, 0},
+        {-1, {"sound set 5"}, -1, false, "scene.maingame.InMapScene", 0, 0},
         {0, {"sound set 4", "sound set 4"}, 0, false, "scene.maingame.InGameStory", 0, 1},
         {1, {}, 1, true, "", 0, 0},
-        {2, {"sound set 5"}, 2, false, "", 0, 0},
-        {3, {"sound set 5"}, 3, false, "", 0, 0},
+        {2, {"sound set 5"}, 2, false, "scene.maingame.InMapScene", 0, 0},
+        {3, {"sound set 5"}, 3, false, "scene.maingame.InMapScene", 0, 0},
         {4, {"sound set 5"}, 4, false, "scene.maingame.InHomeScene", 0, 0},
-        {5, {"sound set 5"}, 5, false, "", 0, 0},
-        {6, {"sound set 5"}, 6, false, "", 0, 0},
-        {9, {"sound set 5"}, 9, false, "", 0, 0},
-        {10, {"sound set 5"}, 10, false, "", 0, 0},
+        {5, {"sound set 5"}, 5, false, "scene.maingame.InMapScene", 0, 0},
+        {6, {"sound set 5"}, 6, false, "scene.maingame.InMapScene", 0, 0},
+        {9, {"sound set 5"}, 9, false, "scene.maingame.InMapScene", 0, 0},
+        {10, {"sound set 5"}, 10, false, "scene.maingame.InMapScene", 0, 0},
         {11, {"sound set 4", "sound set 4"}, 10, false, "scene.maingame.InGameStory", 9, 0},
         {12, {"sound set 4", "sound set 4"}, 12, false, "scene.maingame.InGameStory", 5, 2},
         {13, {}, 10, true, "", 0, 0},
         {14, {"sound set 4", "sound set 4"}, 14, false, "scene.maingame.InGameStory", 2, 2},
-        {15, {"sound set 5"}, 15, false, "", 0, 0},
+        {15, {"sound set 5"}, 15, false, "scene.maingame.InMapScene", 0, 0},
     };
     frame();
     Game::Statics& g = Game::S();
@@ -197,7 +197,7 @@ TEST_F(ManagerTest, SceneIdsBuildTheirScenes) {
         {10, {"sound set 5"}, "scene.menu.MenuScene"},
         {11, {"sound set 5"}, "scene.menu.MenuScene"},
         {34, {}, ""},
-        {43, {"sound set 5"}, ""},
+        {43, {"sound set 5"}, "scene.maingame.InMapScene"},
         {44, {"sound set 5"}, "scene.maingame.InHomeScene"},
         {7, {}, ""},
         {-3, {}, ""},

@@ -11,6 +11,7 @@
 #include "main_Game.h"
 #include "scene_SceneManager.h"
 #include "scene_maingame_InGameStory.h"
+#include "scene_maingame_InMapScene.h"
 #include "ui_Addon.h"
 #include "ui_Screen.h"
 
@@ -94,7 +95,7 @@ TEST_F(StoryTest, TheMissingPieceStorySavesNothing) {
     EXPECT_EQ(savedInt(kProgressBAt), 1000);
     EXPECT_EQ(savedInt(kStageKindAt), 0);
     EXPECT_EQ(manager()->sceneId, 45);
-    EXPECT_EQ(current(), nullptr);
+    EXPECT_TRUE(vmIsInstanceOf(current(), scene::maingame::InMapScene::classRecord()));
 }
 
 struct EndCase {
