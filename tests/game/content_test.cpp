@@ -196,7 +196,6 @@ const BoxCase kBoxes[] = {
     {2048, 4, 6, -40, -40, 40, 40},    // pause button
     {2048, 5, 5, 0, -60, 60, 60},      // action button
     {2048, 7, 5, 0, -60, 60, 60},      // special-attack button
-    {2048, 8, 0, -16, -16, 16, 16},    // pad overlay alignment
     {9216, 16, 2, 0, 0, 0, 0},         // boards: buttons hit on the whole screen
     {9216, 22, 2, 0, 0, 0, 0},
     {9216, 23, 2, 0, 0, 0, 0},
@@ -322,6 +321,9 @@ TEST_F(Content, HudFrameEightSitsOnThePadAsItsOverlay) {
     EXPECT_GE(y, pad[1]);
     EXPECT_LE(x + picture[2], pad[0] + pad[2]);
     EXPECT_LE(y + picture[3], pad[1] + pad[3]);
+    // In the middle, where the knob rests: the pad's circle holds it.
+    EXPECT_EQ(2 * x + picture[2], 2 * pad[0] + pad[2]);
+    EXPECT_EQ(2 * y + picture[3], 2 * pad[1] + pad[3]);
 }
 
 // The lane every heat shares (box 0 of a background's frame 0), on the
@@ -533,6 +535,38 @@ TEST_F(Content, HomeRowCursorButtonsLieInTheRowAndLeaveItsPipsInSight) {
             EXPECT_FALSE(empty(boxes[6]));
         }
     }
+}
+
+TEST_F(Content, HomeFigureStandsInAHoleOfTheHomePictureOverTheBackdrop) {
+    // The figure is drawn between the backdrop and the home screen, its
+    // top left corner at the lower right of box 2 of the home picture.
+    VMPtr<AnimSet> player = loadBound(10240, 10245);
+    ASSERT_NE(player, nullptr);
+    auto size = extentOf(player, 0);
+    VMPtr<VMArray<Gob*>> gobs = Resources::loadGobs(3074);
+    ASSERT_NE(gobs, nullptr);
+    VMPtr<AnimSet> home = Resources::loadAnimSet(3072);
+    ASSERT_NE(home, nullptr);
+    home->setGobs(gobs);
+    auto anchor = onHomeScreen(boxesOf(home, 11).at(2));
+    std::array<int, 4> figure = {anchor[0] + anchor[2] + size[0], anchor[1] + anchor[3] + size[1], size[2],
+                                 size[3]};
+    EXPECT_TRUE(inside(figure, kScreen));
+    VMPtr<VMArray<jint>> pieces = VMArray<jint>::create(4 * 256);
+    int n = home->getFramePieces(11, 0, pieces);
+    ASSERT_GT(n, 0);
+    for (int p = 0; p < n; ++p) {
+        VMPtr<Gob> g = gobs[pieces[4 * p]];
+        std::array<int, 4> r = {120 + pieces[4 * p + 1] + g->offsetX, 160 + pieces[4 * p + 2] + g->offsetY,
+                                g->width, g->height};
+        bool apart = r[0] + r[2] <= figure[0] || figure[0] + figure[2] <= r[0] || r[1] + r[3] <= figure[1] ||
+                     figure[1] + figure[3] <= r[1];
+        EXPECT_TRUE(apart) << "piece " << p << " covers the figure";
+    }
+    VMPtr<VMArray<Gob*>> backdrop = Resources::loadGobs(3073);
+    ASSERT_NE(backdrop, nullptr);
+    VMPtr<Gob> b = backdrop[0];
+    EXPECT_TRUE(inside(figure, {120 + b->offsetX, 160 + b->offsetY, b->width, b->height}));
 }
 
 TEST_F(Content, HomeBarAndCursorShareTheItemPitch) {

@@ -4,6 +4,7 @@
 // nothing of the game from the exit on.
 #include <gtest/gtest.h>
 
+#include "java_lang_Class.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "main_CommonCanvas.h"
 #include "main_CommonMIDlet.h"
@@ -38,6 +39,21 @@ TEST_F(ShellTest, ASecondStartCreatesNothingNew) {
     EXPECT_TRUE(Main::S().instance == firstMain);
     EXPECT_TRUE(Main::S().game == state);
     EXPECT_EQ(first->pauseState, WrenCanvas::RESUME_REQUESTED);
+}
+
+// The application manager finds the MIDlet by the name "MIDlet-1" gives and
+// makes it through its class record; the build constants are interfaces.
+TEST_F(ShellTest, TheClassTableKnowsTheShellsClasses) {
+    VMPtr<java::lang::Class> midletClass = java::lang::Class::forName(WREN_LIT("main.CommonMIDlet"));
+    ASSERT_NE(midletClass, nullptr);
+    EXPECT_NE(vmCast<CommonMIDlet>(midletClass->newInstance()), nullptr);
+    for (const char* name : {"generated.Build", "generated.RP", "generated.Texts",
+                             "global.GameGlobals", "global.GameScene"}) {
+        SCOPED_TRACE(name);
+        VMPtr<java::lang::Class> c = java::lang::Class::forName(java::lang::String::make(name));
+        ASSERT_NE(c, nullptr);
+        EXPECT_TRUE(c->isInterface);
+    }
 }
 
 class CommonCanvasTest : public ShellTest {

@@ -98,18 +98,21 @@ void icon(Canvas& c, const std::string& name, double x, double y, double s, int 
             c.roundRect(X(0.2 + 0.155 * k), Y(0.1 + (k == 0 || k == 3 ? 0.1 : 0)), int(s * 0.12),
                         Y(0.6) - Y(0.1), int(s / 16), ink);
         c.roundRect(X(0.0), Y(0.45), int(s * 0.3), int(s * 0.12), int(s / 16), ink);
-    } else if (name == "sound") {
+    } else if (name == "sound" || name == "mute") {
+        // A speaker, then sound waves (an arc to its right) or a cross.
         c.fill(X(0.1), Y(0.35), X(0.3) - X(0.1), Y(0.65) - Y(0.35), ink);
         c.triangle(x + 0.25 * s, y + 0.35 * s, x + 0.55 * s, y + 0.1 * s, x + 0.55 * s, y + 0.9 * s, ink);
-        c.ring(x + 0.5 * s, y + 0.5 * s, s * 0.45, std::max(1.0, s / 12), ink);
-        c.fill(X(0.0), Y(0.0), X(0.57) - X(0.0), int(s), 0);
-        c.fill(X(0.1), Y(0.35), X(0.3) - X(0.1), Y(0.65) - Y(0.35), ink);
-        c.triangle(x + 0.25 * s, y + 0.35 * s, x + 0.55 * s, y + 0.1 * s, x + 0.55 * s, y + 0.9 * s, ink);
-    } else if (name == "mute") {
-        c.fill(X(0.1), Y(0.35), X(0.3) - X(0.1), Y(0.65) - Y(0.35), ink);
-        c.triangle(x + 0.25 * s, y + 0.35 * s, x + 0.55 * s, y + 0.1 * s, x + 0.55 * s, y + 0.9 * s, ink);
-        c.line(X(0.65), Y(0.35), X(0.95), Y(0.65), ink, std::max(1, t - 1));
-        c.line(X(0.95), Y(0.35), X(0.65), Y(0.65), ink, std::max(1, t - 1));
+        if (name == "sound") {
+            double cx = x + 0.5 * s, cy = y + 0.5 * s, r = 0.45 * s, w = std::max(1.0, s / 12);
+            for (int j = Y(0.0); j <= Y(1.0); ++j)
+                for (int i = X(0.57); i <= X(1.0); ++i) {
+                    double d = std::hypot(i + 0.5 - cx, j + 0.5 - cy);
+                    if (d <= r && d >= r - w) c.set(i, j, ink);
+                }
+        } else {
+            c.line(X(0.65), Y(0.35), X(0.95), Y(0.65), ink, std::max(1, t - 1));
+            c.line(X(0.95), Y(0.35), X(0.65), Y(0.65), ink, std::max(1, t - 1));
+        }
     } else if (name == "menu") {  // three bars
         for (int k = 0; k < 3; ++k) c.fill(X(0.15), Y(0.2 + 0.25 * k), X(0.85) - X(0.15), std::max(2, t - 1), ink);
     } else if (name == "coin") {
