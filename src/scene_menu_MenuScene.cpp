@@ -40,8 +40,6 @@ void MenuScene::goTo(jint state) {
     reload();
 }
 
-jint MenuScene::languageAt(jint index) { return LANGUAGES[index]; }
-
 jint MenuScene::currentLanguageIndex() {
     const jint id = Main::S().language;
     for (jint i = 0; i < LANGUAGE_COUNT; ++i)
@@ -106,7 +104,9 @@ void MenuScene::loadData() {
     --moreData;
 }
 
-void MenuScene::addBackdrop() { screen->appendFrameLayer(BACKDROP_GOBS, BACKDROP_ANIMATIONS, 0, 120, 160); }
+void MenuScene::addBackdrop() {
+    screen->appendFrameLayer(BACKDROP_GOBS, BACKDROP_ANIMATIONS, 0, 120, 160);
+}
 
 void MenuScene::addTitle() {
     VMPtr<Screen> title = Screen::make();
@@ -120,7 +120,8 @@ void MenuScene::addTitle() {
 void MenuScene::addLanguagePicture() {
     // A table outside the list leaves the backdrop without its layer 1.
     const jint i = currentLanguageIndex();
-    if (i >= 0) screen->appendFrameLayer(UI_GOBS, UI_ANIMATIONS, FIRST_LANGUAGE_FRAME + i, 120, 160);
+    if (i >= 0)
+        screen->appendFrameLayer(UI_GOBS, UI_ANIMATIONS, FIRST_LANGUAGE_FRAME + i, 120, 160);
 }
 
 void MenuScene::loadObjects() { moreObjects = 0; }

@@ -7,6 +7,8 @@
 // main menu's play entry (scene 45); the quit answer ends the program.
 //
 // Panel entries are text ids; the panel answers the id chosen by touch.
+// With the canvas tracing, a language change on the language page prints
+// "language <caption>", the caption in the new table.
 // Game thread only.
 #pragma once
 
@@ -104,9 +106,8 @@ public:
     void reload() override;
     virtual void setMenuState(jint state);
 
-    // The text tables in the order the language page cycles them.
-    static jint languageAt(jint index);
-    // The index of the loaded table in that order, or -1.
+    // The index of the loaded text table in the order the language page
+    // steps through them, or -1.
     static jint currentLanguageIndex();
 
 private:

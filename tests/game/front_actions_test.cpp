@@ -128,12 +128,14 @@ TEST_F(GameActions, EachActionReadsItsKeysInOrder) {
 
         for (jint k = 1; k <= 63; ++k) {
             SCOPED_TRACE("key " + std::to_string(k));
-            EXPECT_EQ(answerWith(keys->pressed, k, [&] { return manager->isActionPressed(c.action); }),
-                      contains(c.pressedBy, k));
+            EXPECT_EQ(
+                answerWith(keys->pressed, k, [&] { return manager->isActionPressed(c.action); }),
+                contains(c.pressedBy, k));
             EXPECT_EQ(answerWith(keys->held, k, [&] { return manager->isActionHeld(c.action); }),
                       contains(c.heldBy, k));
-            EXPECT_EQ(answerWith(keys->released, k, [&] { return manager->isActionReleased(c.action); }),
-                      contains(c.releasedBy, k));
+            EXPECT_EQ(
+                answerWith(keys->released, k, [&] { return manager->isActionReleased(c.action); }),
+                contains(c.releasedBy, k));
         }
     }
 }

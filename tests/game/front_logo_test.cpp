@@ -19,7 +19,8 @@ using scene::splash::LogoScene;
 Calls fontsAndTables(const Calls& all) {
     Calls out;
     for (const std::string& c : all)
-        if (c.rfind("language", 0) == 0 || c.rfind("font", 0) == 0 || c.rfind("release font", 0) == 0)
+        if (c.rfind("language", 0) == 0 || c.rfind("font", 0) == 0 ||
+            c.rfind("release font", 0) == 0)
             out.push_back(c);
     return out;
 }

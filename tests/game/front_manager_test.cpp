@@ -173,7 +173,8 @@ TEST_F(ManagerTest, StageKindSwitch) {
             EXPECT_FALSE(mainObject->panelPending);
         }
         if (std::string(c.scene) == "scene.maingame.InGameStory") {
-            VMPtr<scene::maingame::InGameStory> story = vmCast<scene::maingame::InGameStory>(current());
+            VMPtr<scene::maingame::InGameStory> story =
+                vmCast<scene::maingame::InGameStory>(current());
             ASSERT_NE(story, nullptr);
             EXPECT_EQ(story->firstPage, c.firstPage);
             EXPECT_EQ(story->page, c.firstPage);

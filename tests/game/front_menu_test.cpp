@@ -81,7 +81,8 @@ TEST_F(MenuTest, FiveNextTapsComeBackToTheFirstLanguage) {
     VMPtr<javax::microedition::lcdui::Image> after = paint();
     int changed = 0;
     for (jint y = box[1]; y < box[1] + box[3]; ++y)
-        for (jint x = box[0]; x < box[0] + box[2]; ++x) changed += pixel(before, x, y) != pixel(after, x, y);
+        for (jint x = box[0]; x < box[0] + box[2]; ++x)
+            changed += pixel(before, x, y) != pixel(after, x, y);
     EXPECT_GT(changed, 20);
     tapBox(1, MenuScene::BOX_PREVIOUS);
     calls();

@@ -62,7 +62,9 @@ rpack::AnimFrame tiled(int tile, int tw, int th, int x, int y, int w, int h) {
     return f;
 }
 
-void write(const rpack::PackContent& content) { rpack::writeFiles(rscFolder(), rpack::buildPack(content)); }
+void write(const rpack::PackContent& content) {
+    rpack::writeFiles(rscFolder(), rpack::buildPack(content));
+}
 
 void writeLogoAndMenu(const FixtureShape& shape) {
     enum : uint8_t { LOGO = 1, BACKDROP, TITLE };

@@ -78,7 +78,9 @@ public:
     jint getHeight() override { return 320; }
     void flushGraphics() override {}
     jint getFrameTime() override { return frameMs; }
-    void interrupt(jint kind) override { interrupts.push_back("interrupt " + std::to_string(kind)); }
+    void interrupt(jint kind) override {
+        interrupts.push_back("interrupt " + std::to_string(kind));
+    }
 };
 
 // main.Main with the calls the scenes make of it written down ("font 1",
