@@ -1,12 +1,16 @@
 #include "scenario.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
+#include <fstream>
 #include <sstream>
+#include <system_error>
 
 namespace wrentest::e2e {
 
@@ -79,8 +83,13 @@ bool insideItsFolder(const std::string& path) {
 bool directiveOf(const std::string& comment, std::string* name, std::string* value) {
     size_t begin = comment.find_first_not_of(kBlanks);
     if (begin == std::string::npos) return false;
+    // Lowercase words, joined by hyphens.
     size_t end = begin;
-    while (end < comment.size() && comment[end] >= 'a' && comment[end] <= 'z') ++end;
+    while (end < comment.size() &&
+           ((comment[end] >= 'a' && comment[end] <= 'z') ||
+            (comment[end] == '-' && end > begin && end + 1 < comment.size() &&
+             comment[end + 1] >= 'a' && comment[end + 1] <= 'z')))
+        ++end;
     if (end == begin || end >= comment.size() || comment[end] != ':') return false;
     *name = comment.substr(begin, end - begin);
     *value = trim(comment.substr(end + 1));
@@ -106,13 +115,16 @@ public:
                 directive(name, value);
             if (!error_.empty()) break;
         }
-        for (const PixelProbe& p : scenario_.probes) {
-            if (!error_.empty()) break;
-            if (!dumps_.count(p.file)) {
-                number_ = p.line;
-                fail("no dump step writes '" + p.file + "'");
+        std::vector<const RunChecks*> runs{&scenario_};
+        for (const RunChecks& later : scenario_.laterRuns) runs.push_back(&later);
+        for (const RunChecks* run : runs)
+            for (const PixelProbe& p : run->probes) {
+                if (!error_.empty()) break;
+                if (!dumps_.count(p.file)) {
+                    number_ = p.line;
+                    fail("no dump step writes '" + p.file + "'");
+                }
             }
-        }
         if (!error_.empty()) {
             *error = error_;
             return std::nullopt;
@@ -149,18 +161,27 @@ private:
                                 "' is not a relative path that stays inside its folder");
             scenario_.copies.push_back({t[0], t[1]});
         } else if (name == "expect") {
-            scenario_.expected.push_back(value);
+            run().expected.push_back(value);
         } else if (name == "frame") {
             if (value.empty()) return fail("frame needs the line the frame thread prints");
-            scenario_.frameLines.push_back(value);
+            run().frameLines.push_back(value);
         } else if (name == "exception") {
             if (value.empty()) return fail("exception needs text of the exception's line");
-            scenario_.exceptions.push_back(value);
+            run().exceptions.push_back(value);
         } else if (name == "exit") {
             if (exitSeen_) return fail("a second exit code");
             exitSeen_ = true;
-            if (!readInt(value, 0, 255, &scenario_.exitCode))
+            if (!readInt(value, 0, 255, &run().exitCode))
                 return fail("'" + value + "' is no exit code from 0 to 255");
+        } else if (name == "run") {
+            if (value.empty()) return fail("run needs a few words saying what the run is");
+            scenario_.laterRuns.push_back({});
+            run().label = value;
+            exitSeen_ = false;
+        } else if (name == "store") {
+            store(value);
+        } else if (name == "cut-store") {
+            cutStore(value);
         } else if (name == "probe") {
             probe(value);
         } else if (name == "clock") {
@@ -172,8 +193,57 @@ private:
         } else {
             fail("unknown directive '" + name +
                  ":' (a comment starting with a lowercase word and a colon is a directive: "
-                 "app, clock, copy, expect, frame, exception, exit or probe)");
+                 "app, clock, copy, cut-store, expect, frame, exception, exit, probe, run or "
+                 "store)");
         }
+    }
+
+    RunChecks& run() {
+        return scenario_.laterRuns.empty() ? scenario_ : scenario_.laterRuns.back();
+    }
+
+    // "<id> size <n>", "<id> at <offset> bytes <hh> ..." or "<id> unchanged".
+    void store(const std::string& value) {
+        Lines t = tokens(value);
+        StoreCheck c;
+        c.line = number_;
+        if (t.empty() || !readInt(t[0], 0, INT32_MAX, &c.id))
+            return fail("store needs a store id (a decimal int from 0) first");
+        int n = 0;
+        if (t.size() == 3 && t[1] == "size" && readInt(t[2], 0, INT32_MAX, &n)) {
+            c.kind = StoreCheck::SIZE;
+            c.size = size_t(n);
+        } else if (t.size() == 2 && t[1] == "unchanged") {
+            c.kind = StoreCheck::UNCHANGED;
+        } else if (t.size() >= 5 && t[1] == "at" && readInt(t[2], 0, INT32_MAX, &n) &&
+                   t[3] == "bytes") {
+            c.kind = StoreCheck::BYTES;
+            c.offset = size_t(n);
+            for (size_t i = 4; i < t.size(); ++i) {
+                unsigned byte = 0;
+                char* end = nullptr;
+                if (t[i].size() != 2) return fail("'" + t[i] + "' is no byte: two hex digits");
+                byte = unsigned(std::strtoul(t[i].c_str(), &end, 16));
+                if (*end) return fail("'" + t[i] + "' is no byte: two hex digits");
+                c.bytes.push_back(uint8_t(byte));
+            }
+        } else {
+            return fail("store takes '<id> size <n>', '<id> at <offset> bytes <hh>...' or "
+                        "'<id> unchanged'");
+        }
+        run().stores.push_back(c);
+    }
+
+    // "<id> <n>": the saved item is cut to its first n bytes before the run.
+    void cutStore(const std::string& value) {
+        Lines t = tokens(value);
+        StoreCut c;
+        c.line = number_;
+        int n = 0;
+        if (t.size() != 2 || !readInt(t[0], 0, INT32_MAX, &c.id) || !readInt(t[1], 0, INT32_MAX, &n))
+            return fail("cut-store takes a store id and the number of bytes to keep");
+        c.size = size_t(n);
+        run().cuts.push_back(c);
     }
 
     void probe(const std::string& value) {
@@ -188,12 +258,12 @@ private:
         if (!readColour(t[3], &p.colour)) return fail("'" + t[3] + "' is no colour 0xRRGGBB");
         if (t.size() == 5 && !readColour(t[4], &p.tolerance))
             return fail("'" + t[4] + "' is no tolerance 0xRRGGBB");
-        scenario_.probes.push_back(p);
+        run().probes.push_back(p);
     }
 
     Scenario scenario_;
     std::set<std::string> dumps_;
-    bool exitSeen_ = false;
+    bool exitSeen_ = false;  // in the run being read
     bool clockSeen_ = false;
     int number_ = 0;
     std::string error_;
@@ -226,7 +296,7 @@ Outcome sortOutput(const Lines& printed, int exitCode) {
     return o;
 }
 
-Lines checkOutcome(const Scenario& s, const Outcome& o) {
+Lines checkOutcome(const RunChecks& s, const Outcome& o) {
     Lines failures;
     if (o.exitCode != s.exitCode)
         failures.push_back("exit code " + std::to_string(o.exitCode) + ", expected " +
@@ -254,7 +324,7 @@ Lines checkOutcome(const Scenario& s, const Outcome& o) {
     return failures;
 }
 
-Lines checkProbes(const Scenario& s, const std::string& folder) {
+Lines checkProbes(const RunChecks& s, const std::string& folder) {
     Lines failures;
     std::map<std::string, std::optional<Frame>> dumps;
     for (const PixelProbe& p : s.probes) {
@@ -287,6 +357,134 @@ Lines checkProbes(const Scenario& s, const std::string& folder) {
             failures.push_back(where + p.file + " (" + std::to_string(x) + ", " +
                                std::to_string(y) + ") is " + hex(got) + ", expected " +
                                hex(p.colour) + " within " + hex(p.tolerance));
+    }
+    return failures;
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The record files of the store, in record order.
+std::vector<fs::path> recordFiles(const std::string& folder, int id) {
+    std::vector<std::pair<long, fs::path>> found;
+    std::error_code ec;
+    fs::path store = fs::path(folder) / "database" / ("store-" + std::to_string(id));
+    for (const auto& entry : fs::directory_iterator(store, ec)) {
+        std::string name = entry.path().filename().string();
+        if (name.rfind("record-", 0) != 0 || name.size() < 12 ||
+            name.compare(name.size() - 4, 4, ".bin") != 0)
+            continue;
+        std::string digits = name.substr(7, name.size() - 11);
+        char* end = nullptr;
+        long n = std::strtol(digits.c_str(), &end, 10);
+        if (!digits.empty() && !*end) found.push_back({n, entry.path()});
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<fs::path> files;
+    for (auto& [n, path] : found) files.push_back(path);
+    return files;
+}
+
+bool readFile(const fs::path& path, Bytes* out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+std::string byteText(const Bytes& bytes, size_t from, size_t count) {
+    std::string out;
+    char text[4];
+    for (size_t i = from; i < from + count && i < bytes.size(); ++i) {
+        std::snprintf(text, sizeof text, "%02x", unsigned(bytes[i]));
+        out += (out.empty() ? "" : " ") + std::string(text);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<Bytes> readStore(const std::string& folder, int id) {
+    std::error_code ec;
+    fs::path store = fs::path(folder) / "database" / ("store-" + std::to_string(id));
+    if (!fs::is_directory(store, ec)) return std::nullopt;
+    Bytes all;
+    for (const fs::path& file : recordFiles(folder, id)) {
+        Bytes part;
+        if (!readFile(file, &part)) return std::nullopt;
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+StoreContents storesOf(const RunChecks& run, const std::string& folder) {
+    StoreContents contents;
+    for (const StoreCheck& c : run.stores) contents[c.id] = readStore(folder, c.id);
+    return contents;
+}
+
+Lines checkStores(const RunChecks& run, const std::string& folder, const StoreContents& before) {
+    Lines failures;
+    for (const StoreCheck& c : run.stores) {
+        std::string where = "store check on line " + std::to_string(c.line) + ": store " +
+                            std::to_string(c.id);
+        std::optional<Bytes> item = readStore(folder, c.id);
+        if (c.kind == StoreCheck::UNCHANGED) {
+            auto was = before.find(c.id);
+            if (was == before.end() || was->second != item)
+                failures.push_back(where + " changed during the run");
+            continue;
+        }
+        if (!item) {
+            failures.push_back(where + " was not saved");
+            continue;
+        }
+        if (c.kind == StoreCheck::SIZE) {
+            if (item->size() != c.size)
+                failures.push_back(where + " holds " + std::to_string(item->size()) +
+                                   " bytes, expected " + std::to_string(c.size));
+        } else if (c.offset + c.bytes.size() > item->size() ||
+                   !std::equal(c.bytes.begin(), c.bytes.end(), item->begin() + long(c.offset))) {
+            failures.push_back(where + " holds '" + byteText(*item, c.offset, c.bytes.size()) +
+                               "' at " + std::to_string(c.offset) + " of its " +
+                               std::to_string(item->size()) + " bytes, expected '" +
+                               byteText(c.bytes, 0, c.bytes.size()) + "'");
+        }
+    }
+    return failures;
+}
+
+Lines applyCuts(const RunChecks& run, const std::string& folder) {
+    Lines failures;
+    for (const StoreCut& c : run.cuts) {
+        std::string where = "cut-store on line " + std::to_string(c.line) + ": store " +
+                            std::to_string(c.id);
+        std::optional<Bytes> item = readStore(folder, c.id);
+        if (!item || item->size() < c.size) {
+            failures.push_back(where + (item ? " has only " + std::to_string(item->size()) +
+                                                   " bytes"
+                                             : " does not exist"));
+            continue;
+        }
+        // The records stay as they are up to the cut; the one it falls in
+        // is shortened and the later ones go. The store's summary goes too:
+        // the next open makes it again from the records.
+        size_t kept = 0;
+        std::error_code ec;
+        for (const fs::path& file : recordFiles(folder, c.id)) {
+            size_t size = size_t(fs::file_size(file, ec));
+            if (kept >= c.size)
+                fs::remove(file, ec);
+            else if (kept + size > c.size)
+                fs::resize_file(file, c.size - kept, ec);
+            kept += size;
+            if (ec) break;
+        }
+        fs::remove(fs::path(folder) / "database" / ("store-" + std::to_string(c.id)) /
+                       "metadata.info",
+                   ec);
+        if (ec) failures.push_back(where + ": " + ec.message());
     }
     return failures;
 }

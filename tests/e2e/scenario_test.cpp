@@ -7,6 +7,8 @@
 #include <png.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,52 @@ TEST(ScenarioFile, DirectivesStepsAndProseAreToldApart) {
     EXPECT_EQ(s->probes[1].tolerance, (Rgb{0, 0, 0x3F}));
 }
 
+// Checks after a `run:` line belong to that run; the folder-wide ones
+// (app, copy, clock) to the whole scenario, wherever they stand.
+TEST(ScenarioFile, LaterRunsTakeTheChecksThatFollowThem) {
+    std::string error;
+    std::optional<Scenario> s = parseScenario(
+        "3 dump a.png\n"
+        "# expect: first\n"
+        "# store: 0 size 72\n"
+        "# exit: 1\n"
+        "# run: again, over the same folder\n"
+        "# cut-store: 1 6500\n"
+        "# app: Wren-Trace: on\n"
+        "# expect: second\n"
+        "# store: 1 at 6500 bytes 00 0A ff\n"
+        "# store: 0 unchanged\n"
+        "# probe: a.png 0 0 0x000000\n"
+        "# run: a third time\n",
+        &error);
+    ASSERT_TRUE(s) << error;
+    EXPECT_EQ(s->label, "");
+    EXPECT_EQ(s->expected, Lines{"first"});
+    EXPECT_EQ(s->exitCode, 1);
+    ASSERT_EQ(s->stores.size(), 1u);
+    EXPECT_EQ(s->stores[0].kind, StoreCheck::SIZE);
+    EXPECT_EQ(s->stores[0].size, 72u);
+    EXPECT_TRUE(s->cuts.empty());
+    EXPECT_EQ(s->appLines, Lines{"Wren-Trace: on"});
+    ASSERT_EQ(s->laterRuns.size(), 2u);
+    const RunChecks& second = s->laterRuns[0];
+    EXPECT_EQ(second.label, "again, over the same folder");
+    EXPECT_EQ(second.expected, Lines{"second"});
+    EXPECT_EQ(second.exitCode, 0);
+    ASSERT_EQ(second.cuts.size(), 1u);
+    EXPECT_EQ(second.cuts[0].id, 1);
+    EXPECT_EQ(second.cuts[0].size, 6500u);
+    ASSERT_EQ(second.stores.size(), 2u);
+    EXPECT_EQ(second.stores[0].kind, StoreCheck::BYTES);
+    EXPECT_EQ(second.stores[0].id, 1);
+    EXPECT_EQ(second.stores[0].offset, 6500u);
+    EXPECT_EQ(second.stores[0].bytes, (Bytes{0x00, 0x0A, 0xFF}));
+    EXPECT_EQ(second.stores[1].kind, StoreCheck::UNCHANGED);
+    EXPECT_EQ(second.probes.size(), 1u);
+    EXPECT_EQ(s->laterRuns[1].label, "a third time");
+    EXPECT_TRUE(s->laterRuns[1].expected.empty());
+}
+
 TEST(ScenarioFile, AnEmptyFileExpectsNothingPrintedAndExitZero) {
     std::string error;
     std::optional<Scenario> s = parseScenario("", &error);
@@ -76,7 +124,25 @@ TEST(ScenarioFile, AFileTheRunnerCannotFollowIsRefusedWithItsLine) {
     const Case cases[] = {
         {"# expcet: startApp\n",
          "line 1: unknown directive 'expcet:' (a comment starting with a lowercase word and a "
-         "colon is a directive: app, clock, copy, expect, frame, exception, exit or probe)"},
+         "colon is a directive: app, clock, copy, cut-store, expect, frame, exception, exit, "
+         "probe, run or store)"},
+        {"# seed-store: 1 x\n",
+         "line 1: unknown directive 'seed-store:' (a comment starting with a lowercase word and "
+         "a colon is a directive: app, clock, copy, cut-store, expect, frame, exception, exit, "
+         "probe, run or store)"},
+        {"# run:\n", "line 1: run needs a few words saying what the run is"},
+        {"# exit: 1\n# run: again\n# exit: 2\n# exit: 3\n", "line 4: a second exit code"},
+        {"# store: one size 72\n", "line 1: store needs a store id (a decimal int from 0) first"},
+        {"# store: 0 size -1\n",
+         "line 1: store takes '<id> size <n>', '<id> at <offset> bytes <hh>...' or "
+         "'<id> unchanged'"},
+        {"# store: 0 at 4 bytes\n",
+         "line 1: store takes '<id> size <n>', '<id> at <offset> bytes <hh>...' or "
+         "'<id> unchanged'"},
+        {"# store: 0 at 4 bytes 0g\n", "line 1: '0g' is no byte: two hex digits"},
+        {"# store: 0 at 4 bytes 100\n", "line 1: '100' is no byte: two hex digits"},
+        {"# cut-store: 1\n", "line 1: cut-store takes a store id and the number of bytes to keep"},
+        {"# run: again\n# probe: a.png 1 2 0xFFFFFF\n", "line 2: no dump step writes 'a.png'"},
         {"2 keydown 115  # expect: notifyDestroyed\n",
          "line 1: 'expect:' is a directive and needs a line of its own"},
         {"# app: MIDlet-Name: Mine\n",
@@ -258,6 +324,107 @@ TEST_F(ScenarioProbes, PixelsAreComparedExactlyOrWithinTheirTolerance) {
             EXPECT_EQ(failures, Lines{c.failure});
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Saved items as the record-store layer keeps them: records of at most 4096
+// bytes, read in record order.
+class ScenarioStores : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = wrentest::makeProgramFolder("/tmp/wren-e2e-store-XXXXXX");
+        ASSERT_FALSE(folder_.empty());
+        Bytes item(6800);
+        for (size_t i = 0; i < item.size(); ++i) item[i] = uint8_t(i * 7);
+        store_ = folder_ + "/database/store-1";
+        std::filesystem::create_directories(store_);
+        // Record 10 after record 9: numbers, not names, give the order.
+        writeFile("record-9.bin", Bytes(item.begin(), item.begin() + 4096));
+        writeFile("record-10.bin", Bytes(item.begin() + 4096, item.end()));
+        writeFile("metadata.info", Bytes(20, 1));
+        item_ = item;
+    }
+    void TearDown() override { wrentest::removeFolder(folder_); }
+
+    void writeFile(const std::string& name, const Bytes& bytes) {
+        std::ofstream out(store_ + "/" + name, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    static StoreCheck check(int id, StoreCheck::Kind kind, size_t n, Bytes bytes = {}) {
+        StoreCheck c;
+        c.line = 5;
+        c.id = id;
+        c.kind = kind;
+        c.size = c.offset = n;
+        c.bytes = std::move(bytes);
+        return c;
+    }
+
+    std::string folder_;
+    std::string store_;
+    Bytes item_;
+};
+
+TEST_F(ScenarioStores, ChecksReadTheRecordsJoinedInOrder) {
+    ASSERT_EQ(readStore(folder_, 1), item_);
+    EXPECT_EQ(readStore(folder_, 0), std::nullopt);
+    struct Case {
+        StoreCheck check;
+        const char* failure;  // nullptr: passes
+    };
+    const Case cases[] = {
+        {check(1, StoreCheck::SIZE, 6800), nullptr},
+        {check(1, StoreCheck::SIZE, 6799),
+         "store check on line 5: store 1 holds 6800 bytes, expected 6799"},
+        {check(1, StoreCheck::BYTES, 4095, {uint8_t(4095 * 7), uint8_t(4096 * 7)}), nullptr},
+        {check(1, StoreCheck::BYTES, 4095, {uint8_t(4095 * 7), 1}),
+         "store check on line 5: store 1 holds 'f9 00' at 4095 of its 6800 bytes, expected "
+         "'f9 01'"},
+        {check(1, StoreCheck::BYTES, 6799, {uint8_t(6799 * 7), 0}),
+         "store check on line 5: store 1 holds 'e9' at 6799 of its 6800 bytes, expected 'e9 00'"},
+        {check(0, StoreCheck::SIZE, 72), "store check on line 5: store 0 was not saved"},
+        {check(1, StoreCheck::UNCHANGED, 0), nullptr},
+        {check(0, StoreCheck::UNCHANGED, 0), nullptr},
+    };
+    StoreContents before{{1, item_}, {0, std::nullopt}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.check.line);
+        RunChecks run;
+        run.stores = {c.check};
+        Lines failures = checkStores(run, folder_, before);
+        if (!c.failure)
+            EXPECT_EQ(failures, Lines{});
+        else
+            EXPECT_EQ(failures, Lines{c.failure});
+    }
+    RunChecks run;
+    run.stores = {check(1, StoreCheck::UNCHANGED, 0)};
+    before[1]->back() ^= 1;
+    EXPECT_EQ(checkStores(run, folder_, before),
+              Lines{"store check on line 5: store 1 changed during the run"});
+}
+
+TEST_F(ScenarioStores, ACutKeepsTheFirstBytesAndDropsTheSummary) {
+    for (size_t keep : {6500u, 4096u, 4000u, 0u}) {
+        SCOPED_TRACE(keep);
+        SetUp();
+        RunChecks run;
+        run.cuts = {{3, 1, keep}};
+        EXPECT_EQ(applyCuts(run, folder_), Lines{});
+        EXPECT_EQ(readStore(folder_, 1), Bytes(item_.begin(), item_.begin() + long(keep)));
+        EXPECT_FALSE(std::filesystem::exists(store_ + "/metadata.info"));
+        TearDown();
+    }
+    SetUp();
+    RunChecks run;
+    run.cuts = {{3, 1, 6801}, {4, 2, 0}};
+    EXPECT_EQ(applyCuts(run, folder_),
+              (Lines{"cut-store on line 3: store 1 has only 6800 bytes",
+                     "cut-store on line 4: store 2 does not exist"}));
+    EXPECT_EQ(readStore(folder_, 1), item_);
 }
 
 }  // namespace

@@ -63,6 +63,44 @@ std::vector<std::array<int, 4>> boxesOf(const VMPtr<AnimSet>& set, int frame) {
 // The loop count of animation a (-1: endless).
 int loopOf(const VMPtr<AnimSet>& set, int a) { return (set->animations[a] << 16) >> 26; }
 
+// The frames animation a steps through.
+std::set<int> framesOf(const VMPtr<AnimSet>& set, int a) {
+    jint entry = set->animations[a];
+    jint first = jint(uint32_t(entry) >> 16), count = entry & 0x3FF;
+    std::set<int> frames;
+    for (jint s = first; s < first + count; ++s) frames.insert(AnimSet::fieldIndex(set->steps[s]));
+    return frames;
+}
+
+// Left, top, width, height of a frame's pieces (the set's Gobs bound).
+std::array<int, 4> extentOf(const VMPtr<AnimSet>& set, int frame) {
+    VMPtr<VMArray<jint>> out = VMArray<jint>::create(4);
+    set->getFrameBounds(frame, 0, out);
+    return {out[0], out[1], out[2], out[3]};
+}
+
+bool empty(const std::array<int, 4>& box) { return box[2] == 0 || box[3] == 0; }
+
+// The image variants copy Gobs over Gobs: from `from` over `to`, count of
+// them. A copy of another size would move the figure's drawing away from
+// the boxes and the size the game took from the first frame it showed.
+void expectVariantKeepsSizes(const VMPtr<VMArray<Gob*>>& gobs, int from, int to, int count) {
+    ASSERT_GE(to, 0);
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(gobs[from + i]->width, gobs[to + i]->width) << "Gob " << from + i;
+        EXPECT_EQ(gobs[from + i]->height, gobs[to + i]->height) << "Gob " << from + i;
+        EXPECT_EQ(gobs[from + i]->offsetX, gobs[to + i]->offsetX) << "Gob " << from + i;
+        EXPECT_EQ(gobs[from + i]->offsetY, gobs[to + i]->offsetY) << "Gob " << from + i;
+    }
+}
+
+VMPtr<AnimSet> loadBound(int set, int gobs) {
+    VMPtr<AnimSet> a = Resources::loadAnimSet(set);
+    VMPtr<VMArray<Gob*>> g = Resources::loadGobs(gobs);
+    if (a != nullptr && g != nullptr) a->setGobs(g);
+    return g != nullptr ? a : nullptr;
+}
+
 struct AnimCase {
     int id;       // animation set
     int gobs;     // the Gob set it is bound to
@@ -80,7 +118,18 @@ const AnimCase kAnimSets[] = {
     {2050, 2055, 14, 1, 1},   // target markers
     {2051, 2056, 3, 1, 1},    // loading panel
     {9216, 9217, 26, 5, 1},   // shared interface set
+    // the player's figure, one set per world
+    {10240, 10245, 8, 9, 12}, {10241, 10246, 8, 9, 12}, {10242, 10247, 8, 9, 12},
+    {10243, 10248, 8, 9, 12}, {10244, 10249, 8, 9, 12},
+    // heat backgrounds: the lane and the ground
+    {11264, 11268, 2, 1, 1}, {12288, 12289, 2, 1, 1}, {13312, 13316, 2, 1, 1},
+    {14336, 14337, 2, 1, 1}, {15360, 15364, 2, 1, 1}, {16384, 16388, 2, 1, 1},
     {17408, 17409, 2, 1, 1},  // background of heat kind 6 and of the story
+    // monsters of heat kinds 0..6
+    {11265, 11269, 8, 8, 36}, {11266, 11270, 8, 8, 36}, {11267, 11271, 8, 8, 36},
+    {13313, 13317, 8, 8, 36}, {13314, 13318, 8, 8, 36}, {13315, 13319, 8, 8, 36},
+    {15361, 15365, 8, 8, 36}, {15362, 15366, 8, 8, 36},
+    {16385, 16389, 8, 8, 36}, {16386, 16390, 8, 8, 36}, {16387, 16391, 8, 8, 36},
     // families 0..8: results chest, stage dialog, story figures
     {18432, 18441, 3, 4, 1}, {18433, 18442, 3, 4, 1}, {18434, 18443, 3, 4, 1},
     {18435, 18444, 3, 4, 1}, {18436, 18445, 3, 4, 1}, {18437, 18446, 3, 4, 1},
@@ -114,8 +163,9 @@ TEST_F(Content, EveryAnimationSetLoadsWithItsGobsAndFrames) {
 
 TEST_F(Content, EveryGobSetLoadsWithGobsOfOnePixelAtLeast) {
     // Value graphics: one per heat kind; splash: element 0.
+    // 15367 is never loaded but keeps pack 15's index whole.
     const std::pair<int, int> sets[] = {{2052, 9}, {2053, 7}, {2054, 1}, {2055, 9},
-                                        {2056, 3}, {9217, 1}};
+                                        {2056, 3}, {9217, 1}, {15367, 36}};
     for (auto [id, least] : sets) {
         SCOPED_TRACE("gobs " + std::to_string(id));
         VMPtr<VMArray<Gob*>> gobs = Resources::loadGobs(id);
@@ -231,6 +281,165 @@ TEST_F(Content, SteeringPadIsASquareTheKnobWalkCanReach) {
     EXPECT_EQ(pad[2], pad[3]);
     EXPECT_EQ(pad[2] % 2, 0);
     EXPECT_GE(pad[2], 12);
+}
+
+TEST_F(Content, HudFrameEightSitsOnThePadAsItsOverlay) {
+    // Frame 8 is the empty heart, the empty short meter and the pad's
+    // overlay: the HUD moves that layer so that the frame's box 0 starts
+    // where the pad's box does, which must put the picture on the pad.
+    VMPtr<AnimSet> hud = loadBound(2048, 2052);
+    ASSERT_NE(hud, nullptr);
+    auto pad = boxesOf(hud, 2)[0];
+    auto boxes = boxesOf(hud, 8);
+    ASSERT_GE(boxes.size(), 1u);
+    auto picture = extentOf(hud, 8);
+    ASSERT_FALSE(empty(picture));
+    int x = pad[0] - boxes[0][0] + picture[0], y = pad[1] - boxes[0][1] + picture[1];
+    EXPECT_GE(x, pad[0]);
+    EXPECT_GE(y, pad[1]);
+    EXPECT_LE(x + picture[2], pad[0] + pad[2]);
+    EXPECT_LE(y + picture[3], pad[1] + pad[3]);
+}
+
+// The lane every heat shares (box 0 of a background's frame 0), on the
+// screen: the background's layer is drawn at (240, 0).
+std::array<int, 4> laneOnScreen(int set) {
+    VMPtr<AnimSet> bg = Resources::loadAnimSet(set);
+    EXPECT_NE(bg, nullptr);
+    if (bg == nullptr) return {};
+    auto lane = boxesOf(bg, 0).at(0);
+    return {240 + lane[0], lane[1], lane[2], lane[3]};
+}
+
+TEST_F(Content, PlayerFiguresShowEachBoxOnlyWhereTheRulesNeedIt) {
+    for (int world = 0; world < 5; ++world) {
+        SCOPED_TRACE("player set " + std::to_string(10240 + world));
+        VMPtr<VMArray<Gob*>> gobs = Resources::loadGobs(10245 + world);
+        ASSERT_NE(gobs, nullptr);
+        int n = gobs->length;
+        ASSERT_GE(n, 12);
+        expectVariantKeepsSizes(gobs, n - 6, n - 12, 6);
+        expectVariantKeepsSizes(gobs, n - 2, n - 8, 2);
+        VMPtr<AnimSet> set = Resources::loadAnimSet(10240 + world);
+        ASSERT_NE(set, nullptr);
+        set->setGobs(gobs);
+        ASSERT_GE(set->getAnimationCount(), 9);
+
+        // One extent for every frame: the game sizes the layer from the
+        // first animation it asks about. At most 80 high, it stands on 160.
+        auto size = extentOf(set, 0);
+        EXPECT_LE(size[3], 80);
+        for (int f = 1; f < set->getFrameCount(); ++f) EXPECT_EQ(extentOf(set, f), size) << "frame " << f;
+        // The same six boxes in every frame: the contact test reuses the
+        // slots of the first frame it read.
+        for (int f = 0; f < set->getFrameCount(); ++f) EXPECT_EQ(set->getFrameBoxCount(f), 6) << "frame " << f;
+
+        // Hurt, action, attack, grab and defeat end; the rest go on.
+        for (int a : {0, 2, 5, 6}) EXPECT_EQ(loopOf(set, a), -1) << "animation " << a;
+        for (int a : {1, 3, 4, 7, 8}) EXPECT_GE(loopOf(set, a), 1) << "animation " << a;
+
+        // Placed as the play field places it, in the middle of the lane.
+        auto lane = laneOnScreen(11264);
+        // A big box reaches across the lane and over the figure's own rows.
+        int px = lane[0] + (lane[2] - size[2]) / 2;
+        auto spansLane = [&](const std::array<int, 4>& b) {
+            return px + b[0] <= lane[0] && px + b[0] + b[2] >= lane[0] + lane[2] &&
+                   b[1] <= size[1] && b[1] + b[3] >= size[1] + size[3];
+        };
+        for (int a = 0; a < 9; ++a)
+            for (int f : framesOf(set, a)) {
+                SCOPED_TRACE("animation " + std::to_string(a) + " frame " + std::to_string(f));
+                auto boxes = boxesOf(set, f);
+                ASSERT_EQ(boxes.size(), 6u);
+                // The weapon only while carrying: a hit with it counts a
+                // defeat of the monster held.
+                EXPECT_EQ(!empty(boxes[0]), a == 2);
+                if (a == 2) {
+                    EXPECT_TRUE(spansLane(boxes[0]));
+                }
+                // The grab wins the contact: no body or shove box before it.
+                EXPECT_EQ(!empty(boxes[4]), a == 7);
+                if (a == 7) {
+                    EXPECT_TRUE(spansLane(boxes[4]));
+                    EXPECT_TRUE(empty(boxes[2]) && empty(boxes[3]));
+                }
+                if (a == 4) {
+                    EXPECT_TRUE(spansLane(boxes[5]));
+                }
+                // A body box lies in the shove box with room on every side,
+                // so a monster rising towards it is pushed before it hurts.
+                if (!empty(boxes[2])) {
+                    auto b = boxes[2], s = boxes[3];
+                    EXPECT_GE(b[0] - s[0], 6);
+                    EXPECT_GE(b[1] - s[1], 6);
+                    EXPECT_GE(s[0] + s[2] - b[0] - b[2], 6);
+                    EXPECT_GE(s[1] + s[3] - b[1] - b[3], 6);
+                }
+            }
+        // Idle and dash can be hurt; the frames of the others carry no body.
+        for (int a : {0, 5}) EXPECT_FALSE(empty(boxesOf(set, *framesOf(set, a).begin())[2])) << a;
+    }
+}
+
+TEST_F(Content, MonstersCanBeHitInEveryPoseTheyFightIn) {
+    const std::pair<int, int> monsters[] = {{11265, 11269}, {11266, 11270}, {11267, 11271},
+                                            {13313, 13317}, {13314, 13318}, {13315, 13319},
+                                            {15361, 15365}, {15362, 15366}, {16385, 16389},
+                                            {16386, 16390}, {16387, 16391}};
+    for (auto [id, gobId] : monsters) {
+        SCOPED_TRACE("monster set " + std::to_string(id));
+        VMPtr<VMArray<Gob*>> gobs = Resources::loadGobs(gobId);
+        ASSERT_NE(gobs, nullptr);
+        int n = gobs->length;
+        ASSERT_GE(n, 36);
+        for (int v = 1; v <= 4; ++v) expectVariantKeepsSizes(gobs, n - 36 + 6 * v, n - 36, 6);
+        VMPtr<AnimSet> set = Resources::loadAnimSet(id);
+        ASSERT_NE(set, nullptr);
+        set->setGobs(gobs);
+        ASSERT_GE(set->getAnimationCount(), 8);
+        auto size = extentOf(set, 0);
+        for (int f = 0; f < set->getFrameCount(); ++f) {
+            EXPECT_EQ(extentOf(set, f), size) << "frame " << f;
+            EXPECT_EQ(set->getFrameBoxCount(f), 6) << "frame " << f;
+        }
+        // Idle poses and being caught go on; let go, beaten and hurt end
+        // (the end of the hurt pose clears the hurt flag).
+        for (int a = 0; a <= 3; ++a) EXPECT_EQ(loopOf(set, a), -1) << "animation " << a;
+        for (int a = 4; a <= 7; ++a) EXPECT_GE(loopOf(set, a), 1) << "animation " << a;
+        // The contact test takes box 0 of the idle and hurt poses: a real
+        // area, tall enough to meet the shove box before the body.
+        for (int a : {0, 1, 2, 7})
+            for (int f : framesOf(set, a)) {
+                auto boxes = boxesOf(set, f);
+                ASSERT_EQ(boxes.size(), 6u);
+                EXPECT_GT(boxes[0][2], 0) << "frame " << f;
+                EXPECT_GE(boxes[0][3], 30) << "frame " << f;
+            }
+    }
+}
+
+TEST_F(Content, HeatBackgroundsHoldThePlayerAndCoverTheScreen) {
+    VMPtr<AnimSet> player = loadBound(10240, 10245);
+    ASSERT_NE(player, nullptr);
+    int playerWidth = extentOf(player, 0)[2];
+    const std::pair<int, int> backgrounds[] = {{11264, 11268}, {12288, 12289}, {13312, 13316},
+                                               {14336, 14337}, {15360, 15364}, {16384, 16388},
+                                               {17408, 17409}};
+    for (auto [id, gobs] : backgrounds) {
+        SCOPED_TRACE("background " + std::to_string(id));
+        // Monsters spawn at lane.x + rand % lane.w; the player is centred.
+        auto lane = laneOnScreen(id);
+        EXPECT_GE(lane[2], playerWidth);
+        EXPECT_GE(lane[0], 0);
+        EXPECT_LE(lane[0] + lane[2], 240);
+        // The ground's two layers wrap by its height: it covers the screen.
+        VMPtr<AnimSet> bg = loadBound(id, gobs);
+        ASSERT_NE(bg, nullptr);
+        auto ground = extentOf(bg, 1);
+        EXPECT_EQ(ground[0], -240);
+        EXPECT_GE(ground[2], 240);
+        EXPECT_GE(ground[3], 320);
+    }
 }
 
 // The five tables in the order the game cycles them, with the word each

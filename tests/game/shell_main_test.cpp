@@ -14,7 +14,6 @@
 #include "scene_SceneManager.h"
 #include "shell_test_support.h"
 #include "wren_MediaManager.h"
-#include "wren_util_FastRandom.h"
 
 namespace wrentest::shell {
 
@@ -68,24 +67,10 @@ public:
     jint setVideoSize(jint) override { return -1; }
 };
 
-// Hands out the scripted values, then the generator's own.
-class ScriptedRandom : public wren::util::FastRandom {
-    WREN_CLASS(ScriptedRandom, wren::util::FastRandom)
-public:
-    std::vector<jint> script;
-    size_t next = 0;
-
-    void ctor() { FastRandom::ctor(12345); }
-    jint nextInt() override {
-        return next < script.size() ? script[next++] : FastRandom::nextInt();
-    }
-};
-
 }  // namespace wrentest::shell
 
 WREN_DEFINE_CLASS(wrentest::shell::RecordingSound, "wrentest.shell.RecordingSound",
                   wren::MediaManager)
-WREN_DEFINE_CLASS(wrentest::shell::ScriptedRandom, "wrentest.shell.ScriptedRandom")
 
 namespace wrentest::shell {
 namespace {

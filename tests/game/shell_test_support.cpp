@@ -21,6 +21,7 @@
 
 WREN_DEFINE_CLASS(wrentest::shell::ShellMIDlet, "wrentest.shell.ShellMIDlet")
 WREN_DEFINE_CLASS(wrentest::shell::ShellCanvas, "wrentest.shell.ShellCanvas")
+WREN_DEFINE_CLASS(wrentest::shell::ScriptedRandom, "wrentest.shell.ScriptedRandom")
 
 namespace wrentest::shell {
 namespace {

@@ -19,10 +19,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "VMClass.h"
 #include "javax_microedition_midlet_MIDlet.h"
 #include "wren_WrenCanvas.h"
+#include "wren_util_FastRandom.h"
 
 namespace wrentest::shell {
 
@@ -56,6 +59,24 @@ public:
     jint getWidth() override { return width; }
     jint getHeight() override { return height; }
     void flushGraphics() override {}
+};
+
+// Hands out the scripted values, then the generator's own.
+class ScriptedRandom : public wren::util::FastRandom {
+    WREN_CLASS(ScriptedRandom, wren::util::FastRandom)
+public:
+    std::vector<jint> script;
+    size_t next = 0;
+    // Every third draw of the generator's own is this value instead.
+    std::optional<jint> everyThird;
+    size_t own = 0;
+
+    void ctor() { FastRandom::ctor(12345); }
+    jint nextInt() override {
+        if (next < script.size()) return script[next++];
+        if (everyThird && own++ % 3 == 0) return *everyThird;
+        return FastRandom::nextInt();
+    }
 };
 
 // Writes the packs (again) and closes whatever pack the front end had open.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -186,6 +187,200 @@ void paintPlain(Canvas& c, const Args& a, Faces& faces, const std::string& where
     }
 }
 
+// A figure drawn in parts, so that the frames of an animation set can put
+// a figure together from pieces and a variant can recolour some of them:
+// every part lies where it belongs in the whole picture, the rest of which
+// stays clear. "part=" names the part; "pose=" the pose of the overlay part
+// (the eye, beak or face, wings, feet and effects drawn over the body).
+class Figure {
+public:
+    Figure(Canvas& c, const Args& a, const std::string& where) : c_(c), a_(a), where_(where) {
+        W = c.width();
+        H = c.height();
+        edge_ = a.colour("edge", "clear");
+    }
+
+    // The player's bird, facing the way it flies (right, in the player's view).
+    void bird() {
+        std::string part = a_.text("part"), pose = a_.text("pose", "idle");
+        int fill = a_.colour("fill", "clear");
+        if (part == "tail") {
+            tri(0.02, 0.30, 0.02, 0.66, 0.34, 0.52, edge_);
+            tri(0.06, 0.36, 0.06, 0.60, 0.30, 0.52, fill);
+        } else if (part == "body") {
+            oval(0.43, 0.58, 0.29, 0.30, fill);
+        } else if (part == "belly") {
+            oval(0.50, 0.68, 0.17, 0.15, fill, false);
+        } else if (part == "head") {
+            oval(0.68, 0.34, 0.17, 0.23, fill);
+        } else if (part == "crest") {
+            tri(0.58, 0.16, 0.62, 0.00, 0.68, 0.14, fill);
+            tri(0.64, 0.14, 0.72, 0.02, 0.74, 0.16, fill);
+        } else if (part == "cheek") {
+            oval(0.73, 0.46, 0.05, 0.07, fill, false);
+        } else if (part == "pose") {
+            birdPose(pose);
+        } else {
+            throw std::runtime_error(where_ + ": a bird has no part '" + part + "'");
+        }
+    }
+
+    // A monster: a blob facing the player (left, in the player's view);
+    // look 0 plain, 1 with spikes, 2 with horns.
+    void blob() {
+        std::string part = a_.text("part"), pose = a_.text("pose", "idle");
+        if (part == "body") {
+            int fill = a_.colour("fill", "clear"), look = a_.number("look", 0);
+            if (look == 1)
+                for (int k = 0; k < 4; ++k) {
+                    double x = 0.28 + 0.16 * k;
+                    tri(x - 0.09, 0.30, x + 0.09, 0.30, x + 0.04, 0.06, edge_);
+                    tri(x - 0.06, 0.32, x + 0.06, 0.32, x + 0.03, 0.11, fill);
+                }
+            if (look == 2) {
+                tri(0.22, 0.24, 0.36, 0.22, 0.20, 0.02, edge_);
+                tri(0.56, 0.22, 0.70, 0.24, 0.72, 0.02, edge_);
+            }
+            oval(0.50, 0.58, 0.42, 0.36, fill);
+        } else if (part == "face") {
+            blobPose(pose);
+        } else {
+            throw std::runtime_error(where_ + ": a blob has no part '" + part + "'");
+        }
+    }
+
+private:
+    int X(double f) const { return int(std::lround(f * W)); }
+    int Y(double f) const { return int(std::lround(f * H)); }
+    // An oval of the given fill, ringed by the edge colour unless bare.
+    void oval(double cx, double cy, double rx, double ry, int fill, bool ring = true) {
+        if (ring && edge_) c_.ellipse(cx * W, cy * H, rx * W, ry * H, edge_);
+        c_.ellipse(cx * W, cy * H, rx * W - (ring && edge_ ? 1 : 0), ry * H - (ring && edge_ ? 1 : 0), fill);
+    }
+    void tri(double x0, double y0, double x1, double y1, double x2, double y2, int colour) {
+        c_.triangle(x0 * W, y0 * H, x1 * W, y1 * H, x2 * W, y2 * H, colour);
+    }
+    void stroke(double x0, double y0, double x1, double y1, int colour, int t = 1) {
+        c_.line(X(x0), Y(y0), X(x1), Y(y1), colour, t);
+    }
+    void cross(double cx, double cy, double r, int colour) {
+        stroke(cx - r, cy - r * W / H, cx + r, cy + r * W / H, colour);
+        stroke(cx - r, cy + r * W / H, cx + r, cy - r * W / H, colour);
+    }
+    void eye(double cx, double cy, const std::string& look, int white, int ink, bool left) {
+        if (look == "shut") {
+            stroke(cx - 0.04, cy, cx + 0.04, cy, ink);
+        } else if (look == "cross") {
+            cross(cx, cy, 0.035, ink);
+        } else {
+            double r = look == "wide" ? 0.07 : 0.055;
+            c_.disc(cx * W, cy * H, r * W, white);
+            double px = cx + (left ? -0.02 : 0.02);
+            c_.disc(px * W, cy * H, (look == "wide" ? 0.02 : 0.03) * W, ink);
+        }
+    }
+
+    void birdPose(const std::string& pose) {
+        int white = a_.colour("white"), ink = a_.colour("ink"), beak = a_.colour("beak");
+        int wing = a_.colour("wing"), feet = a_.colour("feet"), glow = a_.colour("glow", "clear");
+        static const char* const poses[] = {"idle", "hurt", "carry", "action", "attack", "dash", "grab", "down"};
+        if (std::find(std::begin(poses), std::end(poses), pose) == std::end(poses))
+            throw std::runtime_error(where_ + ": a bird has no pose '" + pose + "'");
+        // Feet: standing, reaching forward (grab, carry), tucked (dash), up (down).
+        if (pose == "grab" || pose == "carry") {
+            stroke(0.44, 0.84, 0.66, 0.96, feet);
+            stroke(0.52, 0.84, 0.74, 0.94, feet);
+            stroke(0.66, 0.96, 0.72, 0.86, feet);
+            stroke(0.74, 0.94, 0.80, 0.84, feet);
+        } else if (pose == "down") {
+            stroke(0.36, 0.30, 0.34, 0.10, feet);
+            stroke(0.46, 0.30, 0.48, 0.10, feet);
+        } else if (pose != "dash") {
+            stroke(0.38, 0.84, 0.38, 0.98, feet);
+            stroke(0.48, 0.84, 0.48, 0.98, feet);
+            stroke(0.30, 0.98, 0.42, 0.98, feet);
+            stroke(0.40, 0.98, 0.52, 0.98, feet);
+        }
+        // The wing: folded, raised (action), swept back (dash), forward.
+        if (pose == "action" || pose == "attack") {
+            tri(0.24, 0.52, 0.52, 0.52, 0.30, 0.08, wing);
+        } else if (pose == "dash") {
+            tri(0.08, 0.46, 0.50, 0.50, 0.50, 0.66, wing);
+            for (int k = 0; k < 3; ++k) stroke(0.0, 0.40 + 0.14 * k, 0.14, 0.40 + 0.14 * k, glow ? glow : wing);
+        } else if (pose == "grab" || pose == "carry") {
+            oval(0.50, 0.54, 0.20, 0.10, wing, false);
+        } else {
+            oval(0.38, 0.56, 0.17, 0.12, wing, false);
+        }
+        // The beak, open to strike in the attack.
+        if (pose == "attack") {
+            tri(0.80, 0.30, 0.98, 0.22, 0.80, 0.38, beak);
+            tri(0.80, 0.40, 0.98, 0.50, 0.80, 0.46, beak);
+        } else {
+            tri(0.80, 0.28, 0.80, 0.46, 0.98, 0.37, beak);
+        }
+        eye(0.72, 0.28, pose == "hurt" || pose == "down" ? "cross" : pose == "action" || pose == "attack" ? "wide" : "open",
+            white, ink, false);
+        if (glow && pose == "attack") star(c_, 0.93 * W, 0.78 * H, 0.09 * W, glow);
+        if (glow && pose == "hurt") {
+            stroke(0.86, 0.06, 0.96, 0.00, glow);
+            stroke(0.90, 0.14, 1.00, 0.12, glow);
+        }
+        if (glow && pose == "down")
+            for (int k = 0; k < 3; ++k) star(c_, (0.60 + 0.14 * k) * W, 0.08 * H, 0.035 * W, glow);
+    }
+
+    void blobPose(const std::string& pose) {
+        int white = a_.colour("white"), ink = a_.colour("ink"), feet = a_.colour("feet");
+        int glow = a_.colour("glow", "clear"), mouth = a_.has("mouth") ? a_.colour("mouth") : ink;
+        static const char* const poses[] = {"idle", "step", "stride", "caught", "letgo", "beaten", "burst", "hurt"};
+        if (std::find(std::begin(poses), std::end(poses), pose) == std::end(poses))
+            throw std::runtime_error(where_ + ": a blob has no pose '" + pose + "'");
+        // Feet below the body: together, one step, a long stride; none while
+        // carried or beaten.
+        if (pose == "idle" || pose == "hurt" || pose == "letgo") {
+            oval(0.34, 0.95, 0.11, 0.05, feet, false);
+            oval(0.66, 0.95, 0.11, 0.05, feet, false);
+        } else if (pose == "step") {
+            oval(0.26, 0.93, 0.11, 0.05, feet, false);
+            oval(0.66, 0.96, 0.11, 0.04, feet, false);
+        } else if (pose == "stride") {
+            oval(0.18, 0.92, 0.11, 0.05, feet, false);
+            oval(0.78, 0.96, 0.11, 0.04, feet, false);
+        } else if (pose == "caught") {  // arms up, held
+            stroke(0.14, 0.50, 0.02, 0.30, feet, 2);
+            stroke(0.86, 0.50, 0.98, 0.30, feet, 2);
+        }
+        std::string eyes = pose == "caught" ? "wide" : pose == "hurt" ? "shut" :
+                           pose == "beaten" || pose == "burst" ? "cross" : "open";
+        eye(0.32, 0.48, eyes, white, ink, true);
+        eye(0.56, 0.48, eyes, white, ink, true);
+        if (pose == "caught" || pose == "burst") {
+            c_.disc(0.42 * W, 0.72 * H, 0.06 * W, mouth);
+        } else if (pose == "hurt" || pose == "beaten") {
+            stroke(0.30, 0.74, 0.54, 0.70, mouth);
+        } else if (pose == "letgo") {
+            stroke(0.30, 0.72, 0.38, 0.76, mouth);
+            stroke(0.38, 0.76, 0.46, 0.72, mouth);
+            stroke(0.46, 0.72, 0.54, 0.76, mouth);
+        } else {
+            stroke(0.32, 0.70, 0.42, 0.76, mouth);
+            stroke(0.42, 0.76, 0.52, 0.70, mouth);
+        }
+        if (glow && pose == "hurt") {
+            stroke(0.78, 0.10, 0.86, 0.02, glow);
+            stroke(0.88, 0.18, 0.98, 0.14, glow);
+        }
+        if (glow && pose == "burst")
+            for (int k = 0; k < 4; ++k) star(c_, (k % 2 ? 0.86 : 0.12) * W, (k / 2 ? 0.86 : 0.14) * H, 0.1 * W, glow);
+    }
+
+    Canvas& c_;
+    const Args& a_;
+    std::string where_;
+    int W = 0, H = 0, edge_ = 0;
+};
+
 }  // namespace
 
 Canvas paintPicture(const PictureSpec& spec, const Palette& palette, Faces& faces) {
@@ -194,6 +389,10 @@ Canvas paintPicture(const PictureSpec& spec, const Palette& palette, Faces& face
     Canvas view(spec.height, spec.width);
     if (spec.style == "plain") {
         paintPlain(view, a, faces, spec.where);
+    } else if (spec.style == "bird") {
+        Figure(view, a, spec.where).bird();
+    } else if (spec.style == "blob") {
+        Figure(view, a, spec.where).blob();
     } else {
         throw std::runtime_error(spec.where + ": unknown picture style '" + spec.style + "'");
     }
