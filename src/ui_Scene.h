@@ -113,8 +113,9 @@ public:
     virtual void sortDrawOrder();
     virtual void onPause();
     virtual void paint(const VMPtr<javax::microedition::lcdui::Graphics>& g);
-    // Releases the object and leaves a hole (then trims); an index outside
-    // the array or a hole does nothing.
+    // Releases the object and leaves a hole (then trims); an index at or
+    // past the end, or a hole, does nothing; a negative index is the
+    // array's index exception.
     virtual void removeObject(jint index);
     // Releases every object, the screen and the panel.
     virtual void unload();
