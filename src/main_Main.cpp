@@ -68,10 +68,10 @@ void Main::paintBackground(const VMPtr<Graphics>& g) {
     g->setColor(0);
     g->setClip(0, 0, w, h);
     g->fillRect(0, 0, w, h);
-    // A scene counts as loading while it loads progressively; the scenes
-    // join the manager in a later change, so until then only the first
-    // redraw after start (the splash) does.
-    const bool loading = s.splashPending;
+    // A scene counts as loading while it loads progressively, and so does
+    // the first redraw after start (the splash).
+    VMPtr<ui::Scene> scene = scene::SceneManager::S().currentScene;
+    const bool loading = s.splashPending || (scene != nullptr && scene->progressiveLoad);
     if (!panelPending) {
         if (loading) {
             VMPtr<VMArray<Gob*>> splash = Resources::loadGobs(SPLASH_GOBS);

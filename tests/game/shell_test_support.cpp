@@ -150,6 +150,22 @@ void installShellPacks() {
                      {rpack::encodeGobSet(panelGobs()), -1}};
     write(shell);
 
+    // The logo the scene manager's first scene shows (0x400 over 0x403):
+    // the splash picture, so that making the manager loads something.
+    rpack::AnimSet logo;
+    logo.durations = {100};
+    logo.frames.resize(1);
+    logo.frames[0].pieces = {{0, 0, 0, 0}};
+    logo.animations.push_back({-1, {{0, 0, 0, 0, 0, 0}}});
+    rpack::PackContent logoPack;
+    logoPack.number = 1;
+    logoPack.entries = {{rpack::encodeAnimSet(logo), -1},
+                        filler,
+                        filler,
+                        {rpack::encodeGobSet({4, splashGobs().gobs}), -1},
+                        {rpack::encodePng(sheet()), -3}};
+    write(logoPack);
+
     rpack::PackContent fonts;
     fonts.number = 19;
     for (int i = 0; i < 7; ++i) fonts.entries.push_back({rpack::encodeGlyphSet(fontGlyphs(7)), -1});

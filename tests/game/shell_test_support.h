@@ -12,6 +12,7 @@
 //          {0, -20, 5, 5} and kind 4 {10, 10, 10, 10}; frame 2 a 4 x 4
 //          white marker at {0, 0}
 //   0x805  value graphics: 0..3, each 4 x 4 at {0, 0} in a colour of its own
+//   0x400  logo over 0x403 (pack 1): the splash picture, endlessly
 //   0x4C00..0x4C06  seven glyph sets over one sheet (printable ASCII)
 //   0x5000 a text table
 #pragma once
