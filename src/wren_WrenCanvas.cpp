@@ -1469,6 +1469,82 @@ VMPtr<VMArray<jbyte>> WrenCanvas::readPalette(jint id) { return Resources::readP
 VMPtr<AnimSet> WrenCanvas::loadAnimSet(jint id) { return Resources::loadAnimSet(id); }
 VMPtr<VMArray<jbyte>> WrenCanvas::getImageAsBMP(jint id) { return Resources::getImageAsBMP(id); }
 
+// --- second entries ------------------------------------------------------------------------
+
+jboolean WrenCanvas::saveDataAlias(jint id, const VMPtr<VMArray<jbyte>>& data) {
+    return saveData(id, data);
+}
+VMPtr<VMArray<jbyte>> WrenCanvas::loadDataAlias(jint id) {
+    return loadData(id);
+}
+void WrenCanvas::resetClipAlias(const VMPtr<Graphics>& g) {
+    resetClip(g);
+}
+void WrenCanvas::setClipInGameAreaAlias(const VMPtr<Graphics>& g, jint x, jint y, jint w, jint h) {
+    setClipInGameArea(g, x, y, w, h);
+}
+void WrenCanvas::vibrateAlias(jint duration) {
+    vibrate(duration);
+}
+void WrenCanvas::flashBacklightAlias(jint duration) {
+    flashBacklight(duration);
+}
+VMPtr<String> WrenCanvas::getTextAlias(jint index) {
+    return getText(index);
+}
+void WrenCanvas::paintPlayerAlias(const VMPtr<Graphics>& g, const VMPtr<VMArray<Gob*>>& gobs,
+                                  jint player, jint x, jint y, jint transform) {
+    paintPlayer(g, gobs, player, x, y, transform);
+}
+void WrenCanvas::getPlayerBoundsAlias(const VMPtr<VMArray<Gob*>>& gobs, jint player, jint x, jint y,
+                                      jint transform, const VMPtr<VMArray<jint>>& bounds) {
+    getPlayerBounds(gobs, player, x, y, transform, bounds);
+}
+
+// --- logging -------------------------------------------------------------------------------
+
+void WrenCanvas::logMessage(jint, const VMPtr<String>&, const VMPtr<Object>&) {}
+void WrenCanvas::log(const VMPtr<String>& text) {
+    logMessage(LOG_LEVEL_DEFAULT, text, nullptr);
+}
+void WrenCanvas::log(const VMPtr<String>& text, const VMPtr<String>& detail) {
+    logMessage(LOG_LEVEL_DEFAULT, text, detail);
+}
+
+VMPtr<VMArray<String*>> WrenCanvas::getStrings() {
+    VMSynchronized guard(this);
+    return nullptr;
+}
+
+// --- virtual entries of the static image helpers -------------------------------------------
+
+void WrenCanvas::drawImageRegionEntry(const VMPtr<Image>& image, jint xSrc, jint ySrc, jint width,
+                                      jint height, const VMPtr<Graphics>& g, jint x, jint y) {
+    drawImageRegion(image, xSrc, ySrc, width, height, g, x, y);
+}
+void WrenCanvas::drawImageRegionEntry(const VMPtr<Graphics>& g, const VMPtr<Image>& image,
+                                      jint xSrc, jint ySrc, jint width, jint height, jint x,
+                                      jint y) {
+    drawImageRegion(image, xSrc, ySrc, width, height, g, x, y);
+}
+void WrenCanvas::drawRGBEntry(const VMPtr<Graphics>& g, const VMPtr<VMArray<jint>>& rgb,
+                              jint offset, jint scanLength, jint x, jint y, jint width, jint height,
+                              jboolean processAlpha) {
+    drawRGB(g, rgb, offset, scanLength, x, y, width, height, processAlpha);
+}
+VMPtr<Image> WrenCanvas::createRGBImageEntry(const VMPtr<VMArray<jint>>& rgb, jint width,
+                                             jint height, jboolean processAlpha) {
+    return createRGBImage(rgb, width, height, processAlpha);
+}
+void WrenCanvas::getRGBEntry(const VMPtr<Image>& image, const VMPtr<VMArray<jint>>& rgb,
+                             jint offset, jint scanLength, jint x, jint y, jint width,
+                             jint height) {
+    getRGB(image, rgb, offset, scanLength, x, y, width, height);
+}
+void WrenCanvas::updatePaletteCrcEntry(const VMPtr<VMArray<jbyte>>& palette) {
+    updatePaletteCrc(palette);
+}
+
 }  // namespace wren
 
 // ---------------------------------------------------------------------------
@@ -1723,6 +1799,53 @@ void WrenCanvas::paintSprites(jint viewX, jint viewY, jint destX, jint destY, ji
             }
         },
         [&] { g->setClip(cx, cy, cw, ch); });
+}
+
+namespace {
+// How far a view from `start` over `extent` pixels reaches outside a map of
+// `mapExtent` pixels: negative before its start, positive past its end.
+jint viewExcess(jint start, jint extent, jint mapExtent) {
+    if (start < 0) return start;
+    return std::max(0, start + extent - mapExtent);
+}
+}  // namespace
+
+void WrenCanvas::paintMap(const VMPtr<Graphics>& g) {
+    jint mapW = mapWidth * tileWidth, mapH = mapHeight * tileHeight;
+    jint excessX = viewExcess(viewOriginX, viewWidth, mapW);
+    jint excessY = viewExcess(viewOriginY, viewHeight, mapH);
+    viewOriginX -= excessX;
+    viewOriginY -= excessY;
+    g->translate(-excessX, -excessY);
+    vmTryFinally(
+        [&] {
+            jint clipX = g->getClipX(), clipY = g->getClipY();
+            jint x0 = std::max(0, clipX), y0 = std::max(0, clipY);
+            jint x1 = std::min(viewWidth, clipX + g->getClipWidth());
+            jint y1 = std::min(viewHeight, clipY + g->getClipHeight());
+            if (x0 >= x1 || y0 >= y1) return;
+            jint width = x1 - x0, height = y1 - y0;
+            jint worldX = viewOriginX + x0, worldY = viewOriginY + y0;
+            mapGraphics = g;
+            if (!overlayMode) {
+                // A map narrower or shorter than the view still leaves part
+                // of the view outside it; the grid has no cells there, and
+                // reading on would take the next row's.
+                jint tx0 = std::max(worldX, 0), ty0 = std::max(worldY, 0);
+                jint tx1 = std::min(worldX + width, mapW), ty1 = std::min(worldY + height, mapH);
+                if (mapTiles != nullptr && tx0 < tx1 && ty0 < ty1)
+                    paintTiles(tx0, ty0, x0 + tx0 - worldX, y0 + ty0 - worldY, tx1 - tx0,
+                               ty1 - ty0);
+                paintScenery(worldX, worldY, x0, y0, width, height);
+            }
+            paintSprites(worldX, worldY, x0, y0, width, height, overlayMode);
+        },
+        [&] {
+            mapGraphics = nullptr;
+            viewOriginX += excessX;
+            viewOriginY += excessY;
+            g->translate(excessX, excessY);
+        });
 }
 
 jint WrenCanvas::readVarU8() {

@@ -481,6 +481,16 @@ public:
                            jint tileH);
     // The new alias id: -1 for the first, -2 for the second...
     virtual jint addTileAlias(jint tile);
+    // While set, paintMap draws only the sprites added since its last full
+    // paint, over the picture already on the target; a game canvas sets it.
+    jboolean overlayMode = false;
+    // Draws the view (its origin as setViewOrigin keeps it, its size as
+    // setViewSize gave it) at g's origin, where g's clip allows: tiles, then
+    // scenery, then sprites. A view reaching past an end of the map is drawn
+    // as if shifted back onto it, with g shifted the other way, so every
+    // world pixel stays where it would be; tiles are drawn only where the
+    // map is. Origin, translation and mapGraphics are as before afterwards.
+    virtual void paintMap(const VMPtr<javax::microedition::lcdui::Graphics>& g);
     // New lists; capacity 0 leaves them without arrays.
     virtual void initSprites(jint capacity);
     virtual void initScenery(jint capacity);
@@ -684,6 +694,60 @@ public:
     virtual void setTransform(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint a, jint b,
                               jint c, jint d, jint e);
     virtual void resetTransform(const VMPtr<javax::microedition::lcdui::Graphics>& g);
+
+    // --- second entries ---
+    // The game may call either entry. Each calls its first entry virtually
+    // with the same arguments, so a game canvas's override of the first
+    // serves both.
+    virtual jboolean saveDataAlias(jint id, const VMPtr<VMArray<jbyte>>& data);
+    virtual VMPtr<VMArray<jbyte>> loadDataAlias(jint id);
+    virtual void resetClipAlias(const VMPtr<javax::microedition::lcdui::Graphics>& g);
+    virtual void setClipInGameAreaAlias(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                                        jint x, jint y, jint w, jint h);
+    virtual void vibrateAlias(jint duration);
+    virtual void flashBacklightAlias(jint duration);
+    virtual VMPtr<java::lang::String> getTextAlias(jint index);
+    virtual void paintPlayerAlias(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                                  const VMPtr<VMArray<Gob*>>& gobs, jint player, jint x, jint y,
+                                  jint transform);
+    virtual void getPlayerBoundsAlias(const VMPtr<VMArray<Gob*>>& gobs, jint player, jint x, jint y,
+                                      jint transform, const VMPtr<VMArray<jint>>& bounds);
+
+    // --- logging ---
+    // The level of the entries that give none.
+    static constexpr jint LOG_LEVEL_DEFAULT = 0;
+    // Where every log entry ends. The framework logs nothing; a game canvas
+    // that wants the messages overrides this.
+    virtual void logMessage(jint level, const VMPtr<java::lang::String>& text,
+                            const VMPtr<java::lang::Object>& detail);
+    virtual void log(const VMPtr<java::lang::String>& text);
+    virtual void log(const VMPtr<java::lang::String>& text,
+                     const VMPtr<java::lang::String>& detail);
+    // Null: the framework keeps no list of texts to hand out. It takes the
+    // canvas's monitor as the game's callers expect.
+    virtual VMPtr<VMArray<java::lang::String*>> getStrings();
+
+    // --- virtual entries of the static image helpers ---
+    // The static bodies keep their names for the framework's own callers;
+    // these are the entries a game canvas can override.
+    virtual void drawImageRegionEntry(const VMPtr<javax::microedition::lcdui::Image>& image,
+                                      jint xSrc, jint ySrc, jint width, jint height,
+                                      const VMPtr<javax::microedition::lcdui::Graphics>& g, jint x,
+                                      jint y);
+    // The same with the Graphics first.
+    virtual void drawImageRegionEntry(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                                      const VMPtr<javax::microedition::lcdui::Image>& image,
+                                      jint xSrc, jint ySrc, jint width, jint height, jint x,
+                                      jint y);
+    virtual void drawRGBEntry(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                              const VMPtr<VMArray<jint>>& rgb, jint offset, jint scanLength, jint x,
+                              jint y, jint width, jint height, jboolean processAlpha);
+    virtual VMPtr<javax::microedition::lcdui::Image> createRGBImageEntry(
+        const VMPtr<VMArray<jint>>& rgb, jint width, jint height, jboolean processAlpha);
+    virtual void getRGBEntry(const VMPtr<javax::microedition::lcdui::Image>& image,
+                             const VMPtr<VMArray<jint>>& rgb, jint offset, jint scanLength, jint x,
+                             jint y, jint width, jint height);
+    virtual void updatePaletteCrcEntry(const VMPtr<VMArray<jbyte>>& palette);
 
     // --- resource forwards ---
     // Those of Resources, results and exceptions unchanged.

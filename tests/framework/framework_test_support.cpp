@@ -88,7 +88,7 @@ void RunningCanvasTest::SetUp() {
     clock = ManualClock::make(1000, true);
     wren::GameClock::set(clock);
     midlet = TestMIDlet::make();
-    canvas = TestCanvas::make(midlet);
+    canvas = makeCanvas(midlet);
     gameThread = WrenCanvas::S().gameThread;
     settle();
 }

@@ -129,6 +129,10 @@ protected:
     // Ends the game thread whatever it is doing, and waits for it.
     void stopGameThread();
     bool gameThreadAlive() { return gameThread->isAlive(); }
+    // The canvas SetUp makes; a suite whose canvas overrides more makes its own.
+    virtual VMPtr<TestCanvas> makeCanvas(const VMPtr<TestMIDlet>& owner) {
+        return TestCanvas::make(owner);
+    }
 
     VMNativePtr<ManualClock> clock;
     VMNativePtr<TestMIDlet> midlet;

@@ -117,6 +117,12 @@ const AnimCase kAnimSets[] = {
     {2048, 2052, 40, 1, 3},   // HUD; Gob layer shows element 2
     {2050, 2055, 14, 1, 1},   // target markers
     {2051, 2056, 3, 1, 1},    // loading panel
+    {3072, 3074, 25, 2, 41},  // home; Gob layers show pieces 29..33, pips 36..40
+    {4096, 4099, 15, 1, 15},  // map: cell markers; Gob layers show the icons
+    {4097, 4100, 6, 1, 1},    // map overlays
+    {4098, 4101, 4, 1, 1},    // map cursor and buttons
+    {5120, 5121, 1, 1, 1},    // the map picture
+    {6144, 6145, 1, 1, 1}, {7168, 7169, 1, 1, 1}, {8192, 8193, 1, 1, 1},  // open areas
     {9216, 9217, 26, 5, 1},   // shared interface set
     // the player's figure, one set per world
     {10240, 10245, 8, 9, 12}, {10241, 10246, 8, 9, 12}, {10242, 10247, 8, 9, 12},
@@ -165,7 +171,8 @@ TEST_F(Content, EveryGobSetLoadsWithGobsOfOnePixelAtLeast) {
     // Value graphics: one per heat kind; splash: element 0.
     // 15367 is never loaded but keeps pack 15's index whole.
     const std::pair<int, int> sets[] = {{2052, 9}, {2053, 7}, {2054, 1}, {2055, 9},
-                                        {2056, 3}, {9217, 1}, {15367, 36}};
+                                        {2056, 3}, {3073, 1}, {3074, 41}, {4099, 15},
+                                        {9217, 1}, {15367, 36}};
     for (auto [id, least] : sets) {
         SCOPED_TRACE("gobs " + std::to_string(id));
         VMPtr<VMArray<Gob*>> gobs = Resources::loadGobs(id);
@@ -189,13 +196,20 @@ const BoxCase kBoxes[] = {
     {2048, 4, 6, -40, -40, 40, 40},    // pause button
     {2048, 5, 5, 0, -60, 60, 60},      // action button
     {2048, 7, 5, 0, -60, 60, 60},      // special-attack button
-    {2048, 8, 0, -16, -16, 16, 16},    // pad overlay alignment
     {9216, 16, 2, 0, 0, 0, 0},         // boards: buttons hit on the whole screen
     {9216, 22, 2, 0, 0, 0, 0},
     {9216, 23, 2, 0, 0, 0, 0},
     {9216, 25, 2, 0, 0, 0, 0},
     {9216, 12, 5, -40, 0, 40, 200},    // list cell touch area
     {1025, 0, 0, -120, -160, 240, 320},  // list menus' area: the whole screen
+    {3072, 13, 0, -90, 100, 180, 40},  // home choice bar: three items
+    {3072, 23, 0, 70, 10, 30, 150},    // home view title
+    {3072, 24, 1, 70, -160, 30, 150},  // home money
+    {4098, 0, 0, -30, 0, 30, 40},      // map cursor: tap area, cell width and height
+    {4098, 0, 1, -30, 0, 30, 40},      // map cursor: row pitch
+    {4098, 1, 0, 0, -40, 40, 40},      // map info button, lit and plain
+    {4098, 2, 0, 0, -40, 40, 40},
+    {4098, 3, 0, -40, -40, 40, 40},    // map menu button
     {17408, 0, 0, -220, 0, 200, 320},  // lane: x 20..220 on the screen
     {17408, 1, 0, -160, 0, 160, 320},  // story band: text on x 0..80
 };
@@ -233,6 +247,14 @@ TEST_F(Content, QueriedFramesCarryTheirNumberedBoxes) {
         {9216, {17, 18, 19, 20, 21}, 6},
         {9216, {22, 23, 25}, 4},
         {9216, {0, 24}, 0},
+        {3072, {0, 1, 2, 3, 4, 5, 7, 8}, 5},
+        {3072, {9}, 3},
+        {3072, {11}, 6},
+        {3072, {13, 23}, 1},
+        {3072, {15, 16}, 7},
+        {3072, {24}, 2},
+        {4098, {0}, 2},
+        {4098, {1, 2, 3}, 1},
     };
     for (const auto& c : cases) {
         VMPtr<AnimSet> set = Resources::loadAnimSet(c.set);
@@ -299,6 +321,9 @@ TEST_F(Content, HudFrameEightSitsOnThePadAsItsOverlay) {
     EXPECT_GE(y, pad[1]);
     EXPECT_LE(x + picture[2], pad[0] + pad[2]);
     EXPECT_LE(y + picture[3], pad[1] + pad[3]);
+    // In the middle, where the knob rests: the pad's circle holds it.
+    EXPECT_EQ(2 * x + picture[2], 2 * pad[0] + pad[2]);
+    EXPECT_EQ(2 * y + picture[3], 2 * pad[1] + pad[3]);
 }
 
 // The lane every heat shares (box 0 of a background's frame 0), on the
@@ -440,6 +465,155 @@ TEST_F(Content, HeatBackgroundsHoldThePlayerAndCoverTheScreen) {
         EXPECT_GE(ground[2], 240);
         EXPECT_GE(ground[3], 320);
     }
+}
+
+// Home frames drawn at (120, 160) as screen rectangles.
+std::array<int, 4> onHomeScreen(std::array<int, 4> box) { return {box[0] + 120, box[1] + 160, box[2], box[3]}; }
+
+bool inside(const std::array<int, 4>& in, const std::array<int, 4>& out) {
+    return in[0] >= out[0] && in[1] >= out[1] && in[0] + in[2] <= out[0] + out[2] &&
+           in[1] + in[3] <= out[1] + out[3];
+}
+
+const std::array<int, 4> kScreen = {0, 0, 240, 320};
+
+TEST_F(Content, HomeTabsAreFiveButtonsOnTheScreenInEveryTabFrame) {
+    // The fifth tab is the only way out of the home scene.
+    VMPtr<AnimSet> home = Resources::loadAnimSet(3072);
+    ASSERT_NE(home, nullptr);
+    for (int f : {0, 1, 2, 3, 4, 5, 7, 8}) {
+        SCOPED_TRACE("frame " + std::to_string(f));
+        auto tabs = boxesOf(home, f);
+        ASSERT_EQ(tabs.size(), 5u);
+        for (size_t i = 0; i < tabs.size(); ++i) {
+            EXPECT_FALSE(empty(tabs[i])) << i;
+            EXPECT_TRUE(inside(onHomeScreen(tabs[i]), kScreen)) << i;
+            for (size_t j = 0; j < i; ++j) {
+                auto a = tabs[i], b = tabs[j];
+                bool apart = a[0] + a[2] <= b[0] || b[0] + b[2] <= a[0] || a[1] + a[3] <= b[1] ||
+                             b[1] + b[3] <= a[1];
+                EXPECT_TRUE(apart) << i << " and " << j;
+            }
+        }
+        // The tab a view keeps lit is the same tab in every frame.
+        EXPECT_EQ(tabs, boxesOf(home, 0));
+    }
+}
+
+TEST_F(Content, HomeRowCursorButtonsLieInTheRowAndLeaveItsPipsInSight) {
+    VMPtr<VMArray<Gob*>> gobs = Resources::loadGobs(3074);
+    ASSERT_NE(gobs, nullptr);
+    ASSERT_GE(gobs->length, 41);
+    // Pips swap pictures in place, pieces lie over one another: each kind
+    // is one size.
+    for (int g = 37; g <= 40; ++g) EXPECT_EQ(gobs[g]->height, gobs[36]->height) << g;
+    for (int g = 30; g <= 33; ++g) EXPECT_EQ(gobs[g]->width, gobs[29]->width) << g;
+    int pip = gobs[36]->height;
+    VMPtr<AnimSet> home = Resources::loadAnimSet(3072);
+    ASSERT_NE(home, nullptr);
+    auto cursor = boxesOf(home, 9);
+    ASSERT_EQ(cursor.size(), 3u);
+    for (int view : {15, 16}) {
+        auto boxes = boxesOf(home, view);
+        ASSERT_EQ(boxes.size(), 7u);
+        for (int k = 0; k < 3; ++k) {
+            SCOPED_TRACE("view frame " + std::to_string(view) + " row " + std::to_string(k));
+            auto row = onHomeScreen(boxes[size_t(k)]), name = onHomeScreen(boxes[size_t(3 + k)]);
+            // The cursor stands at the row's right edge, at y 160: minus
+            // and plus inside the row (a tap outside every row ends the
+            // planning), after the ten pips and the gap after the fifth.
+            int pipsEnd = name[1] + name[3] + 11 * pip;
+            EXPECT_GE(name[1] + name[3], row[1]);
+            EXPECT_LE(pipsEnd, row[1] + row[3]);
+            for (int b : {1, 2}) {
+                std::array<int, 4> button = {row[0] + row[2] + cursor[size_t(b)][0], 160 + cursor[size_t(b)][1],
+                                             cursor[size_t(b)][2], cursor[size_t(b)][3]};
+                EXPECT_FALSE(empty(button)) << b;
+                EXPECT_TRUE(inside(button, row)) << b;
+                EXPECT_GE(button[1], pipsEnd) << b;
+            }
+            EXPECT_FALSE(empty(boxes[6]));
+        }
+    }
+}
+
+TEST_F(Content, HomeFigureStandsInAHoleOfTheHomePictureOverTheBackdrop) {
+    // The figure is drawn between the backdrop and the home screen, its
+    // top left corner at the lower right of box 2 of the home picture.
+    VMPtr<AnimSet> player = loadBound(10240, 10245);
+    ASSERT_NE(player, nullptr);
+    auto size = extentOf(player, 0);
+    VMPtr<VMArray<Gob*>> gobs = Resources::loadGobs(3074);
+    ASSERT_NE(gobs, nullptr);
+    VMPtr<AnimSet> home = Resources::loadAnimSet(3072);
+    ASSERT_NE(home, nullptr);
+    home->setGobs(gobs);
+    auto anchor = onHomeScreen(boxesOf(home, 11).at(2));
+    std::array<int, 4> figure = {anchor[0] + anchor[2] + size[0], anchor[1] + anchor[3] + size[1], size[2],
+                                 size[3]};
+    EXPECT_TRUE(inside(figure, kScreen));
+    VMPtr<VMArray<jint>> pieces = VMArray<jint>::create(4 * 256);
+    int n = home->getFramePieces(11, 0, pieces);
+    ASSERT_GT(n, 0);
+    for (int p = 0; p < n; ++p) {
+        VMPtr<Gob> g = gobs[pieces[4 * p]];
+        std::array<int, 4> r = {120 + pieces[4 * p + 1] + g->offsetX, 160 + pieces[4 * p + 2] + g->offsetY,
+                                g->width, g->height};
+        bool apart = r[0] + r[2] <= figure[0] || figure[0] + figure[2] <= r[0] || r[1] + r[3] <= figure[1] ||
+                     figure[1] + figure[3] <= r[1];
+        EXPECT_TRUE(apart) << "piece " << p << " covers the figure";
+    }
+    VMPtr<VMArray<Gob*>> backdrop = Resources::loadGobs(3073);
+    ASSERT_NE(backdrop, nullptr);
+    VMPtr<Gob> b = backdrop[0];
+    EXPECT_TRUE(inside(figure, {120 + b->offsetX, 160 + b->offsetY, b->width, b->height}));
+}
+
+TEST_F(Content, HomeBarAndCursorShareTheItemPitch) {
+    VMPtr<AnimSet> home = loadBound(3072, 3074);
+    ASSERT_NE(home, nullptr);
+    // The item under the finger is found by dividing by the cursor's width.
+    int w = extentOf(home, 14)[2];
+    ASSERT_GT(w, 0);
+    EXPECT_EQ(boxesOf(home, 13)[0][2], 3 * w);
+    // 10 waits for a view to place the cursor; 20 is also the idle cursor.
+    EXPECT_EQ(home->getFramePieceCount(10), 0);
+    EXPECT_EQ(home->getFramePieceCount(20), 0);
+    // Both animations run on a plain screen.
+    EXPECT_EQ(loopOf(home, 0), -1);
+    EXPECT_EQ(loopOf(home, 1), -1);
+    EXPECT_EQ(framesOf(home, 0), std::set<int>{9});
+    EXPECT_EQ(framesOf(home, 1), std::set<int>{10});
+}
+
+TEST_F(Content, MapPictureCoversEveryCellAndMarkersSitInTheirCells) {
+    // Thirteen rows of 30, twenty columns of 40, right-anchored: the
+    // cursor's box 0 gives the scene that cell.
+    VMPtr<AnimSet> map = loadBound(5120, 5121);
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(extentOf(map, 0), (std::array<int, 4>{-390, 0, 390, 800}));
+    for (auto [id, gobs] : {std::pair<int, int>{6144, 6145}, {7168, 7169}, {8192, 8193}}) {
+        VMPtr<AnimSet> area = loadBound(id, gobs);
+        ASSERT_NE(area, nullptr);
+        auto e = extentOf(area, 0);
+        EXPECT_FALSE(empty(e)) << id;
+        EXPECT_TRUE(inside(e, {-390, 0, 390, 800})) << id;
+    }
+    VMPtr<AnimSet> markers = loadBound(4096, 4099);
+    ASSERT_NE(markers, nullptr);
+    for (int k = 0; k <= 14; ++k) {
+        auto e = extentOf(markers, k);
+        EXPECT_TRUE(inside(e, {-30, 0, 30, 40})) << "marker " << k;
+    }
+    // The info and menu buttons at the screen's lower corners.
+    VMPtr<AnimSet> buttons = Resources::loadAnimSet(4098);
+    ASSERT_NE(buttons, nullptr);
+    for (int f : {1, 2}) {
+        auto b = boxesOf(buttons, f)[0];
+        EXPECT_TRUE(inside({b[0], b[1] + 320, b[2], b[3]}, kScreen)) << f;
+    }
+    auto menu = boxesOf(buttons, 3)[0];
+    EXPECT_TRUE(inside({menu[0] + 240, menu[1] + 320, menu[2], menu[3]}, kScreen));
 }
 
 // The five tables in the order the game cycles them, with the word each

@@ -22,6 +22,8 @@
 WREN_DEFINE_CLASS(wrentest::shell::ShellMIDlet, "wrentest.shell.ShellMIDlet")
 WREN_DEFINE_CLASS(wrentest::shell::ShellCanvas, "wrentest.shell.ShellCanvas")
 WREN_DEFINE_CLASS(wrentest::shell::ScriptedRandom, "wrentest.shell.ScriptedRandom")
+WREN_DEFINE_CLASS(wrentest::shell::RecordingSound, "wrentest.shell.RecordingSound",
+                  wren::MediaManager)
 
 namespace wrentest::shell {
 namespace {

@@ -196,7 +196,8 @@ public:
     void file(const fs::path& p, const Vars& vars, std::vector<Line>& out, int depth = 0) {
         if (depth > 8) throw std::runtime_error(p.string() + ": descriptions use each other too deeply");
         std::vector<RawLine> lines = readLines(p);
-        run(lines, 0, lines.size(), vars, out, depth);
+        Vars own = vars;
+        run(lines, 0, lines.size(), own, out, depth);
     }
 
 private:
@@ -207,7 +208,9 @@ private:
         return w;
     }
 
-    void run(const std::vector<RawLine>& lines, size_t begin, size_t end, Vars vars,
+    // A 'when' block shares its variables with the lines around it; a
+    // 'repeat' block and a used file have their own.
+    void run(const std::vector<RawLine>& lines, size_t begin, size_t end, Vars& vars,
              std::vector<Line>& out, int depth) {
         for (size_t i = begin; i < end; ++i) {
             const RawLine& raw = lines[i];
@@ -220,18 +223,24 @@ private:
                 std::string value;
                 for (size_t w = 2; w < line.words.size(); ++w) value += (w > 2 ? " " : "") + line.words[w];
                 vars[line.word(1)] = value;
-            } else if (k == "repeat") {
+            } else if (k == "repeat" || k == "when") {
                 size_t close = i + 1;
                 for (int nest = 1; close < end; ++close) {
                     std::string f = firstWord(lines[close].text);
-                    if (f == "repeat") ++nest;
+                    if (f == "repeat" || f == "when") ++nest;
                     if (f == "end" && --nest == 0) break;
                 }
-                if (close >= end) line.fail("'repeat' without 'end'");
-                for (int v = line.number(2); v <= line.number(3); ++v) {
-                    Vars inner = vars;
-                    inner[line.word(1)] = std::to_string(v);
-                    run(lines, i + 1, close, inner, out, depth);
+                if (close >= end) line.fail("'" + k + "' without 'end'");
+                if (k == "when") {
+                    // when A B: the lines up to 'end' only when A and B are the same word
+                    if (line.words.size() != 3) line.fail("usage: when A B");
+                    if (line.words[1] == line.words[2]) run(lines, i + 1, close, vars, out, depth);
+                } else {
+                    for (int v = line.number(2); v <= line.number(3); ++v) {
+                        Vars inner = vars;
+                        inner[line.word(1)] = std::to_string(v);
+                        run(lines, i + 1, close, inner, out, depth);
+                    }
                 }
                 i = close;
             } else if (k == "end") {
@@ -257,6 +266,7 @@ private:
 struct GobUse {
     std::string picture;
     int dx = 0, dy = 0;
+    std::string name;  // what pieces call it: the picture's name unless 'as' gives another
 };
 
 struct Piece {
@@ -305,6 +315,7 @@ struct PackDesc {
     std::vector<std::string> pictureOrder;
     std::map<int, Entry> entries;
     std::vector<std::string> charFiles;  // glyph sets cover every character of these texts
+    std::map<std::string, std::string> aliases;  // Gob names given by 'as', and their pictures
 };
 
 std::map<std::string, std::string> keyValues(const Line& line, size_t from) {
@@ -367,11 +378,26 @@ PackDesc parse(const std::vector<Line>& lines) {
             e.sheet = line.number(3);
         } else if (k == "gob") {
             Entry& e = need("gobs");
-            GobUse g{line.word(1)};
-            if (line.words.size() > 2) {
-                if (line.words.size() != 5 || line.word(2) != "offset") line.fail("usage: gob PICTURE [offset DX DY]");
-                g.dx = line.number(3);
-                g.dy = line.number(4);
+            GobUse g;
+            g.picture = g.name = line.word(1);
+            for (size_t w = 2; w < line.words.size();) {
+                if (line.word(w) == "offset" && w + 2 < line.words.size()) {
+                    g.dx = line.number(w + 1);
+                    g.dy = line.number(w + 2);
+                    w += 3;
+                } else if (line.word(w) == "as" && w + 1 < line.words.size()) {
+                    // Another name for a picture placed elsewhere: a piece
+                    // offset is short (-512..511), a Gob's offset is not.
+                    g.name = line.word(w + 1);
+                    if (pack.pictures.count(g.name)) line.fail("'" + g.name + "' is the name of a picture");
+                    auto known = pack.aliases.find(g.name);
+                    if (known != pack.aliases.end() && known->second != g.picture)
+                        line.fail("'" + g.name + "' names another picture already");
+                    pack.aliases[g.name] = g.picture;
+                    w += 2;
+                } else {
+                    line.fail("usage: gob PICTURE [offset DX DY] [as NAME]");
+                }
             }
             e.gobs.push_back(g);
         } else if (k == "anim") {
@@ -519,7 +545,7 @@ std::string imageSource(const Canvas& c, const std::vector<Colour>& colours) {
 
 int gobIndex(const Entry& gobs, const std::string& name, const Piece& p) {
     for (size_t i = 0; i < gobs.gobs.size(); ++i)
-        if (gobs.gobs[i].picture == name) return int(i);
+        if (gobs.gobs[i].name == name) return int(i);
     throw std::runtime_error(p.where + ": '" + name + "' is not in the bound graphic-object set");
 }
 
@@ -528,7 +554,9 @@ int gobIndex(const Entry& gobs, const std::string& name, const Piece& p) {
 // border HGOB VGOB X Y W H: the rectangle's four edges of strips.
 std::vector<Piece> spread(const Piece& p, const PackDesc& pack) {
     Line line{p.where, splitWords(p.gob, p.where)};
-    auto size = [&](const std::string& name) {
+    auto size = [&](const std::string& gob) {
+        auto alias = pack.aliases.find(gob);
+        const std::string& name = alias == pack.aliases.end() ? gob : alias->second;
         auto it = pack.pictures.find(name);
         if (it == pack.pictures.end()) line.fail("no picture '" + name + "'");
         return std::pair<int, int>(it->second.width, it->second.height);
@@ -728,16 +756,25 @@ rpack::Bytes tune(const fs::path& path) {
 
 void preview(const Options& options, const PackDesc& pack, int n, const Entry& e, const Entry& gobs,
              const std::map<std::string, Canvas>& painted) {
-    const int W = 520, H = 680, ax = W / 2, ay = H / 2;
     for (size_t f = 0; f < e.frames.size(); ++f) {
-        Canvas c(W, H);
-        c.fill(0, 0, W, H, 16);
-        c.fill(ax - 120, ay - 160, 240, 320, 17);
         std::vector<Piece> pieces;
         for (const Piece& raw : e.frames[f].pieces) {
             std::vector<Piece> ps = raw.flip < 0 ? spread(raw, pack) : std::vector<Piece>{raw};
             pieces.insert(pieces.end(), ps.begin(), ps.end());
         }
+        // Room for a screen on each side of the anchor, more for a frame
+        // that reaches further (the world map).
+        int reachX = 260, reachY = 340;
+        for (const Piece& p : pieces) {
+            const GobUse& g = gobs.gobs[size_t(gobIndex(gobs, p.gob, p))];
+            const PictureSpec& pic = pack.pictures.at(g.picture);
+            reachX = std::max({reachX, std::abs(p.dx + g.dx) + 20, std::abs(p.dx + g.dx + pic.width) + 20});
+            reachY = std::max({reachY, std::abs(p.dy + g.dy) + 20, std::abs(p.dy + g.dy + pic.height) + 20});
+        }
+        const int W = 2 * reachX, H = 2 * reachY, ax = W / 2, ay = H / 2;
+        Canvas c(W, H);
+        c.fill(0, 0, W, H, 16);
+        c.fill(ax - 120, ay - 160, 240, 320, 17);
         for (const Piece& p : pieces) {
             const GobUse& g = gobs.gobs[size_t(gobIndex(gobs, p.gob, p))];
             c.blit(painted.at(g.picture), ax + p.dx + g.dx, ay + p.dy + g.dy);

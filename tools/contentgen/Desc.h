@@ -10,6 +10,7 @@
 // (+ - * / % and parentheses). Lines that shape the text itself:
 //   set NAME VALUE...          a variable for the lines after it
 //   repeat NAME FIRST LAST     the lines up to the matching 'end', once per value
+//   when A B                   the lines up to the matching 'end' when A is B
 //   use FILE NAME=VALUE...     the lines of another description, with variables
 // The rest is described in content/README.md.
 #pragma once

@@ -98,18 +98,23 @@ void icon(Canvas& c, const std::string& name, double x, double y, double s, int 
             c.roundRect(X(0.2 + 0.155 * k), Y(0.1 + (k == 0 || k == 3 ? 0.1 : 0)), int(s * 0.12),
                         Y(0.6) - Y(0.1), int(s / 16), ink);
         c.roundRect(X(0.0), Y(0.45), int(s * 0.3), int(s * 0.12), int(s / 16), ink);
-    } else if (name == "sound") {
+    } else if (name == "sound" || name == "mute") {
+        // A speaker, then sound waves (an arc to its right) or a cross.
         c.fill(X(0.1), Y(0.35), X(0.3) - X(0.1), Y(0.65) - Y(0.35), ink);
         c.triangle(x + 0.25 * s, y + 0.35 * s, x + 0.55 * s, y + 0.1 * s, x + 0.55 * s, y + 0.9 * s, ink);
-        c.ring(x + 0.5 * s, y + 0.5 * s, s * 0.45, std::max(1.0, s / 12), ink);
-        c.fill(X(0.0), Y(0.0), X(0.57) - X(0.0), int(s), 0);
-        c.fill(X(0.1), Y(0.35), X(0.3) - X(0.1), Y(0.65) - Y(0.35), ink);
-        c.triangle(x + 0.25 * s, y + 0.35 * s, x + 0.55 * s, y + 0.1 * s, x + 0.55 * s, y + 0.9 * s, ink);
-    } else if (name == "mute") {
-        c.fill(X(0.1), Y(0.35), X(0.3) - X(0.1), Y(0.65) - Y(0.35), ink);
-        c.triangle(x + 0.25 * s, y + 0.35 * s, x + 0.55 * s, y + 0.1 * s, x + 0.55 * s, y + 0.9 * s, ink);
-        c.line(X(0.65), Y(0.35), X(0.95), Y(0.65), ink, std::max(1, t - 1));
-        c.line(X(0.95), Y(0.35), X(0.65), Y(0.65), ink, std::max(1, t - 1));
+        if (name == "sound") {
+            double cx = x + 0.5 * s, cy = y + 0.5 * s, r = 0.45 * s, w = std::max(1.0, s / 12);
+            for (int j = Y(0.0); j <= Y(1.0); ++j)
+                for (int i = X(0.57); i <= X(1.0); ++i) {
+                    double d = std::hypot(i + 0.5 - cx, j + 0.5 - cy);
+                    if (d <= r && d >= r - w) c.set(i, j, ink);
+                }
+        } else {
+            c.line(X(0.65), Y(0.35), X(0.95), Y(0.65), ink, std::max(1, t - 1));
+            c.line(X(0.95), Y(0.35), X(0.65), Y(0.65), ink, std::max(1, t - 1));
+        }
+    } else if (name == "menu") {  // three bars
+        for (int k = 0; k < 3; ++k) c.fill(X(0.15), Y(0.2 + 0.25 * k), X(0.85) - X(0.15), std::max(2, t - 1), ink);
     } else if (name == "coin") {
         c.disc(x + s / 2, y + s / 2, s / 2, ink);
     } else {
@@ -153,6 +158,26 @@ void paintPlain(Canvas& c, const Args& a, Faces& faces, const std::string& where
     } else if (shape == "heart") {
         heart(c, 0, 0, std::min(W, H), edge ? edge : fill);
         if (edge) heart(c, t, t, std::min(W, H) - 2 * t, fill);
+    } else if (shape == "wedge") {
+        // Slice k of n of a disc, clockwise from the top: the pieces of one
+        // whole that the player collects.
+        const double pi = 3.14159265358979;
+        int k = a.number("k", 0), n = std::max(1, a.number("n", 1));
+        for (int j = 0; j < H; ++j)
+            for (int i = 0; i < W; ++i) {
+                double dx = i + 0.5 - W / 2.0, dy = j + 0.5 - H / 2.0;
+                double rx = W / 2.0, ry = H / 2.0;
+                double d = (dx * dx) / (rx * rx) + (dy * dy) / (ry * ry);
+                if (d > 1.0) continue;
+                double angle = std::atan2(dx, -dy);
+                if (angle < 0) angle += 2 * pi;
+                double from = 2 * pi * k / n, to = 2 * pi * (k + 1) / n;
+                if (angle < from || angle >= to) continue;
+                // The rim and the cut edges in the edge colour.
+                double edgeRing = 1.0 - 2.0 * t / std::min(W, H);
+                bool cut = std::min(angle - from, to - angle) * std::sqrt(dx * dx + dy * dy) < t;
+                c.set(i, j, edge && (d > edgeRing * edgeRing || cut) ? edge : fill);
+            }
     } else if (shape == "diamond") {
         c.triangle(W / 2.0, 0, 0, H / 2.0, W, H / 2.0, fill);
         c.triangle(W / 2.0, H, 0, H / 2.0, W, H / 2.0, fill);

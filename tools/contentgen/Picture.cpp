@@ -192,26 +192,41 @@ void Face::draw(Canvas& c, const std::string& utf8, int x, int baseline, int pix
     }
 }
 
+namespace {
+
+// Whether value i of a pattern's string property `key` equals `want`, for
+// any i (a face lists several families and styles).
+bool listed(FcPattern* p, const char* key, const std::string& want) {
+    FcChar8* v = nullptr;
+    for (int i = 0; FcPatternGetString(p, key, i, &v) == FcResultMatch; ++i)
+        if (want == reinterpret_cast<const char*>(v)) return true;
+    return false;
+}
+
+}  // namespace
+
 std::string findFace(const std::string& family, const std::string& style,
                      const std::string& debianFile) {
+    // fontconfig always answers with its best match, which may be another
+    // family or another style (a bold asked for, a book face given): that
+    // answer counts only when it is the face asked for.
     std::string found;
-    if (FcInit()) {
+    if (FcConfig* config = FcInitLoadConfigAndFonts()) {
         FcPattern* p = FcPatternCreate();
         FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
         FcPatternAddString(p, FC_STYLE, reinterpret_cast<const FcChar8*>(style.c_str()));
-        FcConfigSubstitute(nullptr, p, FcMatchPattern);
+        FcConfigSubstitute(config, p, FcMatchPattern);
         FcDefaultSubstitute(p);
-        FcResult result;
-        if (FcPattern* m = FcFontMatch(nullptr, p, &result)) {
-            FcChar8* file = nullptr;
-            FcChar8* fam = nullptr;
-            if (FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch &&
-                FcPatternGetString(m, FC_FAMILY, 0, &fam) == FcResultMatch &&
-                family == reinterpret_cast<const char*>(fam))
-                found = reinterpret_cast<const char*>(file);
-            FcPatternDestroy(m);
-        }
+        FcResult result = FcResultNoMatch;
+        FcPattern* m = FcFontMatch(config, p, &result);
+        FcChar8* file = nullptr;
+        if (m && result == FcResultMatch && listed(m, FC_FAMILY, family) && listed(m, FC_STYLE, style) &&
+            FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch &&
+            std::filesystem::exists(reinterpret_cast<const char*>(file)))
+            found = reinterpret_cast<const char*>(file);
+        if (m) FcPatternDestroy(m);
         FcPatternDestroy(p);
+        FcConfigDestroy(config);
     }
     if (found.empty()) {
         std::string debian = "/usr/share/fonts/truetype/dejavu/" + debianFile;
