@@ -23,6 +23,8 @@ WREN_DEFINE_CLASS(wrentest::playfield::PlayfieldMIDlet, "wrentest.playfield.Play
 WREN_DEFINE_CLASS(wrentest::playfield::PlayfieldCanvas, "wrentest.playfield.PlayfieldCanvas")
 WREN_DEFINE_CLASS(wrentest::playfield::RecordingManager, "wrentest.playfield.RecordingManager")
 WREN_DEFINE_CLASS(wrentest::playfield::ClockScene, "wrentest.playfield.ClockScene")
+WREN_DEFINE_CLASS(wrentest::playfield::RecordingSound, "wrentest.playfield.RecordingSound",
+                  wren::MediaManager)
 
 namespace wrentest::playfield {
 
