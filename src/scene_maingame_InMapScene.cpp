@@ -257,8 +257,6 @@ void InMapScene::update() {
 
 void InMapScene::changeScene(jint id) { sceneManager->changeScene(id); }
 
-jint InMapScene::languageId(jint index) { return kLanguages[index]; }
-
 jint InMapScene::languageIndex() {
     jint id = Main::S().language;
     for (jint i = 0; i < LANGUAGE_COUNT; ++i)

@@ -163,9 +163,8 @@ public:
     // cell, and one of an open area when it lies in an outer area.
     jboolean canMove(jint direction);
 
-    // The language table list, in the order the settings cycle through it.
-    static jint languageId(jint index);
-    // The position of the loaded table in that list, or -1.
+    // The position of the loaded text table in the settings' cycle
+    // (20480, 20481, 20483, 20482, 20484), or -1.
     static jint languageIndex();
 
 private:
