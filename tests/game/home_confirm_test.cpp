@@ -175,6 +175,25 @@ TEST_F(HomeConfirm, FillUpPlansEveryStatToItsCap) {
     expectSaved(4300, stats());
 }
 
+// A saved cap above ten (the bars have ten pips, the price tables ten
+// steps) lets no level past ten be planned.
+TEST_F(HomeConfirm, NoLevelIsPlannedPastTenWhateverTheCap) {
+    setGame({0, 12, 9, 0, 0, 0, 0, 0, 1}, 10000);
+    build();
+    tap(homeBox(3, 1));
+    tap(barItem(1));
+    EXPECT_EQ(scene->popupState, 3);
+    EXPECT_EQ(pending(), (std::vector<jint>{1, 0, 0, 0}));
+    EXPECT_EQ(scene->pendingCost, 2000);
+    tap(barItem(1));
+    EXPECT_EQ(stats(), (std::vector<jint>{0, 12, 10, 0, 0, 0, 0, 0, 1}));
+    // At ten, plus plans nothing more.
+    tap(homeBox(3, 1));
+    tap(barItem(0));
+    tap(homeBox(35, 2));
+    EXPECT_EQ(pending(), (std::vector<jint>{0, 0, 0, 0}));
+}
+
 TEST_F(HomeConfirm, FillUpAtEveryCapPlansNothingAtPriceZero) {
     setGame({0, 3, 3, 2, 2, 4, 4, 0, 1}, 0);
     build();
