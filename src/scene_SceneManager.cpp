@@ -6,7 +6,9 @@
 #include "main_CommonCanvas.h"
 #include "main_Game.h"
 #include "main_Main.h"
+#include "scene_maingame_InGameScene.h"
 #include "scene_maingame_InGameStory.h"
+#include "scene_maingame_InHomeScene.h"
 #include "scene_maingame_InMapScene.h"
 #include "scene_menu_MenuScene.h"
 #include "scene_splash_LogoScene.h"
@@ -215,6 +217,12 @@ void SceneManager::createScene() {
         break;
     case KIND_STORY:
         scene = maingame::InGameStory::make(firstPage, extraPages);
+        break;
+    case KIND_PLAY_FIELD:
+        scene = maingame::InGameScene::make();
+        break;
+    case KIND_HOME:
+        scene = maingame::InHomeScene::make();
         break;
     case KIND_MAP:
         scene = maingame::InMapScene::make();

@@ -29,6 +29,8 @@ const StepShape kShapes[] = {
     {"char", ScriptStep::Char, 1, 1, false},
     {"tap", ScriptStep::Tap, 2, 2, false},
     {"drag", ScriptStep::Drag, 4, 5, false},
+    {"press", ScriptStep::Press, 2, 2, false},
+    {"release", ScriptStep::Release, 2, 2, false},
     {"activate", ScriptStep::Activate, 0, 0, false},
     {"deactivate", ScriptStep::Deactivate, 0, 0, false},
     {"poweroff", ScriptStep::PowerOff, 0, 0, false},
@@ -232,6 +234,12 @@ void runDueScriptSteps() {
                 PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(a[2], a[3]));
                 break;
             }
+            case ScriptStep::Press:
+                PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a[0], a[1]));
+                break;
+            case ScriptStep::Release:
+                PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(a[0], a[1]));
+                break;
             case ScriptStep::Activate:
                 activateWindow(window, true);
                 break;

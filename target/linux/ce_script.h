@@ -1,5 +1,5 @@
 // The input script of headless runs: WREN_SCRIPT names a text file of steps
-// (keys, characters, taps, drags, activation, power, close, screen dumps),
+// (keys, characters, taps, drags, a held stylus, activation, power, close, screen dumps),
 // each run once the program has presented a given number of frames. The
 // format is described in the README.
 #pragma once
@@ -17,6 +17,8 @@ struct ScriptStep {
         Char,
         Tap,
         Drag,
+        Press,
+        Release,
         Activate,
         Deactivate,
         PowerOff,

@@ -238,10 +238,15 @@ TEST(Script, ParsesStepsAndNamesTheFirstBadLine) {
     std::vector<ScriptStep> steps;
     std::string error;
     ASSERT_TRUE(parseScript("# comment\n\n0 keydown 38  # up\n1 char 97\n1 tap 10 -20\n"
-                            "2 drag 1 2 3 4\n2 drag 1 2 3 4 8\n3 dump out dir/shot 1.png\n4 close\n",
+                            "2 drag 1 2 3 4\n2 drag 1 2 3 4 8\n3 dump out dir/shot 1.png\n4 close\n"
+                            "5 press 7 8\n9 release 7 8\n",
                             &steps, &error))
         << error;
-    ASSERT_EQ(steps.size(), 7u);
+    ASSERT_EQ(steps.size(), 9u);
+    EXPECT_EQ(steps[7].kind, ScriptStep::Press);
+    EXPECT_EQ(steps[7].args[1], 8);
+    EXPECT_EQ(steps[8].kind, ScriptStep::Release);
+    EXPECT_EQ(steps[8].frame, 9u);
     EXPECT_EQ(steps[0].kind, ScriptStep::KeyDown);
     EXPECT_EQ(steps[0].args[0], 38);
     EXPECT_EQ(steps[2].args[1], -20);
@@ -258,6 +263,7 @@ TEST(Script, ParsesStepsAndNamesTheFirstBadLine) {
         {"2 close\n1 close", "line 2: frame 1 comes before frame 2 of the step above"},
         {"1 tap 5", "line 1: tap takes 2 numbers, not 1"},
         {"1 drag 1 2 3", "line 1: drag takes 4 to 5 numbers, not 3"},
+        {"1 press 1", "line 1: press takes 2 numbers, not 1"},
         {"1 close now", "line 1: close takes 0 numbers, not 1"},
         {"1 keydown 300", "line 1: '300' is not a number from 1 to 255"},
         {"1 char x", "line 1: 'x' is not a number from 1 to 65535"},
@@ -287,6 +293,7 @@ TEST(Script, ParsesStepsAndNamesTheFirstBadLine) {
 TEST_F(StandIn, TheScriptRunsItsStepsAtTheirFrameCounts) {
     std::string shot = folder_ + "/shot.png";
     std::ofstream(folder_ + "/script") << "0 keydown 38\n0 keydown 38\n1 tap 5 6\n1 keyup 38\n"
+                                          "1 press 9 10\n2 release 11 12\n"
                                           "2 dump " + shot + "\n2 close\n";
     setenv("WREN_SCRIPT", (folder_ + "/script").c_str(), 1);
     HWND w = makeWindow();
@@ -305,10 +312,12 @@ TEST_F(StandIn, TheScriptRunsItsStepsAtTheirFrameCounts) {
     EXPECT_EQ(presentedFrames(), 1u);
     EXPECT_EQ(drain(w), (Msgs{{WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6)},
                               {WM_LBUTTONUP, 0, MAKELPARAM(5, 6)},
-                              {WM_KEYUP, 38, 1 | up}}));
+                              {WM_KEYUP, 38, 1 | up},
+                              {WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(9, 10)}}));
     EXPECT_FALSE(std::filesystem::exists(shot));
     presentWindow(w);
-    EXPECT_EQ(drain(w), (Msgs{{WM_CLOSE, 0, 0}}));
+    // The stylus pressed at frame 1 comes up a frame later.
+    EXPECT_EQ(drain(w), (Msgs{{WM_LBUTTONUP, 0, MAKELPARAM(11, 12)}, {WM_CLOSE, 0, 0}}));
 
     // The dump reads back as the screen was.
     FILE* file = std::fopen(shot.c_str(), "rb");

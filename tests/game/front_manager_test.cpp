@@ -131,17 +131,17 @@ TEST_F(ManagerTest, StageKindSwitch) {
     const StageCase cases[] = {
         {-1, {"sound set 5"}, -1, false, "scene.maingame.InMapScene", 0, 0},
         {0, {"sound set 4", "sound set 4"}, 0, false, "scene.maingame.InGameStory", 0, 1},
-        {1, {}, 1, true, "", 0, 0},
+        {1, {"sound set 0"}, 1, true, "scene.maingame.InGameScene", 0, 0},
         {2, {"sound set 5"}, 2, false, "scene.maingame.InMapScene", 0, 0},
         {3, {"sound set 5"}, 3, false, "scene.maingame.InMapScene", 0, 0},
-        {4, {"sound set 5"}, 4, false, "", 0, 0},
+        {4, {"sound set 5"}, 4, false, "scene.maingame.InHomeScene", 0, 0},
         {5, {"sound set 5"}, 5, false, "scene.maingame.InMapScene", 0, 0},
         {6, {"sound set 5"}, 6, false, "scene.maingame.InMapScene", 0, 0},
         {9, {"sound set 5"}, 9, false, "scene.maingame.InMapScene", 0, 0},
         {10, {"sound set 5"}, 10, false, "scene.maingame.InMapScene", 0, 0},
         {11, {"sound set 4", "sound set 4"}, 10, false, "scene.maingame.InGameStory", 9, 0},
         {12, {"sound set 4", "sound set 4"}, 12, false, "scene.maingame.InGameStory", 5, 2},
-        {13, {}, 10, true, "", 0, 0},
+        {13, {"sound set 0"}, 10, true, "scene.maingame.InGameScene", 0, 0},
         {14, {"sound set 4", "sound set 4"}, 14, false, "scene.maingame.InGameStory", 2, 2},
         {15, {"sound set 5"}, 15, false, "scene.maingame.InMapScene", 0, 0},
     };
@@ -197,9 +197,9 @@ TEST_F(ManagerTest, SceneIdsBuildTheirScenes) {
         {2, {"sound set 5"}, "scene.menu.MenuScene"},
         {10, {"sound set 5"}, "scene.menu.MenuScene"},
         {11, {"sound set 5"}, "scene.menu.MenuScene"},
-        {34, {}, ""},
+        {34, {"sound set 0"}, "scene.maingame.InGameScene"},
         {43, {"sound set 5"}, "scene.maingame.InMapScene"},
-        {44, {"sound set 5"}, ""},
+        {44, {"sound set 5"}, "scene.maingame.InHomeScene"},
         {7, {}, ""},
         {-3, {}, ""},
         {0, {}, "scene.splash.LogoScene"},
@@ -296,7 +296,7 @@ TEST_F(ManagerTest, PaintPauseAndAMissingScene) {
     EXPECT_EQ(pixel(img, 0, 0), kWhite);
     EXPECT_EQ(pixel(img, 150, 160), kLogoColour);
 
-    manager()->changeScene(34);
+    manager()->changeScene(7);
     EXPECT_EQ(current(), nullptr);
     frame();
     manager()->pauseScene();
@@ -304,7 +304,7 @@ TEST_F(ManagerTest, PaintPauseAndAMissingScene) {
     img = paint();
     EXPECT_EQ(pixel(img, 0, 0), kBlack);
     EXPECT_EQ(pixel(img, 150, 160), kBlack);
-    EXPECT_EQ(manager()->sceneId, 34);
+    EXPECT_EQ(manager()->sceneId, 7);
 
     VMPtr<ProbeScene> probe = ProbeScene::make();
     SceneManager::S().currentScene = probe;
