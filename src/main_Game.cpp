@@ -97,6 +97,9 @@ jboolean Game::validState(const VMPtr<VMArray<jbyte>>& bytes) {
         if (intAt(bytes, 13 + 4 * i) < 0) return false;  // stats
     if (!inRange(intAt(bytes, 49), 0, COLUMNS - 1)) return false;  // progressPair: column
     if (!inRange(intAt(bytes, 53), 0, ROWS - 1)) return false;     // row
+    // The map opens a dialog for the cell under the cursor and loads its
+    // family's art: a cursor on a place with no cell has no family to load.
+    if (S().cellKinds[intAt(bytes, 53)][intAt(bytes, 49)] == 0) return false;
     return inRange(intAt(bytes, 60), 0, STAGE_KINDS - 1);          // stageKind
 }
 

@@ -159,8 +159,8 @@ TEST_F(GameTest, SavedRecordsLoadBackUnchanged) {
     s().progressB = 0;
     s().progressFlags[4] = true;
     s().stats[2] = 10;
-    s().progressPair[0] = 19;
-    s().progressPair[1] = 12;
+    s().progressPair[0] = 18;  // the rightmost cell of row 6
+    s().progressPair[1] = 6;
     s().extraFlags[1] = true;
     s().stageKind = 14;
     s().cellFlags[259] = true;
@@ -178,8 +178,8 @@ TEST_F(GameTest, SavedRecordsLoadBackUnchanged) {
     EXPECT_TRUE(s().progressFlags[4]);
     EXPECT_FALSE(s().progressFlags[0]);
     EXPECT_EQ(s().stats[2], 10);
-    EXPECT_EQ(s().progressPair[0], 19);
-    EXPECT_EQ(s().progressPair[1], 12);
+    EXPECT_EQ(s().progressPair[0], 18);
+    EXPECT_EQ(s().progressPair[1], 6);
     EXPECT_TRUE(s().extraFlags[1]);
     EXPECT_EQ(s().stageKind, 14);
     EXPECT_EQ(s().statClass, 2);
@@ -214,6 +214,7 @@ TEST_F(GameTest, BadRecordsCountAsMissing) {
         {"a negative stat", 0, [](Bytes& b) { putInt(b, 13 + 4 * 6, INT_MIN); }},
         {"cursor column 20", 0, [](Bytes& b) { putInt(b, 49, 20); }},
         {"cursor row 13", 0, [](Bytes& b) { putInt(b, 53, 13); }},
+        {"cursor on a place with no cell", 0, [](Bytes& b) { putInt(b, 49, 0); }},
         {"world of 6799 bytes", 1, [](Bytes& b) { b.resize(6799); }},
         {"world of 72 bytes", 1, [](Bytes& b) { b.resize(72); }},
         {"level -2", 1, [](Bytes& b) { putInt(b, kWorldRecords + 24 * 130, -2); }},
