@@ -200,8 +200,8 @@ const BoxCase kBoxes[] = {
     {9216, 22, 2, 0, 0, 0, 0},
     {9216, 23, 2, 0, 0, 0, 0},
     {9216, 25, 2, 0, 0, 0, 0},
-    {9216, 12, 5, -40, 0, 40, 200},    // list cell touch area
-    {1025, 0, 0, -120, -160, 240, 320},  // list menus' area: the whole screen
+    {9216, 12, 5, -40, 0, 48, 200},    // list cell touch area
+    {1025, 0, 0, -128, -60, 240, 200},  // list menus' area: x -8..232, y 100..300
     {3072, 13, 0, -90, 100, 180, 40},  // home choice bar: three items
     {3072, 23, 0, 70, 10, 30, 150},    // home view title
     {3072, 24, 1, 70, -160, 30, 150},  // home money
