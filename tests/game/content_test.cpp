@@ -647,6 +647,30 @@ TEST_F(Content, EveryTextTableHoldsEveryTextTheGameReads) {
     }
 }
 
+TEST_F(Content, HomeChoiceBarLabelsFitInsideItsItems) {
+    // The bar's labels run along its height, one centred on each item, in
+    // font 2; in every table each stays inside the held item cursor's 3 px
+    // edge.
+    VMPtr<AnimSet> home = loadBound(3072, 3074);
+    ASSERT_NE(home, nullptr);
+    const int room = boxesOf(home, 13)[0][3] - 2 * 3;
+    VMPtr<VMArray<Gob*>> glyphs = Resources::loadGobs(19456 + 2);
+    ASSERT_NE(glyphs, nullptr);
+    VMPtr<wren::util::text::RichFont> font = wren::util::text::RichFont::make();
+    font->setBitmapFont(glyphs);
+    font->setTransform(5);
+    for (auto [id, play] : kTables) {
+        VMPtr<wren::util::text::Translation> t = Resources::loadTranslation(id);
+        ASSERT_NE(t, nullptr);
+        // Step by step, fill up, share points, reset, back.
+        for (int text : {34, 35, 36, 37, 100}) {
+            VMPtr<java::lang::String> s = t->getString(text);
+            EXPECT_LE(font->stringWidth(s), room) << "table " << id << " text " << text << " \""
+                                                  << s->toUtf8() << "\"";
+        }
+    }
+}
+
 TEST_F(Content, GlyphSetsCoverEveryCharacterOfEveryTable) {
     // Strings the game builds itself need these too.
     const std::u16string built = u"$:.0123456789 ";
