@@ -200,8 +200,8 @@ const BoxCase kBoxes[] = {
     {9216, 22, 2, 0, 0, 0, 0},
     {9216, 23, 2, 0, 0, 0, 0},
     {9216, 25, 2, 0, 0, 0, 0},
-    {9216, 12, 5, -40, 0, 40, 200},    // list cell touch area
-    {1025, 0, 0, -120, -160, 240, 320},  // list menus' area: the whole screen
+    {9216, 12, 5, -40, 0, 48, 200},    // list cell touch area
+    {1025, 0, 0, -128, -60, 240, 200},  // list menus' area: x -8..232, y 100..300
     {3072, 13, 0, -90, 100, 180, 40},  // home choice bar: three items
     {3072, 23, 0, 70, 10, 30, 150},    // home view title
     {3072, 24, 1, 70, -160, 30, 150},  // home money
@@ -643,6 +643,30 @@ TEST_F(Content, EveryTextTableHoldsEveryTextTheGameReads) {
             EXPECT_NE(s, "-") << text;
             EXPECT_EQ(s.find('\t'), std::string::npos) << text;
             EXPECT_EQ(s.find('\r'), std::string::npos) << text;
+        }
+    }
+}
+
+TEST_F(Content, HomeChoiceBarLabelsFitInsideItsItems) {
+    // The bar's labels run along its height, one centred on each item, in
+    // font 2; in every table each stays inside the held item cursor's 3 px
+    // edge.
+    VMPtr<AnimSet> home = loadBound(3072, 3074);
+    ASSERT_NE(home, nullptr);
+    const int room = boxesOf(home, 13)[0][3] - 2 * 3;
+    VMPtr<VMArray<Gob*>> glyphs = Resources::loadGobs(19456 + 2);
+    ASSERT_NE(glyphs, nullptr);
+    VMPtr<wren::util::text::RichFont> font = wren::util::text::RichFont::make();
+    font->setBitmapFont(glyphs);
+    font->setTransform(5);
+    for (auto [id, play] : kTables) {
+        VMPtr<wren::util::text::Translation> t = Resources::loadTranslation(id);
+        ASSERT_NE(t, nullptr);
+        // Step by step, fill up, share points, reset, back.
+        for (int text : {34, 35, 36, 37, 100}) {
+            VMPtr<java::lang::String> s = t->getString(text);
+            EXPECT_LE(font->stringWidth(s), room) << "table " << id << " text " << text << " \""
+                                                  << s->toUtf8() << "\"";
         }
     }
 }

@@ -5,13 +5,17 @@
 // about. Taps are placed at the centres of the boxes the content gives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <string>
+#include <vector>
 
 #include "front_support.h"
 #include "main_Game.h"
 #include "scene_SceneManager.h"
 #include "scene_menu_MenuScene.h"
 #include "ui_Addon.h"
+#include "ui_Pointer.h"
 
 namespace wrentest::front {
 namespace {
@@ -267,6 +271,110 @@ TEST_F(MenuTest, HelpAndAboutScrollKeys) {
         EXPECT_EQ(panel()->textScroll, expected);
         tapEntry(0);
         ASSERT_EQ(menu()->menuState, 2);
+    }
+}
+
+// The list menus over the sample menu pack, whose backdrop gives both
+// lists their area, instead of the fixture's.
+class SampleMenuTest : public MenuTest {
+protected:
+    FixtureShape shape() override {
+        FixtureShape s;
+        s.sampleMenu = true;
+        return s;
+    }
+};
+
+// The sample list cell's face and rim (the labels' ink is the rim's white)
+// and the labels' shadow, as they read back.
+constexpr uint32_t kCellFace = 0xFF285CA8;
+constexpr uint32_t kCellRim = 0xFFF0F4F0;
+constexpr uint32_t kLabelShadow = 0xFF101018;
+
+bool meetsScreen(const VMPtr<VMArray<jint>>& r) {
+    return r[2] > 0 && r[3] > 0 && r[0] < 240 && r[0] + r[2] > 0 && r[1] < 320 && r[1] + r[3] > 0;
+}
+
+// The main menu (five items) and the options (three) share the backdrop's
+// list area, so the list spaces their cells differently. In both, every
+// cell is drawn whole on the screen with its label on it; a touch anywhere
+// on a cell chooses no other item, and on most of it, its whole middle line
+// included, its own; the paging regions lie off the screen, out of reach of
+// any tap.
+TEST_F(SampleMenuTest, EveryCellLiesWholeOnTheScreenWhereATouchChoosesIt) {
+    open(2);
+    for (auto [state, items] : {std::pair{2, 5}, {6, 3}}) {
+        SCOPED_TRACE("state " + std::to_string(state));
+        if (state == 6) tapEntry(1);  // options
+        ASSERT_EQ(menu()->menuState, state);
+        VMPtr<ui::Addon> list = panel();
+        ASSERT_EQ(list->visibleItems, items);
+        VMPtr<javax::microedition::lcdui::Image> img = paint();
+        auto colour = [&](jint x, jint y) { return pixel(img, x, y); };
+        auto onFace = [&](jint x, jint y) {
+            uint32_t c = colour(x, y);
+            return c == kCellFace || c == kCellRim;
+        };
+        // The cells met along a line a quarter into the area (clear of the
+        // labels), item 0 the rightmost, as {left, top, right, bottom}
+        // (right and bottom excluded); each reaches up and down as far as
+        // its middle column does, label included.
+        const jint line = list->areaY + list->areaHeight / 4;
+        ASSERT_TRUE(line >= 0 && line < 320);
+        std::vector<std::array<jint, 4>> cells;
+        for (jint x = 239; x >= 0; --x) {
+            if (!onFace(x, line)) continue;
+            if (cells.empty() || cells.back()[0] != x + 1) cells.push_back({x, 0, x + 1, 0});
+            cells.back()[0] = x;
+        }
+        ASSERT_EQ(cells.size(), size_t(items));
+        for (auto& c : cells) {
+            const jint x = (c[0] + c[2]) / 2;
+            auto onCell = [&](jint y) { return onFace(x, y) || colour(x, y) == kLabelShadow; };
+            c[1] = c[3] = line;
+            while (c[1] > 0 && onCell(c[1] - 1)) --c[1];
+            while (c[3] < 320 && onCell(c[3])) ++c[3];
+        }
+        VMPtr<ui::Pointer> pointer = ui::Pointer::make();
+        for (jint i = 0; i < items; ++i) {
+            SCOPED_TRACE("item " + std::to_string(i));
+            auto [left, top, right, bottom] = cells[size_t(i)];
+            // An edge would cut a cell short of the others' size.
+            EXPECT_EQ(right - left, cells[0][2] - cells[0][0]);
+            EXPECT_EQ(bottom - top, cells[0][3] - cells[0][1]);
+            jint own = 0;
+            for (jint y = top; y < bottom; ++y)
+                for (jint x = left; x < right; ++x) {
+                    ui::Pointer::S().touchX[0] = x;
+                    ui::Pointer::S().touchY[0] = y;
+                    jint hit = pointer->hitTestRegions(0);
+                    if (hit == i) ++own;
+                    ASSERT_TRUE(hit == i || hit == -1) << x << ", " << y << " chooses " << hit;
+                }
+            EXPECT_GE(3 * own, 2 * (right - left) * (bottom - top));
+            // Its middle line chooses it from end to end.
+            for (jint y = top; y < bottom; ++y) {
+                ui::Pointer::S().touchX[0] = (left + right) / 2;
+                ui::Pointer::S().touchY[0] = y;
+                ASSERT_EQ(pointer->hitTestRegions(0), i) << "the middle line at " << y;
+            }
+        }
+        // Labels: their shadow (as black as the title's, which lies beside
+        // the area) only on cells, and on every cell.
+        std::vector<bool> labelled(size_t(items), false);
+        for (jint y = std::max(list->areaY, 0); y < std::min(list->areaY + list->areaHeight, 320); ++y)
+            for (jint x = 0; x < 240; ++x) {
+                if (colour(x, y) != kLabelShadow) continue;
+                auto cell = std::find_if(cells.begin(), cells.end(), [x, y](const auto& c) {
+                    return c[0] < x && x < c[2] - 1 && c[1] < y && y < c[3] - 1;
+                });
+                ASSERT_NE(cell, cells.end()) << "a label off the cells at " << x << ", " << y;
+                labelled[size_t(cell - cells.begin())] = true;
+            }
+        EXPECT_EQ(std::count(labelled.begin(), labelled.end(), true), items);
+        VMPtr<VMArray<jint, 2>> arrows = list->arrowRects;
+        ASSERT_NE(arrows, nullptr);
+        for (jint a = 0; a < 2; ++a) EXPECT_FALSE(meetsScreen(arrows[a])) << "arrow " << a;
     }
 }
 

@@ -145,14 +145,25 @@ void writeFamilies() {
     write(pack);
 }
 
+// Whether a file of the rsc folder belongs to the pack whose names start
+// with `prefix` ("RP1" but not "RP17").
+bool ofPack(const std::string& name, const std::string& prefix) {
+    return name.rfind(prefix, 0) == 0 && name.size() > prefix.size() &&
+           (name[prefix.size()] == 'p' || name[prefix.size()] == '.');
+}
+
 void removePackFiles(const std::string& prefix) {
     std::error_code ec;
-    for (const auto& e : fs::directory_iterator(rscFolder(), ec)) {
-        std::string name = e.path().filename().string();
-        if (name.rfind(prefix, 0) == 0 && name.size() > prefix.size() &&
-            (name[prefix.size()] == 'p' || name[prefix.size()] == '.'))
-            fs::remove(e.path(), ec);
-    }
+    for (const auto& e : fs::directory_iterator(rscFolder(), ec))
+        if (ofPack(e.path().filename().string(), prefix)) fs::remove(e.path(), ec);
+}
+
+// The sample content's files of one pack, back over whatever replaced them.
+void copySamplePack(const std::string& prefix) {
+    for (const auto& e : fs::directory_iterator(fs::path(WREN_GAME_DIR) / "rsc"))
+        if (ofPack(e.path().filename().string(), prefix))
+            fs::copy_file(e.path(), rscFolder() / e.path().filename(),
+                          fs::copy_options::overwrite_existing);
 }
 
 }  // namespace
@@ -167,7 +178,10 @@ void installContent(const FixtureShape& shape) {
     }
     wren::Resources::closePack();
     for (const char* p : {"RP1", "RP17", "RP18"}) removePackFiles(p);
-    writeLogoAndMenu(shape);
+    if (shape.sampleMenu)
+        copySamplePack("RP1");
+    else
+        writeLogoAndMenu(shape);
     writeStoryBackground(shape);
     writeFamilies();
     wren::Resources::closePack();

@@ -40,10 +40,14 @@ struct FixtureShape {
     int logoWidth = 100;
     int logoHeight = 40;
     int storyBoxY = 0;
+    // Pack 1 as the sample content has it (logo, menu backdrop and its list
+    // area, title) instead of the fixture's.
+    bool sampleMenu = false;
 };
 
-// Copies the sample content (once per process) and writes packs 1, 17 and
-// 18 of the given shape over it; the resource reader is left closed.
+// Copies the sample content (once per process) and writes packs 1 (unless
+// the shape keeps the sample one), 17 and 18 of the given shape over it;
+// the resource reader is left closed.
 void installContent(const FixtureShape& shape = {});
 
 // Colours of the fixture as they read back from an RGB565 surface.
