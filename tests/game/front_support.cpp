@@ -14,6 +14,7 @@
 #include "ui_Screen.h"
 #include "widgets_test_support.h"
 #include "wren_Resources.h"
+#include "game_clock.h"
 
 WREN_DEFINE_CLASS(wrentest::front::FrontMIDlet, "wrentest.front.FrontMIDlet")
 WREN_DEFINE_CLASS(wrentest::front::FrontCanvas, "wrentest.front.FrontCanvas")
@@ -213,6 +214,7 @@ void FrontTest::TearDown() {
 }
 
 void FrontTest::frame() {
+    advanceGameClock(canvas->getFrameTime());
     canvas->updateKeys();
     mainObject->update();
 }

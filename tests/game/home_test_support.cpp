@@ -10,6 +10,7 @@
 #include "java_lang_String.h"
 #include "ui_ResManager.h"
 #include "wren_Resources.h"
+#include "game_clock.h"
 
 WREN_DEFINE_CLASS(wrentest::home::CountingGame, "wrentest.home.CountingGame")
 WREN_DEFINE_CLASS(wrentest::home::RecordingManager, "wrentest.home.RecordingManager")
@@ -83,6 +84,7 @@ void HomeTest::build() {
 }
 
 void HomeTest::frame() {
+    advanceGameClock(canvas->getFrameTime());
     canvas->updateKeys();
     scene->update();
     pointer->update();

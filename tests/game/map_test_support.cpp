@@ -14,6 +14,7 @@
 #include "wren_Resources.h"
 #include "wren_input_PointerInputEventManager.h"
 #include "wren_input_PointerInputKeyManager.h"
+#include "game_clock.h"
 
 WREN_DEFINE_CLASS(wrentest::map::MapMIDlet, "wrentest.map.MapMIDlet")
 WREN_DEFINE_CLASS(wrentest::map::MapCanvas, "wrentest.map.MapCanvas")
@@ -137,6 +138,7 @@ int MapTest::loadProgressively(const VMPtr<InMapScene>& s) {
 }
 
 void MapTest::frame() {
+    advanceGameClock(canvas->getFrameTime());
     canvas->updateKeys();
     scene->update();
     pointer->update();

@@ -18,6 +18,7 @@
 #include "wren_input_PointerInputEventManager.h"
 #include "wren_input_PointerInputKeyManager.h"
 #include "wren_util_FastRandom.h"
+#include "game_clock.h"
 
 WREN_DEFINE_CLASS(wrentest::playfield::PlayfieldMIDlet, "wrentest.playfield.PlayfieldMIDlet")
 WREN_DEFINE_CLASS(wrentest::playfield::PlayfieldCanvas, "wrentest.playfield.PlayfieldCanvas")
@@ -437,6 +438,7 @@ int PlayfieldTest::load(const VMPtr<scene::maingame::InGameScene>& scene) {
 }
 
 void PlayfieldTest::frame(const VMPtr<scene::maingame::InGameScene>& scene) {
+    advanceGameClock(canvas->getFrameTime());
     canvas->updateKeys();
     scene->update();
 }

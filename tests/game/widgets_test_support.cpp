@@ -9,6 +9,7 @@
 #include "runtime/wren_test_Task.h"
 #include "wren_input_PointerInputEventManager.h"
 #include "wren_input_PointerInputKeyManager.h"
+#include "game_clock.h"
 
 WREN_DEFINE_CLASS(wrentest::widgets::WidgetMIDlet, "wrentest.widgets.WidgetMIDlet")
 WREN_DEFINE_CLASS(wrentest::widgets::WidgetCanvas, "wrentest.widgets.WidgetCanvas")
@@ -81,6 +82,7 @@ void PanelTest::show(const VMPtr<ui::Addon>& panel) {
 }
 
 void PanelTest::frame() {
+    advanceGameClock(canvas->getFrameTime());
     canvas->updateKeys();
     scene->update();
     pointer->update();
