@@ -437,14 +437,14 @@ bool RoadTest::walkTo(Cell to) {
     return cursorCell() == to;
 }
 
-void RoadTest::startLongStage() {
+void RoadTest::startStage(bool longGoal) {
     VMPtr<InMapScene> m = map();
     ASSERT_NE(m, nullptr);
     quickTap(centre(m->screen, m->cursorLayer, 0));
     ASSERT_EQ(m->state, InMapScene::STAGE_DIALOG);
     quickTap(centre(m->screen, m->dialogLayer, 5));
     ASSERT_EQ(m->state, InMapScene::MODE_DIALOG);
-    holdTap(centre(m->screen, m->dialogLayer, 1), 2);
+    holdTap(centre(m->screen, m->dialogLayer, longGoal ? 1 : 0), 2);
     ASSERT_EQ(sceneId(), InMapScene::PLAY_FIELD_SCENE);
 }
 

@@ -145,9 +145,10 @@ protected:
     // The map (loaded, browsing): the route to `to` by canMove's rule, one
     // held step at a time; false if no route.
     bool walkTo(Cell to);
-    // The cursor cell opened, "play", then the long goal: the play field
-    // asked for.
-    void startLongStage();
+    // The cursor cell opened, "play", then the long goal (or the short
+    // one): the play field asked for.
+    void startStage(bool longGoal);
+    void startLongStage() { startStage(true); }
     // Whether the map lets the cursor onto a cell.
     static bool canEnter(jint column, jint row);
     // Route from `from` to `to` (cells entered, in order).
