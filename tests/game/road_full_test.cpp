@@ -14,6 +14,7 @@
 
 #include "main_Game.h"
 #include "road_support.h"
+#include "scene_maingame_InGameObject.h"
 
 namespace wrentest::road {
 namespace {
@@ -46,6 +47,12 @@ protected:
         for (jint i = 0; i < count; ++i) out.push_back(storeInt(id, offset + 4 * i));
         return out;
     }
+    std::vector<jint> params() {
+        VMPtr<VMArray<jint>> p = mainObject->getLoadingPanelState();
+        std::vector<jint> out;
+        for (jint i = 0; i < p->length; ++i) out.push_back(p[i]);
+        return out;
+    }
     std::vector<jint> bytes(jint id, jint offset, jint count) {
         std::vector<jint> out;
         for (jint i = 0; i < count; ++i) out.push_back(storeByte(id, offset + i));
@@ -68,22 +75,47 @@ TEST_F(FullRoad, FromAFreshStartToTheLastStoryAndTheExit) {
     const jlong start = clockMs();
     ASSERT_TRUE(runUntil([&] { return sceneId() == 11; }, 200));
     EXPECT_GE(clockMs() - start, 3000);
+    keepPicture("01-language");
     passFrontScenes();
     ASSERT_FALSE(HasFatalFailure());
+    waitLoaded();
+    frame(10);
+    keepPicture("04-story");
     EXPECT_EQ(currentClass(), "scene.maingame.InGameStory");
 
     // 5: the story's pages; its end saves stage kind 1 and starts the
-    // tutorial stage on cell 130.
+    // tutorial stage on cell 130: short goal, heat kinds of the cell.
     tapUntilSceneChanges(10);
     EXPECT_EQ(storeInt(0, 60), 1);
     ASSERT_NE(field(), nullptr);
     EXPECT_EQ(field()->cellIndex, 130);
     EXPECT_EQ(cursorCell(), (Cell{10, 6}));
+    VMPtr<VMArray<jint>> r130 = Game::S().cellRecords[130];
+    EXPECT_EQ(params(), (std::vector<jint>{0, 1, r130[3], r130[4], r130[4], 0}));
 
-    // 6..9: the tutorial stage to its results: piece 0 lies on cell 130.
+    // 6, 7: nine intro pages, then the short heat won by catch-and-carry:
+    // ten defeats, nobody hurt; saved with the cursor on the tutorial cell,
+    // and the long heat next.
     const Cell tutorial{10, 6};
-    const jint reward = Game::S().numberTable[Game::S().cellRecords[130][2]] *
-                        Game::S().cellRecords[130][0];
+    const jint reward = Game::S().numberTable[r130[2]] * r130[0];
+    heatPictures = "07-tutorial";
+    VMPtr<InGameScene> heat = playHeat();
+    EXPECT_EQ(introTaps, 9);
+    EXPECT_EQ(heat->introIndex, 9);
+    EXPECT_EQ(heat->goalTarget, 10);
+    EXPECT_EQ(heat->goalCount, 10);
+    EXPECT_EQ(heat->player->hitPoints, 3);
+    EXPECT_EQ(ints(0, 49, 2), (std::vector<jint>{10, 6}));
+    EXPECT_EQ(params(), (std::vector<jint>{0, 0, 0, 0, 0, 1}));
+
+    // 8: seven more intro pages, the long heat run without input.
+    heat = playHeat();
+    EXPECT_EQ(introTaps, 7);
+    EXPECT_FALSE(heat->shortGoal);
+    EXPECT_GE(heat->goalCount, heat->goalTarget);
+    EXPECT_EQ(params()[5], 3);
+
+    // 9: the results: piece 0 lies on cell 130; its board confirmed.
     EXPECT_EQ(playField(), 45);
     EXPECT_EQ(gameOvers, 0);
     EXPECT_EQ(storeByte(0, 8), 1);
@@ -94,10 +126,17 @@ TEST_F(FullRoad, FromAFreshStartToTheLastStoryAndTheExit) {
     EXPECT_EQ(ordinal(tutorial), 51);
 
     // 10..12: the map's first tutorial, the home's, the map's second.
+    heatPictures.clear();
     ASSERT_NE(map(), nullptr);
+    waitLoaded();
+    frame(5);
+    keepPicture("10-map-tutorial");
     tapUntilSceneChanges(10);
     EXPECT_EQ(storeInt(0, 60), 4);
     EXPECT_EQ(currentClass(), "scene.maingame.InHomeScene");
+    waitLoaded();
+    frame(5);
+    keepPicture("11-home-tutorial");
     tapUntilSceneChanges(20);
     EXPECT_EQ(storeInt(0, 60), 5);
     ASSERT_NE(map(), nullptr);
@@ -122,6 +161,7 @@ TEST_F(FullRoad, FromAFreshStartToTheLastStoryAndTheExit) {
         left.erase(left.begin());
         SCOPED_TRACE("cell (" + std::to_string(next.column) + ", " + std::to_string(next.row) +
                      "), " + std::to_string(left.size()) + " left");
+        heatPictures = left.empty() ? "14-last-listed" : "";
         const jint after = playStageAt(next);
         ASSERT_FALSE(HasFatalFailure());
         EXPECT_EQ(after, left.empty() ? 45 : 43);
@@ -135,6 +175,10 @@ TEST_F(FullRoad, FromAFreshStartToTheLastStoryAndTheExit) {
     EXPECT_EQ(currentClass(), "scene.maingame.InGameStory");
 
     // 15: the story of kind 14: 30 free points, back to the map.
+    heatPictures.clear();
+    waitLoaded();
+    frame(10);
+    keepPicture("15-story");
     tapUntilSceneChanges(10);
     EXPECT_EQ(storeInt(0, 13), 30);
     EXPECT_EQ(storeInt(0, 60), 10);
@@ -155,12 +199,18 @@ TEST_F(FullRoad, FromAFreshStartToTheLastStoryAndTheExit) {
 
     // 17: the final cell: three heats, no results; stage kind 12 saved and
     // the last story.
+    keepPicture("16-map-all-open");
+    heatPictures = "17-final";
     EXPECT_EQ(playStageAt({9, 1}), 45);
+    heatPictures.clear();
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(storeInt(0, 60), 12);
     EXPECT_EQ(currentClass(), "scene.maingame.InGameStory");
 
     // 18: the last story: stage kind 10 again and the map.
+    waitLoaded();
+    frame(10);
+    keepPicture("18-last-story");
     tapUntilSceneChanges(10);
     EXPECT_EQ(storeInt(0, 60), 10);
     EXPECT_EQ(storeInt(0, 13), 30);

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <map>
 
+#include "Pack.h"
+#include "Png.h"
 #include "VMClock.h"
 #include "java_lang_System.h"
 #include "java_lang_Thread.h"
@@ -168,6 +170,34 @@ void RoadTest::frame(int n) {
     }
 }
 
+void RoadTest::keepPicture(const std::string& name) {
+    const char* dir = std::getenv("WREN_ROAD_PNG_DIR");
+    if (!dir || !*dir) return;
+    VMPtr<javax::microedition::lcdui::Image> img =
+        javax::microedition::lcdui::Image::createImage(240, 320, false, jint(0xFF000000));
+    canvas->paintGame(img->getGraphics());
+    VMPtr<VMArray<jint>> argb = VMArray<jint>::create(240 * 320);
+    img->getRGB(argb, 0, 240, 0, 0, 240, 320);
+    rpack::IndexedImage out;
+    out.width = 240;
+    out.height = 320;
+    std::map<uint32_t, uint8_t> index;
+    for (jint i = 0; i < 240 * 320; ++i) {
+        const uint32_t p = uint32_t(argb[i]);
+        auto found = index.find(p);
+        if (found == index.end()) {
+            if (index.size() == 256) {
+                out.pixels.push_back(0);
+                continue;
+            }
+            found = index.emplace(p, uint8_t(index.size())).first;
+            out.palette.push_back({uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), 255});
+        }
+        out.pixels.push_back(found->second);
+    }
+    rpack::writeFiles(dir, {{name + ".png", rpack::encodePng(out)}});
+}
+
 bool RoadTest::runUntil(const std::function<bool()>& done, int maxFrames) {
     for (int i = 0; i < maxFrames; ++i) {
         if (done()) return true;
@@ -282,10 +312,18 @@ int RoadTest::tapUntilSceneChanges(int maxTaps) {
 }
 
 jint RoadTest::playField() {
-    int guard = 0;
+    for (int heats = 0; field() != nullptr && heats < 10; ++heats) playHeat();
+    return sceneId();
+}
+
+VMPtr<InGameScene> RoadTest::playHeat() {
+    VMPtr<InGameScene> s = field();
+    introTaps = 0;
     bool carrying = false;
-    while (field() != nullptr && guard < 40000) {
-        VMPtr<InGameScene> s = field();
+    int played = 0;
+    for (int guard = 0; current() == s && guard < 20000;) {
+        if (s->playMode == InGameScene::MODE_PLAY && ++played == 150 && !heatPictures.empty())
+            keepPicture(heatPictures + "-play");
         std::pair<jint, jint> at;
         if (s->progressiveLoad) {
             frame();
@@ -304,17 +342,20 @@ jint RoadTest::playField() {
         }
         if (s->playMode == InGameScene::MODE_INTRO && s->msgBoard != nullptr &&
             itemCentre(VMPtr<ui::MyObject>(s->msgBoard), 0, at)) {
+            // The next page appears a frame after the tap.
             quickTap(at);
             frame();
+            ++introTaps;
             guard += 3;
             continue;
         }
         if (s->playMode == InGameScene::MODE_RESULTS && itemCentre(s->panel, 0, at)) {
+            if (!heatPictures.empty()) keepPicture(heatPictures + "-board");
             quickTap(at);
             guard += 2;
             continue;
         }
-        if (s->playMode == InGameScene::MODE_PLAY && s->shortGoal) {
+        if (s->playMode == InGameScene::MODE_PLAY && s->shortGoal && !s->modal) {
             // Catch-and-carry: grab while the meter is high until a monster
             // is held; once the grab has played out, the action again
             // shows the weapon, and monsters meeting it are beaten.
@@ -337,7 +378,8 @@ jint RoadTest::playField() {
         frame();
         ++guard;
     }
-    return sceneId();
+    EXPECT_NE(current(), s) << "a heat that never ended";
+    return s;
 }
 
 bool RoadTest::canEnter(jint column, jint row) {

@@ -114,6 +114,10 @@ protected:
     VMPtr<scene::maingame::InGameScene> field();
     VMPtr<scene::maingame::InMapScene> map();
 
+    // The frame as the canvas paints it, into $WREN_ROAD_PNG_DIR/<name>.png
+    // when that is set, for a person to look at.
+    void keepPicture(const std::string& name);
+
     // --- the stylus -----------------------------------------------------------
     void quickTap(jint x, jint y);
     void holdTap(jint x, jint y, int heldFrames = 1);
@@ -142,6 +146,10 @@ protected:
     // confirmed, a short-goal heat won by catch-and-carry, long heats left
     // to run, the results' board confirmed. Returns the scene id after it.
     jint playField();
+    // One heat (or the results) of it: played until another scene takes
+    // its place; the scene played. `introTaps` counts the intro pages
+    // confirmed in it.
+    VMPtr<scene::maingame::InGameScene> playHeat();
     // The map (loaded, browsing): the route to `to` by canMove's rule, one
     // held step at a time; false if no route.
     bool walkTo(Cell to);
@@ -171,6 +179,10 @@ protected:
     VMNativePtr<RoadMain> mainObject;
     int paintEvery = 0;
     int gameOvers = 0;
+    int introTaps = 0;
+    // When set, playHeat keeps a picture of the heat 150 frames into its
+    // play ("<name>-play") and of a results board ("<name>-board").
+    std::string heatPictures;
     long long frames = 0;
 };
 
