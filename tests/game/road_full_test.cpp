@@ -75,6 +75,9 @@ TEST_F(FullRoad, FromAFreshStartToTheLastStoryAndTheExit) {
     const jlong start = clockMs();
     ASSERT_TRUE(runUntil([&] { return sceneId() == 11; }, 200));
     EXPECT_GE(clockMs() - start, 3000);
+    const std::vector<std::string>& loads = mainObject->loads;
+    EXPECT_EQ(std::count(loads.begin(), loads.end(), "language 20480"), 2);
+    EXPECT_EQ(std::count(loads.begin(), loads.end(), "font 1"), 1);
     keepPicture("01-language");
     passFrontScenes();
     ASSERT_FALSE(HasFatalFailure());

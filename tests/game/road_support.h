@@ -63,7 +63,18 @@ public:
 class RoadMain : public main::Main {
     WREN_CLASS(RoadMain, main::Main)
 public:
+    // Text tables and glyph sets as they are loaded: "language 20480",
+    // "font 1".
+    std::vector<std::string> loads;
     void ctor(const VMPtr<wren::WrenCanvas>& c) { Main::ctor(c); }
+    void loadLanguage(jint id) override {
+        loads.push_back("language " + std::to_string(id));
+        Main::loadLanguage(id);
+    }
+    void loadResources(jint index) override {
+        loads.push_back("font " + std::to_string(index));
+        Main::loadResources(index);
+    }
     void changeSoundSet(jint set) override { S().soundSet = set; }
     void initSound(jint set) override {
         S().soundOn = true;
