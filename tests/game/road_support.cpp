@@ -92,15 +92,16 @@ void resetGameStatics() {
     ui::Scene::S().updating = nullptr;
 }
 
-// Every pack of the sample content, once per process.
+// Every pack of the sample content and nothing else: suites of the same
+// process write packs of their own into the folder.
 void installContent() {
-    static bool copied = false;
-    if (copied) return;
+    const fs::path from = fs::path(WREN_GAME_DIR) / "rsc";
     const fs::path to = fs::path(std::getenv("WREN_MODULE_DIR")) / "rsc";
     fs::create_directories(to);
-    fs::copy(fs::path(WREN_GAME_DIR) / "rsc", to,
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    copied = true;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(to, ec))
+        if (!fs::exists(from / e.path().filename())) fs::remove_all(e.path(), ec);
+    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 const jint kMoves[4][2] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}};  // column, row deltas
