@@ -35,6 +35,7 @@
 
 #include "VMArray.h"
 #include "VMClass.h"
+#include "game_test_support.h"
 #include "javax_microedition_lcdui_Graphics.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_midlet_MIDlet.h"
@@ -62,27 +63,6 @@ constexpr int kMonsterSize = 32;
 // The lane of pack 11's background at (240, 0).
 constexpr int kLaneX = 20;
 constexpr int kLaneWidth = 200;
-
-class PlayfieldMIDlet : public javax::microedition::midlet::MIDlet {
-    WREN_CLASS(PlayfieldMIDlet, javax::microedition::midlet::MIDlet)
-public:
-    void ctor() { MIDlet::ctor(); }
-    void startApp() override {}
-    void pauseApp() override {}
-    void destroyApp(jboolean) override {}
-};
-
-class PlayfieldCanvas : public wren::WrenCanvas {
-    WREN_CLASS(PlayfieldCanvas, wren::WrenCanvas)
-public:
-    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) { WrenCanvas::ctor(owner); }
-    void update() override {}
-    void paintGame(const VMPtr<javax::microedition::lcdui::Graphics>&) override {}
-    jboolean isShown() override { return true; }
-    jint getWidth() override { return 240; }
-    jint getHeight() override { return 320; }
-    void flushGraphics() override {}
-};
 
 // A scene manager that builds nothing and writes down the scenes asked
 // for.
@@ -204,8 +184,8 @@ protected:
     static void writePng(const VMPtr<javax::microedition::lcdui::Image>& img,
                          const std::string& path);
 
-    VMNativePtr<PlayfieldMIDlet> midlet;
-    VMNativePtr<PlayfieldCanvas> canvas;
+    VMNativePtr<IdleMIDlet> midlet;
+    VMNativePtr<HeadlessCanvas> canvas;
     VMNativePtr<main::Main> mainObject;
     VMNativePtr<RecordingManager> manager;
     VMNativePtr<ClockScene> clock;

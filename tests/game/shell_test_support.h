@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "VMClass.h"
+#include "game_test_support.h"
 #include "javax_microedition_midlet_MIDlet.h"
 #include "wren_MediaManager.h"
 #include "wren_WrenCanvas.h"
@@ -39,15 +40,6 @@ constexpr uint32_t kPanelColour1 = 0xFFF80000;  // frame 1, 0xFF0000
 constexpr uint32_t kMarkerColour = 0xFFF8FCF8;  // 0xFFFFFF
 // Value graphic n.
 constexpr uint32_t kValueColours[4] = {0xFFF8FC00, 0xFF00FCF8, 0xFF8000F8, 0xFF808080};
-
-class ShellMIDlet : public javax::microedition::midlet::MIDlet {
-    WREN_CLASS(ShellMIDlet, javax::microedition::midlet::MIDlet)
-public:
-    void ctor() { MIDlet::ctor(); }
-    void startApp() override {}
-    void pauseApp() override {}
-    void destroyApp(jboolean) override {}
-};
 
 class ShellCanvas : public wren::WrenCanvas {
     WREN_CLASS(ShellCanvas, wren::WrenCanvas)
@@ -139,10 +131,6 @@ void installShellPacks();
 // scene.SceneManager as they are before anything of the game ran.
 void resetShellStatics();
 
-// Ends a canvas's game thread (waiting for it) and makes `canvas` the
-// framework's running instance.
-void stopGameThreadAndInstall(const VMPtr<wren::WrenCanvas>& canvas);
-
 // Content installed, statics reset, saved data deleted, and a 240 x 320
 // canvas installed as the framework's instance with its thread stopped.
 class ShellTest : public ::testing::Test {
@@ -150,7 +138,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    VMNativePtr<ShellMIDlet> midlet;
+    VMNativePtr<IdleMIDlet> midlet;
     VMNativePtr<ShellCanvas> canvas;
 };
 

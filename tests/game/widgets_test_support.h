@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "VMClass.h"
+#include "game_test_support.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_midlet_MIDlet.h"
 #include "main_Main.h"
@@ -18,17 +19,9 @@
 #include "ui_Pointer.h"
 #include "ui_Scene.h"
 #include "wren_WrenCanvas.h"
+#include "touch_input.h"
 
 namespace wrentest::widgets {
-
-class WidgetMIDlet : public javax::microedition::midlet::MIDlet {
-    WREN_CLASS(WidgetMIDlet, javax::microedition::midlet::MIDlet)
-public:
-    void ctor() { MIDlet::ctor(); }
-    void startApp() override {}
-    void pauseApp() override {}
-    void destroyApp(jboolean) override {}
-};
 
 // A 240 by 320 screen; every pressKey and releaseKey as "press K",
 // "release K".
@@ -65,9 +58,6 @@ public:
     void paintLayer(const VMPtr<javax::microedition::lcdui::Graphics>&) override {}
 };
 
-// Clears what the touch input classes keep between tests.
-void resetTouchInput();
-
 // One canvas per test, installed as the framework's instance, with touch
 // input set up as the game thread's start sets it up.
 class WidgetTest : public ::testing::Test {
@@ -86,7 +76,7 @@ protected:
     // The key calls since the last look.
     std::vector<std::string> keyCalls();
 
-    VMNativePtr<WidgetMIDlet> midlet;
+    VMNativePtr<IdleMIDlet> midlet;
     VMNativePtr<WidgetCanvas> canvas;
 };
 
