@@ -475,11 +475,17 @@ VMPtr<VMArray<jint>> Addon::getUpButtonRect() {
     return r;
 }
 
-VMPtr<VMArray<jint>> Addon::getDownButtonRect() { return cellBoxOnRow(5, areaX); }
+VMPtr<VMArray<jint>> Addon::getDownButtonRect() {
+    return cellBoxOnRow(5, areaX);
+}
 
-VMPtr<VMArray<jint>> Addon::getLeftButtonRect() { return cellBoxOnRow(3, areaWidth + areaX); }
+VMPtr<VMArray<jint>> Addon::getLeftButtonRect() {
+    return cellBoxOnRow(3, areaWidth + areaX);
+}
 
-VMPtr<VMArray<jint>> Addon::getRightButtonRect() { return cellBoxOnRow(4, areaWidth + areaX); }
+VMPtr<VMArray<jint>> Addon::getRightButtonRect() {
+    return cellBoxOnRow(4, areaWidth + areaX);
+}
 
 // --- plain accessors ------------------------------------------------------------
 

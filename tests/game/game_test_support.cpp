@@ -9,6 +9,7 @@
 
 WREN_DEFINE_CLASS(wrentest::IdleMIDlet, "wrentest.IdleMIDlet")
 WREN_DEFINE_CLASS(wrentest::HeadlessCanvas, "wrentest.HeadlessCanvas")
+WREN_DEFINE_CLASS(wrentest::RecordingSound, "wrentest.RecordingSound", wren::MediaManager)
 
 namespace wrentest {
 

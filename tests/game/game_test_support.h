@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "GobSet.h"
 #include "Pack.h"
@@ -14,6 +15,7 @@
 #include "javax_microedition_lcdui_Graphics.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_midlet_MIDlet.h"
+#include "wren_MediaManager.h"
 #include "wren_WrenCanvas.h"
 
 namespace wrentest {
@@ -40,6 +42,57 @@ public:
     jint getWidth() override { return 240; }
     jint getHeight() override { return 320; }
     void flushGraphics() override {}
+};
+
+// Every call the game makes of the sound manager that loads, plays, stops
+// or frees a sound, as "name args".
+class RecordingSound : public virtual java::lang::Object, public virtual wren::MediaManager {
+    WREN_CLASS(RecordingSound, java::lang::Object)
+public:
+    std::vector<std::string> calls;
+
+    void ctor() { java::lang::Object::ctor(); }
+    void note(const std::string& call) { calls.push_back(call); }
+
+    void stop(jint channel) override { note("stop " + std::to_string(channel)); }
+    void unload(jint sound) override { note("unload " + std::to_string(sound)); }
+    void loadResource(jint sound, jint id, jint loopCount, jint priority) override {
+        note("loadResource " + std::to_string(sound) + " " + std::to_string(id) + " " +
+             std::to_string(loopCount) + " " + std::to_string(priority));
+    }
+    void play(jint channel, jint sound) override {
+        note("play " + std::to_string(channel) + " " + std::to_string(sound));
+    }
+    void dispose() override { note("dispose"); }
+
+    void reserved() override {}
+    jboolean isLoaded(jint) override { return false; }
+    jboolean isSoundEnabled() override { return true; }
+    jint getPlayingCode(jint, jint) override { return 0; }
+    jint getBusyCode(jint, jint) override { return 0; }
+    void setSoundEnabled(jboolean) override {}
+    void load(jint, const VMPtr<VMArray<jbyte>>&, jint, jint, jint) override { note("load"); }
+    void load(jint, jint, jint, const VMPtr<java::lang::String>&, jint, jint) override {
+        note("load");
+    }
+    jint getChannelCount() override { return 10; }
+    void setVolume(jint, jint) override {}
+    jint getVolume(jint) override { return 100; }
+    jint getSoundLength(jint) override { return 0; }
+    jboolean isPlaying(jint) override { return false; }
+    jint loadVideo(jint) override { return -1; }
+    jint playVideo(jint) override { return -1; }
+    jint getVideoWidth() override { return 0; }
+    jint stopVideo(jint) override { return -1; }
+    jint pauseVideo(jint) override { return -1; }
+    VMPtr<VMArray<jbyte>> getVideoSnapshot() override { return VMArray<jbyte>::create(0); }
+    jint getVideoHeight() override { return 0; }
+    jint showVideo(jint) override { return -1; }
+    jint hideVideo(jint) override { return -1; }
+    jint seekVideo(jint) override { return -1; }
+    jint setVideoPosition(jint) override { return -1; }
+    void releaseVideo() override {}
+    jint setVideoSize(jint) override { return -1; }
 };
 
 // Ends the game thread of the canvas made last (waiting for it) and makes

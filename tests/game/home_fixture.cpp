@@ -239,7 +239,8 @@ void installHomePacks(bool cursorWidth) {
 
     rpack::PackContent fonts;
     fonts.number = 19;
-    for (int i = 0; i < 7; ++i) fonts.entries.push_back({rpack::encodeGlyphSet(blockGlyphSet(7)), -1});
+    for (int i = 0; i < 7; ++i)
+        fonts.entries.push_back({rpack::encodeGlyphSet(blockGlyphSet(7)), -1});
     fonts.entries.push_back({rpack::encodePng(blockFontSheet({0xF8, 0xF8, 0xF8, 255})), -3});
     writePack(fonts);
 

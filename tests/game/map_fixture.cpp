@@ -247,7 +247,8 @@ void writeTextPacks() {
     rpack::PackContent fonts;
     fonts.number = 19;
     // Font 2, the tutorial band's, is white ink for the black band.
-    for (int i = 0; i < 7; ++i) fonts.entries.push_back({rpack::encodeGlyphSet(blockGlyphSet(i == 2 ? 8 : 7)), -1});
+    for (int i = 0; i < 7; ++i)
+        fonts.entries.push_back({rpack::encodeGlyphSet(blockGlyphSet(i == 2 ? 8 : 7)), -1});
     fonts.entries.push_back({rpack::encodePng(blockFontSheet({0x00, 0x00, 0x00, 255})), -3});
     fonts.entries.push_back({rpack::encodePng(blockFontSheet({0xFF, 0xFF, 0xFF, 255})), -3});
     writePack(fonts);

@@ -20,8 +20,6 @@
 
 WREN_DEFINE_CLASS(wrentest::playfield::RecordingManager, "wrentest.playfield.RecordingManager")
 WREN_DEFINE_CLASS(wrentest::playfield::ClockScene, "wrentest.playfield.ClockScene")
-WREN_DEFINE_CLASS(wrentest::playfield::RecordingSound, "wrentest.playfield.RecordingSound",
-                  wren::MediaManager)
 
 namespace wrentest::playfield {
 

@@ -74,52 +74,6 @@ public:
     void changeScene(jint id) override { requested.push_back(id); }
 };
 
-// A sound manager that writes down the calls the game makes.
-class RecordingSound : public virtual java::lang::Object, public virtual wren::MediaManager {
-    WREN_CLASS(RecordingSound, java::lang::Object)
-public:
-    std::vector<std::string> calls;
-
-    void ctor() { java::lang::Object::ctor(); }
-    void note(const std::string& call) { calls.push_back(call); }
-
-    void stop(jint channel) override { note("stop " + std::to_string(channel)); }
-    void unload(jint sound) override { note("unload " + std::to_string(sound)); }
-    void loadResource(jint sound, jint id, jint, jint) override {
-        note("load " + std::to_string(sound) + " " + std::to_string(id));
-    }
-    void play(jint channel, jint sound) override {
-        note("play " + std::to_string(channel) + " " + std::to_string(sound));
-    }
-    void dispose() override {}
-    void reserved() override {}
-    jboolean isLoaded(jint) override { return false; }
-    jboolean isSoundEnabled() override { return true; }
-    jint getPlayingCode(jint, jint) override { return 0; }
-    jint getBusyCode(jint, jint) override { return 0; }
-    void setSoundEnabled(jboolean) override {}
-    void load(jint, const VMPtr<VMArray<jbyte>>&, jint, jint, jint) override {}
-    void load(jint, jint, jint, const VMPtr<java::lang::String>&, jint, jint) override {}
-    jint getChannelCount() override { return 10; }
-    void setVolume(jint, jint) override {}
-    jint getVolume(jint) override { return 100; }
-    jint getSoundLength(jint) override { return 0; }
-    jboolean isPlaying(jint) override { return false; }
-    jint loadVideo(jint) override { return -1; }
-    jint playVideo(jint) override { return -1; }
-    jint getVideoWidth() override { return 0; }
-    jint stopVideo(jint) override { return -1; }
-    jint pauseVideo(jint) override { return -1; }
-    VMPtr<VMArray<jbyte>> getVideoSnapshot() override { return VMArray<jbyte>::create(0); }
-    jint getVideoHeight() override { return 0; }
-    jint showVideo(jint) override { return -1; }
-    jint hideVideo(jint) override { return -1; }
-    jint seekVideo(jint) override { return -1; }
-    jint setVideoPosition(jint) override { return -1; }
-    void releaseVideo() override {}
-    jint setVideoSize(jint) override { return -1; }
-};
-
 // A scene of nothing, whose frame time the tests set: the clock the field
 // objects step by.
 class ClockScene : public ui::Scene {

@@ -22,8 +22,6 @@
 
 WREN_DEFINE_CLASS(wrentest::shell::ShellCanvas, "wrentest.shell.ShellCanvas")
 WREN_DEFINE_CLASS(wrentest::shell::ScriptedRandom, "wrentest.shell.ScriptedRandom")
-WREN_DEFINE_CLASS(wrentest::shell::RecordingSound, "wrentest.shell.RecordingSound",
-                  wren::MediaManager)
 
 namespace wrentest::shell {
 namespace {
@@ -133,7 +131,8 @@ void installShellPacks() {
 
     rpack::PackContent fonts;
     fonts.number = 19;
-    for (int i = 0; i < 7; ++i) fonts.entries.push_back({rpack::encodeGlyphSet(blockGlyphSet(7)), -1});
+    for (int i = 0; i < 7; ++i)
+        fonts.entries.push_back({rpack::encodeGlyphSet(blockGlyphSet(7)), -1});
     fonts.entries.push_back({rpack::encodePng(blockFontSheet({0x00, 0x00, 0x00, 255})), -3});
     writePack(fonts);
 

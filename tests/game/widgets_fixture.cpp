@@ -109,7 +109,8 @@ void installWidgetPacks() {
 
     rpack::PackContent fonts;
     fonts.number = 19;
-    fonts.entries = {{rpack::encodeGlyphSet(blockGlyphSet(1)), -1}, {rpack::encodePng(blockFontSheet({0x00, 0x00, 0x00, 255})), -3}};
+    fonts.entries = {{rpack::encodeGlyphSet(blockGlyphSet(1)), -1},
+                     {rpack::encodePng(blockFontSheet({0x00, 0x00, 0x00, 255})), -3}};
     writePack(fonts);
 
     rpack::PackContent texts;

@@ -9,7 +9,6 @@ WREN_DEFINE_CLASS(wrentest::widgets::WidgetScene, "wrentest.widgets.WidgetScene"
 
 namespace wrentest::widgets {
 
-
 void WidgetTest::SetUp() {
     resetTouchInput();
     midlet = IdleMIDlet::make();

@@ -23,27 +23,23 @@
 
 namespace wrentest::widgets {
 
-// A 240 by 320 screen; every pressKey and releaseKey as "press K",
-// "release K".
-class WidgetCanvas : public wren::WrenCanvas {
-    WREN_CLASS(WidgetCanvas, wren::WrenCanvas)
+// The headless canvas, writing down every pressKey and releaseKey as
+// "press K", "release K".
+class WidgetCanvas : public HeadlessCanvas {
+    WREN_CLASS(WidgetCanvas, HeadlessCanvas)
 public:
     std::vector<std::string> keyCalls;
 
-    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) { WrenCanvas::ctor(owner); }
-    void update() override {}
-    void paintGame(const VMPtr<javax::microedition::lcdui::Graphics>&) override {}
-    jboolean isShown() override { return true; }
-    jint getWidth() override { return 240; }
-    jint getHeight() override { return 320; }
-    void flushGraphics() override {}
+    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) {
+        HeadlessCanvas::ctor(owner);
+    }
     void pressKey(jint key) override {
         keyCalls.push_back("press " + std::to_string(key));
-        WrenCanvas::pressKey(key);
+        HeadlessCanvas::pressKey(key);
     }
     void releaseKey(jint key) override {
         keyCalls.push_back("release " + std::to_string(key));
-        WrenCanvas::releaseKey(key);
+        HeadlessCanvas::releaseKey(key);
     }
 };
 
