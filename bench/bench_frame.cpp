@@ -1,4 +1,4 @@
-// The entry of the play-field frame benchmark (bench_frame_run.cpp): a
+// The entry of the scene frame benchmark (bench_frame_run.cpp): a
 // program folder of its own, the runtime started, the benchmark run. Kept
 // apart because the game's namespace `main` and the function main can't
 // share a source file.

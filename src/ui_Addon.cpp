@@ -460,40 +460,31 @@ VMPtr<VMArray<jint, 2>> Addon::getItemRects() {
 
 // The arrow rectangles start from a box of the cell frame; all zero without
 // one.
-VMPtr<VMArray<jint>> Addon::getUpButtonRect() {
-    VMPtr<VMArray<jint>> r = boxOf(cellFrame, 5);
+VMPtr<VMArray<jint>> Addon::cellBoxOnRow(jint type, jint dx) {
+    VMPtr<VMArray<jint>> r = boxOf(cellFrame, type);
     if (cellFrame) {
-        r[0] += r[2] + areaWidth + areaX;
+        r[0] += dx;
         r[1] += areaY + itemRise;
     }
+    return r;
+}
+
+VMPtr<VMArray<jint>> Addon::getUpButtonRect() {
+    VMPtr<VMArray<jint>> r = cellBoxOnRow(5, areaWidth + areaX);
+    if (cellFrame) r[0] += r[2];
     return r;
 }
 
 VMPtr<VMArray<jint>> Addon::getDownButtonRect() {
-    VMPtr<VMArray<jint>> r = boxOf(cellFrame, 5);
-    if (cellFrame) {
-        r[0] += areaX;
-        r[1] += areaY + itemRise;
-    }
-    return r;
+    return cellBoxOnRow(5, areaX);
 }
 
 VMPtr<VMArray<jint>> Addon::getLeftButtonRect() {
-    VMPtr<VMArray<jint>> r = boxOf(cellFrame, 3);
-    if (cellFrame) {
-        r[0] += areaWidth + areaX;
-        r[1] += areaY + itemRise;
-    }
-    return r;
+    return cellBoxOnRow(3, areaWidth + areaX);
 }
 
 VMPtr<VMArray<jint>> Addon::getRightButtonRect() {
-    VMPtr<VMArray<jint>> r = boxOf(cellFrame, 4);
-    if (cellFrame) {
-        r[0] += areaWidth + areaX;
-        r[1] += areaY + itemRise;
-    }
-    return r;
+    return cellBoxOnRow(4, areaWidth + areaX);
 }
 
 // --- plain accessors ------------------------------------------------------------

@@ -229,6 +229,9 @@ protected:
 
 private:
     void acquirePanelSet();
+    // Box `type` of the cell frame moved `dx` to the right and down to the
+    // items' row; all zero without a cell frame.
+    VMPtr<VMArray<jint>> cellBoxOnRow(jint type, jint dx);
 };
 
 }  // namespace ui

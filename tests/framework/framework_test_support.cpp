@@ -1,8 +1,7 @@
 #include "framework_test_support.h"
 
 #include "runtime/wren_test_Task.h"
-#include "wren_input_PointerInputEventManager.h"
-#include "wren_input_PointerInputKeyManager.h"
+#include "touch_input.h"
 
 WREN_DEFINE_CLASS(wrentest::framework::ManualClock, "wrentest.framework.ManualClock")
 WREN_DEFINE_CLASS(wrentest::framework::TestMIDlet, "wrentest.framework.TestMIDlet")
@@ -13,8 +12,6 @@ namespace wrentest::framework {
 using java::lang::Thread;
 using javax::microedition::lcdui::Graphics;
 using wren::WrenCanvas;
-using wren::input::PointerInputEventManager;
-using wren::input::PointerInputKeyManager;
 
 void ManualClock::ctor(jlong start, jboolean blocks) {
     GameClock::ctor();
@@ -63,24 +60,6 @@ std::vector<jint> TestCanvas::eventCodes() const {
     std::vector<jint> codes;
     for (const Event& e : events) codes.push_back(e.code);
     return codes;
-}
-
-void resetTouchInput() {
-    PointerInputKeyManager::removeRegions(0);
-    PointerInputKeyManager::Statics& keys = PointerInputKeyManager::S();
-    keys.keyStates = nullptr;
-    keys.keyStateIndex = nullptr;
-    keys.keyStateCount = 0;
-    keys.originX = keys.originY = 0;
-    PointerInputEventManager::setEnabled(false);
-    PointerInputEventManager::reset();
-    PointerInputEventManager::setInputIgnored(false);
-    PointerInputEventManager::setDeliverySuspended(false);
-    PointerInputEventManager::Statics& events = PointerInputEventManager::S();
-    events.areaX = events.areaY = events.areaWidth = events.areaHeight = 0;
-    events.requestedWidth = events.requestedHeight = 0;
-    events.originX = events.originY = 0;
-    events.pointerDown = nullptr;
 }
 
 void RunningCanvasTest::SetUp() {

@@ -15,6 +15,7 @@
 #include "javax_microedition_midlet_MIDlet.h"
 #include "wren_GameClock.h"
 #include "wren_WrenCanvas.h"
+#include "touch_input.h"
 
 namespace wrentest::framework {
 
@@ -107,9 +108,6 @@ public:
 
     std::vector<jint> eventCodes() const;
 };
-
-// Clears what the touch input classes keep between tests.
-void resetTouchInput();
 
 // One canvas per test on a blocking hand clock that starts at 1000 ms; the
 // game thread runs and waits for its first show.

@@ -83,9 +83,9 @@ const ActionCase kActions[] = {
 class GameActions : public ::testing::Test {
 protected:
     void SetUp() override {
-        midlet = FrontMIDlet::make();
+        midlet = IdleMIDlet::make();
         keys = KeyCanvas::make(midlet);
-        shell::stopGameThreadAndInstall(keys);
+        stopGameThreadAndInstall(keys);
         // The queries need nothing of the manager but its canvas.
         manager = scene::SceneManager::allocate();
         manager->canvas = keys.get();
@@ -100,7 +100,7 @@ protected:
         return answer;
     }
 
-    VMNativePtr<FrontMIDlet> midlet;
+    VMNativePtr<IdleMIDlet> midlet;
     VMNativePtr<KeyCanvas> keys;
     VMNativePtr<scene::SceneManager> manager;
 };
@@ -192,7 +192,7 @@ TEST_F(GameActions, EdgeCases) {
 // snapshot of the frame, released in the next one.
 TEST_F(GameActions, ReadTheCanvasKeyStateOfTheFrame) {
     VMPtr<FrontCanvas> plain = FrontCanvas::make(midlet);
-    shell::stopGameThreadAndInstall(plain);
+    stopGameThreadAndInstall(plain);
     manager->canvas = plain.get();
     plain->pressKey(21);  // the digit 5
     plain->updateKeys();

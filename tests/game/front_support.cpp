@@ -7,6 +7,7 @@
 #include "GobSet.h"
 #include "Pack.h"
 #include "Png.h"
+#include "game_test_support.h"
 #include "program_folder.h"
 #include "shell_test_support.h"
 #include "ui_Pointer.h"
@@ -16,7 +17,6 @@
 #include "wren_Resources.h"
 #include "game_clock.h"
 
-WREN_DEFINE_CLASS(wrentest::front::FrontMIDlet, "wrentest.front.FrontMIDlet")
 WREN_DEFINE_CLASS(wrentest::front::FrontCanvas, "wrentest.front.FrontCanvas")
 WREN_DEFINE_CLASS(wrentest::front::RecordingMain, "wrentest.front.RecordingMain")
 
@@ -63,10 +63,6 @@ rpack::AnimFrame tiled(int tile, int tw, int th, int x, int y, int w, int h) {
     return f;
 }
 
-void write(const rpack::PackContent& content) {
-    rpack::writeFiles(rscFolder(), rpack::buildPack(content));
-}
-
 void writeLogoAndMenu(const FixtureShape& shape) {
     enum : uint8_t { LOGO = 1, BACKDROP, TITLE };
     rpack::IndexedImage sheet = blankSheet(256, 100, {{0xCC, 0x00, 0x00, 255},
@@ -102,7 +98,7 @@ void writeLogoAndMenu(const FixtureShape& shape) {
                     {rpack::encodeGobSet({6, {gob(0, 50, 40, 40)}}), -1},
                     {rpack::encodeGobSet({6, {gob(40, 50, 20, 50)}}), -1},
                     {rpack::encodePng(sheet), -3}};
-    write(pack);
+    writePack(pack);
 }
 
 void writeStoryBackground(const FixtureShape& shape) {
@@ -120,7 +116,7 @@ void writeStoryBackground(const FixtureShape& shape) {
     pack.entries = {{rpack::encodeAnimSet(set), -1},
                     {rpack::encodeGobSet({2, {gob(0, 0, 40, 40)}}), -1},
                     {rpack::encodePng(sheet), -3}};
-    write(pack);
+    writePack(pack);
 }
 
 void writeFamilies() {
@@ -143,7 +139,7 @@ void writeFamilies() {
     for (int f = 0; f < 9; ++f) pack.entries.push_back({rpack::encodeAnimSet(set), -1});
     for (int f = 0; f < 9; ++f) pack.entries.push_back({rpack::encodeGobSet(gobs), -1});
     pack.entries.push_back({rpack::encodePng(sheet), -3});
-    write(pack);
+    writePack(pack);
 }
 
 // Whether a file of the rsc folder belongs to the pack whose names start
@@ -194,10 +190,10 @@ void FrontTest::SetUp() {
     scene::SceneManager::S().currentScene = nullptr;
     scene::SceneManager::S().pointer = nullptr;
     ui::Scene::S().updating = nullptr;
-    widgets::resetTouchInput();
-    midlet = FrontMIDlet::make();
+    resetTouchInput();
+    midlet = IdleMIDlet::make();
     canvas = FrontCanvas::make(midlet);
-    shell::stopGameThreadAndInstall(canvas);
+    stopGameThreadAndInstall(canvas);
     canvas->updateScreenSize();
     canvas->initTouchInput();
     canvas->deleteAllData();
@@ -209,7 +205,7 @@ void FrontTest::TearDown() {
     scene::SceneManager::S().currentScene = nullptr;
     scene::SceneManager::S().pointer = nullptr;
     ui::Scene::S().updating = nullptr;
-    widgets::resetTouchInput();
+    resetTouchInput();
     wren::Resources::closePack();
 }
 
@@ -254,9 +250,7 @@ VMPtr<javax::microedition::lcdui::Image> FrontTest::paint() {
 }
 
 uint32_t FrontTest::pixel(const VMPtr<javax::microedition::lcdui::Image>& img, jint x, jint y) {
-    VMPtr<VMArray<jint>> out = VMArray<jint>::create(1);
-    img->getRGB(out, 0, 1, x, y, 1, 1);
-    return uint32_t(out[0]);
+    return pixelAt(img, x, y);
 }
 
 jint FrontTest::intAt(const VMPtr<VMArray<jbyte>>& bytes, jint at) {

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "VMClass.h"
+#include "game_test_support.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_midlet_MIDlet.h"
 #include "main_Main.h"
@@ -56,15 +57,6 @@ constexpr uint32_t kBackdropColour = 0xFF3060C0;  // 0x3060C0
 constexpr uint32_t kWhite = 0xFFF8FCF8;
 constexpr uint32_t kBlack = 0xFF000000;
 constexpr uint32_t kStoryColour = 0xFF808080;     // 0x808080
-
-class FrontMIDlet : public javax::microedition::midlet::MIDlet {
-    WREN_CLASS(FrontMIDlet, javax::microedition::midlet::MIDlet)
-public:
-    void ctor() { MIDlet::ctor(); }
-    void startApp() override {}
-    void pauseApp() override {}
-    void destroyApp(jboolean) override {}
-};
 
 // A 240 x 320 canvas whose frames last `frameMs`; an interrupt is only
 // written down ("interrupt K"), so that a quit answer ends no test.
@@ -164,7 +156,7 @@ protected:
     VMPtr<VMArray<jbyte>> record(jint id) { return canvas->loadData(id); }
     static jint intAt(const VMPtr<VMArray<jbyte>>& bytes, jint at);
 
-    VMNativePtr<FrontMIDlet> midlet;
+    VMNativePtr<IdleMIDlet> midlet;
     VMNativePtr<FrontCanvas> canvas;
     VMNativePtr<RecordingMain> mainObject;
 };

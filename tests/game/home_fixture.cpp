@@ -11,6 +11,7 @@
 #include "Pack.h"
 #include "Png.h"
 #include "TextTable.h"
+#include "game_test_support.h"
 #include "support/program_folder.h"
 #include "wren_Resources.h"
 
@@ -187,39 +188,6 @@ rpack::AnimSet homeAnimations(bool cursorWidth) {
     return set;
 }
 
-// 16 x 6 cells of 6 x 8, one per character from U+0020.
-rpack::IndexedImage fontSheet() {
-    rpack::IndexedImage img;
-    img.width = 96;
-    img.height = 48;
-    // White ink, to be read on the black tutorial band as on the pictures.
-    img.palette = {{0xFF, 0x00, 0xFF, 0}, {0xF8, 0xF8, 0xF8, 255}};
-    img.pixels.assign(size_t(img.width * img.height), 0);
-    for (int c = 1; c < 95; ++c) {  // the space stays clear
-        int cx = (c % 16) * 6, cy = (c / 16) * 8;
-        for (int y = 1; y < 7; ++y)
-            for (int x = 1; x < 5; ++x) img.pixels[size_t((cy + y) * img.width + cx + x)] = 1;
-    }
-    return img;
-}
-
-rpack::GlyphSet fontGlyphs() {
-    rpack::GlyphSet font;
-    font.sheetEntry = 7;
-    font.header = {8, 7, 6, 10, 0, false};
-    for (int c = 0; c < 95; ++c) {
-        rpack::Glyph g;
-        g.code = uint16_t(0x20 + c);
-        g.x = (c % 16) * 6;
-        g.y = (c / 16) * 8;
-        g.width = 6;
-        g.height = 8;
-        g.advance = 6;
-        font.glyphs.push_back(g);
-    }
-    return font;
-}
-
 // The player's figure (pack 10): every world the same, a 16 x 20 picture
 // from its anchor on twelve images, nine endless animations of it.
 rpack::IndexedImage figureSheet() {
@@ -250,11 +218,6 @@ rpack::GobSet figureGobs() {
     return set;
 }
 
-void write(const rpack::PackContent& content) {
-    fs::path rsc = fs::path(std::getenv("WREN_MODULE_DIR")) / "rsc";
-    rpack::writeFiles(rsc, rpack::buildPack(content));
-}
-
 }  // namespace
 
 void installHomePacks(bool cursorWidth) {
@@ -264,7 +227,7 @@ void installHomePacks(bool cursorWidth) {
                     {rpack::encodeGobSet(backdropGobs()), -1},
                     {rpack::encodeGobSet(homeGobs()), -1},
                     {rpack::encodePng(sheet()), -3}};
-    write(home);
+    writePack(home);
 
     rpack::PackContent figure;
     figure.number = 10;
@@ -272,13 +235,14 @@ void installHomePacks(bool cursorWidth) {
         figure.entries.push_back({rpack::encodeAnimSet(figureAnimations()), -1});
     for (int i = 0; i < 5; ++i) figure.entries.push_back({rpack::encodeGobSet(figureGobs()), -1});
     figure.entries.push_back({rpack::encodePng(figureSheet()), -3});
-    write(figure);
+    writePack(figure);
 
     rpack::PackContent fonts;
     fonts.number = 19;
-    for (int i = 0; i < 7; ++i) fonts.entries.push_back({rpack::encodeGlyphSet(fontGlyphs()), -1});
-    fonts.entries.push_back({rpack::encodePng(fontSheet()), -3});
-    write(fonts);
+    for (int i = 0; i < 7; ++i)
+        fonts.entries.push_back({rpack::encodeGlyphSet(blockGlyphSet(7)), -1});
+    fonts.entries.push_back({rpack::encodePng(blockFontSheet({0xF8, 0xF8, 0xF8, 255})), -3});
+    writePack(fonts);
 
     std::vector<std::u16string> texts;
     for (int i = 0; i < 128; ++i) {
@@ -288,7 +252,7 @@ void installHomePacks(bool cursorWidth) {
     rpack::PackContent table;
     table.number = 20;
     table.entries = {{rpack::encodeTextTable(texts), -6}};
-    write(table);
+    writePack(table);
     wren::Resources::closePack();
 }
 

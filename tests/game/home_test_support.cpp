@@ -1,11 +1,8 @@
 #include "home_test_support.h"
 
 #include <cstdlib>
-#include <map>
 
-#include "Pack.h"
-#include "Png.h"
-
+#include "game_test_support.h"
 #include "home_fixture.h"
 #include "java_lang_String.h"
 #include "ui_ResManager.h"
@@ -187,35 +184,12 @@ VMPtr<Image> HomeTest::paint() {
 }
 
 uint32_t HomeTest::pixel(const VMPtr<Image>& img, jint x, jint y) {
-    VMPtr<VMArray<jint>> out = VMArray<jint>::create(1);
-    img->getRGB(out, 0, 1, x, y, 1, 1);
-    return uint32_t(out[0]);
+    return pixelAt(img, x, y);
 }
 
 void HomeTest::keep(const VMPtr<Image>& img, const std::string& name) {
     const char* dir = std::getenv("WREN_HOME_FRAMES");
-    if (!dir || !*dir) return;
-    jint w = img->getWidth(), h = img->getHeight();
-    VMPtr<VMArray<jint>> argb = VMArray<jint>::create(w * h);
-    img->getRGB(argb, 0, w, 0, 0, w, h);
-    rpack::IndexedImage out;
-    out.width = w;
-    out.height = h;
-    std::map<uint32_t, uint8_t> index;
-    for (jint i = 0; i < w * h; ++i) {
-        uint32_t p = uint32_t(argb[i]);
-        auto found = index.find(p);
-        if (found == index.end()) {
-            if (index.size() == 256) {
-                out.pixels.push_back(0);
-                continue;
-            }
-            found = index.emplace(p, uint8_t(index.size())).first;
-            out.palette.push_back({uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), 255});
-        }
-        out.pixels.push_back(found->second);
-    }
-    rpack::writeFiles(dir, {{name + ".png", rpack::encodePng(out)}});
+    if (dir && *dir) writeImagePng(img, std::string(dir) + "/" + name + ".png");
 }
 
 }  // namespace wrentest::home

@@ -10,6 +10,7 @@
 #include "Pack.h"
 #include "Png.h"
 #include "TextTable.h"
+#include "game_test_support.h"
 #include "support/program_folder.h"
 #include "wren_Resources.h"
 
@@ -111,11 +112,6 @@ void oneAnimationPerFrame(rpack::AnimSet& set) {
         set.animations.push_back({-1, {{int(f), 0, 0, 0, 0, 0}}});
 }
 
-void write(const rpack::PackContent& content) {
-    fs::path rsc = fs::path(std::getenv("WREN_MODULE_DIR")) / "rsc";
-    rpack::writeFiles(rsc, rpack::buildPack(content));
-}
-
 rpack::PackEntry gobEntry(const rpack::GobSet& set) { return {rpack::encodeGobSet(set), -1}; }
 rpack::PackEntry animEntry(const rpack::AnimSet& set) { return {rpack::encodeAnimSet(set), -1}; }
 rpack::PackEntry pngEntry(const Sheet& sheet) { return {rpack::encodePng(sheet.image()), -3}; }
@@ -152,7 +148,7 @@ void writeMarkerPack() {
     pack.entries = {animEntry(markerAnims), animEntry(overlayAnims), animEntry(cursorAnims),
                     gobEntry(markers),      gobEntry(overlays),      gobEntry(cursor),
                     pngEntry(sheet)};
-    write(pack);
+    writePack(pack);
 }
 
 void writeMapPictures() {
@@ -179,7 +175,7 @@ void writeMapPictures() {
     rpack::PackContent pack;
     pack.number = 5;
     pack.entries = {animEntry(picture), gobEntry(tiles), pngEntry(sheet)};
-    write(pack);
+    writePack(pack);
 
     for (int area = 0; area < 3; ++area) {
         Sheet areaSheet;
@@ -190,7 +186,7 @@ void writeMapPictures() {
         rpack::PackContent areaPack;
         areaPack.number = 6 + area;
         areaPack.entries = {animEntry(overlay), gobEntry(gobs), pngEntry(areaSheet)};
-        write(areaPack);
+        writePack(areaPack);
     }
 }
 
@@ -224,7 +220,7 @@ void writeDialogPack() {
     rpack::PackContent pack;
     pack.number = 9;
     pack.entries = {animEntry(dialogs), gobEntry(gobs), pngEntry(sheet)};
-    write(pack);
+    writePack(pack);
 }
 
 void writeFamilyPack() {
@@ -244,49 +240,18 @@ void writeFamilyPack() {
     for (int f = 0; f < 9; ++f) pack.entries.push_back(animEntry(family));
     for (const rpack::GobSet& set : gobSets) pack.entries.push_back(gobEntry(set));
     pack.entries.push_back(pngEntry(sheet));
-    write(pack);
-}
-
-// 16 x 6 cells of 6 x 8, one per character from U+0020.
-rpack::IndexedImage fontSheet(uint8_t ink) {
-    rpack::IndexedImage img;
-    img.width = 96;
-    img.height = 48;
-    img.palette = {{0xFF, 0x00, 0xFF, 0}, {ink, ink, ink, 255}};
-    img.pixels.assign(size_t(img.width * img.height), 0);
-    for (int c = 1; c < 95; ++c) {
-        int cx = (c % 16) * 6, cy = (c / 16) * 8;
-        for (int y = 1; y < 7; ++y)
-            for (int x = 1; x < 5; ++x) img.pixels[size_t((cy + y) * img.width + cx + x)] = 1;
-    }
-    return img;
-}
-
-rpack::GlyphSet fontGlyphs(int sheetEntry) {
-    rpack::GlyphSet font;
-    font.sheetEntry = sheetEntry;
-    font.header = {8, 7, 6, 10, 0, false};
-    for (int c = 0; c < 95; ++c) {
-        rpack::Glyph g;
-        g.code = uint16_t(0x20 + c);
-        g.x = (c % 16) * 6;
-        g.y = (c / 16) * 8;
-        g.width = 6;
-        g.height = 8;
-        g.advance = 6;
-        font.glyphs.push_back(g);
-    }
-    return font;
+    writePack(pack);
 }
 
 void writeTextPacks() {
     rpack::PackContent fonts;
     fonts.number = 19;
     // Font 2, the tutorial band's, is white ink for the black band.
-    for (int i = 0; i < 7; ++i) fonts.entries.push_back({rpack::encodeGlyphSet(fontGlyphs(i == 2 ? 8 : 7)), -1});
-    fonts.entries.push_back({rpack::encodePng(fontSheet(0x00)), -3});
-    fonts.entries.push_back({rpack::encodePng(fontSheet(0xFF)), -3});
-    write(fonts);
+    for (int i = 0; i < 7; ++i)
+        fonts.entries.push_back({rpack::encodeGlyphSet(blockGlyphSet(i == 2 ? 8 : 7)), -1});
+    fonts.entries.push_back({rpack::encodePng(blockFontSheet({0x00, 0x00, 0x00, 255})), -3});
+    fonts.entries.push_back({rpack::encodePng(blockFontSheet({0xFF, 0xFF, 0xFF, 255})), -3});
+    writePack(fonts);
 
     rpack::PackContent texts;
     texts.number = 20;
@@ -295,7 +260,7 @@ void writeTextPacks() {
         for (int id = 0; id < 128; ++id) table.push_back(textOf(entry, id));
         texts.entries.push_back({rpack::encodeTextTable(table), -6});
     }
-    write(texts);
+    writePack(texts);
 }
 
 }  // namespace

@@ -1,23 +1,22 @@
 #include "map_test_support.h"
 
 #include <filesystem>
-#include <map>
 
-#include "Pack.h"
-#include "Png.h"
+#include "game_test_support.h"
 #include "java_lang_Thread.h"
 #include "main_Game.h"
-#include "runtime/wren_test_Task.h"
 #include "ui_Addon.h"
 #include "ui_ResManager.h"
 #include "ui_Screen.h"
 #include "wren_Resources.h"
+<<<<<<< HEAD
 #include "wren_input_PointerInputEventManager.h"
 #include "wren_input_PointerInputKeyManager.h"
 #include "game_clock.h"
+=======
+#include "touch_input.h"
+>>>>>>> finish
 
-WREN_DEFINE_CLASS(wrentest::map::MapMIDlet, "wrentest.map.MapMIDlet")
-WREN_DEFINE_CLASS(wrentest::map::MapCanvas, "wrentest.map.MapCanvas")
 WREN_DEFINE_CLASS(wrentest::map::MapMain, "wrentest.map.MapMain")
 WREN_DEFINE_CLASS(wrentest::map::RecordingManager, "wrentest.map.RecordingManager")
 
@@ -26,32 +25,6 @@ namespace wrentest::map {
 using javax::microedition::lcdui::Image;
 using main::Game;
 using main::Main;
-using wren::WrenCanvas;
-using wren::input::PointerInputEventManager;
-using wren::input::PointerInputKeyManager;
-
-namespace {
-
-// What the touch input classes keep between tests.
-void resetTouchInput() {
-    PointerInputKeyManager::removeRegions(0);
-    PointerInputKeyManager::Statics& keys = PointerInputKeyManager::S();
-    keys.keyStates = nullptr;
-    keys.keyStateIndex = nullptr;
-    keys.keyStateCount = 0;
-    keys.originX = keys.originY = 0;
-    PointerInputEventManager::setEnabled(false);
-    PointerInputEventManager::reset();
-    PointerInputEventManager::setInputIgnored(false);
-    PointerInputEventManager::setDeliverySuspended(false);
-    PointerInputEventManager::Statics& events = PointerInputEventManager::S();
-    events.areaX = events.areaY = events.areaWidth = events.areaHeight = 0;
-    events.requestedWidth = events.requestedHeight = 0;
-    events.originX = events.originY = 0;
-    events.pointerDown = nullptr;
-}
-
-}  // namespace
 
 std::string utf8(const VMPtr<java::lang::String>& s) {
     std::string out;
@@ -81,15 +54,11 @@ void RecordingManager::ctor() {
 void MapTest::SetUp() {
     resetTouchInput();
     installMapPacks();
-    midlet = MapMIDlet::make();
-    canvas = MapCanvas::make(midlet);
+    midlet = IdleMIDlet::make();
+    canvas = HeadlessCanvas::make(midlet);
     // The canvas is never shown a frame of its own: its game thread ends
     // before the first, and the tests run the frames.
-    VMPtr<java::lang::Thread> gameThread = WrenCanvas::S().gameThread;
-    WrenCanvas::S().appState = WrenCanvas::APP_EXITING;
-    wren::test::join(gameThread);
-    WrenCanvas::S().instance = canvas.get();
-    WrenCanvas::S().appState = WrenCanvas::APP_RUNNING;
+    stopGameThreadAndInstall(canvas.get());
     canvas->updateScreenSize();
     canvas->initTouchInput();
     canvas->deleteAllData();
@@ -211,35 +180,12 @@ VMPtr<Image> MapTest::paint() {
 }
 
 uint32_t MapTest::pixel(const VMPtr<Image>& img, jint x, jint y) {
-    VMPtr<VMArray<jint>> out = VMArray<jint>::create(1);
-    img->getRGB(out, 0, 1, x, y, 1, 1);
-    return uint32_t(out[0]);
+    return pixelAt(img, x, y);
 }
 
 void MapTest::keepPicture(const VMPtr<Image>& img, const std::string& name) {
     const char* dir = std::getenv("WREN_MAP_PNG_DIR");
-    if (!dir || !*dir) return;
-    jint w = img->getWidth(), h = img->getHeight();
-    VMPtr<VMArray<jint>> argb = VMArray<jint>::create(w * h);
-    img->getRGB(argb, 0, w, 0, 0, w, h);
-    rpack::IndexedImage out;
-    out.width = w;
-    out.height = h;
-    std::map<uint32_t, uint8_t> index;
-    for (jint i = 0; i < w * h; ++i) {
-        uint32_t p = uint32_t(argb[i]);
-        auto found = index.find(p);
-        if (found == index.end()) {
-            if (index.size() == 256) {
-                out.pixels.push_back(0);
-                continue;
-            }
-            found = index.emplace(p, uint8_t(index.size())).first;
-            out.palette.push_back({uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), 255});
-        }
-        out.pixels.push_back(found->second);
-    }
-    rpack::writeFiles(dir, {{name + ".png", rpack::encodePng(out)}});
+    if (dir && *dir) writeImagePng(img, std::string(dir) + "/" + name + ".png");
 }
 
 }  // namespace wrentest::map

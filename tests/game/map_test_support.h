@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "VMClass.h"
+#include "game_test_support.h"
 #include "javax_microedition_lcdui_Graphics.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_midlet_MIDlet.h"
@@ -26,27 +27,6 @@
 namespace wrentest::map {
 
 using Calls = std::vector<std::string>;
-
-class MapMIDlet : public javax::microedition::midlet::MIDlet {
-    WREN_CLASS(MapMIDlet, javax::microedition::midlet::MIDlet)
-public:
-    void ctor() { MIDlet::ctor(); }
-    void startApp() override {}
-    void pauseApp() override {}
-    void destroyApp(jboolean) override {}
-};
-
-class MapCanvas : public wren::WrenCanvas {
-    WREN_CLASS(MapCanvas, wren::WrenCanvas)
-public:
-    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) { WrenCanvas::ctor(owner); }
-    void update() override {}
-    void paintGame(const VMPtr<javax::microedition::lcdui::Graphics>&) override {}
-    jboolean isShown() override { return true; }
-    jint getWidth() override { return 240; }
-    jint getHeight() override { return 320; }
-    void flushGraphics() override {}
-};
 
 // Sound on and off, the tune and the cue as "initSound 5", "cue",
 // "disableSound"; sound state as the real calls leave it.
@@ -124,8 +104,8 @@ protected:
     static void keepPicture(const VMPtr<javax::microedition::lcdui::Image>& img,
                             const std::string& name);
 
-    VMNativePtr<MapMIDlet> midlet;
-    VMNativePtr<MapCanvas> canvas;
+    VMNativePtr<IdleMIDlet> midlet;
+    VMNativePtr<HeadlessCanvas> canvas;
     VMNativePtr<MapMain> mainObject;
     VMNativePtr<RecordingManager> manager;
     VMNativePtr<ui::Pointer> pointer;

@@ -208,12 +208,12 @@ TEST_F(MenusTest, SoundOnLoadsTheHeatsTuneAndSoundOffStopsIt) {
     VMPtr<InGameScene> s = pausedHeat();
     holdThenRelease(s, 2, 2);
     sound->calls.clear();
-    // Heat kind 1 plays track 0: sound set 0's tune; asked again, loaded
-    // again.
+    // Heat kind 1 plays track 0: sound set 0's tune, endlessly; asked
+    // again, loaded again.
     holdThenRelease(s, 5, 5);
     holdThenRelease(s, 5, 5);
-    EXPECT_EQ(sound->calls, (std::vector<std::string>{"unload 4", "load 4 21505", "unload 4",
-                                                      "load 4 21505"}));
+    EXPECT_EQ(sound->calls, (std::vector<std::string>{"unload 4", "loadResource 4 21505 -1 0",
+                                                      "unload 4", "loadResource 4 21505 -1 0"}));
     EXPECT_TRUE(main::Main::S().soundOn);
     sound->calls.clear();
     holdThenRelease(s, 6, 6);

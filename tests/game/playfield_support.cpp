@@ -9,23 +9,18 @@
 #include "GobSet.h"
 #include "Pack.h"
 #include "Png.h"
+#include "game_test_support.h"
 #include "java_lang_Thread.h"
 #include "main_Game.h"
-#include "runtime/wren_test_Task.h"
 #include "support/program_folder.h"
 #include "ui_ResManager.h"
 #include "wren_Resources.h"
-#include "wren_input_PointerInputEventManager.h"
-#include "wren_input_PointerInputKeyManager.h"
+#include "touch_input.h"
 #include "wren_util_FastRandom.h"
 #include "game_clock.h"
 
-WREN_DEFINE_CLASS(wrentest::playfield::PlayfieldMIDlet, "wrentest.playfield.PlayfieldMIDlet")
-WREN_DEFINE_CLASS(wrentest::playfield::PlayfieldCanvas, "wrentest.playfield.PlayfieldCanvas")
 WREN_DEFINE_CLASS(wrentest::playfield::RecordingManager, "wrentest.playfield.RecordingManager")
 WREN_DEFINE_CLASS(wrentest::playfield::ClockScene, "wrentest.playfield.ClockScene")
-WREN_DEFINE_CLASS(wrentest::playfield::RecordingSound, "wrentest.playfield.RecordingSound",
-                  wren::MediaManager)
 
 namespace wrentest::playfield {
 
@@ -280,11 +275,6 @@ rpack::PackContent iconPack() {
     return p;
 }
 
-void write(const rpack::PackContent& content) {
-    fs::path rsc = fs::path(std::getenv("WREN_MODULE_DIR")) / "rsc";
-    rpack::writeFiles(rsc, rpack::buildPack(content));
-}
-
 // The sample content's files of pack n ("RP<n>part<k>.rp").
 void copySamplePack(int n) {
     const fs::path from = fs::path(WREN_GAME_DIR) / "rsc";
@@ -304,37 +294,17 @@ void copySamplePack(int n) {
     }
 }
 
-void resetTouchInput() {
-    using wren::input::PointerInputEventManager;
-    using wren::input::PointerInputKeyManager;
-    PointerInputKeyManager::removeRegions(0);
-    PointerInputKeyManager::Statics& keys = PointerInputKeyManager::S();
-    keys.keyStates = nullptr;
-    keys.keyStateIndex = nullptr;
-    keys.keyStateCount = 0;
-    keys.originX = keys.originY = 0;
-    PointerInputEventManager::setEnabled(false);
-    PointerInputEventManager::reset();
-    PointerInputEventManager::setInputIgnored(false);
-    PointerInputEventManager::setDeliverySuspended(false);
-    PointerInputEventManager::Statics& events = PointerInputEventManager::S();
-    events.areaX = events.areaY = events.areaWidth = events.areaHeight = 0;
-    events.requestedWidth = events.requestedHeight = 0;
-    events.originX = events.originY = 0;
-    events.pointerDown = nullptr;
-}
-
 }  // namespace
 
 void installPlayfieldPacks() {
     // Written again for every test: other suites of the process write their
     // own packs 9, 19 and 20 into the same folder.
     for (int n : {2, 9, 19, 20}) copySamplePack(n);
-    write(playerPack());
-    write(fieldPack(11, kLaneWidth, true));
-    write(fieldPack(12, 0, false));
-    write(familyPack());
-    write(iconPack());
+    writePack(playerPack());
+    writePack(fieldPack(11, kLaneWidth, true));
+    writePack(fieldPack(12, 0, false));
+    writePack(familyPack());
+    writePack(iconPack());
     wren::Resources::closePack();
 }
 
@@ -348,14 +318,9 @@ void RecordingManager::ctor() {
 void PlayfieldTest::SetUp() {
     installPlayfieldPacks();
     resetTouchInput();
-    midlet = PlayfieldMIDlet::make();
-    canvas = PlayfieldCanvas::make(midlet);
-    using wren::WrenCanvas;
-    VMPtr<java::lang::Thread> gameThread = WrenCanvas::S().gameThread;
-    WrenCanvas::S().appState = WrenCanvas::APP_EXITING;
-    wren::test::join(gameThread);
-    WrenCanvas::S().instance = canvas.get();
-    WrenCanvas::S().appState = WrenCanvas::APP_RUNNING;
+    midlet = IdleMIDlet::make();
+    canvas = HeadlessCanvas::make(midlet);
+    stopGameThreadAndInstall(canvas.get());
     canvas->updateScreenSize();
     canvas->initTouchInput();
     canvas->deleteAllData();
@@ -478,35 +443,12 @@ VMPtr<javax::microedition::lcdui::Image> PlayfieldTest::blankImage() {
 
 uint32_t PlayfieldTest::pixel(const VMPtr<javax::microedition::lcdui::Image>& img, jint x,
                               jint y) {
-    VMPtr<VMArray<jint>> out = VMArray<jint>::create(1);
-    img->getRGB(out, 0, 1, x, y, 1, 1);
-    return uint32_t(out[0]);
+    return pixelAt(img, x, y);
 }
 
 void PlayfieldTest::writePng(const VMPtr<javax::microedition::lcdui::Image>& img,
                              const std::string& path) {
-    jint w = img->getWidth(), h = img->getHeight();
-    VMPtr<VMArray<jint>> argb = VMArray<jint>::create(w * h);
-    img->getRGB(argb, 0, w, 0, 0, w, h);
-    rpack::IndexedImage out;
-    out.width = w;
-    out.height = h;
-    std::map<uint32_t, uint8_t> index;
-    for (jint i = 0; i < w * h; ++i) {
-        uint32_t p = uint32_t(argb[i]);
-        auto found = index.find(p);
-        if (found == index.end()) {
-            if (index.size() == 256) {
-                out.pixels.push_back(0);
-                continue;
-            }
-            found = index.emplace(p, uint8_t(index.size())).first;
-            out.palette.push_back({uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), 255});
-        }
-        out.pixels.push_back(found->second);
-    }
-    rpack::writeFiles(fs::path(path).parent_path(),
-                      {{fs::path(path).filename().string(), rpack::encodePng(out)}});
+    writeImagePng(img, path);
 }
 
 }  // namespace wrentest::playfield

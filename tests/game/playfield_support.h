@@ -35,6 +35,7 @@
 
 #include "VMArray.h"
 #include "VMClass.h"
+#include "game_test_support.h"
 #include "javax_microedition_lcdui_Graphics.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_midlet_MIDlet.h"
@@ -63,27 +64,6 @@ constexpr int kMonsterSize = 32;
 constexpr int kLaneX = 20;
 constexpr int kLaneWidth = 200;
 
-class PlayfieldMIDlet : public javax::microedition::midlet::MIDlet {
-    WREN_CLASS(PlayfieldMIDlet, javax::microedition::midlet::MIDlet)
-public:
-    void ctor() { MIDlet::ctor(); }
-    void startApp() override {}
-    void pauseApp() override {}
-    void destroyApp(jboolean) override {}
-};
-
-class PlayfieldCanvas : public wren::WrenCanvas {
-    WREN_CLASS(PlayfieldCanvas, wren::WrenCanvas)
-public:
-    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) { WrenCanvas::ctor(owner); }
-    void update() override {}
-    void paintGame(const VMPtr<javax::microedition::lcdui::Graphics>&) override {}
-    jboolean isShown() override { return true; }
-    jint getWidth() override { return 240; }
-    jint getHeight() override { return 320; }
-    void flushGraphics() override {}
-};
-
 // A scene manager that builds nothing and writes down the scenes asked
 // for.
 class RecordingManager : public scene::SceneManager {
@@ -92,52 +72,6 @@ public:
     std::vector<int> requested;
     void ctor();
     void changeScene(jint id) override { requested.push_back(id); }
-};
-
-// A sound manager that writes down the calls the game makes.
-class RecordingSound : public virtual java::lang::Object, public virtual wren::MediaManager {
-    WREN_CLASS(RecordingSound, java::lang::Object)
-public:
-    std::vector<std::string> calls;
-
-    void ctor() { java::lang::Object::ctor(); }
-    void note(const std::string& call) { calls.push_back(call); }
-
-    void stop(jint channel) override { note("stop " + std::to_string(channel)); }
-    void unload(jint sound) override { note("unload " + std::to_string(sound)); }
-    void loadResource(jint sound, jint id, jint, jint) override {
-        note("load " + std::to_string(sound) + " " + std::to_string(id));
-    }
-    void play(jint channel, jint sound) override {
-        note("play " + std::to_string(channel) + " " + std::to_string(sound));
-    }
-    void dispose() override {}
-    void reserved() override {}
-    jboolean isLoaded(jint) override { return false; }
-    jboolean isSoundEnabled() override { return true; }
-    jint getPlayingCode(jint, jint) override { return 0; }
-    jint getBusyCode(jint, jint) override { return 0; }
-    void setSoundEnabled(jboolean) override {}
-    void load(jint, const VMPtr<VMArray<jbyte>>&, jint, jint, jint) override {}
-    void load(jint, jint, jint, const VMPtr<java::lang::String>&, jint, jint) override {}
-    jint getChannelCount() override { return 10; }
-    void setVolume(jint, jint) override {}
-    jint getVolume(jint) override { return 100; }
-    jint getSoundLength(jint) override { return 0; }
-    jboolean isPlaying(jint) override { return false; }
-    jint loadVideo(jint) override { return -1; }
-    jint playVideo(jint) override { return -1; }
-    jint getVideoWidth() override { return 0; }
-    jint stopVideo(jint) override { return -1; }
-    jint pauseVideo(jint) override { return -1; }
-    VMPtr<VMArray<jbyte>> getVideoSnapshot() override { return VMArray<jbyte>::create(0); }
-    jint getVideoHeight() override { return 0; }
-    jint showVideo(jint) override { return -1; }
-    jint hideVideo(jint) override { return -1; }
-    jint seekVideo(jint) override { return -1; }
-    jint setVideoPosition(jint) override { return -1; }
-    void releaseVideo() override {}
-    jint setVideoSize(jint) override { return -1; }
 };
 
 // A scene of nothing, whose frame time the tests set: the clock the field
@@ -204,8 +138,8 @@ protected:
     static void writePng(const VMPtr<javax::microedition::lcdui::Image>& img,
                          const std::string& path);
 
-    VMNativePtr<PlayfieldMIDlet> midlet;
-    VMNativePtr<PlayfieldCanvas> canvas;
+    VMNativePtr<IdleMIDlet> midlet;
+    VMNativePtr<HeadlessCanvas> canvas;
     VMNativePtr<main::Main> mainObject;
     VMNativePtr<RecordingManager> manager;
     VMNativePtr<ClockScene> clock;

@@ -10,6 +10,7 @@
 #include "Pack.h"
 #include "Png.h"
 #include "TextTable.h"
+#include "game_test_support.h"
 #include "java_lang_Thread.h"
 #include "main_Game.h"
 #include "main_Main.h"
@@ -19,11 +20,8 @@
 #include "ui_ResManager.h"
 #include "wren_Resources.h"
 
-WREN_DEFINE_CLASS(wrentest::shell::ShellMIDlet, "wrentest.shell.ShellMIDlet")
 WREN_DEFINE_CLASS(wrentest::shell::ShellCanvas, "wrentest.shell.ShellCanvas")
 WREN_DEFINE_CLASS(wrentest::shell::ScriptedRandom, "wrentest.shell.ScriptedRandom")
-WREN_DEFINE_CLASS(wrentest::shell::RecordingSound, "wrentest.shell.RecordingSound",
-                  wren::MediaManager)
 
 namespace wrentest::shell {
 namespace {
@@ -98,43 +96,6 @@ rpack::AnimSet panelAnimations() {
     return set;
 }
 
-// 16 x 6 cells of 6 x 8, one per character from U+0020.
-rpack::IndexedImage fontSheet() {
-    rpack::IndexedImage img;
-    img.width = 96;
-    img.height = 48;
-    img.palette = {{0xFF, 0x00, 0xFF, 0}, {0x00, 0x00, 0x00, 255}};
-    img.pixels.assign(size_t(img.width * img.height), 0);
-    for (int c = 1; c < 95; ++c) {
-        int cx = (c % 16) * 6, cy = (c / 16) * 8;
-        for (int y = 1; y < 7; ++y)
-            for (int x = 1; x < 5; ++x) img.pixels[size_t((cy + y) * img.width + cx + x)] = 1;
-    }
-    return img;
-}
-
-rpack::GlyphSet fontGlyphs(int sheetEntry) {
-    rpack::GlyphSet font;
-    font.sheetEntry = sheetEntry;
-    font.header = {8, 7, 6, 10, 0, false};
-    for (int c = 0; c < 95; ++c) {
-        rpack::Glyph g;
-        g.code = uint16_t(0x20 + c);
-        g.x = (c % 16) * 6;
-        g.y = (c / 16) * 8;
-        g.width = 6;
-        g.height = 8;
-        g.advance = 6;
-        font.glyphs.push_back(g);
-    }
-    return font;
-}
-
-void write(const rpack::PackContent& content) {
-    fs::path rsc = fs::path(std::getenv("WREN_MODULE_DIR")) / "rsc";
-    rpack::writeFiles(rsc, rpack::buildPack(content));
-}
-
 }  // namespace
 
 void installShellPacks() {
@@ -150,7 +111,7 @@ void installShellPacks() {
                      {rpack::encodeGobSet(splashGobs()), -1},
                      filler,
                      {rpack::encodeGobSet(panelGobs()), -1}};
-    write(shell);
+    writePack(shell);
 
     // The logo the scene manager's first scene shows (0x400 over 0x403):
     // the splash picture, so that making the manager loads something.
@@ -166,18 +127,19 @@ void installShellPacks() {
                         filler,
                         {rpack::encodeGobSet({4, splashGobs().gobs}), -1},
                         {rpack::encodePng(sheet()), -3}};
-    write(logoPack);
+    writePack(logoPack);
 
     rpack::PackContent fonts;
     fonts.number = 19;
-    for (int i = 0; i < 7; ++i) fonts.entries.push_back({rpack::encodeGlyphSet(fontGlyphs(7)), -1});
-    fonts.entries.push_back({rpack::encodePng(fontSheet()), -3});
-    write(fonts);
+    for (int i = 0; i < 7; ++i)
+        fonts.entries.push_back({rpack::encodeGlyphSet(blockGlyphSet(7)), -1});
+    fonts.entries.push_back({rpack::encodePng(blockFontSheet({0x00, 0x00, 0x00, 255})), -3});
+    writePack(fonts);
 
     rpack::PackContent texts;
     texts.number = 20;
     texts.entries = {{rpack::encodeTextTable({u"", u"ONE", u"TWO"}), -6}};
-    write(texts);
+    writePack(texts);
     wren::Resources::closePack();
 }
 
@@ -199,19 +161,10 @@ void resetShellStatics() {
     scene::SceneManager::S().instance = nullptr;
 }
 
-void stopGameThreadAndInstall(const VMPtr<wren::WrenCanvas>& canvas) {
-    using wren::WrenCanvas;
-    VMPtr<java::lang::Thread> gameThread = WrenCanvas::S().gameThread;
-    WrenCanvas::S().appState = WrenCanvas::APP_EXITING;
-    wren::test::join(gameThread);
-    WrenCanvas::S().instance = canvas;
-    WrenCanvas::S().appState = WrenCanvas::APP_RUNNING;
-}
-
 void ShellTest::SetUp() {
     installShellPacks();
     resetShellStatics();
-    midlet = ShellMIDlet::make();
+    midlet = IdleMIDlet::make();
     canvas = ShellCanvas::make(midlet);
     stopGameThreadAndInstall(canvas);
     canvas->deleteAllData();

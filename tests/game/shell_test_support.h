@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "VMClass.h"
+#include "game_test_support.h"
 #include "javax_microedition_midlet_MIDlet.h"
 #include "wren_MediaManager.h"
 #include "wren_WrenCanvas.h"
@@ -40,15 +41,6 @@ constexpr uint32_t kMarkerColour = 0xFFF8FCF8;  // 0xFFFFFF
 // Value graphic n.
 constexpr uint32_t kValueColours[4] = {0xFFF8FC00, 0xFF00FCF8, 0xFF8000F8, 0xFF808080};
 
-class ShellMIDlet : public javax::microedition::midlet::MIDlet {
-    WREN_CLASS(ShellMIDlet, javax::microedition::midlet::MIDlet)
-public:
-    void ctor() { MIDlet::ctor(); }
-    void startApp() override {}
-    void pauseApp() override {}
-    void destroyApp(jboolean) override {}
-};
-
 class ShellCanvas : public wren::WrenCanvas {
     WREN_CLASS(ShellCanvas, wren::WrenCanvas)
 public:
@@ -62,56 +54,6 @@ public:
     jint getWidth() override { return width; }
     jint getHeight() override { return height; }
     void flushGraphics() override {}
-};
-
-// Every call the shell makes of the sound manager, as "name args".
-class RecordingSound : public virtual java::lang::Object, public virtual wren::MediaManager {
-    WREN_CLASS(RecordingSound, java::lang::Object)
-public:
-    std::vector<std::string> calls;
-
-    void ctor() { java::lang::Object::ctor(); }
-    void note(const std::string& call) { calls.push_back(call); }
-
-    void stop(jint channel) override { note("stop " + std::to_string(channel)); }
-    void unload(jint sound) override { note("unload " + std::to_string(sound)); }
-    void loadResource(jint sound, jint id, jint loopCount, jint priority) override {
-        note("loadResource " + std::to_string(sound) + " " + std::to_string(id) + " " +
-             std::to_string(loopCount) + " " + std::to_string(priority));
-    }
-    void play(jint channel, jint sound) override {
-        note("play " + std::to_string(channel) + " " + std::to_string(sound));
-    }
-    void dispose() override { note("dispose"); }
-
-    void reserved() override {}
-    jboolean isLoaded(jint) override { return false; }
-    jboolean isSoundEnabled() override { return true; }
-    jint getPlayingCode(jint, jint) override { return 0; }
-    jint getBusyCode(jint, jint) override { return 0; }
-    void setSoundEnabled(jboolean) override {}
-    void load(jint, const VMPtr<VMArray<jbyte>>&, jint, jint, jint) override { note("load"); }
-    void load(jint, jint, jint, const VMPtr<java::lang::String>&, jint, jint) override {
-        note("load");
-    }
-    jint getChannelCount() override { return 10; }
-    void setVolume(jint, jint) override {}
-    jint getVolume(jint) override { return 100; }
-    jint getSoundLength(jint) override { return 0; }
-    jboolean isPlaying(jint) override { return false; }
-    jint loadVideo(jint) override { return -1; }
-    jint playVideo(jint) override { return -1; }
-    jint getVideoWidth() override { return 0; }
-    jint stopVideo(jint) override { return -1; }
-    jint pauseVideo(jint) override { return -1; }
-    VMPtr<VMArray<jbyte>> getVideoSnapshot() override { return VMArray<jbyte>::create(0); }
-    jint getVideoHeight() override { return 0; }
-    jint showVideo(jint) override { return -1; }
-    jint hideVideo(jint) override { return -1; }
-    jint seekVideo(jint) override { return -1; }
-    jint setVideoPosition(jint) override { return -1; }
-    void releaseVideo() override {}
-    jint setVideoSize(jint) override { return -1; }
 };
 
 // Hands out the scripted values, then the generator's own.
@@ -139,10 +81,6 @@ void installShellPacks();
 // scene.SceneManager as they are before anything of the game ran.
 void resetShellStatics();
 
-// Ends a canvas's game thread (waiting for it) and makes `canvas` the
-// framework's running instance.
-void stopGameThreadAndInstall(const VMPtr<wren::WrenCanvas>& canvas);
-
 // Content installed, statics reset, saved data deleted, and a 240 x 320
 // canvas installed as the framework's instance with its thread stopped.
 class ShellTest : public ::testing::Test {
@@ -150,7 +88,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    VMNativePtr<ShellMIDlet> midlet;
+    VMNativePtr<IdleMIDlet> midlet;
     VMNativePtr<ShellCanvas> canvas;
 };
 

@@ -12,7 +12,6 @@
 #include "ui_ResManager.h"
 #include "wren_Resources.h"
 
-WREN_DEFINE_CLASS(wrentest::toolkit::ToolkitMIDlet, "wrentest.toolkit.ToolkitMIDlet")
 WREN_DEFINE_CLASS(wrentest::toolkit::ToolkitCanvas, "wrentest.toolkit.ToolkitCanvas")
 WREN_DEFINE_CLASS(wrentest::toolkit::ToolkitMain, "wrentest.toolkit.ToolkitMain")
 WREN_DEFINE_CLASS(wrentest::toolkit::LogObject, "wrentest.toolkit.LogObject")
@@ -150,7 +149,7 @@ void LogScene::loadObjects() {
 
 void ToolkitTest::SetUp() {
     installFixturePack();
-    canvas = ToolkitCanvas::make(ToolkitMIDlet::make());
+    canvas = ToolkitCanvas::make(IdleMIDlet::make());
     // The canvas's game thread ends before its first frame: the tests run
     // the scenes themselves.
     wren::WrenCanvas::Statics& cs = wren::WrenCanvas::S();

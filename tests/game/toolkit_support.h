@@ -13,6 +13,7 @@
 
 #include "VMArray.h"
 #include "VMClass.h"
+#include "game_test_support.h"
 #include "javax_microedition_lcdui_Graphics.h"
 #include "javax_microedition_midlet_MIDlet.h"
 #include "main_Main.h"
@@ -24,15 +25,6 @@
 namespace wrentest::toolkit {
 
 using Log = std::vector<std::string>;
-
-class ToolkitMIDlet : public javax::microedition::midlet::MIDlet {
-    WREN_CLASS(ToolkitMIDlet, javax::microedition::midlet::MIDlet)
-public:
-    void ctor() { MIDlet::ctor(); }
-    void startApp() override {}
-    void pauseApp() override {}
-    void destroyApp(jboolean) override {}
-};
 
 // A canvas on a screen of the given size that is never shown.
 class ToolkitCanvas : public wren::WrenCanvas {

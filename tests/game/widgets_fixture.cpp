@@ -10,6 +10,7 @@
 #include "Pack.h"
 #include "Png.h"
 #include "TextTable.h"
+#include "game_test_support.h"
 #include "support/program_folder.h"
 #include "wren_Resources.h"
 
@@ -96,43 +97,6 @@ rpack::AnimSet uiAnimations() {
     return set;
 }
 
-// 16 x 6 cells of 6 x 8, one per character from U+0020.
-rpack::IndexedImage fontSheet() {
-    rpack::IndexedImage img;
-    img.width = 96;
-    img.height = 48;
-    img.palette = {{0xFF, 0x00, 0xFF, 0}, {0x00, 0x00, 0x00, 255}};
-    img.pixels.assign(size_t(img.width * img.height), 0);
-    for (int c = 1; c < 95; ++c) {  // the space stays clear
-        int cx = (c % 16) * 6, cy = (c / 16) * 8;
-        for (int y = 1; y < 7; ++y)
-            for (int x = 1; x < 5; ++x) img.pixels[size_t((cy + y) * img.width + cx + x)] = 1;
-    }
-    return img;
-}
-
-rpack::GlyphSet fontGlyphs() {
-    rpack::GlyphSet font;
-    font.sheetEntry = 1;
-    font.header = {8, 7, 6, 10, 0, false};
-    for (int c = 0; c < 95; ++c) {
-        rpack::Glyph g;
-        g.code = uint16_t(0x20 + c);
-        g.x = (c % 16) * 6;
-        g.y = (c / 16) * 8;
-        g.width = 6;
-        g.height = 8;
-        g.advance = 6;
-        font.glyphs.push_back(g);
-    }
-    return font;
-}
-
-void write(const rpack::PackContent& content) {
-    fs::path rsc = fs::path(std::getenv("WREN_MODULE_DIR")) / "rsc";
-    rpack::writeFiles(rsc, rpack::buildPack(content));
-}
-
 }  // namespace
 
 void installWidgetPacks() {
@@ -141,19 +105,20 @@ void installWidgetPacks() {
     ui.entries = {{rpack::encodeAnimSet(uiAnimations()), -1},
                   {rpack::encodeGobSet(uiGobs()), -1},
                   {rpack::encodePng(uiSheet()), -3}};
-    write(ui);
+    writePack(ui);
 
     rpack::PackContent fonts;
     fonts.number = 19;
-    fonts.entries = {{rpack::encodeGlyphSet(fontGlyphs()), -1}, {rpack::encodePng(fontSheet()), -3}};
-    write(fonts);
+    fonts.entries = {{rpack::encodeGlyphSet(blockGlyphSet(1)), -1},
+                     {rpack::encodePng(blockFontSheet({0x00, 0x00, 0x00, 255})), -3}};
+    writePack(fonts);
 
     rpack::PackContent texts;
     texts.number = 20;
     texts.entries = {{rpack::encodeTextTable({u"", u"ONE", u"TWO", u"THREE", u"FOUR", u"FIVE",
                                               u"TITLE", u"A SIX", u"SEVEN"}),
                       -6}};
-    write(texts);
+    writePack(texts);
     wren::Resources::closePack();
 }
 

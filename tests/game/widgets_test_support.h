@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "VMClass.h"
+#include "game_test_support.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_midlet_MIDlet.h"
 #include "main_Main.h"
@@ -18,39 +19,27 @@
 #include "ui_Pointer.h"
 #include "ui_Scene.h"
 #include "wren_WrenCanvas.h"
+#include "touch_input.h"
 
 namespace wrentest::widgets {
 
-class WidgetMIDlet : public javax::microedition::midlet::MIDlet {
-    WREN_CLASS(WidgetMIDlet, javax::microedition::midlet::MIDlet)
-public:
-    void ctor() { MIDlet::ctor(); }
-    void startApp() override {}
-    void pauseApp() override {}
-    void destroyApp(jboolean) override {}
-};
-
-// A 240 by 320 screen; every pressKey and releaseKey as "press K",
-// "release K".
-class WidgetCanvas : public wren::WrenCanvas {
-    WREN_CLASS(WidgetCanvas, wren::WrenCanvas)
+// The headless canvas, writing down every pressKey and releaseKey as
+// "press K", "release K".
+class WidgetCanvas : public HeadlessCanvas {
+    WREN_CLASS(WidgetCanvas, HeadlessCanvas)
 public:
     std::vector<std::string> keyCalls;
 
-    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) { WrenCanvas::ctor(owner); }
-    void update() override {}
-    void paintGame(const VMPtr<javax::microedition::lcdui::Graphics>&) override {}
-    jboolean isShown() override { return true; }
-    jint getWidth() override { return 240; }
-    jint getHeight() override { return 320; }
-    void flushGraphics() override {}
+    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) {
+        HeadlessCanvas::ctor(owner);
+    }
     void pressKey(jint key) override {
         keyCalls.push_back("press " + std::to_string(key));
-        WrenCanvas::pressKey(key);
+        HeadlessCanvas::pressKey(key);
     }
     void releaseKey(jint key) override {
         keyCalls.push_back("release " + std::to_string(key));
-        WrenCanvas::releaseKey(key);
+        HeadlessCanvas::releaseKey(key);
     }
 };
 
@@ -64,9 +53,6 @@ public:
     void loadUi() override {}
     void paintLayer(const VMPtr<javax::microedition::lcdui::Graphics>&) override {}
 };
-
-// Clears what the touch input classes keep between tests.
-void resetTouchInput();
 
 // One canvas per test, installed as the framework's instance, with touch
 // input set up as the game thread's start sets it up.
@@ -86,7 +72,7 @@ protected:
     // The key calls since the last look.
     std::vector<std::string> keyCalls();
 
-    VMNativePtr<WidgetMIDlet> midlet;
+    VMNativePtr<IdleMIDlet> midlet;
     VMNativePtr<WidgetCanvas> canvas;
 };
 
