@@ -9,13 +9,8 @@
 #include "ui_ResManager.h"
 #include "ui_Screen.h"
 #include "wren_Resources.h"
-<<<<<<< HEAD
-#include "wren_input_PointerInputEventManager.h"
-#include "wren_input_PointerInputKeyManager.h"
-#include "game_clock.h"
-=======
 #include "touch_input.h"
->>>>>>> finish
+#include "game_clock.h"
 
 WREN_DEFINE_CLASS(wrentest::map::MapMain, "wrentest.map.MapMain")
 WREN_DEFINE_CLASS(wrentest::map::RecordingManager, "wrentest.map.RecordingManager")
