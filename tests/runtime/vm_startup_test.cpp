@@ -208,7 +208,7 @@ TEST(StartUpDeathTest, BootClassIsInitialisedThenItsEntryRuns) {
 }
 
 // WREN_CLOCK picks the clock before anything reads the time: "virtual"
-// stands it still until it is advanced; a value it does not know stops
+// stands it still until it is advanced, from the same instant on every run; a value it does not know stops
 // start-up with exit code 1, saying what it takes.
 TEST(StartUpDeathTest, WrenClockChoosesTheClockOrStopsStartUp) {
     EXPECT_EXIT(
@@ -217,10 +217,15 @@ TEST(StartUpDeathTest, WrenClockChoosesTheClockOrStopsStartUp) {
             int result = boot(nullptr);
             check(vmClockIsVirtual(), "the virtual clock is in use");
             uint32_t before = vmTickCount();
+            check(before == 100000, "it starts from the same counter on every run");
+            check(vmLocalTimeMillis() == 1767225600000LL,
+                  "and from the same local time, 2026-01-01 00:00:00");
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             check(vmTickCount() == before, "it stands still");
             vmAdvanceVirtualClock(40);
             check(vmTickCount() == before + 40, "it moves by what it is advanced by");
+            vmAdvanceVirtualClock(960);
+            check(vmLocalTimeMillis() == 1767225601000LL, "the local time follows it");
             exitChild(result);
         },
         ::testing::ExitedWithCode(VM::INITIALIZATION_FAILED), "");

@@ -21,6 +21,15 @@ uint32_t virtualTickCount() { return virtualTicks.load(std::memory_order_relaxed
 
 VMTickSource tickSource = &platformTickCount;
 
+// A headless run that asked for the virtual clock by its environment starts
+// from the same instant every time: the device's counter at kHeadlessTicks
+// and its local time at kHeadlessLocalMillis (2026-01-01 00:00:00), moving
+// only as the counter is advanced. Whatever seeds itself from the time (the
+// game's random generator) then does the same thing on every run.
+constexpr uint32_t kHeadlessTicks = 100000;
+constexpr int64_t kHeadlessLocalMillis = 1767225600000;
+bool headlessClock = false;
+
 int64_t floorDiv(int64_t a, int64_t b) {
     int64_t q = a / b;
     if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
@@ -58,6 +67,8 @@ bool vmClockFromEnvironment(const char** error) {
     if (!value || !*value || std::strcmp(value, "real") == 0) return true;
     if (std::strcmp(value, "virtual") == 0) {
         vmUseVirtualClock();
+        virtualTicks.store(kHeadlessTicks, std::memory_order_relaxed);
+        headlessClock = true;
         return true;
     }
     if (error) *error = "WREN_CLOCK must be \"real\" or \"virtual\"";
@@ -88,6 +99,10 @@ int64_t vmLocalTimeMillisOf(int32_t year, int32_t month, int32_t day, int32_t ho
 }
 
 int64_t vmLocalTimeMillis() {
+    if (headlessClock && vmClockIsVirtual()) {
+        uint32_t elapsed = virtualTicks.load(std::memory_order_relaxed) - kHeadlessTicks;
+        return kHeadlessLocalMillis + int64_t(elapsed) / 1000 * 1000;
+    }
     time_t now = time(nullptr);
     tm local{};
     if (!localtime_r(&now, &local)) return 0;

@@ -21,7 +21,9 @@ bool vmClockIsVirtual();
 // Moves the virtual counter on; does nothing on any other clock.
 void vmAdvanceVirtualClock(uint32_t millis);
 // Reads WREN_CLOCK: unset, empty or "real" keeps the platform's counter,
-// "virtual" switches to the virtual one. False, with the reason in `error`,
+// "virtual" switches to the virtual one, started from a fixed counter and a
+// fixed local time (2026-01-01 00:00:00), so that a headless run does the
+// same on every start. False, with the reason in `error`,
 // for any other value.
 bool vmClockFromEnvironment(const char** error);
 
