@@ -84,6 +84,7 @@ struct State {
     std::vector<ScriptStep> script;
     size_t nextStep = 0;
     uint64_t frames = 0;
+    uint64_t stepsRun = 0;  // never goes back, not even for a new script
     bool scriptKeyDown[256] = {};
 };
 

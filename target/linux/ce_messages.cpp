@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "ce_internal.h"
 
@@ -61,6 +63,7 @@ using namespace detail;
 namespace {
 
 thread_local DWORD lastError = ERROR_SUCCESS;
+std::atomic<DWORD> waitDelay{0};
 
 bool inRange(UINT message, UINT first, UINT last) {
     return (first == 0 && last == 0) || (message >= first && message <= last);
@@ -163,6 +166,7 @@ DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE*, DWORD millis, DWOR
         return WAIT_FAILED;
     }
     using Clock = std::chrono::steady_clock;
+    if (DWORD delay = waitDelay) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
     State& s = state();
     Clock::time_point deadline = millis == INFINITE
                                      ? Clock::time_point::max()
@@ -242,5 +246,7 @@ BOOL KillTimer(HWND window, UINT_PTR id) {
 }
 
 UINT ImmGetVirtualKey(HWND) { return 0; }
+
+void setWaitDelayForTesting(DWORD millis) { waitDelay = millis; }
 
 }  // namespace ce

@@ -43,6 +43,11 @@ uint64_t presentedFrames() {
     return state().frames;
 }
 
+uint64_t scriptStepsRun() {
+    std::lock_guard<std::mutex> g(state().mutex);
+    return state().stepsRun;
+}
+
 bool writeScreenPng(HWND window, const std::string& path, std::string* error) {
     int width;
     int height;

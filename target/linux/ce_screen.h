@@ -26,6 +26,9 @@ VirtualScreen* virtualScreen(HWND window);
 void presentWindow(HWND window);
 // Frames presented since the first window of the process was made.
 uint64_t presentedFrames();
+// Input-script steps run since the process started. A present that changes
+// it ran the steps due at its frame, whose messages are then in the queue.
+uint64_t scriptStepsRun();
 // Writes the screen as an 8-bit RGB PNG; false with a reason when it can't.
 bool writeScreenPng(HWND window, const std::string& path, std::string* error);
 

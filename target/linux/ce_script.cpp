@@ -200,6 +200,7 @@ void runDueScriptSteps() {
                 s.script[s.nextStep].frame > s.frames)
                 return;
             step = s.script[s.nextStep++];
+            ++s.stepsRun;
             window = s.scriptWindow;
             if (step.kind == ScriptStep::KeyDown || step.kind == ScriptStep::KeyUp) {
                 bool& down = s.scriptKeyDown[step.args[0] & 0xFF];

@@ -95,5 +95,8 @@ void activateWindow(HWND window, bool active);
 int lastShowCommand(HWND window);
 // Number of windows alive in this process.
 int windowCount();
+// Tests only: every MsgWaitForMultipleObjectsEx first sleeps this long, as
+// a UI thread that a busy machine schedules late (0, the default: no delay).
+void setWaitDelayForTesting(DWORD millis);
 
 }  // namespace ce

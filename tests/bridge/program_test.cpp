@@ -87,6 +87,48 @@ TEST_F(Program, ASecondStartExitsWithOneAndBringsTheFirstForward) {
     EXPECT_EQ(first.lines, (std::vector<std::string>{"event 5 canvas", "event 1", "event 2", "event 3"}));
 }
 
+// The input script's steps at frame N reach the game before it starts
+// frame N + 1, never later, however late the UI thread wakes: the game loop
+// sleeps not at all, and its thread runs on while the loop waits. The
+// dumps show the frame presented at their step, the one before the press
+// and the one after.
+TEST_F(Program, ScriptedInputReachesTheGameInTheFrameAfterItsStep) {
+    const std::vector<std::string> arrivals = {
+        "frame 3: event 11 10 20",     // press at 2
+        "frame 4: event 12 10 20",     // release at 3: held for one frame
+        "frame 7: event 11 30 40",     // tap at 6
+        "frame 7: event 12 30 40",
+        "frame 9: event 11 50 60",     // press at 8
+        "frame 11: event 12 50 60",    // release at 10
+        "frame 13: event 8 -1",        // key down at 12
+        "frame 14: event 9 -1",        // key up at 13
+        "frame 16: event 11 100 100",  // drag at 15
+        "frame 16: event 13 120 130",
+        "frame 16: event 13 140 160",
+        "frame 16: event 12 140 160",
+        "frame 18: event 8 65",        // key down and up at 17
+        "frame 18: event 9 65",
+    };
+    for (int delay : {0, 40}) {
+        SCOPED_TRACE("the UI thread's waits " + std::to_string(delay) + " ms longer");
+        std::ofstream(folder_ + "/properties/app.prop")
+            << "MIDlet-Name: Wren Program " << getpid()
+            << "\r\nMIDlet-1: Arrival, , wrentest.host.ArrivalMIDlet\r\nArrival-Wait-Delay: " << delay
+            << "\r\n";
+        std::remove((folder_ + "/before.png").c_str());
+        std::remove((folder_ + "/after.png").c_str());
+        Running program = start("arrival.script");
+        EXPECT_EQ(program.wait(), 0);
+        EXPECT_EQ(program.lines, arrivals);
+        wrentest::Frame before;
+        wrentest::Frame after;
+        ASSERT_TRUE(wrentest::readPng(folder_ + "/before.png", &before));
+        ASSERT_TRUE(wrentest::readPng(folder_ + "/after.png", &after));
+        EXPECT_EQ(before.at(0, 0), (wrentest::Rgb{0x33, 0x66, 0xCC}));
+        EXPECT_EQ(after.at(0, 0), (wrentest::Rgb{0xCC, 0x66, 0x33}));
+    }
+}
+
 // A start that finds no MIDlet to run stops with exit code 1 and says why
 // in one line on standard error; a class that does not exist is named
 // before the runtime's report of its exception.

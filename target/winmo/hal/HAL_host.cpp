@@ -139,6 +139,20 @@ void translateKey(MSG& message) {
     }
 }
 
+// Dispatches everything queued for the main window; true at WM_QUIT, with
+// its code.
+bool dispatchQueued(HWND main, int* exitCode) {
+    MSG message{};
+    while (PeekMessageW(&message, main, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            *exitCode = int(message.wParam);
+            return true;
+        }
+        hostDispatchMessage(message);
+    }
+    return false;
+}
+
 void presentCurrentDisplay() {
     NativeDisplayable* current = HAL_getCurrentDisplayObject();
     if (current && current->screenListener) current->screenListener->presentPending();
@@ -228,15 +242,17 @@ int runMessageLoop() {
     while (!quit) {
         if (running) {
             HAL_enterVMLock();
-            while (PeekMessageW(&message, main, 0, 0, PM_REMOVE)) {
-                if (message.message == WM_QUIT) {
-                    quit = true;
-                    exitCode = int(message.wParam);
-                    break;
+            quit = dispatchQueued(main, &exitCode);
+            if (running && !quit) {
+                presentCurrentDisplay();
+                // The input script's steps of the frame just shown are in
+                // the queue; their flusher waits until they have reached
+                // the canvas, which they do here, before the lock goes.
+                if (HAL_isScriptInputHeld()) {
+                    quit = dispatchQueued(main, &exitCode);
+                    HAL_releaseScriptInput();
                 }
-                hostDispatchMessage(message);
             }
-            if (running && !quit) presentCurrentDisplay();
             HAL_leaveVMLock();
             // Idle until there is something to do, outside the lock.
             if (running && !quit)

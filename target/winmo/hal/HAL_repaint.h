@@ -33,10 +33,20 @@ using HAL_PresentFunction = void (*)(void* argument);
 // call returns once it has, once `screen` stops being the one shown (the
 // frame is dropped), or once the program is exiting (the loop presents
 // nothing after that), then takes the lock back and runs the enter-VM hook.
+// A frame held for the input script (HAL_presentIfPending) returns once the
+// loop releases it; should that take over five seconds, it says so on
+// standard error and returns all the same.
 void HAL_flushAndWait(const ScreenListener* screen, RepaintHandshake* handshake,
                       HAL_PresentFunction present, void* argument);
-// UI thread: presents and clears the flag when a frame is pending.
+// UI thread: presents and clears the flag when a frame is pending. When the
+// present ran input-script steps (a scripted run), the flush that waits for
+// it goes on holding until HAL_releaseScriptInput: the loop delivers the
+// steps' messages first, so that the frame after it sees them.
 void HAL_presentIfPending(RepaintHandshake* handshake, HAL_PresentFunction present, void* argument);
+// UI thread: whether a present holds its flush for the input script.
+bool HAL_isScriptInputHeld();
+// UI thread, once the queue is drained: the held flush goes on.
+void HAL_releaseScriptInput();
 bool HAL_isRepaintPending(const RepaintHandshake* handshake);
 // The current display object changed (under the VM lock): every flush wait
 // looks again at whether its screen is still the one shown.
