@@ -36,47 +36,19 @@
 #include "scene_maingame_InGameScene.h"
 #include "scene_maingame_InHomeScene.h"
 #include "scene_maingame_InMapScene.h"
+#include "support/headless_canvas.h"
 #include "wren_WrenCanvas.h"
 #include "wren_util_FastRandom.h"
 
-namespace benchframe {
-
-class BenchMIDlet : public javax::microedition::midlet::MIDlet {
-    WREN_CLASS(BenchMIDlet, javax::microedition::midlet::MIDlet)
-public:
-    void ctor() { MIDlet::ctor(); }
-    void startApp() override {}
-    void pauseApp() override {}
-    void destroyApp(jboolean) override {}
-};
-
-// The game canvas without a window: its frames are run by the benchmark.
-class BenchCanvas : public wren::WrenCanvas {
-    WREN_CLASS(BenchCanvas, wren::WrenCanvas)
-public:
-    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) { WrenCanvas::ctor(owner); }
-    void update() override {}
-    void paintGame(const VMPtr<javax::microedition::lcdui::Graphics>&) override {}
-    jboolean isShown() override { return true; }
-    jint getWidth() override { return 240; }
-    jint getHeight() override { return 320; }
-    void flushGraphics() override {}
-};
-
-}  // namespace benchframe
-
-WREN_DEFINE_CLASS(benchframe::BenchMIDlet, "benchframe.BenchMIDlet")
-WREN_DEFINE_CLASS(benchframe::BenchCanvas, "benchframe.BenchCanvas")
-
 namespace {
 
-using benchframe::BenchCanvas;
-using benchframe::BenchMIDlet;
 using main::Game;
 using scene::maingame::InGameScene;
 using scene::maingame::InHomeScene;
 using scene::maingame::InMapScene;
 using wren::WrenCanvas;
+using wrentest::HeadlessCanvas;
+using wrentest::IdleMIDlet;
 
 constexpr int kWarmUp = 200, kFrames = 3000;
 // Each view of the home scene is measured this long.
@@ -136,7 +108,7 @@ VMPtr<SceneT> currentAs() {
 namespace benchframe {
 
 int run() {
-    VMPtr<BenchCanvas> canvas = BenchCanvas::make(BenchMIDlet::make());
+    VMPtr<HeadlessCanvas> canvas = HeadlessCanvas::make(IdleMIDlet::make());
     // The canvas's own game thread waits for a show that never comes; it
     // is told to end, and the benchmark runs the frames.
     VMPtr<java::lang::Thread> gameThread = WrenCanvas::S().gameThread;

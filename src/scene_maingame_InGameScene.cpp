@@ -254,34 +254,38 @@ jint InGameScene::musicTrack(jint kind) {
 
 // --- loading -----------------------------------------------------------------
 
-void InGameScene::loadData() {
+bool InGameScene::loadFieldStep(jint capacity, jint first) {
     Statics& s = S();
     const jint i = backgroundIndex;
+    if (moreData == 0) {
+        screen = Screen::make();
+        screen->setBackgroundColor(FIELD_COLOUR);
+        screen->setBackgroundEnabled(true);
+        screen->setLayerCapacity(capacity);
+        moreData = first;
+        return true;
+    }
+    if (moreData == first) {
+        backgroundIndex = Main::randomInt() % 2 + 2 * heatKind();
+        screen->appendFrameLayer(s.backgroundGobIds[backgroundIndex],
+                                 s.backgroundAnimSetIds[backgroundIndex], 0, 240, 0);
+    } else if (moreData == first - 1) {
+        screen->appendFrameLayer(s.backgroundGobIds[i], s.backgroundAnimSetIds[i], 1, 240, 0);
+    } else if (moreData == first - 2) {
+        screen->appendFrameLayer(s.backgroundGobIds[i], s.backgroundAnimSetIds[i], 1, 240,
+                                 screen->getLayerHeight(1));
+    } else {
+        return false;
+    }
+    --moreData;
+    return true;
+}
+
+void InGameScene::loadData() {
     if (playMode == MODE_RESULTS) {
         VMPtr<VMArray<jint>> r = Game::S().cellRecords[cellIndex];
+        if (loadFieldStep(7, 8)) return;
         switch (moreData) {
-        case 0:
-            screen = Screen::make();
-            screen->setBackgroundColor(FIELD_COLOUR);
-            screen->setBackgroundEnabled(true);
-            screen->setLayerCapacity(7);
-            moreData = 8;
-            return;
-        case 8:
-            backgroundIndex = Main::randomInt() % 2 + 2 * heatKind();
-            screen->appendFrameLayer(s.backgroundGobIds[backgroundIndex],
-                                     s.backgroundAnimSetIds[backgroundIndex], 0, 240, 0);
-            moreData = 7;
-            return;
-        case 7:
-            screen->appendFrameLayer(s.backgroundGobIds[i], s.backgroundAnimSetIds[i], 1, 240, 0);
-            moreData = 6;
-            return;
-        case 6:
-            screen->appendFrameLayer(s.backgroundGobIds[i], s.backgroundAnimSetIds[i], 1, 240,
-                                     screen->getLayerHeight(1));
-            moreData = 5;
-            return;
         case 5:
         case 4: {
             const jint layer = moreData == 5 ? RESULT_CHEST : RESULT_CELL_ART;
@@ -313,29 +317,8 @@ void InGameScene::loadData() {
         }
     }
 
+    if (loadFieldStep(4, 7)) return;
     switch (moreData) {
-    case 0:
-        screen = Screen::make();
-        screen->setBackgroundColor(FIELD_COLOUR);
-        screen->setBackgroundEnabled(true);
-        screen->setLayerCapacity(4);
-        moreData = 7;
-        return;
-    case 7:
-        backgroundIndex = Main::randomInt() % 2 + 2 * heatKind();
-        screen->appendFrameLayer(s.backgroundGobIds[backgroundIndex],
-                                 s.backgroundAnimSetIds[backgroundIndex], 0, 240, 0);
-        moreData = 6;
-        return;
-    case 6:
-        screen->appendFrameLayer(s.backgroundGobIds[i], s.backgroundAnimSetIds[i], 1, 240, 0);
-        moreData = 5;
-        return;
-    case 5:
-        screen->appendFrameLayer(s.backgroundGobIds[i], s.backgroundAnimSetIds[i], 1, 240,
-                                 screen->getLayerHeight(1));
-        moreData = 4;
-        return;
     case 4:
         moreData = 3;
         return;

@@ -176,6 +176,10 @@ public:
     static jint musicTrack(jint kind);
 
 private:
+    // The steps both modes start with: the screen made with room for
+    // capacity layers (step 0, then step first), a background picked for
+    // the heat kind, and two more of its tiles. False for any other step.
+    bool loadFieldStep(jint capacity, jint first);
     void introStep();
     // The won heat's end: the next heat's parameters, or the results, or
     // the final story.

@@ -676,6 +676,19 @@ void InHomeScene::holdConfirmBar(jint px) {
     }
 }
 
+jboolean InHomeScene::confirmBarReleased(jint px, jboolean released) {
+    if (!popupScreen->layerContains(BAR, 0, rect)) {
+        popupScreen->playAnimation(ITEM_CURSOR, FRAME_CURSOR_IDLE);
+        return false;
+    }
+    rect = popupScreen->getLayerBox(BAR, 0);
+    if (pointerHeld()) {
+        holdConfirmBar(px);
+        return false;
+    }
+    return released;
+}
+
 void InHomeScene::updateConfirm() {
     takePointerPoint();
     const jint px = rect[0];
@@ -694,16 +707,7 @@ void InHomeScene::updateConfirm() {
             popupState = HOME_VIEW;
             return;
         }
-        if (!popupScreen->layerContains(BAR, 0, rect)) {
-            popupScreen->playAnimation(ITEM_CURSOR, FRAME_CURSOR_IDLE);
-            return;
-        }
-        rect = popupScreen->getLayerBox(BAR, 0);
-        if (pointerHeld()) {
-            holdConfirmBar(px);
-            return;
-        }
-        if (!released) return;
+        if (!confirmBarReleased(px, released)) return;
         if (confirmPending == 0) {
             status[2] = status[2] + pendingUpgrades[0];
             status[4] = status[4] + pendingUpgrades[1];
@@ -736,16 +740,7 @@ void InHomeScene::updateConfirm() {
         popupState = HOME_VIEW;
         return;
     }
-    if (!popupScreen->layerContains(BAR, 0, rect)) {
-        popupScreen->playAnimation(ITEM_CURSOR, FRAME_CURSOR_IDLE);
-        return;
-    }
-    rect = popupScreen->getLayerBox(BAR, 0);
-    if (pointerHeld()) {
-        holdConfirmBar(px);
-        return;
-    }
-    if (!released) return;
+    if (!confirmBarReleased(px, released)) return;
     if (selectedStat != -1) {
         if (confirmPending != 0) {
             // Back to the rows, the plan kept.

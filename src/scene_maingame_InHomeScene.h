@@ -173,6 +173,9 @@ private:
     void clearPlan();
     // The action of the held stylus on the confirmation bar.
     void holdConfirmBar(jint px);
+    // The stylus against the confirmation bar: off it the item cursor
+    // idles, held on it the bar follows; true once it is lifted on the bar.
+    jboolean confirmBarReleased(jint px, jboolean released);
 };
 
 }  // namespace scene::maingame

@@ -21,22 +21,6 @@ using main::Main;
 
 namespace {
 
-const jint kMapKinds[InMapScene::ROWS][InMapScene::COLUMNS] = {
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 24, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 23, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {0, 0, 0, 0, 0, 0, 0, 10, 9, 5, 8, 4, 9, 0, 0, 15, 15, 15, 0, 0},
-    {0, 0, 0, 11, 0, 11, 10, 9, 9, 8, 8, 8, 9, 10, 15, 15, 15, 16, 0, 0},
-    {0, 0, 13, 12, 11, 11, 11, 10, 3, 8, 1, 8, 9, 7, 15, 15, 16, 17, 16, 0},
-    {0, 13, 14, 13, 12, 11, 11, 11, 10, 9, 2, 6, 9, 10, 15, 16, 17, 18, 17, 0},
-    {0, 12, 13, 12, 11, 11, 11, 19, 10, 10, 9, 0, 0, 0, 15, 15, 16, 17, 16, 0},
-    {0, 0, 12, 11, 11, 0, 19, 19, 20, 21, 20, 19, 0, 0, 0, 0, 15, 0, 0, 0},
-    {0, 0, 0, 0, 11, 19, 19, 20, 21, 22, 21, 19, 0, 0, 0, 0, 0, 0, 0, 0},
-    {0, 0, 0, 0, 0, 0, 0, 19, 20, 21, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {0, 0, 0, 0, 0, 0, 0, 0, 19, 20, 19, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-};
-
 const jint kLanguages[InMapScene::LANGUAGE_COUNT] = {0x5000, 0x5001, 0x5003, 0x5002, 0x5004};
 
 // Dialog frames of the dialog layer, and its highlight frames.
@@ -86,13 +70,8 @@ constexpr jint MENU_TUNE = 5;
 
 void InMapScene::ctor() {
     Scene::ctor();
-    VMPtr<VMArray<jint, 2>> grid = VMArray<jint, 2>::create(ROWS);
-    for (jint r = 0; r < ROWS; ++r) {
-        VMPtr<VMArray<jint>> row = VMArray<jint>::create(COLUMNS);
-        for (jint c = 0; c < COLUMNS; ++c) row[c] = kMapKinds[r][c];
-        grid[r] = row;
-    }
-    mapGrid = grid;
+    // The game state owns the map; nothing here writes to it.
+    mapGrid = Game::S().cellKinds;
     holdTimer = 0;
     state = BROWSE;
     jint kind = Game::S().stageKind;

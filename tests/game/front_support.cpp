@@ -44,15 +44,6 @@ void fill(rpack::IndexedImage& img, int x0, int y0, int w, int h, uint8_t c) {
         for (int x = x0; x < x0 + w; ++x) img.pixels[size_t(y * img.width + x)] = c;
 }
 
-rpack::Gob gob(int x, int y, int w, int h) {
-    rpack::Gob g;
-    g.x = x;
-    g.y = y;
-    g.width = w;
-    g.height = h;
-    return g;
-}
-
 rpack::Animation still(int frame, int loops = -1) { return {loops, {{frame, 0, 0, 0, 0, 0}}}; }
 
 // A frame of w x h tiles of `tile` (tw x th) from (x, y) on.
@@ -186,10 +177,7 @@ void installContent(const FixtureShape& shape) {
 
 void FrontTest::SetUp() {
     installContent(shape());
-    shell::resetShellStatics();
-    scene::SceneManager::S().currentScene = nullptr;
-    scene::SceneManager::S().pointer = nullptr;
-    ui::Scene::S().updating = nullptr;
+    resetGameStatics();
     resetTouchInput();
     midlet = IdleMIDlet::make();
     canvas = FrontCanvas::make(midlet);
@@ -201,10 +189,7 @@ void FrontTest::SetUp() {
 }
 
 void FrontTest::TearDown() {
-    shell::resetShellStatics();
-    scene::SceneManager::S().currentScene = nullptr;
-    scene::SceneManager::S().pointer = nullptr;
-    ui::Scene::S().updating = nullptr;
+    resetGameStatics();
     resetTouchInput();
     wren::Resources::closePack();
 }

@@ -60,19 +60,13 @@ constexpr uint32_t kStoryColour = 0xFF808080;     // 0x808080
 
 // A 240 x 320 canvas whose frames last `frameMs`; an interrupt is only
 // written down ("interrupt K"), so that a quit answer ends no test.
-class FrontCanvas : public wren::WrenCanvas {
-    WREN_CLASS(FrontCanvas, wren::WrenCanvas)
+class FrontCanvas : public HeadlessCanvas {
+    WREN_CLASS(FrontCanvas, HeadlessCanvas)
 public:
     jint frameMs = 40;
     Calls interrupts;
 
-    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) { WrenCanvas::ctor(owner); }
-    void update() override {}
-    void paintGame(const VMPtr<javax::microedition::lcdui::Graphics>&) override {}
-    jboolean isShown() override { return true; }
-    jint getWidth() override { return 240; }
-    jint getHeight() override { return 320; }
-    void flushGraphics() override {}
+    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) { HeadlessCanvas::ctor(owner); }
     jint getFrameTime() override { return frameMs; }
     void interrupt(jint kind) override {
         interrupts.push_back("interrupt " + std::to_string(kind));

@@ -5,15 +5,38 @@
 #include <map>
 
 #include "java_lang_Thread.h"
+#include "main_Game.h"
+#include "main_Main.h"
 #include "runtime/wren_test_Task.h"
+#include "scene_SceneManager.h"
+#include "ui_Scene.h"
 
-WREN_DEFINE_CLASS(wrentest::IdleMIDlet, "wrentest.IdleMIDlet")
-WREN_DEFINE_CLASS(wrentest::HeadlessCanvas, "wrentest.HeadlessCanvas")
 WREN_DEFINE_CLASS(wrentest::RecordingSound, "wrentest.RecordingSound", wren::MediaManager)
 
 namespace wrentest {
 
 namespace fs = std::filesystem;
+
+void resetGameStatics() {
+    main::Main::Statics& m = main::Main::S();
+    m.instance = nullptr;
+    m.canvas = nullptr;
+    m.sceneManager = nullptr;
+    m.game = nullptr;
+    m.resManager = nullptr;
+    m.random = nullptr;
+    m.richFont = nullptr;
+    m.translation = nullptr;
+    m.loadedGlyphSetIds = nullptr;
+    m.gameAreaX = m.gameAreaY = 0;
+    m.language = m.currentGlyphSetId = m.soundSet = 0;
+    m.redrawBackground = m.firstMenuVisit = m.splashPending = m.soundOn = m.musicPlaying = false;
+    main::Game::S().statClass = 0;
+    scene::SceneManager::S().instance = nullptr;
+    scene::SceneManager::S().currentScene = nullptr;
+    scene::SceneManager::S().pointer = nullptr;
+    ui::Scene::S().updating = nullptr;
+}
 
 void stopGameThreadAndInstall(const VMPtr<wren::WrenCanvas>& canvas) {
     using wren::WrenCanvas;
@@ -22,6 +45,17 @@ void stopGameThreadAndInstall(const VMPtr<wren::WrenCanvas>& canvas) {
     wren::test::join(gameThread);
     WrenCanvas::S().instance = canvas;
     WrenCanvas::S().appState = WrenCanvas::APP_RUNNING;
+}
+
+rpack::Gob gob(int x, int y, int w, int h, int offsetX, int offsetY) {
+    rpack::Gob g;
+    g.x = x;
+    g.y = y;
+    g.width = w;
+    g.height = h;
+    g.offsetX = offsetX;
+    g.offsetY = offsetY;
+    return g;
 }
 
 rpack::IndexedImage blockFontSheet(rpack::PaletteColour ink) {

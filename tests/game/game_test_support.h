@@ -15,34 +15,11 @@
 #include "javax_microedition_lcdui_Graphics.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_midlet_MIDlet.h"
+#include "support/headless_canvas.h"
 #include "wren_MediaManager.h"
 #include "wren_WrenCanvas.h"
 
 namespace wrentest {
-
-// The MIDlet a test's canvas belongs to: it is never started.
-class IdleMIDlet : public javax::microedition::midlet::MIDlet {
-    WREN_CLASS(IdleMIDlet, javax::microedition::midlet::MIDlet)
-public:
-    void ctor() { MIDlet::ctor(); }
-    void startApp() override {}
-    void pauseApp() override {}
-    void destroyApp(jboolean) override {}
-};
-
-// A game canvas on a 240 x 320 screen, shown, that draws and flushes
-// nothing of its own: the tests run its frames.
-class HeadlessCanvas : public wren::WrenCanvas {
-    WREN_CLASS(HeadlessCanvas, wren::WrenCanvas)
-public:
-    void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) { WrenCanvas::ctor(owner); }
-    void update() override {}
-    void paintGame(const VMPtr<javax::microedition::lcdui::Graphics>&) override {}
-    jboolean isShown() override { return true; }
-    jint getWidth() override { return 240; }
-    jint getHeight() override { return 320; }
-    void flushGraphics() override {}
-};
 
 // Every call the game makes of the sound manager that loads, plays, stops
 // or frees a sound, as "name args".
@@ -94,6 +71,15 @@ public:
     void releaseVideo() override {}
     jint setVideoSize(jint) override { return -1; }
 };
+
+// A graphic object cut from the sheet at (x, y), w x h, drawn at its
+// offset from the layer's position.
+rpack::Gob gob(int x, int y, int w, int h, int offsetX = 0, int offsetY = 0);
+
+// What the game's main object, game state, scene manager and scenes keep in
+// their statics between tests, cleared, so that a test starts as the program
+// does.
+void resetGameStatics();
 
 // Ends the game thread of the canvas made last (waiting for it) and makes
 // `canvas` the framework's running instance: the tests run its frames.

@@ -22,13 +22,6 @@ jint price(jint k, jint level) {
 
 class HomePlanning : public HomeTest {
 protected:
-    // From the home view into the planning of view 2 (levels) or 3 (caps).
-    void startPlanning(jint view) {
-        tap(homeBox(3, view - 1));
-        ASSERT_EQ(scene->popupState, 1);
-        tap(barItem(0));
-        ASSERT_EQ(scene->popupState, 2);
-    }
     Rect row(jint k) { return homeBox(4, k); }
     Rect minus() { return homeBox(35, 1); }
     Rect plus() { return homeBox(35, 2); }

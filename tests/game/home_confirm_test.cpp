@@ -18,17 +18,27 @@ constexpr jint kStatsAt = 13;
 
 class HomeConfirm : public HomeTest {
 protected:
-    void startPlanning(jint view) {
-        tap(homeBox(3, view - 1));
-        ASSERT_EQ(scene->popupState, 1);
-        tap(barItem(0));
-        ASSERT_EQ(scene->popupState, 2);
-    }
     void plusOn(jint k, int times = 1) {
         if (scene->selectedStat != k) tap(homeBox(4, k));
         for (int i = 0; i < times; ++i) tap(homeBox(35, 2));
     }
     void endPlanning() { tap(20, 300); }
+    // The levels view's "fill up": the plan, then its confirmation bar.
+    void fillUp() {
+        tap(homeBox(3, 1));
+        tap(barItem(1));
+    }
+    // The caps view's reset: its confirmation bar.
+    void openReset() {
+        tap(homeBox(3, 2));
+        tap(barItem(1));
+    }
+    // These stats and this money still, and nothing saved.
+    void expectNothingBought(const std::vector<jint>& values, jint cash) {
+        EXPECT_EQ(stats(), values);
+        EXPECT_EQ(money(), cash);
+        EXPECT_EQ(game->saves, 0);
+    }
     // The saved record holds this money and these stats.
     void expectSaved(jint cash, const std::vector<jint>& values) {
         VMPtr<VMArray<jbyte>> bytes = savedProgress();
@@ -114,9 +124,7 @@ TEST_F(HomeConfirm, GoingBackFromAPurchaseReopensTheChoiceBarAndKeepsEverything)
     EXPECT_EQ(barLabel(2), "t100");
     EXPECT_EQ(pending(), (std::vector<jint>{0, 0, 0, 0}));
     EXPECT_EQ(pips(1), (std::vector<jint>{36, 37, 37, 37, 37, 38, 38, 38, 38, 38}));
-    EXPECT_EQ(stats(), (std::vector<jint>{0, 5, 1, 5, 1, 5, 1, 0, 1}));
-    EXPECT_EQ(money(), 2000);
-    EXPECT_EQ(game->saves, 0);
+    expectNothingBought({0, 5, 1, 5, 1, 5, 1, 0, 1}, 2000);
 }
 
 TEST_F(HomeConfirm, APriceAboveTheMoneyIsDismissedByAnyTap) {
@@ -134,9 +142,7 @@ TEST_F(HomeConfirm, APriceAboveTheMoneyIsDismissedByAnyTap) {
     EXPECT_EQ(layerShown(3), 0);
     EXPECT_EQ(panel()->labelFonts[6], 4);
     EXPECT_EQ(label(6), "$0");
-    EXPECT_EQ(stats(), (std::vector<jint>{0, 5, 1, 5, 1, 5, 1, 0, 1}));
-    EXPECT_EQ(money(), 300);
-    EXPECT_EQ(game->saves, 0);
+    expectNothingBought({0, 5, 1, 5, 1, 5, 1, 0, 1}, 300);
 }
 
 TEST_F(HomeConfirm, ATapBesideAPayableBarOnlyIdlesTheCursor) {
@@ -159,8 +165,7 @@ TEST_F(HomeConfirm, ATapBesideAPayableBarOnlyIdlesTheCursor) {
 TEST_F(HomeConfirm, FillUpPlansEveryStatToItsCap) {
     setGame({0, 3, 1, 0, 0, 4, 2, 0, 1}, 5000);
     build();
-    tap(homeBox(3, 1));
-    tap(barItem(1));
+    fillUp();
     EXPECT_EQ(scene->popupState, 3);
     EXPECT_EQ(pending(), (std::vector<jint>{2, 0, 2, 0}));
     EXPECT_EQ(scene->pendingCost, 200 + 200 + 100 + 200);
@@ -180,8 +185,7 @@ TEST_F(HomeConfirm, FillUpPlansEveryStatToItsCap) {
 TEST_F(HomeConfirm, NoLevelIsPlannedPastTenWhateverTheCap) {
     setGame({0, 12, 9, 0, 0, 0, 0, 0, 1}, 10000);
     build();
-    tap(homeBox(3, 1));
-    tap(barItem(1));
+    fillUp();
     EXPECT_EQ(scene->popupState, 3);
     EXPECT_EQ(pending(), (std::vector<jint>{1, 0, 0, 0}));
     EXPECT_EQ(scene->pendingCost, 2000);
@@ -197,8 +201,7 @@ TEST_F(HomeConfirm, NoLevelIsPlannedPastTenWhateverTheCap) {
 TEST_F(HomeConfirm, FillUpAtEveryCapPlansNothingAtPriceZero) {
     setGame({0, 3, 3, 2, 2, 4, 4, 0, 1}, 0);
     build();
-    tap(homeBox(3, 1));
-    tap(barItem(1));
+    fillUp();
     EXPECT_EQ(scene->popupState, 3);
     EXPECT_EQ(scene->pendingCost, 0);
     EXPECT_EQ(label(6), "$0");
@@ -246,8 +249,7 @@ TEST_F(HomeConfirm, GoingBackFromSharedPointsKeepsThePlanAndTheRowCursor) {
 TEST_F(HomeConfirm, TheResetGivesBackTheCapPointsForItsPrice) {
     setGame({4, 3, 2, 5, 5, 2, 2, 0, 3}, 2000);
     build();
-    tap(homeBox(3, 2));
-    tap(barItem(1));
+    openReset();
     ASSERT_EQ(scene->popupState, 3);
     EXPECT_EQ(scene->selectedStat, -1);
     EXPECT_EQ(barLabel(0), "t381500");
@@ -266,24 +268,20 @@ TEST_F(HomeConfirm, TheResetGivesBackTheCapPointsForItsPrice) {
 TEST_F(HomeConfirm, AResetNobodyCanPayChangesNothing) {
     setGame({4, 3, 2, 5, 5, 2, 2, 0, 3}, 1499);
     build();
-    tap(homeBox(3, 2));
-    tap(barItem(1));
+    openReset();
     ASSERT_EQ(scene->popupState, 3);
     EXPECT_EQ(barLabel(0), "t40");
     EXPECT_EQ(barLabel(1), "");
     EXPECT_EQ(barLabel(2), "t100");
     tap(barItem(1));
     EXPECT_EQ(scene->popupState, 0);
-    EXPECT_EQ(stats(), (std::vector<jint>{4, 3, 2, 5, 5, 2, 2, 0, 3}));
-    EXPECT_EQ(money(), 1499);
-    EXPECT_EQ(game->saves, 0);
+    expectNothingBought({4, 3, 2, 5, 5, 2, 2, 0, 3}, 1499);
 }
 
 TEST_F(HomeConfirm, GoingBackFromTheResetReopensTheChoiceBar) {
     setGame({4, 3, 2, 5, 5, 2, 2, 0, 3}, 2000);
     build();
-    tap(homeBox(3, 2));
-    tap(barItem(1));
+    openReset();
     tap(barItem(2));
     EXPECT_EQ(scene->popupState, 1);
     EXPECT_EQ(layerShown(3), 8);
@@ -337,9 +335,7 @@ TEST_F(HomeConfirm, ACursorWithoutWidthAnswersBackAndNeverDividesByZero) {
     release();
     EXPECT_EQ(scene->popupState, 2);
 
-    EXPECT_EQ(stats(), (std::vector<jint>{5, 5, 1, 5, 1, 5, 1, 0, 1}));
-    EXPECT_EQ(money(), 2000);
-    EXPECT_EQ(game->saves, 0);
+    expectNothingBought({5, 5, 1, 5, 1, 5, 1, 0, 1}, 2000);
 }
 
 }  // namespace

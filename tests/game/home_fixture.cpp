@@ -82,17 +82,6 @@ rpack::IndexedImage sheet() {
     return img;
 }
 
-rpack::Gob gob(int x, int y, int w, int h, int offsetX = 0, int offsetY = 0) {
-    rpack::Gob g;
-    g.x = x;
-    g.y = y;
-    g.width = w;
-    g.height = h;
-    g.offsetX = offsetX;
-    g.offsetY = offsetY;
-    return g;
-}
-
 rpack::GobSet homeGobs() {
     rpack::GobSet set;
     set.sheetEntry = 3;

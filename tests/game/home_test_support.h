@@ -97,6 +97,13 @@ protected:
     Rect popupBox(jint layer, jint type);
     // Item j of the bar: W split into thirds, item 0 on the right.
     Rect barItem(jint j);
+    // From the home view into the planning of view 2 (levels) or 3 (caps).
+    void startPlanning(jint view) {
+        tap(homeBox(3, view - 1));
+        ASSERT_EQ(scene->popupState, 1);
+        tap(barItem(0));
+        ASSERT_EQ(scene->popupState, 2);
+    }
 
     // The pip layer of pip j of stat k, and the picture it shows.
     static jint pipLayer(jint k, jint j) { return 5 + 10 * k + j; }

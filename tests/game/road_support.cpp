@@ -6,6 +6,7 @@
 #include <map>
 
 #include "Pack.h"
+#include "game_test_support.h"
 #include "Png.h"
 #include "VMClock.h"
 #include "java_lang_System.h"
@@ -17,6 +18,7 @@
 #include "scene_maingame_InHomeScene.h"
 #include "scene_menu_MenuScene.h"
 #include "support/program_folder.h"
+#include "support/touch_input.h"
 #include "ui_Addon.h"
 #include "ui_MsgBoard.h"
 #include "ui_Pointer.h"
@@ -53,45 +55,6 @@ uint32_t readTicks() { return ticks; }
 VMTickSource previousSource = nullptr;
 VMClockBase previousBase;
 
-void resetTouchInput() {
-    PointerInputKeyManager::removeRegions(0);
-    PointerInputKeyManager::Statics& keys = PointerInputKeyManager::S();
-    keys.keyStates = nullptr;
-    keys.keyStateIndex = nullptr;
-    keys.keyStateCount = 0;
-    keys.originX = keys.originY = 0;
-    PointerInputEventManager::setEnabled(false);
-    PointerInputEventManager::reset();
-    PointerInputEventManager::setInputIgnored(false);
-    PointerInputEventManager::setDeliverySuspended(false);
-    PointerInputEventManager::Statics& events = PointerInputEventManager::S();
-    events.areaX = events.areaY = events.areaWidth = events.areaHeight = 0;
-    events.requestedWidth = events.requestedHeight = 0;
-    events.originX = events.originY = 0;
-    events.pointerDown = nullptr;
-}
-
-void resetGameStatics() {
-    Main::Statics& m = Main::S();
-    m.instance = nullptr;
-    m.canvas = nullptr;
-    m.sceneManager = nullptr;
-    m.game = nullptr;
-    m.resManager = nullptr;
-    m.random = nullptr;
-    m.richFont = nullptr;
-    m.translation = nullptr;
-    m.loadedGlyphSetIds = nullptr;
-    m.gameAreaX = m.gameAreaY = 0;
-    m.language = m.currentGlyphSetId = m.soundSet = 0;
-    m.redrawBackground = m.firstMenuVisit = m.splashPending = m.soundOn = m.musicPlaying = false;
-    Game::S().statClass = 0;
-    scene::SceneManager::S().instance = nullptr;
-    scene::SceneManager::S().currentScene = nullptr;
-    scene::SceneManager::S().pointer = nullptr;
-    ui::Scene::S().updating = nullptr;
-}
-
 // Every pack of the sample content and nothing else: suites of the same
 // process write packs of their own into the folder.
 void installContent() {
@@ -122,11 +85,7 @@ void RoadTest::SetUp() {
     canvas = RoadCanvas::make(midlet);
     // The canvas's game thread ends before its first frame: the test runs
     // the frames.
-    VMPtr<java::lang::Thread> gameThread = WrenCanvas::S().gameThread;
-    WrenCanvas::S().appState = WrenCanvas::APP_EXITING;
-    wren::test::join(gameThread);
-    WrenCanvas::S().instance = canvas.get();
-    WrenCanvas::S().appState = WrenCanvas::APP_RUNNING;
+    stopGameThreadAndInstall(canvas.get());
     canvas->updateScreenSize();
     canvas->initTouchInput();
     canvas->deleteAllData();
@@ -177,26 +136,7 @@ void RoadTest::keepPicture(const std::string& name) {
     VMPtr<javax::microedition::lcdui::Image> img =
         javax::microedition::lcdui::Image::createImage(240, 320, false, jint(0xFF000000));
     canvas->paintGame(img->getGraphics());
-    VMPtr<VMArray<jint>> argb = VMArray<jint>::create(240 * 320);
-    img->getRGB(argb, 0, 240, 0, 0, 240, 320);
-    rpack::IndexedImage out;
-    out.width = 240;
-    out.height = 320;
-    std::map<uint32_t, uint8_t> index;
-    for (jint i = 0; i < 240 * 320; ++i) {
-        const uint32_t p = uint32_t(argb[i]);
-        auto found = index.find(p);
-        if (found == index.end()) {
-            if (index.size() == 256) {
-                out.pixels.push_back(0);
-                continue;
-            }
-            found = index.emplace(p, uint8_t(index.size())).first;
-            out.palette.push_back({uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), 255});
-        }
-        out.pixels.push_back(found->second);
-    }
-    rpack::writeFiles(dir, {{name + ".png", rpack::encodePng(out)}});
+    writeImagePng(img, (fs::path(dir) / (name + ".png")).string());
 }
 
 bool RoadTest::runUntil(const std::function<bool()>& done, int maxFrames) {

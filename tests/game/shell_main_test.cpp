@@ -76,7 +76,7 @@ TEST_F(MainTest, TheFirstRedrawCentresTheGameAreaAndTheSplash) {
     for (Case c : {Case{240, 320, 0, 0}, Case{241, 321, 0, 0}, Case{480, 640, 120, 160},
                    Case{239, 319, 0, 0}}) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
-        resetShellStatics();
+        resetGameStatics();
         makeMain(c.w, c.h);
         makeScreen();
         Main::S().instance->paint(g);

@@ -57,17 +57,6 @@ rpack::IndexedImage sheet() {
     return img;
 }
 
-rpack::Gob gob(int x, int y, int w, int h, int offsetX, int offsetY) {
-    rpack::Gob g;
-    g.x = x;
-    g.y = y;
-    g.width = w;
-    g.height = h;
-    g.offsetX = offsetX;
-    g.offsetY = offsetY;
-    return g;
-}
-
 rpack::GobSet splashGobs() { return {0, {gob(0, 0, 40, 30, -20, -15)}}; }
 
 // Gob 0: panel frame 0, 1: panel frame 1, 2: the marker.
@@ -143,27 +132,9 @@ void installShellPacks() {
     wren::Resources::closePack();
 }
 
-void resetShellStatics() {
-    main::Main::Statics& m = main::Main::S();
-    m.instance = nullptr;
-    m.canvas = nullptr;
-    m.sceneManager = nullptr;
-    m.game = nullptr;
-    m.resManager = nullptr;
-    m.random = nullptr;
-    m.richFont = nullptr;
-    m.translation = nullptr;
-    m.loadedGlyphSetIds = nullptr;
-    m.gameAreaX = m.gameAreaY = 0;
-    m.language = m.currentGlyphSetId = m.soundSet = 0;
-    m.redrawBackground = m.firstMenuVisit = m.splashPending = m.soundOn = m.musicPlaying = false;
-    main::Game::S().statClass = 0;
-    scene::SceneManager::S().instance = nullptr;
-}
-
 void ShellTest::SetUp() {
     installShellPacks();
-    resetShellStatics();
+    resetGameStatics();
     midlet = IdleMIDlet::make();
     canvas = ShellCanvas::make(midlet);
     stopGameThreadAndInstall(canvas);
@@ -171,7 +142,7 @@ void ShellTest::SetUp() {
 }
 
 void ShellTest::TearDown() {
-    resetShellStatics();
+    resetGameStatics();
     wren::Resources::closePack();
 }
 

@@ -77,10 +77,6 @@ public:
 // Writes the packs (again) and closes whatever pack the front end had open.
 void installShellPacks();
 
-// The statics of main.Main, main.Game, ui.ResManager and
-// scene.SceneManager as they are before anything of the game ran.
-void resetShellStatics();
-
 // Content installed, statics reset, saved data deleted, and a 240 x 320
 // canvas installed as the framework's instance with its thread stopped.
 class ShellTest : public ::testing::Test {
