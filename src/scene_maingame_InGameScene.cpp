@@ -753,24 +753,35 @@ void InGameScene::refreshDrawOrder() {
 
 // --- play steps ----------------------------------------------------------------
 
-void InGameScene::stepShortGoal() {
-    if (!player->isDefeated()) steerByPad();
+// The field moves on, and its two background tiles take turns: the one that
+// has left the top goes below the other.
+void InGameScene::scrollField() {
     advanceField();
     const jint h1 = screen->getLayerHeight(1);
     if (screen->getLayerY(1) < -h1) {
         screen->setLayerPosition(1, screen->getLayerX(1), screen->getLayerY(1) + h1);
         screen->setLayerPosition(2, screen->getLayerX(2), screen->getLayerY(2) + h1);
     }
+}
+
+// A monster moves with the field, and faster by its walking or running pace.
+void InGameScene::moveWithField(const VMPtr<InGameObject>& o) {
+    const jint a = o->getLayerAnimation(0);
+    jint y = o->getLayerY(0) + scrollDelta;
+    if (a == 1)
+        y += slowSpeed;
+    else if (a == 2)
+        y += fastSpeed;
+    o->setLayerPosition(0, o->getLayerX(0), y);
+}
+
+void InGameScene::stepShortGoal() {
+    if (!player->isDefeated()) steerByPad();
+    scrollField();
     for (jint i = 0; i < MONSTER_COUNT; ++i) {
         VMPtr<InGameObject> o = monsters[i];
         if (o == nullptr) continue;
-        const jint a = o->getLayerAnimation(0);
-        jint y = o->getLayerY(0) + scrollDelta;
-        if (a == 1)
-            y += slowSpeed;
-        else if (a == 2)
-            y += fastSpeed;
-        o->setLayerPosition(0, o->getLayerX(0), y);
+        moveWithField(o);
         if (playMode != MODE_WON && !o->isDefeated() && !o->isHolding() && !player->isDefeated()) {
             const jint hit = player->hitTestValue(o->getLayerCollisionBox(0, 0));
             switch (hit) {
@@ -823,22 +834,11 @@ void InGameScene::stepShortGoal() {
 
 void InGameScene::stepLongGoal() {
     if (!player->isDefeated()) steerByTouch();
-    advanceField();
-    const jint h1 = screen->getLayerHeight(1);
-    if (screen->getLayerY(1) < -h1) {
-        screen->setLayerPosition(1, screen->getLayerX(1), screen->getLayerY(1) + h1);
-        screen->setLayerPosition(2, screen->getLayerX(2), screen->getLayerY(2) + h1);
-    }
+    scrollField();
     for (jint i = 0; i < MONSTER_COUNT; ++i) {
         VMPtr<InGameObject> o = monsters[i];
         if (o == nullptr) continue;
-        const jint a = o->getLayerAnimation(0);
-        jint y = o->getLayerY(0) + scrollDelta;
-        if (a == 1)
-            y += slowSpeed;
-        else if (a == 2)
-            y += fastSpeed;
-        o->setLayerPosition(0, o->getLayerX(0), y);
+        moveWithField(o);
         if (playMode != MODE_WON && !o->isDefeated() && !o->isHolding()) {
             const jint hit = player->hitTestValue(o->getLayerCollisionBox(0, 0));
             switch (hit) {

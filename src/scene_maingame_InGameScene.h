@@ -164,6 +164,8 @@ public:
     // Scrolls the background, counts a long goal's distance, draws the
     // bars and wins the heat at the goal; leaves the lane in rect.
     void advanceField();
+    void scrollField();
+    void moveWithField(const VMPtr<InGameObject>& o);
     void refreshDrawOrder();
     void stepResults();
     void markCurrentCellKnown();
