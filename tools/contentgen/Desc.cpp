@@ -311,7 +311,7 @@ struct Entry {
 struct PackDesc {
     int number = 0;
     Palette palette;
-    std::map<std::string, PictureSpec> pictures;
+    std::map<std::string, PictureRecipe> pictures;
     std::vector<std::string> pictureOrder;
     std::map<int, Entry> entries;
     std::vector<std::string> charFiles;  // glyph sets cover every character of these texts
@@ -359,7 +359,7 @@ PackDesc parse(const std::vector<Line>& lines) {
             pack.palette.add(line.word(1), parseColour(line, line.word(2),
                                                        line.words.size() > 3 ? line.number(3) : 255));
         } else if (k == "picture") {
-            PictureSpec p;
+            PictureRecipe p;
             p.name = line.word(1);
             p.width = line.number(2);
             p.height = line.number(3);
@@ -423,9 +423,9 @@ PackDesc parse(const std::vector<Line>& lines) {
             } else {
                 // Sizes come from the pictures, known once every line is read:
                 // kept as a piece with a marker and spread out below.
-                std::string spec = k;
-                for (size_t w = 1; w < line.words.size(); ++w) spec += " " + line.words[w];
-                f.pieces.push_back({spec, 0, 0, -1, line.where});
+                std::string recipe = k;
+                for (size_t w = 1; w < line.words.size(); ++w) recipe += " " + line.words[w];
+                f.pieces.push_back({recipe, 0, 0, -1, line.where});
             }
         } else if (k == "box") {
             Entry& e = need("anim");
@@ -767,7 +767,7 @@ void preview(const Options& options, const PackDesc& pack, int n, const Entry& e
         int reachX = 260, reachY = 340;
         for (const Piece& p : pieces) {
             const GobUse& g = gobs.gobs[size_t(gobIndex(gobs, p.gob, p))];
-            const PictureSpec& pic = pack.pictures.at(g.picture);
+            const PictureRecipe& pic = pack.pictures.at(g.picture);
             reachX = std::max({reachX, std::abs(p.dx + g.dx) + 20, std::abs(p.dx + g.dx + pic.width) + 20});
             reachY = std::max({reachY, std::abs(p.dy + g.dy) + 20, std::abs(p.dy + g.dy + pic.height) + 20});
         }

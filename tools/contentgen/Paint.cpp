@@ -12,30 +12,30 @@ namespace {
 
 class Args {
 public:
-    Args(const PictureSpec& s, const Palette& p) : spec_(s), palette_(p) {}
-    bool has(const std::string& k) const { return spec_.args.count(k) != 0; }
+    Args(const PictureRecipe& s, const Palette& p) : recipe_(s), palette_(p) {}
+    bool has(const std::string& k) const { return recipe_.args.count(k) != 0; }
     std::string text(const std::string& k, const std::string& d = "") const {
-        auto it = spec_.args.find(k);
-        return it == spec_.args.end() ? d : it->second;
+        auto it = recipe_.args.find(k);
+        return it == recipe_.args.end() ? d : it->second;
     }
     int number(const std::string& k, int d) const {
-        auto it = spec_.args.find(k);
-        if (it == spec_.args.end()) return d;
+        auto it = recipe_.args.find(k);
+        if (it == recipe_.args.end()) return d;
         try {
             return std::stoi(it->second);
         } catch (...) {
-            throw std::runtime_error(spec_.where + ": " + k + "=" + it->second + " is no number");
+            throw std::runtime_error(recipe_.where + ": " + k + "=" + it->second + " is no number");
         }
     }
     int colour(const std::string& k, const std::string& d = "clear") const {
         std::string name = text(k, d);
         if (!palette_.has(name))
-            throw std::runtime_error(spec_.where + ": " + k + "=" + name + " is no colour of the pack");
+            throw std::runtime_error(recipe_.where + ": " + k + "=" + name + " is no colour of the pack");
         return palette_.index(name);
     }
 
 private:
-    const PictureSpec& spec_;
+    const PictureRecipe& recipe_;
     const Palette& palette_;
 };
 
@@ -408,18 +408,18 @@ private:
 
 }  // namespace
 
-Canvas paintPicture(const PictureSpec& spec, const Palette& palette, Faces& faces) {
-    Args a(spec, palette);
+Canvas paintPicture(const PictureRecipe& recipe, const Palette& palette, Faces& faces) {
+    Args a(recipe, palette);
     // The player's view: the screen's height across, its width down.
-    Canvas view(spec.height, spec.width);
-    if (spec.style == "plain") {
-        paintPlain(view, a, faces, spec.where);
-    } else if (spec.style == "bird") {
-        Figure(view, a, spec.where).bird();
-    } else if (spec.style == "blob") {
-        Figure(view, a, spec.where).blob();
+    Canvas view(recipe.height, recipe.width);
+    if (recipe.style == "plain") {
+        paintPlain(view, a, faces, recipe.where);
+    } else if (recipe.style == "bird") {
+        Figure(view, a, recipe.where).bird();
+    } else if (recipe.style == "blob") {
+        Figure(view, a, recipe.where).blob();
     } else {
-        throw std::runtime_error(spec.where + ": unknown picture style '" + spec.style + "'");
+        throw std::runtime_error(recipe.where + ": unknown picture style '" + recipe.style + "'");
     }
     return view.turned();
 }

@@ -9,7 +9,7 @@
 
 namespace contentgen {
 
-struct PictureSpec {
+struct PictureRecipe {
     std::string name;
     int width = 0, height = 0;  // on the screen (the sheet's orientation)
     std::string style;
@@ -23,6 +23,6 @@ struct Faces {
 };
 
 // The picture in screen orientation, exactly width by height.
-Canvas paintPicture(const PictureSpec& spec, const Palette& palette, Faces& faces);
+Canvas paintPicture(const PictureRecipe& recipe, const Palette& palette, Faces& faces);
 
 }  // namespace contentgen
