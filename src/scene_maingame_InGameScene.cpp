@@ -764,6 +764,16 @@ void InGameScene::scrollField() {
     }
 }
 
+// A monster that has left the top of the screen comes back below it, at a
+// new place across the lane.
+void InGameScene::recycleIfGone(const VMPtr<InGameObject>& o) {
+    if (o->getLayerY(0) + o->getLayerHeight(0) >= 0) return;
+    o->activate();
+    const jint x = acrossLane(rect);
+    const jint y = belowScreen();
+    o->setLayerPosition(0, x, y);
+}
+
 // A monster moves with the field, and faster by its walking or running pace.
 void InGameScene::moveWithField(const VMPtr<InGameObject>& o) {
     const jint a = o->getLayerAnimation(0);
@@ -823,12 +833,7 @@ void InGameScene::stepShortGoal() {
                 break;
             }
         }
-        if (o->getLayerY(0) + o->getLayerHeight(0) < 0) {
-            o->activate();
-            const jint x = acrossLane(rect);
-            const jint y2 = belowScreen();
-            o->setLayerPosition(0, x, y2);
-        }
+        recycleIfGone(o);
     }
 }
 
@@ -870,12 +875,7 @@ void InGameScene::stepLongGoal() {
                 break;
             }
         }
-        if (o->getLayerY(0) + o->getLayerHeight(0) < 0) {
-            o->activate();
-            const jint x = acrossLane(rect);
-            const jint y2 = belowScreen();
-            o->setLayerPosition(0, x, y2);
-        }
+        recycleIfGone(o);
     }
 }
 

@@ -166,6 +166,7 @@ public:
     void advanceField();
     void scrollField();
     void moveWithField(const VMPtr<InGameObject>& o);
+    void recycleIfGone(const VMPtr<InGameObject>& o);
     void refreshDrawOrder();
     void stepResults();
     void markCurrentCellKnown();
