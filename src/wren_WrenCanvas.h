@@ -7,6 +7,16 @@
 // statics also hold the services the resource readers share with the rest
 // of the framework: the byte-buffer serializer over two static buffers and
 // decimal formatting into a StringBuffer.
+//
+// The operations below are grouped by concern, and each group's code lives
+// in one file: wren_WrenCanvas.cpp (core loop, sessions, frame timing,
+// pause, game area, accessors), wren_WrenCanvas_keys.cpp (keys),
+// wren_WrenCanvas_data.cpp (saved data, serializer, checksums),
+// wren_WrenCanvas_services.cpp (platform services, second entries,
+// logging), wren_WrenCanvas_drawing.cpp (drawing, text, fills, the static
+// image helpers' entries), wren_WrenCanvas_levelRenderer.cpp,
+// wren_WrenCanvas_animation.cpp (animation tables and players) and
+// wren_WrenCanvas_loading.cpp (resource forwards and table loading).
 #pragma once
 
 #include "VMArray.h"

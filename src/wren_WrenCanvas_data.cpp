@@ -1,0 +1,350 @@
+// The game canvas's saved data (items in record stores, written through a
+// staging store), the serializer and number formatting, checksums, sorting
+// and pixel helpers.
+
+#include "wren_WrenCanvas.h"
+
+#include <algorithm>
+
+#include "VMMath.h"
+#include "VMTry.h"
+#include "java_lang_Integer.h"
+#include "java_lang_NumberFormatException.h"
+#include "java_lang_RuntimeException.h"
+#include "java_lang_Throwable.h"
+#include "javax_microedition_rms_RecordStore.h"
+#include "javax_microedition_rms_RecordStoreException.h"
+#include "javax_microedition_rms_RecordStoreNotFoundException.h"
+#include "wren_util_text_RichFont.h"
+
+namespace wren {
+
+using java::lang::String;
+using java::lang::StringBuffer;
+
+// --- saved data ---------------------------------------------------------------------------
+
+namespace {
+
+using javax::microedition::rms::RecordStore;
+
+constexpr jint kRecordBytes = 4096;
+// A save writes its data into the store of this name first. No id's
+// decimal text ends with it, so no load ever reads a save half written.
+constexpr const char* kStagingSuffix = ".saving";
+constexpr jint kStagingSuffixLength = 7;
+
+VMPtr<String> stagingName(const VMPtr<String>& name) {
+    VMPtr<StringBuffer> text = StringBuffer::make(name);
+    text->append(kStagingSuffix);
+    return text->toString();
+}
+
+bool isDecimalInt(const VMPtr<String>& text) {
+    return vmTryCatch(
+        [&] {
+            java::lang::Integer::parseInt(text);
+            return true;
+        },
+        [](const VMPtr<java::lang::NumberFormatException>&) { return false; });
+}
+
+// Whether the store of this name holds an item or a save's staging copy.
+bool isSavedDataStore(const VMPtr<String>& name) {
+    if (isDecimalInt(name)) return true;
+    jint stem = name->length() - kStagingSuffixLength;
+    return stem > 0 && name->substring(stem)->equals(kStagingSuffix) &&
+           isDecimalInt(name->substring(0, stem));
+}
+
+// A store that is not there is no failure.
+void deleteStoreIfPresent(const VMPtr<String>& name) {
+    vmTryCatch([&] { RecordStore::deleteRecordStore(name); },
+               [](const VMPtr<javax::microedition::rms::RecordStoreNotFoundException>&) {});
+}
+
+void closeQuietly(const VMPtr<RecordStore>& store) {
+    if (store == nullptr) return;
+    vmTryCatch([&] { store->closeRecordStore(); },
+               [](const VMPtr<java::lang::Throwable>&) {});
+}
+
+}  // namespace
+
+jboolean WrenCanvas::saveData(jint id, const VMPtr<VMArray<jbyte>>& data) {
+    VMPtr<String> name = String::valueOf(id);
+    VMPtr<String> staging = stagingName(name);
+    VMPtr<RecordStore> store;
+    return vmTryCatch(
+        [&] {
+            // What an earlier save left is stale: its item was either
+            // replaced already or never was.
+            deleteStoreIfPresent(staging);
+            if (data == nullptr) {
+                deleteStoreIfPresent(name);
+                return true;
+            }
+            store = RecordStore::openRecordStore(staging, true);
+            // A leftover that would not go must not mix into this save.
+            if (store->getNumRecords() != 0)
+                javax::microedition::rms::RecordStoreException::throwNew();
+            for (jint offset = 0; offset < data->length; offset += kRecordBytes)
+                store->addRecord(data, offset, std::min(kRecordBytes, data->length - offset));
+            VMPtr<RecordStore> written = store;
+            store = nullptr;
+            closeQuietly(written);
+            RecordStore::renameRecordStore(staging, name);
+            return true;
+        },
+        [&](const VMPtr<java::lang::Throwable>&) {
+            // The item keeps its previous data; the copy goes.
+            closeQuietly(store);
+            vmTryCatch([&] { RecordStore::deleteRecordStore(staging); },
+                       [](const VMPtr<java::lang::Throwable>&) {});
+            return false;
+        });
+}
+
+VMPtr<VMArray<jbyte>> WrenCanvas::loadData(jint id) {
+    VMPtr<RecordStore> store;
+    VMPtr<VMArray<jbyte>> result = vmTryCatch(
+        [&]() -> VMPtr<VMArray<jbyte>> {
+            store = RecordStore::openRecordStore(String::valueOf(id), false);
+            jint n = store->getNumRecords();
+            jlong total = 0;
+            for (jint k = 1; k <= n; ++k) {
+                jint size = store->getRecordSize(k);
+                // Saves write full records and a last one of 1 to 4096
+                // bytes; a store cut any other way is not an item.
+                if (size < 1 || size > kRecordBytes || (k < n && size != kRecordBytes))
+                    return nullptr;
+                total += size;
+            }
+            VMPtr<VMArray<jbyte>> bytes = VMArray<jbyte>::create(jint(total));
+            jint offset = 0;
+            for (jint k = 1; k <= n; ++k) offset += store->getRecord(k, bytes, offset);
+            return bytes;
+        },
+        [](const VMPtr<java::lang::Throwable>&) -> VMPtr<VMArray<jbyte>> { return nullptr; });
+    closeQuietly(store);
+    return result;
+}
+
+jboolean WrenCanvas::deleteData(jint id) {
+    return saveData(id, nullptr);
+}
+
+jboolean WrenCanvas::deleteAllData() {
+    return vmTryCatch(
+        [&] {
+            VMPtr<VMArray<String*>> names = RecordStore::listRecordStores();
+            if (names == nullptr) return true;
+            for (jint i = 0; i < names->length; ++i) {
+                VMPtr<String> name = names[i];
+                if (isSavedDataStore(name)) RecordStore::deleteRecordStore(name);
+            }
+            return true;
+        },
+        [](const VMPtr<java::lang::Throwable>&) { return false; });
+}
+
+// --- the serializer and number formatting ------------------------------------------------
+
+void WrenCanvas::writeByte(jint v) {
+    clinit();
+    Statics& s = wrenStatics_();
+    s.outBuffer[s.outPosition] = jbyte(v);
+    s.outPosition += 1;
+}
+
+void WrenCanvas::writeShort(jint v) {
+    writeByte(v >> 8);
+    writeByte(v);
+}
+
+void WrenCanvas::writeInt(jint v) {
+    writeByte(v >> 24);
+    writeByte(v >> 16);
+    writeByte(v >> 8);
+    writeByte(v);
+}
+
+void WrenCanvas::writeShortLE(jint v) {
+    writeByte(v);
+    writeByte(v >> 8);
+}
+
+void WrenCanvas::writeIntLE(jint v) {
+    writeByte(v);
+    writeByte(v >> 8);
+    writeByte(v >> 16);
+    writeByte(v >> 24);
+}
+
+void WrenCanvas::writeBoolean(jboolean b) {
+    writeByte(b ? 1 : 0);
+}
+
+jbyte WrenCanvas::readByte() {
+    clinit();
+    Statics& s = wrenStatics_();
+    jbyte b = s.inBuffer[s.inPosition];
+    s.inPosition += 1;
+    return b;
+}
+
+jint WrenCanvas::readInt() {
+    jint v = jint(uint8_t(readByte())) << 24;
+    v |= jint(uint8_t(readByte())) << 16;
+    v |= jint(uint8_t(readByte())) << 8;
+    return v | jint(uint8_t(readByte()));
+}
+
+jboolean WrenCanvas::readBoolean() {
+    return readByte() != 0;
+}
+
+VMPtr<util::text::RichFont> WrenCanvas::getDefaultFont() { return getFont(); }
+
+void WrenCanvas::insertNumber(const VMPtr<StringBuffer>& sb, jint value, jint minDigits,
+                              jint position) {
+    clinit();
+    // The magnitude in 64 bits: the smallest int has no positive twin.
+    jlong magnitude = value;
+    if (magnitude < 0) {
+        sb->insert(position, '-');
+        position += 1;
+        magnitude = -magnitude;
+    }
+    if (magnitude >= 65536) {
+        sb->insert(position, java::lang::String::valueOf(magnitude));
+        return;
+    }
+    // Each digit goes in front of the ones already inserted.
+    jint v = jint(magnitude);
+    do {
+        sb->insert(position, jchar(u'0' + v % 10));
+        minDigits -= 1;
+        v /= 10;
+    } while (v != 0);
+    for (; minDigits > 0; --minDigits) sb->insert(position, jchar(u'0'));
+}
+
+void WrenCanvas::appendNumber(const VMPtr<StringBuffer>& sb, jint value, jint minDigits) {
+    insertNumber(sb, value, minDigits, sb->length());
+}
+
+void WrenCanvas::appendNumber(const VMPtr<StringBuffer>& sb, jint value) {
+    appendNumber(sb, value, 0);
+}
+
+}  // namespace wren
+
+namespace wren {
+
+using javax::microedition::lcdui::Image;
+
+jint WrenCanvas::parseInt(const VMPtr<String>& s, jint defaultValue, jint radix) {
+    clinit();
+    // The runtime's Integer refuses a null text as a NullPointerException.
+    return vmTryCatch([&] { return java::lang::Integer::parseInt(s, radix); },
+                      [&](const VMPtr<java::lang::RuntimeException>&) { return defaultValue; });
+}
+
+jint WrenCanvas::parseInt(const VMPtr<String>& s, jint defaultValue) {
+    return parseInt(s, defaultValue, 10);
+}
+
+// --- checksums, sorting and pixels -----------------------------------------------------------
+
+jint WrenCanvas::adler32(jint adler, const VMPtr<VMArray<jbyte>>& data, jint offset, jint length) {
+    clinit();
+    constexpr jint kBase = 65521;
+    // 3800 bytes keep both sums inside an int before they are reduced.
+    constexpr jint kBlock = 3800;
+    jint s1 = adler & 0xFFFF;
+    jint s2 = vmUshr(adler, 16);
+    while (length > 0) {
+        jint block = std::min(length, kBlock);
+        length -= block;
+        for (; block > 0; --block) {
+            s1 += data[offset++] & 0xFF;
+            s2 += s1;
+        }
+        s1 = vmRem(s1, kBase);
+        s2 = vmRem(s2, kBase);
+    }
+    return s1 | (s2 << 16);
+}
+
+jint WrenCanvas::crc32(jint crc, const VMPtr<VMArray<jbyte>>& data, jint offset, jint length) {
+    clinit();
+    Statics& s = wrenStatics_();
+    if (s.crcTable == nullptr) {
+        VMPtr<VMArray<jint>> table = VMArray<jint>::create(256);
+        for (jint n = 0; n < 256; ++n) {
+            uint32_t c = uint32_t(n);
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table[n] = jint(c);
+        }
+        s.crcTable = table;
+    }
+    VMPtr<VMArray<jint>> table = s.crcTable;
+    for (jint i = 0; i < length; ++i) crc = table[(crc ^ data[offset + i]) & 0xFF] ^ vmUshr(crc, 8);
+    return crc;
+}
+
+void WrenCanvas::sortInts(const VMPtr<VMArray<jint>>& a, jint n) {
+    clinit();
+    jint gap = n;
+    bool swapped = true;
+    while (gap > 1 || swapped) {
+        if (gap > 1) gap = vmDiv(gap * 197, 256);
+        if (gap < 1) gap = 1;
+        swapped = false;
+        for (jint i = n - 1 - gap; i >= 0; --i) {
+            if (a[i + gap] < a[i]) {
+                jint t = a[i];
+                a[i] = a[i + gap];
+                a[i + gap] = t;
+                swapped = true;
+            }
+        }
+    }
+}
+
+jint WrenCanvas::binarySearch(const VMPtr<VMArray<jint>>& a, jint last, jint key) {
+    clinit();
+    jint lo = 0;
+    jint hi = last;
+    while (lo <= hi) {
+        jint mid = (lo + hi) >> 1;
+        if (a[mid] < key) lo = mid + 1;
+        else if (a[mid] > key) hi = mid - 1;
+        else return mid;
+    }
+    return hi + 1;
+}
+
+jboolean WrenCanvas::hasAlpha(const VMPtr<VMArray<jint>>& argb) {
+    clinit();
+    for (jint i = argb->length - 1; i >= 0; --i)
+        if ((argb[i] & 0xF0000000) != jint(0xF0000000)) return true;
+    return false;
+}
+
+jint WrenCanvas::getAlphaKind(const VMPtr<VMArray<jint>>& argb, jint offset, jint scanlength,
+                              jint x, jint y, jint width, jint height) {
+    clinit();
+    jint kind = 1;
+    for (jint j = 0; j < height; ++j) {
+        for (jint i = 0; i < width; ++i) {
+            jint top = vmUshr(argb[offset + (y + j) * scanlength + x + i], 28);
+            if (top == 0) kind = 2;
+            else if (top != 0xF) return 3;
+        }
+    }
+    return kind;
+}
+
+}  // namespace wren
