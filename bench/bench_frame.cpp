@@ -10,9 +10,13 @@
 
 #include "HAL_threads.h"
 #include "VM.h"
+#include "bench_args.h"
 #include "bench_frame.h"
 
 namespace {
+
+// It takes no options: any argument, --help included, gets this line.
+constexpr const char* kUsage = "bench_frame";
 
 std::string programFolder;
 
@@ -33,7 +37,9 @@ bool makeProgramFolder() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    (void)argv;
+    if (argc > 1) benchargs::usage(kUsage);
     if (!makeProgramFolder()) {
         std::fprintf(stderr, "bench_frame: no program folder\n");
         return 1;
