@@ -273,7 +273,8 @@ private:
 
     Scenario scenario_;
     std::set<std::string> dumps_;
-    std::map<int, std::string> dumpLines_;  // the first dump of each file, by line
+    // The first dump of each file, by line.
+    std::map<int, std::string> dumpLines_;
     bool exitSeen_ = false;  // in the run being read
     bool clockSeen_ = false;
     int number_ = 0;
