@@ -117,6 +117,7 @@ public:
         }
         std::vector<const RunChecks*> runs{&scenario_};
         for (const RunChecks& later : scenario_.laterRuns) runs.push_back(&later);
+        std::set<std::string> probed;
         for (const RunChecks* run : runs)
             for (const PixelProbe& p : run->probes) {
                 if (!error_.empty()) break;
@@ -124,7 +125,15 @@ public:
                     number_ = p.line;
                     fail("no dump step writes '" + p.file + "'");
                 }
+                probed.insert(p.file);
             }
+        // A frame that is dumped and never looked at proves nothing; the
+        // first dump of a file no run probes is the line to fix.
+        for (const auto& [line, file] : dumpLines_) {
+            if (!error_.empty() || probed.count(file)) continue;
+            number_ = line;
+            fail("no probe looks at '" + file + "': every dumped frame needs a probe line");
+        }
         if (!error_.empty()) {
             *error = error_;
             return std::nullopt;
@@ -140,7 +149,8 @@ private:
     void noteDump(const std::string& step) {
         Lines t = tokens(step);
         if (t.size() < 3 || t[1] != "dump") return;
-        dumps_.insert(trim(step.substr(step.find("dump") + 4)));
+        std::string file = trim(step.substr(step.find("dump") + 4));
+        if (dumps_.insert(file).second) dumpLines_[number_] = file;
     }
 
     void directive(const std::string& name, const std::string& value) {
@@ -263,6 +273,8 @@ private:
 
     Scenario scenario_;
     std::set<std::string> dumps_;
+    // The first dump of each file, by line.
+    std::map<int, std::string> dumpLines_;
     bool exitSeen_ = false;  // in the run being read
     bool clockSeen_ = false;
     int number_ = 0;

@@ -172,6 +172,13 @@ TEST(ScenarioFile, AFileTheRunnerCannotFollowIsRefusedWithItsLine) {
         {"3 dump a.png\n# probe: a.png 1 2 0xFFFFFF 3\n", "line 2: '3' is no tolerance 0xRRGGBB"},
         {"# probe: a.png 1 2 0xFFFFFF\n3 dump b.png\n# exit: 0\n",
          "line 1: no dump step writes 'a.png'"},
+        // A dumped frame nobody looks at: the first dump of it is named.
+        {"3 dump a.png\n",
+         "line 1: no probe looks at 'a.png': every dumped frame needs a probe line"},
+        {"3 dump a.png   # the menu\n5 dump b.png\n7 dump a.png\n# probe: b.png 1 2 0xFFFFFF\n",
+         "line 1: no probe looks at 'a.png': every dumped frame needs a probe line"},
+        {"3 dump a.png\n5 dump b.png\n# probe: a.png 1 2 0xFFFFFF\n# run: again\n",
+         "line 2: no probe looks at 'b.png': every dumped frame needs a probe line"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
