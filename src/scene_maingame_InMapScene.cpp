@@ -63,6 +63,8 @@ constexpr jint SETTINGS_REST_BOX = 7;
 constexpr jint NEXT_LANGUAGE = 8;
 constexpr jint SETTINGS_BACK = 9;
 constexpr jint MENU_TUNE = 5;
+// The game action of the fire key.
+constexpr jint ACTION_FIRE = 18;
 
 }  // namespace
 
@@ -582,9 +584,12 @@ void InMapScene::updateSettings() {
                                      {SOUND_OFF, SOUND_OFF, HIGHLIGHT_BUTTON},
                                      {NEXT_LANGUAGE, NEXT_LANGUAGE, HIGHLIGHT_ITEM},
                                      {SETTINGS_BACK, SETTINGS_BACK, HIGHLIGHT_ITEM}};
-    if (!buttonPass(buttons, 4, settingsChoice)) return;
+    if (buttonPass(buttons, 4, settingsChoice)) actOnSetting(settingsChoice);
+}
+
+void InMapScene::actOnSetting(jint choice) {
     VMPtr<Main> m = Main::S().instance;
-    switch (settingsChoice) {
+    switch (choice) {
     case SOUND_ON:
         if (!Main::S().soundOn) {
             m->initSound(MENU_TUNE);
@@ -605,6 +610,22 @@ void InMapScene::updateSettings() {
         break;
     }
 }
+
+void InMapScene::handleSoundRowKeys() {
+    if (sceneManager->isActionPressed(ACTION_FIRE))
+        actOnSetting(Main::S().soundOn ? SOUND_OFF : SOUND_ON);
+}
+
+void InMapScene::handleLanguageRowKeys() {
+    if (sceneManager->isActionPressed(ACTION_FIRE)) actOnSetting(NEXT_LANGUAGE);
+}
+
+jint InMapScene::staggeredOffset(jint parity, jint n) {
+    jint height = cellMetrics[3];
+    return n * height + ((parity & 1) != 0 ? vmDiv(height, 2) : 0);
+}
+
+jint InMapScene::pitchOffset(jint n) { return n * cellMetrics[5]; }
 
 void InMapScene::applyLanguage() {
     jint index = languageIndex();

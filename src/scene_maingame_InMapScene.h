@@ -147,11 +147,22 @@ public:
 
     // Switches the cell markers between plain markers and kind icons.
     virtual void toggleCellIcons();
+    // The settings' sound row driven by keys: the fire key switches the
+    // sound to the other setting, as the sound-on and sound-off buttons
+    // do. No state of this scene calls it, nor the language row's below.
+    virtual void handleSoundRowKeys();
     // Sets the dialog layers, the highlight and the panel's texts for the
     // state just entered.
     virtual void refreshStateUi();
+    // The language row driven by keys: the fire key steps to the next
+    // language, as the language button does.
+    virtual void handleLanguageRowKeys();
+    // Cell geometry, called by nothing in this scene: n cell heights (box
+    // 0's height), plus half of one for an odd parity; and n row pitches.
+    virtual jint staggeredOffset(jint parity, jint n);
     virtual void updateSettings();
     virtual void updateMenu();
+    virtual jint pitchOffset(jint n);
     // Scrolls the map so that the cursor cell is centred, within the
     // limits the open areas set, and places the layers that move with it.
     virtual void centerOnCursor();
@@ -200,6 +211,8 @@ private:
     jboolean buttonPass(const Button* buttons, jint count, jint& choice);
     void updateTutorial();
     void applyLanguage();
+    // What the settings button `choice` does.
+    void actOnSetting(jint choice);
     void startStage();
 };
 

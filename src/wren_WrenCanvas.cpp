@@ -65,6 +65,10 @@ void WrenCanvas::staticInit() {
 void WrenCanvas::ctor(const VMPtr<MIDlet>& owner) {
     GameCanvas::ctor(false);
     keyLock = Object::make();
+    // Made here, not on first use: a network thread's first result and the
+    // game thread's first queued work could otherwise each make one and
+    // both go in.
+    deferredLock = Object::make();
     keyStates = VMArray<jbyte>::create(KEY_SLOTS);
     keySnapshot = VMArray<jbyte>::create(KEY_SLOTS);
     pressedMaskCache = heldMaskCache = releasedMaskCache = 1;
@@ -169,7 +173,6 @@ void WrenCanvas::exit() {
 
 void WrenCanvas::processDeferred() {
     if (!networkResultPending && !runnablesPending) return;
-    if (!deferredLock) deferredLock = Object::make();
     VMSynchronized guard(deferredLock);
     if (networkResultPending) {
         VMPtr<VMArray<jbyte>> data = networkResultData;
@@ -190,15 +193,14 @@ void WrenCanvas::processDeferred() {
 }
 
 void WrenCanvas::queueRunnable(const VMPtr<java::lang::Runnable>& r) {
-    if (!deferredLock) deferredLock = Object::make();
     VMSynchronized guard(deferredLock);
+    log(WREN_LIT("Scheduling network transfer complete"));
     runnablesPending = true;
     if (!runnableQueue) runnableQueue = java::util::Vector::make();
     runnableQueue->addElement(r);
 }
 
 void WrenCanvas::setNetworkResult(jint code, const VMPtr<VMArray<jbyte>>& data) {
-    if (!deferredLock) deferredLock = Object::make();
     VMSynchronized guard(deferredLock);
     networkResultPending = true;
     networkResultCode = code;
@@ -206,7 +208,6 @@ void WrenCanvas::setNetworkResult(jint code, const VMPtr<VMArray<jbyte>>& data) 
 }
 
 void WrenCanvas::clearNetworkResult() {
-    if (!deferredLock) deferredLock = Object::make();
     VMSynchronized guard(deferredLock);
     networkResultPending = false;
     networkResultData = nullptr;
@@ -445,7 +446,7 @@ jboolean WrenCanvas::platformRequest(const VMPtr<String>& url) {
             if (VMPtr<MIDlet>(midlet)->platformRequest(url)) interrupt(EVENT_EXIT);
             return jboolean(true);
         },
-        [](const VMPtr<java::lang::Exception>&) { return jboolean(false); });
+        [](const VMPtr<java::lang::Throwable>&) { return jboolean(false); });
 }
 
 void WrenCanvas::updatePauseState() {

@@ -704,6 +704,13 @@ public:
     virtual void setTransform(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint a, jint b,
                               jint c, jint d, jint e);
     virtual void resetTransform(const VMPtr<javax::microedition::lcdui::Graphics>& g);
+    // Second entries with the gradients' own bodies, not calls of the
+    // first: an override of either entry leaves the other as it is.
+    virtual void fillGradientAcrossAlias(const VMPtr<javax::microedition::lcdui::Graphics>& g,
+                                         jint x, jint y, jint width, jint height, jint colour1,
+                                         jint colour2);
+    virtual void fillGradientDownAlias(const VMPtr<javax::microedition::lcdui::Graphics>& g, jint x,
+                                       jint y, jint width, jint height, jint colour1, jint colour2);
 
     // --- second entries ---
     // The game may call either entry. Each calls its first entry virtually
@@ -722,6 +729,51 @@ public:
                                   jint transform);
     virtual void getPlayerBoundsAlias(const VMPtr<VMArray<Gob*>>& gobs, jint player, jint x, jint y,
                                       jint transform, const VMPtr<VMArray<jint>>& bounds);
+    virtual void updateKeysAlias();
+    virtual void resetKeysAlias();
+    virtual jboolean isKeyPressedAlias(jint key);
+    virtual jboolean isKeyHeldAlias(jint key);
+    virtual jboolean isKeyReleasedAlias(jint key);
+    virtual jint getKeyPressCountAlias(jint key);
+    virtual jint getPressedMaskAlias();
+    virtual jint getHeldMaskAlias();
+    virtual jint getReleasedMaskAlias();
+    virtual jboolean wasAnyKeyPressedAlias();
+    virtual jboolean isRepaintAllAlias();
+    virtual void invalidateAlias();
+    virtual void setDesiredFrameTimeAlias(jint ms);
+    virtual void setFrameTimeCapAlias(jint ms);
+    virtual jint getFrameTimeAlias();
+    virtual void resetFrameTimerAlias();
+    // setGameAreaSize, setGameAreaWidth and setGameAreaHeight have two
+    // second entries each.
+    virtual void setGameAreaSizeAlias(jint w, jint h);
+    virtual void setGameAreaSizeAlias2(jint w, jint h);
+    virtual void setGameAreaPositionAlias(jint x, jint y);
+    virtual void setGameAreaXAlias(jint x);
+    virtual void setGameAreaYAlias(jint y);
+    virtual void setGameAreaWidthAlias(jint w);
+    virtual void setGameAreaWidthAlias2(jint w);
+    virtual void setGameAreaHeightAlias(jint h);
+    virtual void setGameAreaHeightAlias2(jint h);
+    virtual jint getGameAreaXAlias();
+    virtual jint getGameAreaYAlias();
+    virtual jint getGameAreaWidthAlias();
+    virtual jint getGameAreaHeightAlias();
+    virtual void setVibrationEnabledAlias(jboolean enabled);
+    virtual void setBacklightEnabledAlias(jboolean enabled);
+    virtual jboolean platformRequestAlias(const VMPtr<java::lang::String>& url);
+    // The display orientation, asked of the platform itself like the first
+    // entry rather than through it.
+    virtual jint getOrientationAlias();
+
+    // --- hooks a game canvas may fill ---
+    // The base does nothing with the objects.
+    virtual void objectHook1(const VMPtr<java::lang::Object>& o);
+    virtual void objectHook2(const VMPtr<java::lang::Object>& o);
+    virtual void objectHook3(const VMPtr<java::lang::Object>& o);
+    // 0 in the base.
+    virtual jlong longHook();
 
     // --- logging ---
     // The level of the entries that give none.
@@ -766,8 +818,28 @@ public:
     virtual VMPtr<VMArray<jbyte>> readPalette(jint id);
     virtual VMPtr<AnimSet> loadAnimSet(jint id);
     virtual VMPtr<VMArray<jbyte>> getImageAsBMP(jint id);
+    // The entry's type byte (sign-extended) and size in bytes, and the
+    // index its PNG's tRNS chunk makes fully transparent (-1: none).
+    virtual jint getResourceType(jint id);
+    virtual jint getResourceSize(jint id);
+    virtual jint getTransparentIndex(jint id);
+    virtual void closePack();
+    // The pack saved under the record-store id becomes the current pack.
+    virtual jboolean loadStoredPack(jint recordId);
+    // 8-bit indexed pixels, written as a PNG (buildIndexedPng) and decoded
+    // into an Image. Two entries with one body: an override of either
+    // leaves the other as it is.
+    virtual VMPtr<javax::microedition::lcdui::Image> createImageFromData(
+        const VMPtr<VMArray<jbyte>>& pixels, jint offset, jint stride, jint width, jint height,
+        const VMPtr<VMArray<jbyte>>& palette, jint transparentIndex);
+    virtual VMPtr<javax::microedition::lcdui::Image> createImageFromDataAlias(
+        const VMPtr<VMArray<jbyte>>& pixels, jint offset, jint stride, jint width, jint height,
+        const VMPtr<VMArray<jbyte>>& palette, jint transparentIndex);
 
 private:
+    static VMPtr<javax::microedition::lcdui::Image> imageFromIndexedPixels(
+        const VMPtr<VMArray<jbyte>>& pixels, jint offset, jint stride, jint width, jint height,
+        const VMPtr<VMArray<jbyte>>& palette, jint transparentIndex);
     void readPackedSet(jint size);
     // Gives every table short of `rows` rows an empty row.
     void padAnimTables(jint rows);

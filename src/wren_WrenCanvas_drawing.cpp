@@ -240,6 +240,14 @@ void WrenCanvas::fillGradientDown(const VMPtr<Graphics>& g, jint x, jint y, jint
                                   jint height, jint colour1, jint colour2) {
     fillGradientDownStatic(g, x, y, width, height, colour1, colour2);
 }
+void WrenCanvas::fillGradientAcrossAlias(const VMPtr<Graphics>& g, jint x, jint y, jint width,
+                                         jint height, jint colour1, jint colour2) {
+    fillGradientAcrossStatic(g, x, y, width, height, colour1, colour2);
+}
+void WrenCanvas::fillGradientDownAlias(const VMPtr<Graphics>& g, jint x, jint y, jint width,
+                                       jint height, jint colour1, jint colour2) {
+    fillGradientDownStatic(g, x, y, width, height, colour1, colour2);
+}
 void WrenCanvas::fillGradientDownInImage(const VMPtr<Image>& image, jint x, jint y, jint width,
                                          jint height, jint colour1, jint colour2) {
     fillGradientDown(image->getGraphics(), x, y, width, height, colour1, colour2);

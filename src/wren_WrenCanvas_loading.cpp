@@ -28,6 +28,35 @@ VMPtr<VMArray<jbyte>> WrenCanvas::readPalette(jint id) { return Resources::readP
 VMPtr<AnimSet> WrenCanvas::loadAnimSet(jint id) { return Resources::loadAnimSet(id); }
 VMPtr<VMArray<jbyte>> WrenCanvas::getImageAsBMP(jint id) { return Resources::getImageAsBMP(id); }
 
+jint WrenCanvas::getResourceType(jint id) { return Resources::getType(id); }
+jint WrenCanvas::getResourceSize(jint id) { return Resources::getSize(id); }
+jint WrenCanvas::getTransparentIndex(jint id) { return Resources::getTransparentIndex(id); }
+void WrenCanvas::closePack() { Resources::closePack(); }
+jboolean WrenCanvas::loadStoredPack(jint recordId) { return Resources::loadStoredPack(recordId); }
+
+VMPtr<Image> WrenCanvas::imageFromIndexedPixels(const VMPtr<VMArray<jbyte>>& pixels, jint offset,
+                                                jint stride, jint width, jint height,
+                                                const VMPtr<VMArray<jbyte>>& palette,
+                                                jint transparentIndex) {
+    VMPtr<VMArray<jbyte>> png =
+        buildIndexedPng(pixels, offset, stride, width, height, palette, transparentIndex);
+    return Resources::createImage(png, 0, png->length);
+}
+VMPtr<Image> WrenCanvas::createImageFromData(const VMPtr<VMArray<jbyte>>& pixels, jint offset,
+                                             jint stride, jint width, jint height,
+                                             const VMPtr<VMArray<jbyte>>& palette,
+                                             jint transparentIndex) {
+    return imageFromIndexedPixels(pixels, offset, stride, width, height, palette,
+                                  transparentIndex);
+}
+VMPtr<Image> WrenCanvas::createImageFromDataAlias(const VMPtr<VMArray<jbyte>>& pixels, jint offset,
+                                                  jint stride, jint width, jint height,
+                                                  const VMPtr<VMArray<jbyte>>& palette,
+                                                  jint transparentIndex) {
+    return imageFromIndexedPixels(pixels, offset, stride, width, height, palette,
+                                  transparentIndex);
+}
+
 VMPtr<VMArray<Gob*>> WrenCanvas::loadGobs(jint id) { return Resources::loadGobs(id); }
 VMPtr<VMArray<Gob*>> WrenCanvas::loadGobs(jint id, const VMPtr<VMArray<jbyte>>& palette) {
     return Resources::loadGobs(id, palette);

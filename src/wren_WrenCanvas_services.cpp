@@ -8,6 +8,7 @@
 #include "javax_microedition_io_PushRegistry.h"
 #include "javax_microedition_lcdui_Display.h"
 #include "java_lang_Throwable.h"
+#include "wren_platform_marl_WrenMarl.h"
 
 namespace wren {
 
@@ -105,6 +106,47 @@ void WrenCanvas::getPlayerBoundsAlias(const VMPtr<VMArray<Gob*>>& gobs, jint pla
                                       jint transform, const VMPtr<VMArray<jint>>& bounds) {
     getPlayerBounds(gobs, player, x, y, transform, bounds);
 }
+
+void WrenCanvas::updateKeysAlias() { updateKeys(); }
+void WrenCanvas::resetKeysAlias() { resetKeys(); }
+jboolean WrenCanvas::isKeyPressedAlias(jint key) { return isKeyPressed(key); }
+jboolean WrenCanvas::isKeyHeldAlias(jint key) { return isKeyHeld(key); }
+jboolean WrenCanvas::isKeyReleasedAlias(jint key) { return isKeyReleased(key); }
+jint WrenCanvas::getKeyPressCountAlias(jint key) { return getKeyPressCount(key); }
+jint WrenCanvas::getPressedMaskAlias() { return getPressedMask(); }
+jint WrenCanvas::getHeldMaskAlias() { return getHeldMask(); }
+jint WrenCanvas::getReleasedMaskAlias() { return getReleasedMask(); }
+jboolean WrenCanvas::wasAnyKeyPressedAlias() { return wasAnyKeyPressed(); }
+jboolean WrenCanvas::isRepaintAllAlias() { return isRepaintAll(); }
+void WrenCanvas::invalidateAlias() { invalidate(); }
+void WrenCanvas::setDesiredFrameTimeAlias(jint ms) { setDesiredFrameTime(ms); }
+void WrenCanvas::setFrameTimeCapAlias(jint ms) { setFrameTimeCap(ms); }
+jint WrenCanvas::getFrameTimeAlias() { return getFrameTime(); }
+void WrenCanvas::resetFrameTimerAlias() { resetFrameTimer(); }
+void WrenCanvas::setGameAreaSizeAlias(jint w, jint h) { setGameAreaSize(w, h); }
+void WrenCanvas::setGameAreaSizeAlias2(jint w, jint h) { setGameAreaSize(w, h); }
+void WrenCanvas::setGameAreaPositionAlias(jint x, jint y) { setGameAreaPosition(x, y); }
+void WrenCanvas::setGameAreaXAlias(jint x) { setGameAreaX(x); }
+void WrenCanvas::setGameAreaYAlias(jint y) { setGameAreaY(y); }
+void WrenCanvas::setGameAreaWidthAlias(jint w) { setGameAreaWidth(w); }
+void WrenCanvas::setGameAreaWidthAlias2(jint w) { setGameAreaWidth(w); }
+void WrenCanvas::setGameAreaHeightAlias(jint h) { setGameAreaHeight(h); }
+void WrenCanvas::setGameAreaHeightAlias2(jint h) { setGameAreaHeight(h); }
+jint WrenCanvas::getGameAreaXAlias() { return getGameAreaX(); }
+jint WrenCanvas::getGameAreaYAlias() { return getGameAreaY(); }
+jint WrenCanvas::getGameAreaWidthAlias() { return getGameAreaWidth(); }
+jint WrenCanvas::getGameAreaHeightAlias() { return getGameAreaHeight(); }
+void WrenCanvas::setVibrationEnabledAlias(jboolean enabled) { setVibrationEnabled(enabled); }
+void WrenCanvas::setBacklightEnabledAlias(jboolean enabled) { setBacklightEnabled(enabled); }
+jboolean WrenCanvas::platformRequestAlias(const VMPtr<String>& url) { return platformRequest(url); }
+jint WrenCanvas::getOrientationAlias() { return wren::platform::marl::WrenMarl::getOrientation(); }
+
+// --- hooks ---------------------------------------------------------------------------------
+
+void WrenCanvas::objectHook1(const VMPtr<Object>&) {}
+void WrenCanvas::objectHook2(const VMPtr<Object>&) {}
+void WrenCanvas::objectHook3(const VMPtr<Object>&) {}
+jlong WrenCanvas::longHook() { return 0; }
 
 // --- logging -------------------------------------------------------------------------------
 
