@@ -7,6 +7,7 @@
 #include "java_lang_IllegalStateException.h"
 #include "java_lang_IndexOutOfBoundsException.h"
 #include "java_lang_NegativeArraySizeException.h"
+#include "java_lang_OutOfMemoryError.h"
 #include "java_lang_RuntimeException.h"
 #include "java_lang_Runtime.h"
 #include "java_lang_StringBuffer.h"
@@ -22,6 +23,17 @@ using java::lang::String;
 using java::lang::StringBuffer;
 using javax::microedition::lcdui::Image;
 using ByteArray = VMArray<jbyte>;
+
+namespace {
+
+[[noreturn]] void refuseTotal(jint total) {
+    VMPtr<StringBuffer> text = StringBuffer::make("Split map total of ");
+    text->append(total);
+    text->append(" bytes does not fit in the heap");
+    IOException::throwNew(text->toString());
+}
+
+}  // namespace
 
 jboolean ResourcePackChunked::isChunkedPack(jint pack) {
     return pack >= 1 && pack <= 32 && ((CHUNKED_PACKS >> (pack - 1)) & 1) != 0;
@@ -156,12 +168,7 @@ void ResourcePackChunked::loadParts(jint pack) {
     if (total < 0) java::lang::NegativeArraySizeException::throwNew();
     // A block larger than the whole heap can never be had: refused here, not
     // after the collector has tried for it.
-    if (total > java::lang::Runtime::getRuntime()->totalMemory()) {
-        VMPtr<StringBuffer> text = StringBuffer::make("Split map total of ");
-        text->append(total);
-        text->append(" bytes is beyond the heap");
-        IOException::throwNew(text->toString());
-    }
+    if (total > java::lang::Runtime::getRuntime()->totalMemory()) refuseTotal(total);
     jint parts = s->readInt();
     if (parts < 0) java::lang::NegativeArraySizeException::throwNew();
     if (int64_t(parts) * 4 > s->available()) java::io::EOFException::throwNew();
@@ -182,7 +189,15 @@ void ResourcePackChunked::loadParts(jint pack) {
         closeQuietly(part);
         if (partSize[i] > held) java::io::EOFException::throwNew();
     }
-    VMPtr<ByteArray> block = ByteArray::create(total);
+    VMPtr<ByteArray> block;
+    try {
+        block = ByteArray::create(total);
+    } catch (java::lang::OutOfMemoryError* caught) {
+        // Only the file's total asked for this much: the pack is refused, the
+        // program goes on.
+        VMPtr<java::lang::OutOfMemoryError> full = caught;
+        refuseTotal(total);
+    }
     jint offset = 0;
     for (jint i = 0; i < parts; ++i) {
         VMPtr<DataInputStream> part = openExisting(getFileName(pack, i + 1));

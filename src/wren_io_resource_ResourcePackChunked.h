@@ -65,9 +65,9 @@ public:
     void useVirtualFileSystem();
     // The split map's parts, into one data block of the map's total, back
     // to back from its start; what they leave of it stays zero. Parts that
-    // overrun the total are IndexOutOfBoundsException, a total larger than
-    // the heap IOException, and every part file is checked to hold its part
-    // before the block is allocated.
+    // overrun the total are IndexOutOfBoundsException, a total the heap
+    // can't hold IOException, and every part file is checked to hold its
+    // part before the block is allocated.
     void loadParts(jint pack);
 
     static jboolean isChunkedPack(jint pack);

@@ -7,7 +7,9 @@
 
 #include <functional>
 
+#include "java_lang_Runtime.h"
 #include "java_lang_RuntimeException.h"
+#include "runtime/vm_test_support.h"
 #include "wren_io_resource_ResourcePackChunked.h"
 
 using namespace restest;
@@ -104,6 +106,28 @@ TEST_F(ChunkedPack, PartsShortOfTheTotalLeaveTheRestZero) {
         EXPECT_EQ(r->data->length, jint(k.block.size()));
         r->close();
     }
+}
+
+// A total within the heap's bounds that the heap can't give now is refused
+// as the pack's fault, and the reader goes on.
+TEST_F(ChunkedPack, ATotalTheHeapCannotGiveIsRefused) {
+    std::vector<rpack::PackEntry> entries = {{bytesFrom({1, 2}), 0}};
+    rpack::ChunkedPack plan = rpack::planChunkedPack(content(5, entries));
+    Reader r = reader();
+    {
+        wren::test::ScopedHeapLimits limits;
+        vmHeapSetLimits(vmHeapState().minimum, 64u << 20);
+        jint total = jint(java::lang::Runtime::getRuntime()->totalMemory()) - 16;
+        plan.main.chunks[1].payload = rpack::encodeSplitMap({total, {2}});
+        install(plan.files());
+        EXPECT_EQ(openFailure(r, 5), "java.io.IOException: Split map total of " +
+                                         std::to_string(total) + " bytes does not fit in the heap");
+        EXPECT_EQ(r->data, nullptr);
+    }
+    plan.main.chunks[1].payload = rpack::encodeSplitMap({2, {2}});
+    install(plan.files());
+    r->open(5);
+    EXPECT_EQ(bytesOf(r->getData(0)), bytesFrom({1, 2}));
 }
 
 // An index read without its data block after a split pack leaves the

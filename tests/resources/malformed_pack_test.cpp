@@ -94,7 +94,7 @@ TEST_F(MalformedPack, ChunkedVariants) {
          split,
          [&](rpack::ChunkedPack& p) { p.main.chunks[1].payload = splitMap(0x7FFFFFFF, {44}); },
          {},
-         "java.io.IOException: Split map total of 2147483647 bytes is beyond the heap"},
+         "java.io.IOException: Split map total of 2147483647 bytes does not fit in the heap"},
         {"split total below its parts",
          split,
          [&](rpack::ChunkedPack& p) { p.main.chunks[1].payload = splitMap(10, {44}); },
