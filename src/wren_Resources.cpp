@@ -169,11 +169,12 @@ VMPtr<VMArray<Gob*>> Resources::readGobs(jint id, const VMPtr<DataInputStream>& 
         widthBit += 1;
         columns += count * widths[f];
     }
-    // The columns must be what the entry holds, and there must be a hint
-    // for every object, before anything is built from them.
-    if (columns != data->length)
+    // The columns must lie within what the entry holds (bytes after them
+    // are not looked at), and there must be a hint for every object, before
+    // anything is built from them.
+    if (columns > data->length)
         java::lang::IllegalArgumentException::throwNew(
-            WREN_LIT("descriptor columns differ from the descriptor data"));
+            WREN_LIT("descriptor columns beyond the descriptor data"));
     if (hints != nullptr && hints->length < (count + 3) / 4)
         java::lang::IllegalArgumentException::throwNew(WREN_LIT("fewer hints than objects"));
 

@@ -124,7 +124,7 @@ jboolean CollisionBox::intersects(jint ox, jint oy, jint w, jint h) {
     if (kind == RECTANGLE)
         return ox + w > x && oy + h > y && x + width > ox && y + height > oy && w > 0 && h > 0 &&
                hasExtent();
-    if (w < 1 || h < 1 || !hasExtent()) return false;
+    if (w < 1 || h < 1 || !mayCollide()) return false;
     jint r = width >> 1;
     VMPtr<CollisionBox> scratch = S().sScratchBox;
     scratch->setBounds(ox, oy, w, h);
@@ -135,7 +135,7 @@ jboolean CollisionBox::intersects(const VMPtr<CollisionBox>& o) {
     if (kind == RECTANGLE && o->kind == RECTANGLE)
         return o->x + o->width > x && o->y + o->height > y && x + width > o->x &&
                y + height > o->y && o->width > 0 && o->height >= 1 && hasExtent();
-    if (!hasExtent() || !o->hasExtent()) return false;
+    if (!mayCollide() || !o->mayCollide()) return false;
     jint r = width >> 1, ro = o->width >> 1;
     if (kind == RECTANGLE) return circleHitsRect(o->x + ro, o->y + ro, ro, this);
     if (o->kind == RECTANGLE) return circleHitsRect(x + r, y + r, r, o);

@@ -6,7 +6,8 @@
 // drawing. The tests take every kind other than 3 for a circle; drawing
 // draws kind 4 as an ellipse and every other kind as a rectangle.
 //
-// Boxes less than 1 wide or high never collide, whatever their kind.
+// Rectangles less than 1 wide or high, and circles less than 1 wide, never
+// collide; a circle's height plays no part in any collision test.
 #pragma once
 
 #include "VMArray.h"
@@ -114,6 +115,9 @@ public:
 
 private:
     bool hasExtent() const { return width >= 1 && height >= 1; }
+    // What a collision test asks of a box before it measures: a rectangle
+    // its extent, a circle only its diameter.
+    bool mayCollide() const { return kind == RECTANGLE ? hasExtent() : width >= 1; }
 };
 
 }  // namespace wren::graphics

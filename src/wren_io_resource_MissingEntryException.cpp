@@ -29,4 +29,13 @@ void MissingEntryException::throwNoEntry(jint pack, jint entry, jint count) {
     throwNew(text->toString());
 }
 
+void MissingEntryException::throwNoData(jint pack, jint entry) {
+    VMPtr<StringBuffer> text = StringBuffer::make("Resource pack ");
+    text->append(pack);
+    text->append(" has no data block (entry ");
+    text->append(entry);
+    text->append(")");
+    throwNew(text->toString());
+}
+
 }  // namespace wren::io::resource

@@ -5,6 +5,7 @@
 #include "java_io_IOException.h"
 #include "java_lang_ArrayIndexOutOfBoundsException.h"
 #include "java_lang_Exception.h"
+#include "java_lang_NegativeArraySizeException.h"
 #include "java_lang_RuntimeException.h"
 #include "java_lang_System.h"
 #include "wren_Resources.h"
@@ -134,6 +135,7 @@ jboolean ResourcePack::readIndex(const VMPtr<DataInputStream>& in) {
         types = wren::Resources::readBytes(in, count);
         if (readData) {
             jint length = in->readInt();
+            if (length < 0) java::lang::NegativeArraySizeException::throwNew();
             data = wren::Resources::readBytes(in, length);
         }
         return true;
@@ -191,12 +193,15 @@ jint ResourcePack::getOffset(jint id) {
     return jint(std::min<int64_t>(offsetOf(entry), 0x7FFFFFFF));
 }
 
+VMPtr<ByteArray> ResourcePack::heldData(jint entry) {
+    VMPtr<ByteArray> block = data;
+    if (block == nullptr) MissingEntryException::throwNoData(S().currentPack, entry);
+    return block;
+}
+
 VMPtr<ByteArray> ResourcePack::getPackData(jint id) {
     selectPack(id);
-    if (inMemory) {
-        entryOf(id);
-        return data;
-    }
+    if (inMemory) return heldData(entryOf(id));
     return getData(id);
 }
 
@@ -205,7 +210,7 @@ VMPtr<ByteArray> ResourcePack::getData(jint id) {
     jint entry = entryOf(id);
     jint size = sizes[entry];
     if (!inMemory) return readEntryFile(entry, size);
-    VMPtr<ByteArray> block = data;
+    VMPtr<ByteArray> block = heldData(entry);
     int64_t offset = offsetOf(entry);
     // The copy would fail on the block's end: fail before allocating for it.
     if (offset + size > block->length) java::lang::ArrayIndexOutOfBoundsException::throwNew();

@@ -9,11 +9,13 @@
 //
 // Every size read from a file is checked against the bytes that remain
 // before anything is allocated for it: a size that lies is EOFException, as
-// the short read would be; a negative entry size makes the index unreadable.
-// Entries are not checked against the data block: one that runs past it
-// fails in getData and getImage and is clipped at the block's end by
-// getStream. A lookup while the pack has no index, or of an entry beyond
-// its count, is MissingEntryException.
+// the short read would be, a negative data length
+// NegativeArraySizeException; a negative entry size makes the index
+// unreadable. Entries are not checked against the data block: one that runs
+// past it fails in getData and getImage and is clipped at the block's end
+// by getStream. A lookup while the pack has no index, or of an entry beyond
+// its count, or the bytes of an in-memory pack whose index was read without
+// its data block, is MissingEntryException.
 //
 // The current pack number and the name buffer are static: one reader
 // serves one thread at a time.
@@ -113,6 +115,9 @@ protected:
     VMPtr<java::io::DataInputStream> openExisting(const VMPtr<java::lang::String>& name);
 
 private:
+    // The data block of an in-memory pack, or MissingEntryException when
+    // its index was read without one.
+    VMPtr<VMArray<jbyte>> heldData(jint entry);
     // The sum of the sizes before the entry, in 64 bits.
     int64_t offsetOf(jint entry);
     // A copy of `size` bytes from the entry's file.

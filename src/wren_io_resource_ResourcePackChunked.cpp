@@ -6,7 +6,10 @@
 #include "java_lang_Exception.h"
 #include "java_lang_IllegalStateException.h"
 #include "java_lang_IndexOutOfBoundsException.h"
+#include "java_lang_NegativeArraySizeException.h"
+#include "java_lang_OutOfMemoryError.h"
 #include "java_lang_RuntimeException.h"
+#include "java_lang_Runtime.h"
 #include "java_lang_StringBuffer.h"
 #include "wren_Resources.h"
 
@@ -20,6 +23,17 @@ using java::lang::String;
 using java::lang::StringBuffer;
 using javax::microedition::lcdui::Image;
 using ByteArray = VMArray<jbyte>;
+
+namespace {
+
+[[noreturn]] void refuseTotal(jint total) {
+    VMPtr<StringBuffer> text = StringBuffer::make("Split map total of ");
+    text->append(total);
+    text->append(" bytes does not fit in the heap");
+    IOException::throwNew(text->toString());
+}
+
+}  // namespace
 
 jboolean ResourcePackChunked::isChunkedPack(jint pack) {
     return pack >= 1 && pack <= 32 && ((CHUNKED_PACKS >> (pack - 1)) & 1) != 0;
@@ -151,19 +165,23 @@ void ResourcePackChunked::loadParts(jint pack) {
     VMPtr<DataInputStream> s = wren::Resources::openStream(bytes, 0, bytes->length);
     inMemory = true;
     jint total = s->readInt();
+    if (total < 0) java::lang::NegativeArraySizeException::throwNew();
+    // A block larger than the whole heap can never be had: refused here, not
+    // after the collector has tried for it.
+    if (total > java::lang::Runtime::getRuntime()->totalMemory()) refuseTotal(total);
     jint parts = s->readInt();
-    if (total < 0 || parts < 0 || int64_t(parts) * 4 > s->available())
-        java::io::EOFException::throwNew();
+    if (parts < 0) java::lang::NegativeArraySizeException::throwNew();
+    if (int64_t(parts) * 4 > s->available()) java::io::EOFException::throwNew();
     VMPtr<VMArray<jint>> partSize = VMArray<jint>::create(parts);
     int64_t sum = 0;
     for (jint i = 0; i < parts; ++i) {
         jint size = s->readInt();
-        if (size < 0) java::io::EOFException::throwNew();
+        if (size < 0) java::lang::IndexOutOfBoundsException::throwNew();
         partSize[i] = size;
         sum += size;
     }
+    // Parts that hold less than the total leave the rest of the block zero.
     if (sum > total) java::lang::IndexOutOfBoundsException::throwNew();
-    if (sum < total) java::io::EOFException::throwNew();
     // Every file must hold its part before a block is allocated for them.
     for (jint i = 0; i < parts; ++i) {
         VMPtr<DataInputStream> part = openExisting(getFileName(pack, i + 1));
@@ -171,7 +189,15 @@ void ResourcePackChunked::loadParts(jint pack) {
         closeQuietly(part);
         if (partSize[i] > held) java::io::EOFException::throwNew();
     }
-    VMPtr<ByteArray> block = ByteArray::create(total);
+    VMPtr<ByteArray> block;
+    try {
+        block = ByteArray::create(total);
+    } catch (java::lang::OutOfMemoryError* caught) {
+        // Only the file's total asked for this much: the pack is refused, the
+        // program goes on.
+        VMPtr<java::lang::OutOfMemoryError> full = caught;
+        refuseTotal(total);
+    }
     jint offset = 0;
     for (jint i = 0; i < parts; ++i) {
         VMPtr<DataInputStream> part = openExisting(getFileName(pack, i + 1));

@@ -63,10 +63,11 @@ public:
     VMPtr<Chunk> findChunk(jint id);
     jboolean hasChunk(jint id);
     void useVirtualFileSystem();
-    // The split map's parts, into one data block. The parts must fill the
-    // total exactly: parts that overrun it are IndexOutOfBoundsException, a
-    // total they leave short EOFException, and every part file is checked
-    // to hold its part before the block is allocated.
+    // The split map's parts, into one data block of the map's total, back
+    // to back from its start; what they leave of it stays zero. Parts that
+    // overrun the total are IndexOutOfBoundsException, a total the heap
+    // can't hold IOException, and every part file is checked to hold its
+    // part before the block is allocated.
     void loadParts(jint pack);
 
     static jboolean isChunkedPack(jint pack);

@@ -23,6 +23,9 @@ void ResourcePackExtension::readExtension(const VMPtr<DataInputStream>& in) {
     if (index == nullptr)
         java::lang::IllegalStateException::throwNew(
             WREN_LIT("No pack index is loaded to read an extension table for"));
+    // A read that fails leaves no extension, not an earlier one's bytes
+    // under this one's sizes.
+    clearExtension();
     jint count = index->length;
     VMPtr<ByteArray> raw = wren::Resources::readBytes(in, jlong(count) * 2);
     VMPtr<VMArray<jchar>> table = VMArray<jchar>::create(count);
@@ -32,8 +35,9 @@ void ResourcePackExtension::readExtension(const VMPtr<DataInputStream>& in) {
         table[i] = size;
         total += size;
     }
+    VMPtr<ByteArray> bytes = wren::Resources::readBytes(in, total);
     extensionSizes = table;
-    extensionData = wren::Resources::readBytes(in, total);
+    extensionData = bytes;
 }
 
 jboolean ResourcePackExtension::hasExtension() {

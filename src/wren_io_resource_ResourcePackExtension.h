@@ -25,7 +25,8 @@ public:
     // Needs a loaded index (IllegalStateException otherwise). The sizes are
     // summed in 64 bits and the sum checked against what the stream holds
     // before the block is allocated; a table that ends early is
-    // EOFException and leaves the pack without an extension.
+    // EOFException. A read that fails leaves the pack without an extension,
+    // also when an earlier read had given it one.
     void readExtension(const VMPtr<java::io::DataInputStream>& in) override;
     // A copy of the entry's extension; null when the pack has none.
     virtual VMPtr<VMArray<jbyte>> getExtensionData(jint id);

@@ -1,5 +1,6 @@
 #include "wren_util_text_Translation.h"
 
+#include "java_io_EOFException.h"
 #include "java_io_IOException.h"
 #include "java_lang_ArrayIndexOutOfBoundsException.h"
 #include "java_lang_StringIndexOutOfBoundsException.h"
@@ -28,6 +29,18 @@ namespace {
 
 void Translation::ctor(const VMPtr<java::io::DataInputStream>& in, jint size) {
     java::lang::Object::ctor();
+    // The pool is sized from the entry's size before a text is read: a size
+    // the stream can't deliver would end in its short read anyway, after an
+    // allocation as large as the lie.
+    jint held = in->available();
+    if (size > held) {
+        VMPtr<StringBuffer> m = StringBuffer::make("text table: size past the data (");
+        m->append(size);
+        m->append(" bytes, ");
+        m->append(held);
+        m->append(" held)");
+        java::io::EOFException::throwNew(m->toString());
+    }
     jint n = in->readChar();
     // Each text has a 2-byte length, and the count has its own.
     jint poolSize = size - 2 * (n + 1);

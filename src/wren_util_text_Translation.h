@@ -35,9 +35,10 @@ public:
     WREN_STATICS(Statics)
 
     // Reads the table of `size` bytes at `in`'s position and leaves the
-    // stream after the last text. A size too small for the count, or a
-    // length that is negative or runs past the entry, is an IOException;
-    // the stream's own failures pass as they are.
+    // stream after the last text. A size larger than the stream has
+    // available is EOFException before anything is allocated; a size too
+    // small for the count, or a length that is negative or runs past the
+    // entry, is an IOException; the stream's own failures pass as they are.
     void ctor(const VMPtr<java::io::DataInputStream>& in, jint size);
 
     virtual void decodeAll();

@@ -1,8 +1,8 @@
-// Collision boxes and rectangles: overlap, containment, circles and boxes
-// of no size (which never collide), the set operations, box lists with
-// their hit pair, graphic objects' boxes under every transform, and the
-// two tests between placed Paintables, whose shared box buffer holds a box
-// in every slot however the counts grow.
+// Collision boxes and rectangles: overlap, containment, circles (whose
+// height plays no part) and boxes of no size (which never collide), the set
+// operations, box lists with their hit pair, graphic objects' boxes under
+// every transform, and the two tests between placed Paintables, whose
+// shared box buffer holds a box in every slot however the counts grow.
 #include "graphics_support.h"
 
 #include "wren_graphics_CollisionBox.h"
@@ -61,11 +61,19 @@ TEST(CollisionBoxes, OverlapOfRectanglesAndCircles) {
         {"circle beside a rectangle's edge", 0, 0, 10, 10, C, 10, 2, 5, 5, R, true},
         {"circle clear of a rectangle's edge", 0, 0, 10, 10, C, 11, 2, 5, 5, R, false},
         {"kind other than 3 is a circle", 0, 0, 10, 10, 7, 10, 0, 10, 10, C, true},
-        // Boxes of no size never collide.
+        // Rectangles of no size and circles of no width never collide.
         {"empty rectangle inside a rectangle", 0, 0, 10, 10, R, 5, 5, 0, 3, R, false},
         {"flat rectangle inside a circle", 0, 0, 10, 10, C, 5, 5, 3, 0, R, false},
         {"empty circle inside a rectangle", 0, 0, 10, 10, R, 5, 5, 0, 0, C, false},
         {"empty circle on a circle", 0, 0, 10, 10, C, 4, 4, 0, 4, C, false},
+        // A circle's height plays no part: it is its diameter alone.
+        {"circle of no height inside a rectangle", 0, 0, 20, 20, R, 5, 5, 6, 0, C, true},
+        {"circle of no height over a corner", 0, 0, 10, 0, C, 8, 8, 10, 10, R, true},
+        {"circle of no height near a corner", 0, 0, 10, 0, C, 9, 9, 10, 10, R, false},
+        {"circles of no height touching", 0, 0, 10, 0, C, 10, 0, 10, 0, C, true},
+        {"circles of no height apart", 0, 0, 10, 0, C, 11, 0, 10, 0, C, false},
+        {"circle of negative height on a circle", 0, 0, 10, -3, C, 10, 0, 10, 10, C, true},
+        {"circle one wide is its point", 0, 0, 10, 10, R, 5, 5, 1, 0, C, true},
     };
     for (const Pair& p : pairs) {
         SCOPED_TRACE(p.name);
@@ -201,6 +209,11 @@ TEST(CollisionBoxes, ListsReportTheFirstHittingPair) {
     EXPECT_FALSE(CollisionBox::collideLists(2, a, 2, b));
     EXPECT_TRUE(CollisionBox::S().sHitA == nullptr);
     EXPECT_TRUE(CollisionBox::S().sHitB == nullptr);
+    // A circle of no height is hit as the circle of its width.
+    b[1] = box(48, 48, 4, 0, C);
+    EXPECT_TRUE(CollisionBox::collideLists(2, a, 2, b));
+    EXPECT_TRUE(CollisionBox::S().sHitA == a[1]);
+    EXPECT_TRUE(CollisionBox::S().sHitB == b[1]);
 }
 
 // Every slot of the buffer handed back holds a box: a new one, a reused

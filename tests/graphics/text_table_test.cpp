@@ -1,9 +1,10 @@
 // Text tables: the modified UTF-8 decoder over every form and a sequence
 // cut at the end of its text, lookups into buffers, the 16-bit offsets up
-// to an entry of 65535 bytes, refused lengths, and loading by id.
+// to an entry of 65535 bytes, refused lengths and sizes, and loading by id.
 #include "Pack.h"
 #include "TextTable.h"
 #include "java_io_ByteArrayInputStream.h"
+#include "java_io_IOException.h"
 #include "support/java_bytes.h"
 #include "text_support.h"
 #include "wren_util_text_StringHelper.h"
@@ -190,6 +191,37 @@ TEST(TextTable, RefusesLengthsTheEntryCannotHold) {
     // Bytes beyond the texts are only unused pool.
     VMPtr<Translation> t = tableOf({0, 1, 0, 1, 'a', 'z', 'z'});
     EXPECT_EQ(u16(t->getString(0)), u"a");
+}
+
+// The pool is sized from the entry's size: a size larger than the stream
+// delivers is refused before anything is allocated for it, whether given
+// directly or by a pack index that lies about the entry.
+TEST(TextTable, RefusesASizeTheStreamCannotDeliver) {
+    Bytes entry = rpack::encodeTextTable({u"ok"});
+    VMPtr<VMArray<jbyte>> b = jbytes(entry);
+    for (jint size : {jint(entry.size()) + 1, 1000, 0x7FFFFFF0}) {
+        SCOPED_TRACE(size);
+        VMPtr<java::lang::Throwable> t = wrentest::thrownBy(
+            [&] { Translation::make(wren::Resources::openStream(b, 0, b->length), size); });
+        EXPECT_EQ(wrentest::classNameOf(t), "java.io.EOFException");
+        EXPECT_TRUE(vmCast<java::io::IOException>(t) != nullptr);
+        EXPECT_EQ(wrentest::text(t ? t->getMessage() : nullptr),
+                  "text table: size past the data (" + std::to_string(size) + " bytes, 6 held)");
+    }
+
+    // A pack whose index says 0x7FFFFFF0 bytes for a six-byte table.
+    rpack::ByteWriter pack;
+    pack.u8(0x41);
+    pack.u16(1);
+    pack.s32(0x7FFFFFF0);
+    pack.u8(uint8_t(-6));
+    pack.s32(jint(entry.size()));
+    pack.bytes(entry);
+    VMPtr<VMArray<jbyte>> packBytes = jbytes(pack.take());
+    ASSERT_TRUE(wren::Resources::loadPack(
+        java::io::DataInputStream::make(java::io::ByteArrayInputStream::make(packBytes))));
+    EXPECT_EQ(thrownName([] { wren::Resources::loadTranslation(0); }), "java.io.EOFException");
+    wren::Resources::closePack();
 }
 
 TEST(TextTable, LoadsByIdFromAPack) {

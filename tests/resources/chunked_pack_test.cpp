@@ -1,10 +1,15 @@
 // The chunked reader: which pack numbers are chunked, split-map packs over
-// any number of parts, directory packs with shared and own files, the
+// any number of parts and parts short of their total, an index read without
+// its block after a split pack, directory packs with shared and own files, the
 // choice between the two, the header and chunk-table messages, and what a
 // failed open and a close leave behind.
 #include "resources_test_support.h"
 
+#include <functional>
+
+#include "java_lang_Runtime.h"
 #include "java_lang_RuntimeException.h"
+#include "runtime/vm_test_support.h"
 #include "wren_io_resource_ResourcePackChunked.h"
 
 using namespace restest;
@@ -65,6 +70,91 @@ TEST_F(ChunkedPack, SplitPacksReadBackByteExactOverAnyNumberOfParts) {
             r->close();
         }
     }
+}
+
+// The block is as long as the map's total; parts that hold less fill it
+// from its start and leave the rest zero. With no parts at all, no part
+// file is opened.
+TEST_F(ChunkedPack, PartsShortOfTheTotalLeaveTheRestZero) {
+    struct Case {
+        const char* name;
+        rpack::SplitMap map;
+        std::vector<Bytes> parts;
+        Bytes block;
+    } cases[] = {
+        {"no parts, a total of 10", {10, {}}, {}, Bytes(10, 0)},
+        {"two parts short of the total",
+         {7, {2, 1}},
+         {bytesFrom({1, 2}), bytesFrom({3, 9})},
+         bytesFrom({1, 2, 3, 0, 0, 0, 0})},
+        {"no parts, no total", {0, {}}, {}, Bytes()},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        fs::remove_all(rscDir());
+        std::vector<rpack::PackEntry> entries = {{k.block, 0}};
+        rpack::ChunkedPack plan = rpack::planChunkedPack(content(5, entries));
+        plan.main.chunks[1].payload = rpack::encodeSplitMap(k.map);
+        rpack::FileSet files = plan.files();
+        if (rpack::findFile(files, "RP5part1.rp")) rpack::removeFile(files, "RP5part1.rp");
+        for (size_t i = 0; i < k.parts.size(); ++i)
+            files.push_back({"RP5part" + std::to_string(i + 1) + ".rp", k.parts[i]});
+        install(files);
+        Reader r = reader();
+        expectEntries(r, 5, entries);
+        EXPECT_TRUE(r->inMemory);
+        EXPECT_EQ(r->data->length, jint(k.block.size()));
+        r->close();
+    }
+}
+
+// A total within the heap's bounds that the heap can't give now is refused
+// as the pack's fault, and the reader goes on.
+TEST_F(ChunkedPack, ATotalTheHeapCannotGiveIsRefused) {
+    std::vector<rpack::PackEntry> entries = {{bytesFrom({1, 2}), 0}};
+    rpack::ChunkedPack plan = rpack::planChunkedPack(content(5, entries));
+    Reader r = reader();
+    {
+        wren::test::ScopedHeapLimits limits;
+        vmHeapSetLimits(vmHeapState().minimum, 64u << 20);
+        jint total = jint(java::lang::Runtime::getRuntime()->totalMemory()) - 16;
+        plan.main.chunks[1].payload = rpack::encodeSplitMap({total, {2}});
+        install(plan.files());
+        EXPECT_EQ(openFailure(r, 5), "java.io.IOException: Split map total of " +
+                                         std::to_string(total) + " bytes does not fit in the heap");
+        EXPECT_EQ(r->data, nullptr);
+    }
+    plan.main.chunks[1].payload = rpack::encodeSplitMap({2, {2}});
+    install(plan.files());
+    r->open(5);
+    EXPECT_EQ(bytesOf(r->getData(0)), bytesFrom({1, 2}));
+}
+
+// An index read without its data block after a split pack leaves the
+// reader in memory with no block: the entries' bytes are the missing-entry
+// exception, their sizes and types are still there.
+TEST_F(ChunkedPack, AnIndexWithoutItsBlockAfterASplitPack) {
+    install(rpack::buildPack(content(6, {{bytesFrom({1, 2}), 0}})));
+    Reader r = reader();
+    EXPECT_EQ(bytesOf(r->getData(6 << 10)), bytesFrom({1, 2}));
+    ASSERT_TRUE(r->load(streamOf(rpack::encodeIndex({{bytesFrom({8, 9, 7}), 4}}, 0x41)), true));
+    ASSERT_TRUE(r->inMemory);
+    EXPECT_EQ(r->getSize(0), 3);
+    EXPECT_EQ(r->getType(0), 4);
+    const std::function<void()> reads[] = {
+        [&] { r->getData(0); },     [&] { r->getStream(0); }, [&] { r->getImage(0, nullptr); },
+        [&] { r->getPackData(0); }, [&] { r->locate(0); },
+    };
+    for (const auto& read : reads) {
+        VMPtr<java::lang::Throwable> t = thrownBy(read);
+        EXPECT_EQ(classNameOf(t), "wren.io.resource.MissingEntryException");
+        EXPECT_EQ(text(t ? t->getMessage() : nullptr),
+                  "Resource pack 0 has no data block (entry 0)");
+    }
+    // An entry beyond the index is still reported as such.
+    VMPtr<java::lang::Throwable> beyond = thrownBy([&] { r->getData(1); });
+    ASSERT_TRUE(beyond != nullptr);
+    EXPECT_EQ(text(beyond->getMessage()), "Resource pack 0 has no entry 1 (it has 1)");
 }
 
 // Only the first part length of a part file is read; the rest of a longer

@@ -1,5 +1,6 @@
 // The extension table: the byte example, sizes as unsigned 16-bit values,
-// the pack it belongs to, and tables that claim more than they hold.
+// the pack it belongs to, tables that claim more than they hold, and a
+// failed read after a good one.
 #include "resources_test_support.h"
 
 #include "wren_io_resource_ResourcePackExtension.h"
@@ -90,6 +91,32 @@ TEST_F(Extension, ATableThatClaimsMoreThanItHolds) {
                   r->readExtension(streamOf(bytesFrom({0, 0})));
               }),
               "java.io.EOFException");
+}
+
+// A read that fails after a good one leaves no extension: neither the old
+// bytes under the new sizes nor the old extension.
+TEST_F(Extension, AFailedReadAfterAGoodOneLeavesNone) {
+    const Bytes cut[] = {
+        bytesFrom({0}),                    // in the sizes
+        bytesFrom({0, 1, 0, 4, 7, 7, 7}),  // in the data
+    };
+    for (const Bytes& table : cut) {
+        SCOPED_TRACE(table.size());
+        Reader r = withIndex(2);
+        r->readExtension(streamOf(bytesFrom({0, 2, 0, 1, 0xAA, 0xBB, 0xCC})));
+        ASSERT_TRUE(r->hasExtension());
+        EXPECT_EQ(thrownName([&] { r->readExtension(streamOf(table)); }), "java.io.EOFException");
+        EXPECT_FALSE(r->hasExtension());
+        for (jint e = 0; e < 2; ++e) {
+            EXPECT_EQ(r->getExtensionSize(e), -1);
+            EXPECT_EQ(r->getExtensionData(e), nullptr);
+            EXPECT_EQ(r->getExtensionStream(e), nullptr);
+        }
+        // A later good read gives the new extension whole.
+        r->readExtension(streamOf(bytesFrom({0, 0, 0, 1, 0x55})));
+        EXPECT_EQ(bytesOf(r->getExtensionData(1)), bytesFrom({0x55}));
+        EXPECT_EQ(r->getExtensionSize(0), 0);
+    }
 }
 
 TEST_F(Extension, EntriesBeyondTheTableAndNoIndex) {

@@ -1,9 +1,9 @@
 // The graphic-object set loader: rpack's sets read back field for field and
 // pixel for pixel against their sources, the format's byte examples (column
 // order, signed and unsigned 1-byte forms, the round flag, hint sections,
-// left-out groups, empty sets), replacement palettes, a pack above 31, and
-// a table of malformed sets, every one of which gives null and leaves no
-// row table behind.
+// left-out groups, empty sets), replacement palettes, a pack above 31, a
+// table of malformed sets, every one of which gives null and leaves no row
+// table behind, and descriptor data longer than its columns, which is read.
 #include "resources_test_support.h"
 
 #include <optional>
@@ -346,9 +346,6 @@ TEST_F(GobSets, MalformedSetsGiveNull) {
         s.data.pop_back();
         cases.push_back({"columns longer than the data", s.encode()});
         s = base();
-        s.data.push_back(0);
-        cases.push_back({"data longer than the columns", s.encode()});
-        s = base();
         s.countWord = 0x2002;
         cases.push_back({"more objects than the columns hold", s.encode()});
     }
@@ -378,6 +375,42 @@ TEST_F(GobSets, MalformedSetsGiveNull) {
     }
     // The loader is not left in a bad state.
     ASSERT_TRUE(load(base().encode()) != nullptr);
+}
+
+// Descriptor data longer than its columns is read: the bytes after the
+// columns are not looked at, and the hint section after them still counts.
+TEST_F(GobSets, DataLongerThanItsColumnsIsRead) {
+    // Two objects, groups 1 and 2 in 1-byte columns: (0, 0) 4 by 2 with a
+    // box of the same, and (4, 0) 2 by 1 with a box at (1, 0) 2 by 1.
+    SetBytes s;
+    s.layout = 0x0001 | (0xFF << 5);
+    s.countWord = 0x2002;
+    s.data = bytesFrom({0, 4, 0, 0, 4, 2, 2, 1, 0, 1, 0, 0, 4, 2, 2, 1});
+    s.hints = bytesFrom({0x0E});
+    const jint expected[2][6] = {{4, 2, 0, 4, 2, 2}, {2, 1, 1, 2, 1, 3}};
+    std::vector<uint32_t> pixels[2];
+    for (const Bytes& extra : {Bytes(), bytesFrom({0x7F}), Bytes(100, 0xFF)}) {
+        SCOPED_TRACE(extra.size());
+        SetBytes longer = s;
+        longer.data.insert(longer.data.end(), extra.begin(), extra.end());
+        VMPtr<VMArray<Gob*>> gobs = load(longer.encode());
+        ASSERT_TRUE(gobs != nullptr);
+        ASSERT_EQ(gobs->length, 2);
+        for (jint i = 0; i < 2; ++i) {
+            SCOPED_TRACE(i);
+            VMPtr<Gob> g = gobs[i];
+            EXPECT_EQ(g->width, expected[i][0]);
+            EXPECT_EQ(g->height, expected[i][1]);
+            EXPECT_EQ(g->boxX, expected[i][2]);
+            EXPECT_EQ(g->boxWidth, expected[i][3]);
+            EXPECT_EQ(g->boxHeight, expected[i][4]);
+            EXPECT_EQ(g->alphaKind, expected[i][5]);
+            if (extra.empty())
+                pixels[i] = imagePixels(g);
+            else
+                EXPECT_EQ(imagePixels(g), pixels[i]);
+        }
+    }
 }
 
 // A set entry that can't be opened is the reader's exception, not null.
