@@ -14,6 +14,8 @@
 #include "java_lang_IllegalArgumentException.h"
 #include "java_lang_String.h"
 #include "java_lang_StringBuffer.h"
+#include "java_lang_System.h"
+#include "javax_microedition_io_PushRegistry.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "runtime/runtime_test_support.h"
 #include "support/java_bytes.h"
@@ -250,16 +252,57 @@ TEST_F(CanvasPlatformServices, SettingsStartOnAtTheFirstLookAndChangeOnlyBySette
     canvas->setVibrationEnabled(false);
     EXPECT_FALSE(canvas->isVibrationEnabled());
     EXPECT_TRUE(canvas->isBacklightEnabled());
-    // Effects with their setting off do nothing; with it on they reach the
-    // Display, which has no device to answer here.
-    canvas->vibrate(100);
-    canvas->flashBacklight(100);
     canvas->setBacklightEnabled(false);
     EXPECT_FALSE(canvas->isBacklightEnabled());
 }
 
+// An effect with its setting on reaches the Display (which refuses a
+// negative duration, the one answer it shows here); with it off it does
+// nothing at all. The first effect on a new canvas finds its setting on.
+TEST_F(CanvasPlatformServices, EffectsReachTheDisplayOnlyWhileTheirSettingIsOn) {
+    EXPECT_EQ(thrownName([&] { canvas->vibrate(-1); }), "java.lang.IllegalArgumentException");
+    EXPECT_TRUE(canvas->settingsLoaded);
+    EXPECT_EQ(thrownName([&] { canvas->flashBacklight(-1); }),
+              "java.lang.IllegalArgumentException");
+    EXPECT_EQ(thrownName([&] { canvas->vibrate(100); }), "nothing");
+    EXPECT_EQ(thrownName([&] { canvas->flashBacklight(100); }), "nothing");
+
+    canvas->setVibrationEnabled(false);
+    EXPECT_EQ(thrownName([&] { canvas->vibrate(-1); }), "nothing");
+    EXPECT_EQ(thrownName([&] { canvas->flashBacklight(-1); }),
+              "java.lang.IllegalArgumentException");
+    canvas->setBacklightEnabled(false);
+    EXPECT_EQ(thrownName([&] { canvas->flashBacklight(-1); }), "nothing");
+    canvas->setVibrationEnabled(true);
+    EXPECT_EQ(thrownName([&] { canvas->vibrate(-1); }), "java.lang.IllegalArgumentException");
+}
+
+// The alarm asked of the push registry: the MIDlet's class and a time of 0
+// for no delay, else the delay in milliseconds (an int product, so that it
+// wraps as the device's did) after now. The registry refuses every alarm.
 TEST_F(CanvasPlatformServices, AlarmsAreRefusedAndOrientationSettles) {
-    for (jint seconds : {0, -5, 60}) EXPECT_FALSE(canvas->registerAlarm(seconds)) << seconds;
+    using javax::microedition::io::PushRegistry;
+    struct Case {
+        jint seconds;
+        bool now;  // the time is 0
+        jlong delay;
+    } cases[] = {{0, true, 0}, {-5, true, 0}, {60, false, 60000}, {3000000, false, -1294967296}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        PushRegistry::S().lastMidlet = nullptr;
+        PushRegistry::S().lastTime = -7;
+        const jlong before = java::lang::System::currentTimeMillis();
+        EXPECT_FALSE(canvas->registerAlarm(c.seconds));
+        const jlong after = java::lang::System::currentTimeMillis();
+        ASSERT_NE(PushRegistry::S().lastMidlet, nullptr);
+        EXPECT_EQ(textOf(PushRegistry::S().lastMidlet), u"wrentest.framework.TestMIDlet");
+        if (c.now) {
+            EXPECT_EQ(PushRegistry::S().lastTime, 0);
+        } else {
+            EXPECT_GE(PushRegistry::S().lastTime, before + c.delay);
+            EXPECT_LE(PushRegistry::S().lastTime, after + c.delay);
+        }
+    }
     clock->sleeps.clear();
     EXPECT_FALSE(canvas->setOrientation(7));
     EXPECT_EQ(clock->sleeps, std::vector<jint>{20});

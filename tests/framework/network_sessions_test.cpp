@@ -1,7 +1,8 @@
 // The canvas's HTTP and socket sessions against servers on 127.0.0.1 in this
 // process (on ports the system picks, never 80): the requests as the server
 // sees them, a failed status read, an announced length beyond the cap, the
-// game thread's frames during a slow body, the order of queued socket
+// game thread's frames during a slow body, a superseded request, the
+// failure of each stage, empty and short bodies, the order of queued socket
 // messages, the peer closing, and sends the session refuses.
 #include <gtest/gtest.h>
 
@@ -80,6 +81,11 @@ private:
             LocalTcpServer::sendAll(fd, header("HTTP/1.1 404 Not Found", "nothing", 7));
         } else if (path == "/drop") {
             // Closes without a status line.
+        } else if (path == "/empty") {
+            LocalTcpServer::sendAll(fd, header("HTTP/1.1 200 OK", "", 0));
+        } else if (path == "/short") {
+            // Ten bytes announced, three sent, then the end.
+            LocalTcpServer::sendAll(fd, header("HTTP/1.1 200 OK", "abc", 10));
         } else if (path == "/huge-endless") {
             if (!LocalTcpServer::sendAll(fd, header("HTTP/1.1 200 OK", "", 2000000000))) return;
             std::string block(65536, 'z');
@@ -153,6 +159,77 @@ TEST_F(NetworkSessionTest, NoStatusIsAFailureNot200) {
     EXPECT_EQ(canvas->networkResults[0].first, WrenCanvas_WRC_NetworkSession::FAILED_HEADERS);
     EXPECT_EQ(canvas->networkResults[0].second, -1);
     EXPECT_EQ(canvas->getHttpBytesReceived(), -1);
+}
+
+// A request started while another runs supersedes it: the first session
+// stops at its next check and delivers nothing, only the second's result
+// arrives.
+TEST_F(NetworkSessionTest, ASecondRequestSupersedesTheFirst) {
+    canvas->startHttpRequest(str(http.url("/slow")), nullptr);
+    VMPtr<java::lang::Thread> first = canvas->networkSession;
+    wren::test::yieldUntil([&] { return canvas->getHttpBytesReceived() > 0; });
+    canvas->startHttpRequest(str(http.url("/hello")), nullptr);
+    EXPECT_NE(canvas->networkSession, first);
+    deliver();
+    http.release = true;
+    wren::test::join(first);
+    canvas->processDeferred();
+    ASSERT_EQ(canvas->networkResults.size(), 1u);
+    EXPECT_EQ(canvas->networkResults[0].first, 200);
+    EXPECT_EQ(canvas->networkBodies[0], "hello");
+    EXPECT_EQ(canvas->getHttpContentLength(), 5);
+}
+
+// Each stage's failure is delivered with its own code, no body, and -1
+// bytes received: a URL that opens no HTTP connection fails at the open
+// (-9), a body the server never answers at the send (-13).
+TEST_F(NetworkSessionTest, FailuresReportTheStageTheyHappenedIn) {
+    struct Case {
+        const char* name;
+        std::string url;
+        bool post;
+        jint code;
+    };
+    const Case cases[] = {
+        {"a scheme with no protocol", "nosuch://127.0.0.1/x", false,
+         WrenCanvas_WRC_NetworkSession::FAILED_OPEN},
+        {"a socket, not HTTP", "socket://127.0.0.1:" + std::to_string(http.port()), false,
+         WrenCanvas_WRC_NetworkSession::FAILED_OPEN},
+        {"a body sent to a server that drops it", http.url("/drop"), true,
+         WrenCanvas_WRC_NetworkSession::FAILED_SEND},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        canvas->networkResults.clear();
+        canvas->networkBodies.clear();
+        canvas->startHttpRequest(str(c.url), nullptr, c.post ? bytesOf("abc") : nullptr);
+        deliver();
+        ASSERT_EQ(canvas->networkResults.size(), 1u);
+        EXPECT_EQ(canvas->networkResults[0].first, c.code);
+        EXPECT_EQ(canvas->networkResults[0].second, -1);
+        EXPECT_EQ(canvas->getHttpBytesReceived(), -1);
+    }
+}
+
+// A Content-Length of 0 leaves the length unknown and the body is read to
+// the stream's end: nothing, delivered as no body with the status. A body
+// that ends before its announced length is a transfer the connection
+// reports as aborted: a failed read, never a 200 with part of the body.
+TEST_F(NetworkSessionTest, AnEmptyBodyAndOneShorterThanAnnounced) {
+    canvas->startHttpRequest(str(http.url("/empty")), nullptr);
+    deliver();
+    ASSERT_EQ(canvas->networkResults.size(), 1u);
+    EXPECT_EQ(canvas->networkResults[0], std::make_pair(jint(200), jint(-1)));
+    EXPECT_EQ(canvas->getHttpBytesReceived(), 0);
+    EXPECT_EQ(canvas->getHttpContentLength(), 0);
+
+    canvas->startHttpRequest(str(http.url("/short")), nullptr);
+    deliver();
+    ASSERT_EQ(canvas->networkResults.size(), 2u);
+    EXPECT_EQ(canvas->networkResults[1],
+              std::make_pair(jint(WrenCanvas_WRC_NetworkSession::FAILED_READ), jint(-1)));
+    EXPECT_EQ(canvas->getHttpBytesReceived(), -1);
+    EXPECT_EQ(canvas->getHttpContentLength(), 10);
 }
 
 // An announced length beyond the cap is not allocated up front: the body

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,9 @@ class ProbeScene : public ui::Scene {
     WREN_CLASS(ProbeScene, ui::Scene)
 public:
     std::function<void(ProbeScene&)> onUpdate;
-    jint afterChange = 0;
+    // Ends with the object: a weak pointer to it tells whether the
+    // collector has freed the scene.
+    std::shared_ptr<int> life = std::make_shared<int>(0);
     jint pauses = 0;
 
     void ctor() { Scene::ctor(); }
@@ -258,18 +261,26 @@ TEST_F(ManagerTest, AChangeToTheSameIdRebuildsTheScene) {
 // the end of that update, with a collection in between.
 TEST_F(ManagerTest, TheOldSceneLivesUntilItsUpdateReturns) {
     frame();
+    std::weak_ptr<int> life;
+    bool aliveAfterChange = false;
     {
         VMPtr<ProbeScene> probe = ProbeScene::make();
-        probe->onUpdate = [](ProbeScene& self) {
+        life = probe->life;
+        probe->onUpdate = [&](ProbeScene& self) {
             self.sceneManager->changeScene(0);
             java::lang::System::gc();
             java::lang::System::gc();
-            self.afterChange = 1234;
+            aliveAfterChange = !life.expired() && self.sceneManager != nullptr;
         };
         SceneManager::S().currentScene = probe;
     }
     frame();
+    EXPECT_TRUE(aliveAfterChange);
     EXPECT_EQ(className(current()), "scene.splash.LogoScene");
+    // Once its update has returned nothing holds it.
+    java::lang::System::gc();
+    java::lang::System::gc();
+    EXPECT_TRUE(life.expired());
 }
 
 // The scene's update comes before the touch pass of the frame: a release

@@ -88,6 +88,19 @@ TEST_F(HeatTest, TheResultsLoadNoFieldObjectsAndPaintWhatTheyHave) {
     EXPECT_EQ(s->sorter, nullptr);
     VMPtr<javax::microedition::lcdui::Image> img = blankImage();
     s->paint(img->getGraphics());
+    // The field's tile everywhere but the results' pictures and the HUD,
+    // also where a player would stand (the lane's middle, 40 above 160);
+    // the cell's 60 x 60 picture from (90, 130) with the last 20 x 20 icon
+    // (image 1, over the reward's) at its box's centre (120, 160).
+    constexpr uint32_t kTile = 0xFF60A040, kFamily = 0xFF10F030, kIcon = 0xFF20E068;
+    const std::vector<std::pair<std::array<jint, 2>, uint32_t>> expected = {
+        {{30, 60}, kTile},     {{110, 125}, kTile},   {{130, 125}, kTile},
+        {{90, 130}, kFamily},  {{149, 189}, kFamily}, {{109, 160}, kFamily},
+        {{110, 150}, kIcon},   {{129, 169}, kIcon},   {{150, 160}, kTile},
+        {{89, 160}, kTile},
+    };
+    for (const auto& [at, colour] : expected)
+        EXPECT_EQ(pixel(img, at[0], at[1]), colour) << at[0] << ", " << at[1];
 }
 
 // --- play ----------------------------------------------------------------------

@@ -308,6 +308,12 @@ void installPlayfieldPacks() {
     wren::Resources::closePack();
 }
 
+void installHeatKindPacks() {
+    for (int n : {13, 15, 16}) writePack(fieldPack(n, kLaneWidth, true));
+    for (int n : {14, 17}) writePack(fieldPack(n, kLaneWidth, false));
+    wren::Resources::closePack();
+}
+
 void RecordingManager::ctor() {
     java::lang::Object::ctor();
     S().instance = this;

@@ -21,6 +21,7 @@
 //            idle, 3 caught, 4..6 (400 ms, once), 7 hurt (300 ms, once).
 //            Entry 9 (11273): a monster image set of only six images.
 //   pack 12  heat kind 1: the background of pack 11 with a lane of no width.
+//   packs 13 to 17 (installHeatKindPacks) as 11 and 12, for the tables.
 //   pack 4   the results' icons: 4099 (entry 3), 15 images of 20 x 20
 //            centred on their origin (entries 0..2, 4, 5 fillers).
 //   pack 18  nine families: animations 0 and 1 (500 ms, once), 2 and 3
@@ -88,6 +89,9 @@ public:
 
 // Writes the packs and leaves the resource reader closed.
 void installPlayfieldPacks();
+// Packs 13 to 17, the other heat kinds' backgrounds and monsters, laid out
+// as packs 11 (13, 15 and 16) and 12 (14 and 17); the reader left closed.
+void installHeatKindPacks();
 
 // Per test: the packs, no saved data, a canvas with its game thread ended
 // and touch input set up, a main object over it (a new game: new records

@@ -167,12 +167,14 @@ TEST_F(ToolkitPaint, ACursorAboveASmallerCapacityDrawsAndStepsOnlyTheLayersThere
     s->appendLayer(kGobsId);
     s->appendLayer(kGobsId);
     s->appendLayer(kGobsId);
-    s->setLayerCapacity(1);  // the cursor stays at 3
+    s->setLayerCapacity(1);  // the cursor stays at 3, the layers are gone
     EXPECT_EQ(s->getLayerCount(), 3);
+    s->setLayer(0, kGobsId, kAnimsId, 1, 8, 0);  // green at 8, 0
     VMPtr<Image> target = gfxtest::blank(12, 8);
     s->paint(target->getGraphics());
     s->doUpdate();
-    EXPECT_EQ(gfxtest::picture(target)[0], "............");
+    // The one layer there is, drawn; nothing read past it.
+    EXPECT_EQ(gfxtest::picture(target)[0], "........gggg");
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ rpack::AnimFrame cell(int gob) {
     return f;
 }
 
-rpack::AnimSet uiAnimations() {
+rpack::AnimSet uiAnimations(bool boardCell) {
     rpack::AnimSet set;
     set.durations = {100};
     set.frames.resize(18);
@@ -86,6 +86,7 @@ rpack::AnimSet uiAnimations() {
     set.frames[0].boxes = {{-40, -30, 80, 60, 0, false}, {-45, -35, 90, 70, 1, false}};
     tile(set.frames[2], G_HIGHLIGHT, -10, -10, 20, 20);
     tile(set.frames[4], G_HIGHLIGHT, -10, -10, 20, 20);
+    if (boardCell) set.frames[5] = cell(G_PANEL);
     set.frames[12] = cell(G_CELL);
     set.frames[13] = cell(G_SELECTED);
     // Above the cell, which is drawn over it.
@@ -99,10 +100,10 @@ rpack::AnimSet uiAnimations() {
 
 }  // namespace
 
-void installWidgetPacks() {
+void installWidgetPacks(bool boardCell) {
     rpack::PackContent ui;
     ui.number = 9;
-    ui.entries = {{rpack::encodeAnimSet(uiAnimations()), -1},
+    ui.entries = {{rpack::encodeAnimSet(uiAnimations(boardCell)), -1},
                   {rpack::encodeGobSet(uiGobs()), -1},
                   {rpack::encodePng(uiSheet()), -3}};
     writePack(ui);
@@ -116,7 +117,8 @@ void installWidgetPacks() {
     rpack::PackContent texts;
     texts.number = 20;
     texts.entries = {{rpack::encodeTextTable({u"", u"ONE", u"TWO", u"THREE", u"FOUR", u"FIVE",
-                                              u"TITLE", u"A SIX", u"SEVEN"}),
+                                              u"TITLE", u"A SIX", u"SEVEN",
+                                              u"NINE: A LINE FAR WIDER THAN THE WHOLE SCREEN."}),
                       -6}};
     writePack(texts);
     wren::Resources::closePack();

@@ -15,9 +15,12 @@
 //          box 1 {-50, -130, 110, 260}, box 2 {0, 0, 0, 0}, button boxes
 //          3 {-95, 20, 35, 110} and 4 {-95, -130, 35, 110}
 //   17     as 16 with box 2 {0, 0, 10, 10}: a height
-//   the others empty: frame 5, a list's cell in board mode, has no width.
+//   5      a list's cell in board mode: as 12 in beige (none without
+//          boardCell below)
+//   the others empty.
 //   Animations 0..4 show frame 0, endlessly.
-// Texts: 0 "", 1 "ONE" .. 5 "FIVE", 6 "TITLE", 7 "A SIX", 8 "SEVEN".
+// Texts: 0 "", 1 "ONE" .. 5 "FIVE", 6 "TITLE", 7 "A SIX", 8 "SEVEN", 9 a
+// line of 45 characters (270 pixels).
 // Glyphs: every printable ASCII character, 4 x 6 ink in a 6 x 8 cell; line
 // height 8, line step 10.
 #pragma once
@@ -37,7 +40,8 @@ constexpr uint32_t kMarkerColour = 0xFF00FC00;
 constexpr uint32_t kSelectedColour = 0xFF0000F8;
 constexpr uint32_t kInkColour = 0xFF000000;
 
-// Writes the packs (again) and closes whatever pack the front end had open.
-void installWidgetPacks();
+// Writes the packs (again) and closes whatever pack the front end had open;
+// without boardCell, frame 5 is empty.
+void installWidgetPacks(bool boardCell = true);
 
 }  // namespace wrentest::widgets

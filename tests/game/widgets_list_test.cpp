@@ -167,9 +167,49 @@ TEST_F(ListTest, AnEmptyListLaysOut) {
     EXPECT_EQ(pixel(img, 120, 200), 0xFFF8FCF8u);  // white: nothing drawn
 }
 
+// In board mode the cells are laid out with frame 5; a page marker drawn
+// goes through the cell frame, which is frame 12 from then on, so the
+// cells drawn after it are item cells. A board list that fits its page
+// draws no marker and keeps its board cells.
+TEST_F(ListTest, ABoardModeListsMarkersLeaveItemCellsBehind) {
+    struct Case {
+        const char* name;
+        std::vector<jint> ids;
+        jint x, y;  // inside cell 1, clear of its text
+        uint32_t colour;
+        jint frameAfter;
+    };
+    const Case cases[] = {
+        {"five items, three a page", {1, 2, 3, 4, 5}, 104, 90, kCellColour, 12},
+        {"two items", {1, 2}, 104, 70, kPanelColour, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        VMPtr<ui::ListMenu> list = ui::ListMenu::make();
+        list->setBoardMode(true);
+        list->setItemCount(jint(c.ids.size()));
+        list->setArea(50, 0, 130, 320);
+        VMPtr<VMArray<jint>> array = VMArray<jint>::create(jint(c.ids.size()));
+        for (size_t i = 0; i < c.ids.size(); ++i) array[jint(i)] = c.ids[i];
+        list->setItemTextIds(array);
+        list->layout();
+        show(list);
+        EXPECT_EQ(list->cellFrame->frameId, 5);
+        EXPECT_EQ(list->cellWidth, 40);
+        for (int round = 0; round < 2; ++round) {
+            VMPtr<javax::microedition::lcdui::Image> img = paint();
+            EXPECT_EQ(pixel(img, c.x, c.y), c.colour) << "paint " << round;
+            EXPECT_EQ(list->cellFrame->frameId, c.frameAfter);
+        }
+        scene->removeObject(0);
+        scene->sortDrawOrder();
+    }
+}
+
 // A cell frame without width is refused before anything is laid out; the
 // graphics taken are given back with the list.
 TEST_F(ListTest, ACellFrameWithoutWidthIsRefused) {
+    installWidgetPacks(false);
     VMPtr<ui::ListMenu> list = ui::ListMenu::make();
     list->setItemCount(2);
     list->setBoardMode(true);  // cells of frame 5, empty in this content

@@ -204,5 +204,65 @@ TEST_F(PanelTest, Labels) {
     EXPECT_EQ(outside, 0);
 }
 
+// The marquee offset of a scrollable panel's selected item: a text wider
+// than the screen (270 pixels here) moves 2 to the left a call and starts
+// again at 240 once it has gone its width and the area's x (10) past 0; a
+// text that fits stays at 0; without a selection or scrolling nothing moves.
+TEST_F(PanelTest, TheTickerRunsPastItsTextAndStartsAgainAt240) {
+    VMPtr<ui::Addon> panel = ui::Addon::make();
+    panel->setArea(10, 0, 200, 300);
+    panel->setItemTextIds(VMArray<jint>::of({1, 9}));
+    panel->setScrollable(true);
+    panel->selectedIndex = 1;
+    panel->advanceTicker();
+    EXPECT_EQ(panel->tickerOffset, -2);
+    for (int i = 1; i < 139; ++i) panel->advanceTicker();
+    EXPECT_EQ(panel->tickerOffset, -278);
+    panel->advanceTicker();
+    EXPECT_EQ(panel->tickerOffset, 240);
+    panel->advanceTicker();
+    EXPECT_EQ(panel->tickerOffset, 238);
+
+    panel->selectedIndex = -1;
+    panel->advanceTicker();
+    EXPECT_EQ(panel->tickerOffset, 238);
+    panel->selectedIndex = 1;
+    panel->setScrollable(false);
+    panel->advanceTicker();
+    EXPECT_EQ(panel->tickerOffset, 238);
+    panel->setScrollable(true);
+    panel->selectedIndex = 0;  // "ONE" fits
+    panel->advanceTicker();
+    EXPECT_EQ(panel->tickerOffset, 0);
+}
+
+// The drag offset follows the first touch point's drag down the screen in
+// a list, a board or a scrollable panel, and stays put in any other.
+TEST_F(PanelTest, TheDragOffsetFollowsTheTouchInListsBoardsAndScrollingPanels) {
+    struct Case {
+        const char* name;
+        bool list, board, scrollable;
+        jint expected;
+    } cases[] = {
+        {"list", true, false, false, -35}, {"board", false, true, false, -35},
+        {"scrollable", false, false, true, -35}, {"plain", false, false, false, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        VMPtr<ui::Addon> panel = ui::Addon::make();
+        ui::Pointer::Statics& p = ui::Pointer::S();
+        p.touchStartX[0] = 100;
+        p.touchStartY[0] = 150;
+        p.touchX[0] = 40;
+        p.touchY[0] = 115;
+        panel->listMode = c.list;
+        panel->boardMode = c.board;
+        panel->setScrollable(c.scrollable);
+        panel->dragOffset = 7;
+        panel->updateDrag();
+        EXPECT_EQ(panel->dragOffset, c.expected);
+    }
+}
+
 }  // namespace
 }  // namespace wrentest::widgets

@@ -115,6 +115,54 @@ TEST(AnimPlayerUpdate, LoopCountsEndOnTheLastStep) {
     }
 }
 
+// Jumping to a step puts the player on it where it stands: the updates
+// after the jump walk only the steps' differences from there.
+TEST(AnimPlayerUpdate, ASetStepDoesNotMoveThePlayer) {
+    VMPtr<AnimSet> set =
+        loadAnim(oneAnimation(-1, {st(0, 0, 0, 0), st(0, 4, 1, 0), st(0, 8, 2, 0)}, {10}));
+    VMPtr<AnimPlayer> p = playerOf(set);
+    p->setX(20);
+    p->setY(30);
+    p->setStep(2);
+    EXPECT_EQ(p->getStep(), 2);
+    p->update(5);
+    EXPECT_EQ(p->getX(), 20);
+    EXPECT_EQ(p->getY(), 30);
+    EXPECT_EQ(p->getStep(), 2);
+    // On to step 1 of the next play: (4, 1) past step 0, which sits where
+    // step 2 did.
+    p->update(10);
+    p->update(10);
+    EXPECT_EQ(p->getStep(), 1);
+    EXPECT_EQ(p->getX(), 24);
+    EXPECT_EQ(p->getY(), 31);
+    // Back to step 0 from step 1: no move either.
+    p->setStep(0);
+    p->update(5);
+    EXPECT_EQ(p->getX(), 24);
+    EXPECT_EQ(p->getY(), 31);
+}
+
+// The time into the animation: the durations of the steps before the
+// current one plus the time spent in it.
+TEST(AnimPlayerUpdate, ElapsedTimeCountsTheStepsBefore) {
+    // Step durations 10, 30, 10.
+    VMPtr<AnimSet> set =
+        loadAnim(oneAnimation(1, {st(0, 0, 0, 0), st(0, 0, 0, 1), st(0, 0, 0, 0)}, {10, 30}));
+    VMPtr<AnimPlayer> p = playerOf(set);
+    EXPECT_EQ(p->getElapsedTime(), 0);
+    p->update(25);
+    EXPECT_EQ(p->getStep(), 1);
+    EXPECT_EQ(p->getElapsedTime(), 25);
+    p->update(20);
+    EXPECT_EQ(p->getStep(), 2);
+    EXPECT_EQ(p->getElapsedTime(), 45);
+    p->setStep(1);
+    EXPECT_EQ(p->getElapsedTime(), 10);
+    // A player with no animation has spent no time.
+    EXPECT_EQ(AnimPlayer::make()->getElapsedTime(), 0);
+}
+
 // Steps at (0, 0), (4, 1), (8, 2), 10 each, endless: every play walks
 // (8, 2) further, turned by the player's transform, whether it is run in
 // small updates or one.
@@ -327,6 +375,65 @@ TEST_F(AnimPlayerDraw, BoundsFollowTheAnimationAndTheSet) {
     EXPECT_EQ(p->getWidth(0), 3);
     EXPECT_EQ(p->getOffsetY(0), 3);
     EXPECT_EQ(p->getAnimationFrame(), other->getAnimationFrame(0));
+}
+
+// Frame 1 (the 2 by 2 tile at its origin) at (0, 0), then at (5, -3): the
+// animation's bounds cover both places, the step's offset turned with the
+// frame.
+TEST_F(AnimPlayerDraw, AnimationBoundsTakeTheStepsOffsets) {
+    rpack::AnimSet s;
+    s.durations = {10};
+    s.frames.resize(2);
+    s.frames[1].pieces = {{kTile, 0, 0, 0}};
+    s.animations = {{-1, {st(1, 0, 0, 0), st(1, 5, -3, 0)}}};
+    VMPtr<AnimSet> moving = loadAnim(s);
+    moving->setGobs(gobs);
+    struct Case {
+        jint t;
+        std::vector<jint> bounds;
+    } cases[] = {
+        {0, {0, -3, 7, 5}},
+        // Turned half round: the tile at {-2, -2} and the step at (-5, 3).
+        {3, {-7, -2, 7, 5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("transform " + std::to_string(c.t));
+        VMPtr<VMArray<jint>> b = VMArray<jint>::create(4);
+        moving->getAnimationBounds(0, c.t, b);
+        EXPECT_EQ((std::vector<jint>{b[0], b[1], b[2], b[3]}), c.bounds);
+    }
+    // The animation's Frame takes the untransformed bounds.
+    VMPtr<AnimPlayer> p = playerOf(moving);
+    EXPECT_EQ(p->getOffsetX(0), 0);
+    EXPECT_EQ(p->getOffsetY(0), -3);
+    EXPECT_EQ(p->getWidth(0), 7);
+    EXPECT_EQ(p->getHeight(0), 5);
+}
+
+// A copy over other images shares every table but draws with its own
+// images and makes its own Frames; the set it came from is unchanged.
+TEST_F(AnimPlayerDraw, ACopyWithOtherImagesDrawsThem) {
+    VMPtr<VMArray<Gob*>> others = VMArray<Gob*>::create(gobs->length);
+    for (jint i = 0; i < gobs->length; ++i) others[i] = gobs[i];
+    others[kTile] = gobs[kShape];
+    VMPtr<wren::Frame> original = set->getFrame(1);
+    VMPtr<AnimSet> copy = set->copyWithGobs(others);
+    EXPECT_TRUE(copy->getGobs() == others);
+    EXPECT_TRUE(set->getGobs() == gobs);
+    EXPECT_EQ(copy->getResourceId(), set->getResourceId());
+    EXPECT_EQ(copy->getAnimationCount(), 2);
+    EXPECT_EQ(copy->getAnimationDuration(1), set->getAnimationDuration(1));
+    EXPECT_FALSE(copy->getFrame(1) == original);
+    EXPECT_TRUE(set->getFrame(1) == original);
+
+    Target fromCopy(8, 8), fromSet(8, 8), shape(8, 8), tile(8, 8);
+    copy->paintFrame(fromCopy.g, 1, 2, 2, 0);
+    set->paintFrame(fromSet.g, 1, 2, 2, 0);
+    VMPtr<Gob>(gobs[kShape])->paint(shape.g, 2, 2, 0);
+    VMPtr<Gob>(gobs[kTile])->paint(tile.g, 2, 2, 0);
+    EXPECT_EQ(picture(fromCopy), picture(shape));
+    EXPECT_EQ(picture(fromSet), picture(tile));
+    EXPECT_NE(picture(shape), picture(tile));
 }
 
 // Animation 1 shows frames of 1, 6 and no boxes: the shared box buffer

@@ -4,6 +4,7 @@
 #include "graphics_support.h"
 
 #include "java_lang_System.h"
+#include "wren_GobSet.h"
 #include "wren_graphics_CollisionBox.h"
 
 using namespace gfxfw;
@@ -249,6 +250,28 @@ TEST_F(GobDraw, PaintRegionOnlyPrintsItsNotice) {
     std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(printed, "<UPCOMING FEATURE COMING SOON> This is not yet implemented\n");
     EXPECT_EQ(picture(target), expected(6, 6, 0, 0, {}));
+}
+
+// The owner's small values are stored as a short, a short and a byte: what
+// does not fit comes back as its low bits, signed.
+TEST(GobSet, ValuesAreNarrowedToTheirStoredWidths) {
+    VMPtr<wren::GobSet> set = wren::GobSet::make();
+    EXPECT_EQ(set->getGobs(), nullptr);
+    EXPECT_EQ(set->getAnimSet(), nullptr);
+    struct Case {
+        jint given, a, b, flag;
+    } cases[] = {
+        {70000, 4464, 4464, 112}, {200, 200, 200, -56}, {-1, -1, -1, -1},
+        {32768, -32768, -32768, 0}, {255, 255, 255, -1}, {127, 127, 127, 127},
+    };
+    for (const Case& c : cases) {
+        set->setValueA(c.given);
+        set->setValueB(c.given);
+        set->setFlag(c.given);
+        EXPECT_EQ(set->getValueA(), c.a) << c.given;
+        EXPECT_EQ(set->getValueB(), c.b) << c.given;
+        EXPECT_EQ(set->getFlag(), c.flag) << c.given;
+    }
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ using Rows = std::vector<std::string>;
 
 namespace {
 
-constexpr jint HCENTER = 1, LEFT = 4, RIGHT = 8, TOP = 16, BOTTOM = 32, BASELINE = 64;
+constexpr jint HCENTER = 1, VCENTER = 2, LEFT = 4, RIGHT = 8, TOP = 16, BOTTOM = 32, BASELINE = 64;
 
 TEST(RichFont, ConvertsTheStoredFormOnceAndFindsGlyphsByCode) {
     VMPtr<VMArray<Gob*>> glyphs = fontGlyphs();
@@ -130,7 +130,10 @@ TEST(RichFont, WidthsHeightsAndCharacterMetrics) {
 }
 
 // "AB" at (x, y), TOP | LEFT: 'A' is "rg" / "r " / "rr" (its middle right
-// pixel is keyed), 'B' one column "b" / "b" / "g", three pixels on.
+// pixel is keyed), 'B' one column "b" / "b" / "g", three pixels on. The
+// other vertical anchors draw the same pixels from a point moved by the
+// font's baseline (3) or height (4) along the transform's up direction;
+// VCENTER draws as TOP.
 TEST(RichFont, GoldenPixelsUnderTheTurningTransforms) {
     struct Case {
         jint t, x, y;
@@ -145,14 +148,27 @@ TEST(RichFont, GoldenPixelsUnderTheTurningTransforms) {
         // 270°: up the column.
         {6, 6, 8, 6, 4, {"bbg", "   ", "g r", "rrr"}},
     };
+    struct Anchor {
+        jint bits, lift;
+    } anchors[] = {{TOP, 0}, {VCENTER, 0}, {BASELINE, 3}, {BOTTOM, 4}};
     VMPtr<RichFont> f = fixtureFont();
-    for (const Case& c : cases) {
-        SCOPED_TRACE("transform " + std::to_string(c.t));
-        f->setTransform(c.t);
-        Target target(12, 12);
-        f->drawString(target.g, jstr(u"AB"), c.x, c.y, TOP | LEFT);
-        EXPECT_EQ(picture(target), expected(12, 12, c.atX, c.atY, c.drawn));
-    }
+    for (const Case& c : cases)
+        for (const Anchor& a : anchors) {
+            SCOPED_TRACE("transform " + std::to_string(c.t) + " anchor " + std::to_string(a.bits));
+            // Where the text's top edge would be with TOP, pushed down the
+            // glyphs' columns by the anchor's lift.
+            jint x = c.x, y = c.y;
+            switch (c.t) {
+            case 3: y -= a.lift; break;
+            case 5: x -= a.lift; break;
+            case 6: x += a.lift; break;
+            default: y += a.lift; break;
+            }
+            f->setTransform(c.t);
+            Target target(12, 12);
+            f->drawString(target.g, jstr(u"AB"), x, y, a.bits | LEFT);
+            EXPECT_EQ(picture(target), expected(12, 12, c.atX, c.atY, c.drawn));
+        }
 }
 
 // Where the ink lands against where the ink box says it is, for the
@@ -162,7 +178,7 @@ TEST(RichFont, InkLandsInItsInkBox) {
     VMPtr<VMArray<jint>> box = VMArray<jint>::create(4);
     for (jint t : {0, 3, 5, 6})
         for (jint h : {LEFT, RIGHT, HCENTER, 0})
-            for (jint v : {TOP, BASELINE, BOTTOM, 2, 0}) {
+            for (jint v : {TOP, BASELINE, BOTTOM, VCENTER, 0}) {
                 jint anchor = h | v;
                 SCOPED_TRACE("transform " + std::to_string(t) + " anchor " +
                              std::to_string(anchor));

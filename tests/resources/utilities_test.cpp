@@ -30,13 +30,9 @@ TEST(FastRandom, TheSequenceFromStateOne) {
     EXPECT_EQ(FastRandom::make(jlong(1))->nextInt(10), 1);
     EXPECT_EQ(FastRandom::make(jlong(1))->next(24), 0x200011);
     EXPECT_EQ(FastRandom::make(jlong(1))->nextFloat(), jfloat(0x200011) / jfloat(1 << 24));
-    // nextDouble draws 26 bits, then 27.
-    VMPtr<FastRandom> d = FastRandom::make(jlong(1));
-    jlong high = FastRandom::make(jlong(1))->next(26);
-    VMPtr<FastRandom> twice = FastRandom::make(jlong(1));
-    twice->nextLong();
-    jlong low = twice->next(27);
-    EXPECT_EQ(d->nextDouble(), jdouble((high << 27) + low) / jdouble(jlong(1) << 53));
+    // nextDouble draws 26 bits (0x2200011 of the first step), then 27
+    // (0x8181 of the second), over 2^53.
+    EXPECT_EQ(FastRandom::make(jlong(1))->nextDouble(), 0x11000088008181 / 0x1p53);
 }
 
 TEST(FastRandom, BitCounts) {

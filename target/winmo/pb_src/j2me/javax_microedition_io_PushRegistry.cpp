@@ -8,6 +8,8 @@ namespace javax::microedition::io {
 
 jlong PushRegistry::registerAlarm(const VMPtr<java::lang::String>& midlet, jlong time) {
     clinit();
+    S().lastMidlet = midlet;
+    S().lastTime = time;
     ConnectionNotFoundException::throwNew(WREN_LIT("not supported"));
 }
 

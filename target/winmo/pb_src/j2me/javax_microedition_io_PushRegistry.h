@@ -10,6 +10,14 @@ namespace javax::microedition::io {
 class PushRegistry : public virtual java::lang::Object {
     WREN_CLASS(PushRegistry, java::lang::Object)
 public:
+    // The last alarm asked for, refused as every one is: what a caller
+    // computed can be checked.
+    struct Statics {
+        VMStaticPtr<java::lang::String> lastMidlet;
+        jlong lastTime = 0;
+    };
+    WREN_STATICS(Statics)
+
     // Always throws ConnectionNotFoundException "not supported".
     static jlong registerAlarm(const VMPtr<java::lang::String>& midlet, jlong time);
 };
