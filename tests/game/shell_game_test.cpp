@@ -470,6 +470,7 @@ TEST_F(GameTest, ASaveTheDeviceRefusesIsToldOnce) {
     const fs::path database = databaseFolder();
     const fs::path away = database.string() + ".away";
     fs::remove_all(away);
+    fs::create_directories(database);
     fs::rename(database, away);
     std::ofstream(database) << "not a folder";
 
