@@ -50,12 +50,6 @@ bool zerosFrom(const VMPtr<VMArray<jbyte>>& bytes, jint offset) {
     return true;
 }
 
-bool contains(const VMPtr<VMArray<jint>>& list, jint value) {
-    for (jint i = 0; i < list->length; ++i)
-        if (list[i] == value) return true;
-    return false;
-}
-
 // One line on standard error, where a player sees it whatever becomes of
 // the game's output.
 void tell(const VMPtr<java::lang::String>& line) {

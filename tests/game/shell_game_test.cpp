@@ -359,12 +359,21 @@ TEST_F(GameTest, DamagedRecordsAreSetAsideAndStartedAnew) {
     }
 }
 
-// A record that loads whole and in range is used, and says nothing.
+// A record that loads whole and in range is used, and says nothing: also
+// a world made at the highest level, whose cells run one level above it.
 TEST_F(GameTest, AGoodSaveStartsSilently) {
-    Game::make();
+    VMPtr<Game> game = Game::make();
+    s().stats[8] = Game::MAX_LEVEL;
+    game->saveState();
+    canvas->deleteData(1);
     std::vector<std::string> said;
     makeGame(&said);
     EXPECT_TRUE(said.empty());
+    const std::optional<Bytes> world = stored(1);
+    makeGame(&said);
+    EXPECT_TRUE(said.empty());
+    EXPECT_EQ(stored(1), world);
+    EXPECT_EQ(s().cellRecords[20 * 1 + 9][0], Game::MAX_LEVEL + 1);  // kind 24
     EXPECT_FALSE(storeFiles("0.damaged") || storeFiles("1.damaged"));
 }
 
