@@ -21,6 +21,11 @@
 #include "main_Main.h"
 #include "shell_test_support.h"
 
+// The record-store layer's fault hook: after `after` file writes that
+// succeed, the next `count` fail as on a full disk. The suite is built as
+// game code, without the host's headers, so it is declared here.
+void HAL_failNextRecordStoreWrites(int count, int after);
+
 namespace wrentest::shell {
 namespace {
 
@@ -473,31 +478,50 @@ TEST_F(GameTest, AnUnreadableRecordIsNeverOverwritten) {
     }
 }
 
-// A database folder that is a file takes no save: the game says so once,
-// naming the folder, and plays on.
+// A save the device refuses (the database folder a file, or a full disk)
+// is told once, naming the folder, and the game plays on.
 TEST_F(GameTest, ASaveTheDeviceRefusesIsToldOnce) {
     const fs::path database = databaseFolder();
     const fs::path away = database.string() + ".away";
-    fs::remove_all(away);
-    fs::create_directories(database);
-    fs::rename(database, away);
-    std::ofstream(database) << "not a folder";
+    struct Case {
+        const char* name;
+        std::function<void()> refuse, restore;
+    };
+    const std::vector<Case> cases = {
+        {"database folder a file",
+         [&] {
+             fs::remove_all(away);
+             fs::create_directories(database);
+             fs::rename(database, away);
+             std::ofstream(database) << "not a folder";
+         },
+         [&] {
+             fs::remove(database);
+             fs::rename(away, database);
+         }},
+        {"a full disk", [] { HAL_failNextRecordStoreWrites(1000000, 0); },
+         [] { HAL_failNextRecordStoreWrites(0, 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        canvas->deleteAllData();
+        c.refuse();
+        std::vector<std::string> said;
+        VMPtr<Game> game = makeGame(&said);
+        testing::internal::CaptureStderr();
+        s().stageKind = 3;
+        game->saveState();
+        game->saveData();
+        const std::vector<std::string> later = linesOf(testing::internal::GetCapturedStderr());
+        c.restore();
 
-    std::vector<std::string> said;
-    VMPtr<Game> game = makeGame(&said);
-    testing::internal::CaptureStderr();
-    s().stageKind = 3;
-    game->saveState();
-    game->saveData();
-    const std::vector<std::string> later = linesOf(testing::internal::GetCapturedStderr());
-    fs::remove(database);
-    fs::rename(away, database);
-
-    ASSERT_EQ(said.size(), 1u);
-    EXPECT_EQ(said[0], "wren: can't save the game in " + database.string() +
-                           "; playing on without saving");
-    EXPECT_TRUE(later.empty());
-    EXPECT_EQ(s().progressB, 1000);  // a new game, in memory
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_EQ(said[0], "wren: can't save the game in " + database.string() +
+                               "; playing on without saving");
+        EXPECT_TRUE(later.empty());
+        EXPECT_EQ(s().progressB, 1000);  // a new game, in memory
+        EXPECT_FALSE(stored(0) || stored(1));
+    }
 }
 
 TEST_F(GameTest, ClassifyStats) {
