@@ -1,6 +1,10 @@
 #include "main_Game.h"
 
 #include "VMMath.h"
+#include "com_nimbault_marl_cldc_io_ConsoleOutputStream.h"
+#include "java_io_PrintStream.h"
+#include "java_lang_StringBuffer.h"
+#include "javax_microedition_rms_RecordStore.h"
 #include "main_Main.h"
 
 WREN_DEFINE_CLASS(main::Game, "main.Game")
@@ -11,11 +15,20 @@ using wren::WrenCanvas;
 
 namespace {
 
-// Ranges of the values a record may hold; anything else makes the record
-// unusable.
-constexpr jint FAMILY_MAX = 8;
-constexpr jint VARIANT_MAX = 13;
+// What the game can write into a progress record beyond the obvious ranges.
+// Money: nine digits, some 300,000 stages at the highest reward, and far
+// enough below the largest int that no price or reward wraps it.
+constexpr jint MONEY_MAX = 999999999;
+// Free points: the two digits the cap view shows (play gives well under).
+constexpr jint FREE_POINTS_MAX = 99;
+// A stat's cap and level: the ten pips of its bar.
+constexpr jint STAT_CAP_MAX = 10;
+// Experience levels up once it passes this many points a level.
+constexpr jint EXPERIENCE_PER_LEVEL = 20;
+// Heat kinds of a stage's heats run from 0 to this.
 constexpr jint HEAT_KIND_MAX = 6;
+// The variant of a place with no stage.
+constexpr jint NO_STAGE_VARIANT = 13;
 
 jint intAt(const VMPtr<VMArray<jbyte>>& bytes, jint offset) {
     return jint(uint32_t(uint8_t(bytes[offset])) << 24 | uint32_t(uint8_t(bytes[offset + 1])) << 16 |
@@ -23,6 +36,35 @@ jint intAt(const VMPtr<VMArray<jbyte>>& bytes, jint offset) {
 }
 
 bool inRange(jint value, jint low, jint high) { return value >= low && value <= high; }
+
+// A saved boolean is written as 1 or 0.
+bool booleansAt(const VMPtr<VMArray<jbyte>>& bytes, jint offset, jint count) {
+    for (jint i = offset; i < offset + count; ++i)
+        if (bytes[i] != 0 && bytes[i] != 1) return false;
+    return true;
+}
+
+bool zerosFrom(const VMPtr<VMArray<jbyte>>& bytes, jint offset) {
+    for (jint i = offset; i < bytes->length; ++i)
+        if (bytes[i] != 0) return false;
+    return true;
+}
+
+// One line on standard error, where a player sees it whatever becomes of
+// the game's output.
+void tell(const VMPtr<java::lang::String>& line) {
+    VMPtr<java::io::PrintStream> err = java::io::PrintStream::make(
+        com::nimbault::marl::cldc::io::ConsoleOutputStream::make(jboolean(true)));
+    VMPtr<java::lang::StringBuffer> text = java::lang::StringBuffer::make("wren: ");
+    text->append(line);
+    err->println(text->toString());
+}
+
+// Where a store lives, for a message: its path, or its name alone.
+VMPtr<java::lang::String> whereIs(const VMPtr<java::lang::String>& store) {
+    VMPtr<java::lang::String> path = javax::microedition::rms::RecordStore::getLocation(store);
+    return path != nullptr ? path : store;
+}
 
 }  // namespace
 
@@ -91,41 +133,130 @@ void Game::resetState() {
 
 jboolean Game::validState(const VMPtr<VMArray<jbyte>>& bytes) {
     clinit();
-    if (bytes == nullptr || bytes->length < STATE_BYTES) return false;
-    if (intAt(bytes, 4) < 0) return false;  // progressB
-    for (jint i = 0; i < 9; ++i)
-        if (intAt(bytes, 13 + 4 * i) < 0) return false;  // stats
+    if (bytes == nullptr || bytes->length != STATE_BYTES) return false;
+    if (intAt(bytes, 0) != 0) return false;                           // progressA: never set
+    if (!inRange(intAt(bytes, 4), 0, MONEY_MAX)) return false;         // progressB
+    if (!booleansAt(bytes, 8, 5)) return false;                        // progressFlags
+    auto stat = [&](jint i) { return intAt(bytes, 13 + 4 * i); };
+    if (!inRange(stat(0), 0, FREE_POINTS_MAX)) return false;
+    // Stats 1, 3, 5 cap stats 2, 4, 6; nothing raises a stat past its cap.
+    for (jint k = 0; k < 3; ++k) {
+        if (!inRange(stat(2 * k + 1), 0, STAT_CAP_MAX)) return false;
+        if (!inRange(stat(2 * k + 2), 0, stat(2 * k + 1))) return false;
+    }
+    if (!inRange(stat(8), 1, MAX_LEVEL)) return false;                          // level
+    if (!inRange(stat(7), 0, EXPERIENCE_PER_LEVEL * stat(8))) return false;     // experience
     if (!inRange(intAt(bytes, 49), 0, COLUMNS - 1)) return false;  // progressPair: column
     if (!inRange(intAt(bytes, 53), 0, ROWS - 1)) return false;     // row
     // The map opens a dialog for the cell under the cursor and loads its
     // family's art: a cursor on a place with no cell has no family to load.
     if (S().cellKinds[intAt(bytes, 53)][intAt(bytes, 49)] == 0) return false;
-    return inRange(intAt(bytes, 60), 0, STAGE_KINDS - 1);          // stageKind
+    if (!booleansAt(bytes, 57, 3)) return false;                   // extraFlags
+    if (!inRange(intAt(bytes, 60), 0, STAGE_KINDS - 1)) return false;  // stageKind
+    return zerosFrom(bytes, 64);
+}
+
+jboolean Game::cellFits(jint kind, const VMPtr<VMArray<jbyte>>& bytes, jint at) {
+    const jint level = intAt(bytes, at), family = intAt(bytes, at + 4),
+               variant = intAt(bytes, at + 8);
+    // A place without a stage holds the one record the generator gives it.
+    if (kind <= 1) {
+        static const jint none[RECORD_FIELDS] = {-1, -1, NO_STAGE_VARIANT, -1, -1, -1};
+        for (jint f = 0; f < RECORD_FIELDS; ++f)
+            if (intAt(bytes, at + 4 * f) != none[f]) return false;
+        return true;
+    }
+    // A stage cell: a level the generator or the player's level gives it,
+    // a family whose art the stage dialog loads, a variant that prices the
+    // reward, and two or three heats of a kind the play field knows.
+    if (!inRange(level, 1, MAX_LEVEL + 1)) return false;
+    if (!inRange(family, 0, S().familyTable->length - 1)) return false;
+    if (!inRange(variant, 0, S().numberTable->length - 1)) return false;
+    if (!inRange(intAt(bytes, at + 12), 0, HEAT_KIND_MAX)) return false;
+    if (!inRange(intAt(bytes, at + 16), 0, HEAT_KIND_MAX)) return false;
+    return inRange(intAt(bytes, at + 20), -1, HEAT_KIND_MAX);
 }
 
 jboolean Game::validWorld(const VMPtr<VMArray<jbyte>>& bytes) {
     clinit();
-    if (bytes == nullptr || bytes->length < WORLD_BYTES) return false;
+    Statics& s = S();
+    if (bytes == nullptr || bytes->length != WORLD_BYTES) return false;
+    if (!booleansAt(bytes, 0, CELLS)) return false;
+    // The flags are counted over the cells of the map in row order: only
+    // as many as there are cells can be set.
+    jint mapCells = 0;
     for (jint cell = 0; cell < CELLS; ++cell) {
-        const jint at = CELLS + cell * RECORD_FIELDS * 4;
-        if (intAt(bytes, at) < -1) return false;                                  // level
-        if (!inRange(intAt(bytes, at + 4), -1, FAMILY_MAX)) return false;         // family
-        if (!inRange(intAt(bytes, at + 8), 0, VARIANT_MAX)) return false;         // variant
-        for (jint field = 3; field < RECORD_FIELDS; ++field)
-            if (!inRange(intAt(bytes, at + 4 * field), -1, HEAT_KIND_MAX)) return false;
+        const jint kind = s.cellKinds[cell / COLUMNS][cell % COLUMNS];
+        if (kind != 0) ++mapCells;
+        if (!cellFits(kind, bytes, CELLS + cell * RECORD_FIELDS * 4)) return false;
     }
+    for (jint flag = mapCells; flag < CELLS; ++flag)
+        if (bytes[flag] != 0) return false;
+    // Place 0 is the first stage's cell; each other place is a cell of its
+    // range of kinds.
+    static const jint lowest[PLACES] = {2, 3, 11, 15, 19};
+    static const jint highest[PLACES] = {2, 10, 14, 18, 22};
     const jint placesAt = CELLS + CELLS * RECORD_FIELDS * 4;
     for (jint place = 0; place < PLACES; ++place) {
-        if (!inRange(intAt(bytes, placesAt + 8 * place), 0, ROWS - 1)) return false;
-        if (!inRange(intAt(bytes, placesAt + 8 * place + 4), 0, COLUMNS - 1)) return false;
+        const jint row = intAt(bytes, placesAt + 8 * place);
+        const jint column = intAt(bytes, placesAt + 8 * place + 4);
+        if (!inRange(row, 0, ROWS - 1) || !inRange(column, 0, COLUMNS - 1)) return false;
+        if (!inRange(s.cellKinds[row][column], lowest[place], highest[place])) return false;
     }
-    return true;
+    return zerosFrom(bytes, placesAt + 8 * PLACES);
+}
+
+VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char* startedAnew,
+                                       jboolean (*valid)(const VMPtr<VMArray<jbyte>>&)) {
+    using java::lang::String;
+    using java::lang::StringBuffer;
+    VMPtr<VMArray<jint>> outcome = VMArray<jint>::create(1);
+    VMPtr<VMArray<jbyte>> bytes = canvas->readData(store, outcome);
+    if (outcome[0] == WrenCanvas::DATA_MISSING) return nullptr;
+    if (outcome[0] == WrenCanvas::DATA_READ && valid(bytes)) return bytes;
+    VMPtr<String> name = String::valueOf(store);
+    VMPtr<StringBuffer> line = StringBuffer::make("the saved ");
+    line->append(what);
+    line->append(" in record store \"");
+    line->append(name);
+    line->append("\" ");
+    VMPtr<String> aside;
+    if (outcome[0] != WrenCanvas::DATA_UNREADABLE) aside = canvas->setAsideData(store);
+    if (aside != nullptr) {
+        line->append("is damaged; set it aside as record store \"");
+        line->append(aside);
+        line->append("\" (");
+        line->append(whereIs(aside));
+        line->append(") and ");
+        line->append(startedAnew);
+    } else {
+        // Replacing it would destroy what the player may still get back.
+        savesAllowed = false;
+        line->append(outcome[0] == WrenCanvas::DATA_UNREADABLE ? "can't be read ("
+                                                               : "is damaged and can't be set aside (");
+        line->append(whereIs(name));
+        line->append("); ");
+        line->append(startedAnew);
+        line->append(" and playing on without saving");
+    }
+    tell(line->toString());
+    return nullptr;
+}
+
+void Game::saveRecord(jint store, const VMPtr<VMArray<jbyte>>& bytes) {
+    if (!savesAllowed) return;
+    if (canvas->saveData(store, bytes) || saveFailureTold) return;
+    saveFailureTold = true;
+    VMPtr<java::lang::StringBuffer> line = java::lang::StringBuffer::make("can't save the game in ");
+    line->append(whereIs(nullptr));
+    line->append("; playing on without saving");
+    tell(line->toString());
 }
 
 void Game::loadState() {
     Statics& s = S();
-    VMPtr<VMArray<jbyte>> bytes = canvas->loadData(STATE_STORE);
-    if (!validState(bytes)) {
+    VMPtr<VMArray<jbyte>> bytes = loadRecord(STATE_STORE, "progress", "started a new game", validState);
+    if (bytes == nullptr) {
         resetState();
         saveState();
     } else {
@@ -165,13 +296,13 @@ void Game::saveState() {
     for (jint i = 0; i < 2; ++i) WrenCanvas::writeInt(s.progressPair[i]);
     for (jint i = 0; i < 3; ++i) WrenCanvas::writeBoolean(s.extraFlags[i]);
     WrenCanvas::writeInt(s.stageKind);
-    canvas->saveData(STATE_STORE, buffer);
+    saveRecord(STATE_STORE, buffer);
 }
 
 void Game::loadData() {
     Statics& s = S();
-    VMPtr<VMArray<jbyte>> bytes = canvas->loadData(WORLD_STORE);
-    if (!validWorld(bytes)) {
+    VMPtr<VMArray<jbyte>> bytes = loadRecord(WORLD_STORE, "world", "made a new world", validWorld);
+    if (bytes == nullptr) {
         generateWorld();
         saveData();
         return;
@@ -203,7 +334,7 @@ void Game::saveData() {
         for (jint f = 0; f < RECORD_FIELDS; ++f) WrenCanvas::writeInt(s.cellRecords[i][f]);
     for (jint i = 0; i < PLACES; ++i)
         for (jint f = 0; f < 2; ++f) WrenCanvas::writeInt(s.places[i][f]);
-    canvas->saveData(WORLD_STORE, buffer);
+    saveRecord(WORLD_STORE, buffer);
 }
 
 jint Game::randomBelow(jint m) { return vmRem(Main::randomInt(), m); }

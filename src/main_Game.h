@@ -10,9 +10,13 @@
 //     progressPair[2], extraFlags[3], stageKind, zero padding.
 //   store 1, 6800 bytes: cellFlags[260], cellRecords[260][6], places[5][2],
 //     zero padding.
-// A record that is shorter than its format or holds a value the game can't
-// use (see validState / validWorld) counts as missing: it is never read
-// past its end, and the game starts that record anew.
+// A record is used only when it holds what the game itself can write (see
+// validState / validWorld). One that doesn't is damaged: its store is set
+// aside under another name, never overwritten, and that record starts anew.
+// A store that is there but can't be read is left alone: the game then
+// plays on without saving anything, since a save would replace progress
+// the player still has. Each of these, and a save the device refuses, is
+// told in one line on standard error.
 #pragma once
 
 #include "VMArray.h"
@@ -36,6 +40,8 @@ public:
     static constexpr jint STATE_BYTES = 72;
     static constexpr jint WORLD_BYTES = 6800;
     static constexpr jint STAGE_KINDS = 15;
+    // The player's level (stats[8]) runs from 1 to this.
+    static constexpr jint MAX_LEVEL = 20;
 
     struct Statics {
         // Constant tables.
@@ -81,11 +87,25 @@ public:
     static void refreshCellLevels();
 
     // Whether the bytes hold a progress record / a world record the game
-    // can use: long enough, and every value inside its range.
+    // can use: the length a save writes, and every value one the game can
+    // have written there.
     static jboolean validState(const VMPtr<VMArray<jbyte>>& bytes);
     static jboolean validWorld(const VMPtr<VMArray<jbyte>>& bytes);
 
+    // False once a saved record could not be read (or, damaged, not be set
+    // aside): nothing is saved from then on, so that the store stays as it
+    // is for a later start.
+    jboolean savesAllowed = true;
+    // Whether a refused save has been told already; it is told once.
+    jboolean saveFailureTold = false;
+
 private:
+    // The record's bytes when they can be used, else null after dealing
+    // with what is in the store (`what` names the record in messages).
+    VMPtr<VMArray<jbyte>> loadRecord(jint store, const char* what, const char* startedAnew,
+                                     jboolean (*valid)(const VMPtr<VMArray<jbyte>>&));
+    void saveRecord(jint store, const VMPtr<VMArray<jbyte>>& bytes);
+    static jboolean cellFits(jint kind, const VMPtr<VMArray<jbyte>>& bytes, jint at);
     static jint pick(const VMPtr<VMArray<jint>>& list);
     static jint randomBelow(jint m);
     static void fillCell(jint cell, jint kind, jint level);

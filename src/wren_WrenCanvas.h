@@ -344,6 +344,22 @@ public:
     virtual jboolean saveData(jint id, const VMPtr<VMArray<jbyte>>& data);
     // The item, or null when there is none or it cannot be read whole.
     virtual VMPtr<VMArray<jbyte>> loadData(jint id);
+    // What readData found, in `outcome`[0]: the item read whole; no item;
+    // a store of the item's name that no save wrote (records cut otherwise
+    // than a save cuts them); a store that is there but cannot be read
+    // (the device refuses it, an input/output failure).
+    static constexpr jint DATA_READ = 0;
+    static constexpr jint DATA_MISSING = 1;
+    static constexpr jint DATA_DAMAGED = 2;
+    static constexpr jint DATA_UNREADABLE = 3;
+    // loadData, telling apart why there is no item; `outcome` may be null.
+    virtual VMPtr<VMArray<jbyte>> readData(jint id, const VMPtr<VMArray<jint>>& outcome);
+    // Moves the item's store, whatever it holds, out of the item's way to a
+    // store of a name no load, save or deleteAllData ever touches: the id's
+    // text and ".damaged" (then "-2", "-3" ... while that name is taken).
+    // That store's name, or null when there was no store or it could not be
+    // moved (it is then where it was).
+    virtual VMPtr<java::lang::String> setAsideData(jint id);
     virtual jboolean deleteData(jint id);
     // Deletes every store whose name is a decimal int, and the staging
     // stores saves of such ids left; other stores stay.

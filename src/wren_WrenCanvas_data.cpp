@@ -12,6 +12,7 @@
 #include "java_lang_NumberFormatException.h"
 #include "java_lang_RuntimeException.h"
 #include "java_lang_Throwable.h"
+#include "javax_microedition_rms_InvalidRecordIDException.h"
 #include "javax_microedition_rms_RecordStore.h"
 #include "javax_microedition_rms_RecordStoreException.h"
 #include "javax_microedition_rms_RecordStoreNotFoundException.h"
@@ -33,6 +34,10 @@ constexpr jint kRecordBytes = 4096;
 // decimal text ends with it, so no load ever reads a save half written.
 constexpr const char* kStagingSuffix = ".saving";
 constexpr jint kStagingSuffixLength = 7;
+// A store a load could not use is kept under its id's text and this: not a
+// decimal int, nor a staging store, so nothing here ever deletes it.
+constexpr const char* kSetAsideSuffix = ".damaged";
+constexpr jint kMaxSetAsideCopies = 999;
 
 VMPtr<String> stagingName(const VMPtr<String>& name) {
     VMPtr<StringBuffer> text = StringBuffer::make(name);
@@ -105,19 +110,35 @@ jboolean WrenCanvas::saveData(jint id, const VMPtr<VMArray<jbyte>>& data) {
         });
 }
 
-VMPtr<VMArray<jbyte>> WrenCanvas::loadData(jint id) {
+VMPtr<VMArray<jbyte>> WrenCanvas::loadData(jint id) { return readData(id, nullptr); }
+
+VMPtr<VMArray<jbyte>> WrenCanvas::readData(jint id, const VMPtr<VMArray<jint>>& outcome) {
     VMPtr<RecordStore> store;
+    jint found = DATA_READ;
     VMPtr<VMArray<jbyte>> result = vmTryCatch(
         [&]() -> VMPtr<VMArray<jbyte>> {
-            store = RecordStore::openRecordStore(String::valueOf(id), false);
+            store = vmTryCatch(
+                [&] { return RecordStore::openRecordStore(String::valueOf(id), false); },
+                [&](const VMPtr<javax::microedition::rms::RecordStoreNotFoundException>&) {
+                    found = DATA_MISSING;
+                    return VMPtr<RecordStore>();
+                });
+            if (store == nullptr) return nullptr;
             jint n = store->getNumRecords();
             jlong total = 0;
             for (jint k = 1; k <= n; ++k) {
-                jint size = store->getRecordSize(k);
+                jint size = vmTryCatch(
+                    [&] { return store->getRecordSize(k); },
+                    // Ids that are not 1..n: records no save wrote.
+                    [](const VMPtr<javax::microedition::rms::InvalidRecordIDException>&) {
+                        return jint(-1);
+                    });
                 // Saves write full records and a last one of 1 to 4096
                 // bytes; a store cut any other way is not an item.
-                if (size < 1 || size > kRecordBytes || (k < n && size != kRecordBytes))
+                if (size < 1 || size > kRecordBytes || (k < n && size != kRecordBytes)) {
+                    found = DATA_DAMAGED;
                     return nullptr;
+                }
                 total += size;
             }
             VMPtr<VMArray<jbyte>> bytes = VMArray<jbyte>::create(jint(total));
@@ -125,9 +146,41 @@ VMPtr<VMArray<jbyte>> WrenCanvas::loadData(jint id) {
             for (jint k = 1; k <= n; ++k) offset += store->getRecord(k, bytes, offset);
             return bytes;
         },
-        [](const VMPtr<java::lang::Throwable>&) -> VMPtr<VMArray<jbyte>> { return nullptr; });
+        [&](const VMPtr<java::lang::Throwable>&) -> VMPtr<VMArray<jbyte>> {
+            found = DATA_UNREADABLE;
+            return nullptr;
+        });
     closeQuietly(store);
+    if (outcome != nullptr) outcome[0] = found;
     return result;
+}
+
+VMPtr<String> WrenCanvas::setAsideData(jint id) {
+    VMPtr<String> name = String::valueOf(id);
+    return vmTryCatch(
+        [&]() -> VMPtr<String> {
+            VMPtr<VMArray<String*>> names = RecordStore::listRecordStores();
+            auto taken = [&](const VMPtr<String>& candidate) {
+                if (names == nullptr) return false;
+                for (jint i = 0; i < names->length; ++i)
+                    if (candidate->equals(names[i])) return true;
+                return false;
+            };
+            VMPtr<StringBuffer> stem = StringBuffer::make(name);
+            stem->append(kSetAsideSuffix);
+            VMPtr<String> target = stem->toString();
+            for (jint n = 2; taken(target); ++n) {
+                // Names stay short enough for the record-store layer.
+                if (n > kMaxSetAsideCopies) return nullptr;
+                VMPtr<StringBuffer> numbered = StringBuffer::make(stem->toString());
+                numbered->append('-');
+                numbered->append(n);
+                target = numbered->toString();
+            }
+            RecordStore::renameRecordStore(name, target);
+            return target;
+        },
+        [](const VMPtr<java::lang::Throwable>&) -> VMPtr<String> { return nullptr; });
 }
 
 jboolean WrenCanvas::deleteData(jint id) {

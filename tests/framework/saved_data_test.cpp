@@ -148,13 +148,14 @@ TEST_F(SavedData, AbsentItemsAreNullAndDeletingThemIsNoFailure) {
 }
 
 TEST_F(SavedData, DeleteAllDataKeepsStoresWhoseNamesAreNotNumbers) {
-    for (const char* name : {"settings", "12a", "7.saving", "x.saving"})
+    for (const char* name : {"settings", "12a", "7.saving", "x.saving", "7.damaged"})
         RecordStore::openRecordStore(jstr(name), true)->closeRecordStore();
     ASSERT_TRUE(save(3, {1}));
     ASSERT_TRUE(save(-40, {2}));
     EXPECT_TRUE(canvas->deleteAllData());
     // "7.saving" is what a save of item 7 cut short leaves; it goes too.
-    EXPECT_EQ(storeNames(), (std::vector<std::string>{"12a", "settings", "x.saving"}));
+    // "7.damaged" is bytes a load set aside: they stay.
+    EXPECT_EQ(storeNames(), (std::vector<std::string>{"12a", "7.damaged", "settings", "x.saving"}));
     EXPECT_EQ(loaded(canvas, 3), std::nullopt);
     EXPECT_EQ(loaded(canvas, -40), std::nullopt);
 }
@@ -167,6 +168,57 @@ TEST_F(SavedData, AStoreNotCutAsSavesCutThemIsNoItem) {
     s->addRecord(jbytes(contentOf(2, 50)), 0, 50);
     s->closeRecordStore();
     EXPECT_EQ(loaded(canvas, 9), std::nullopt);
+}
+
+// readData tells apart why there is no item: none saved, a store no save
+// cut, a store the device can't read; loadData is null for all three.
+TEST_F(SavedData, ReadDataTellsWhyThereIsNoItem) {
+    ASSERT_TRUE(save(1, contentOf(1, 5000)));
+    VMPtr<RecordStore> cut = RecordStore::openRecordStore(jstr("2"), true);
+    cut->addRecord(jbytes(contentOf(2, 100)), 0, 100);
+    cut->addRecord(jbytes(contentOf(3, 50)), 0, 50);
+    cut->closeRecordStore();
+    fs::create_directories(databaseRoot());
+    std::FILE* stray = std::fopen((databaseRoot() / "store-3").c_str(), "w");
+    ASSERT_NE(stray, nullptr);
+    std::fclose(stray);
+    struct Case {
+        jint id;
+        jint outcome;
+        bool bytes;
+    };
+    for (const Case& c : {Case{1, wren::WrenCanvas::DATA_READ, true},
+                          Case{4, wren::WrenCanvas::DATA_MISSING, false},
+                          Case{2, wren::WrenCanvas::DATA_DAMAGED, false},
+                          Case{3, wren::WrenCanvas::DATA_UNREADABLE, false}}) {
+        SCOPED_TRACE(c.id);
+        VMPtr<VMArray<jint>> outcome = VMArray<jint>::create(1);
+        outcome[0] = -1;
+        EXPECT_EQ(canvas->readData(c.id, outcome) != nullptr, c.bytes);
+        EXPECT_EQ(outcome[0], c.outcome);
+        EXPECT_EQ(loaded(canvas, c.id).has_value(), c.bytes);
+    }
+}
+
+// setAsideData moves the item's whole store to "<id>.damaged", or the next
+// free "<id>.damaged-<n>", and never over an earlier copy.
+TEST_F(SavedData, SetAsideDataKeepsEveryCopy) {
+    EXPECT_EQ(canvas->setAsideData(6), nullptr);  // nothing to move
+    for (uint32_t round = 1; round <= 3; ++round) {
+        ASSERT_TRUE(save(6, contentOf(round, 4100)));
+        VMPtr<java::lang::String> aside = canvas->setAsideData(6);
+        ASSERT_NE(aside, nullptr);
+        const std::string expected = round == 1 ? "6.damaged" : "6.damaged-" + std::to_string(round);
+        EXPECT_TRUE(aside->equals(expected.c_str())) << expected;
+        EXPECT_EQ(loaded(canvas, 6), std::nullopt);
+    }
+    EXPECT_EQ(storeNames(), (std::vector<std::string>{"6.damaged", "6.damaged-2", "6.damaged-3"}));
+    VMPtr<RecordStore> first = RecordStore::openRecordStore(jstr("6.damaged"), false);
+    ASSERT_EQ(first->getNumRecords(), 2);
+    Bytes kept = bytesOf(first->getRecord(1)), tail = bytesOf(first->getRecord(2));
+    first->closeRecordStore();
+    kept.insert(kept.end(), tail.begin(), tail.end());
+    EXPECT_EQ(kept, contentOf(1, 4100));
 }
 
 TEST_F(SavedData, AWriteFailingAtAnyPointKeepsThePreviousSave) {

@@ -1,17 +1,30 @@
 // main.Game: a new game and a new world when nothing is saved, records
-// that load back unchanged, records that are short or hold values out of
-// range counting as missing, the stat classes and the cell levels.
+// that load back unchanged, damaged records set aside and started anew,
+// unreadable records left alone, a refused save told once, the stat
+// classes and the cell levels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "java_bytes.h"
+#include "javax_microedition_rms_RecordStore.h"
 #include "main_Game.h"
 #include "main_Main.h"
 #include "shell_test_support.h"
+
+// The record-store layer's fault hook: after `after` file writes that
+// succeed, the next `count` fail as on a full disk. The suite is built as
+// game code, without the host's headers, so it is declared here.
+void HAL_failNextRecordStoreWrites(int count, int after);
 
 namespace wrentest::shell {
 namespace {
@@ -19,6 +32,7 @@ namespace {
 using main::Game;
 using main::Main;
 using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
 
 constexpr int kWorldRecords = 260;       // where the cell records start
 constexpr int kWorldPlaces = 260 + 6240;  // where the places start
@@ -32,13 +46,66 @@ void putInt(Bytes& b, size_t at, int32_t v) {
     for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(uint32_t(v) >> (24 - 8 * i));
 }
 
+// The record stores' folder, as the device keeps it.
+fs::path databaseFolder() { return fs::path(std::getenv("WREN_MODULE_DIR")) / "database"; }
+
+// A store's records joined in id order, read from its files; nothing when
+// the store is not there.
+std::optional<Bytes> storeFiles(const std::string& name) {
+    fs::path folder = databaseFolder() / ("store-" + name);
+    if (!fs::is_directory(folder)) return std::nullopt;
+    std::vector<std::pair<int, fs::path>> records;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::string file = entry.path().filename().string();
+        if (file.rfind("record-", 0) == 0) records.emplace_back(std::stoi(file.substr(7)), entry.path());
+    }
+    std::sort(records.begin(), records.end());
+    Bytes out;
+    for (const auto& [id, path] : records) {
+        std::ifstream in(path, std::ios::binary);
+        out.insert(out.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return out;
+}
+
+// The stores that damaged records were set aside in; the fixture's own
+// clean-up leaves them, as the game does.
+void removeSetAsideStores() {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(databaseFolder(), ec))
+        if (entry.path().filename().string().find(".damaged") != std::string::npos)
+            fs::remove_all(entry.path(), ec);
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
 class GameTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
+        removeSetAsideStores();
         Main::S().canvas = canvas.get();
         random = ScriptedRandom::make();
         Main::S().random = random.get();
+    }
+    void TearDown() override {
+        removeSetAsideStores();
+        ShellTest::TearDown();
+    }
+    // A game made as the program makes it, and what it said on standard
+    // error meanwhile, line by line.
+    VMPtr<Game> makeGame(std::vector<std::string>* said) {
+        testing::internal::CaptureStderr();
+        VMPtr<Game> game = Game::make();
+        *said = linesOf(testing::internal::GetCapturedStderr());
+        return game;
     }
     // The saved item, or nothing when there is none.
     std::optional<Bytes> stored(jint id) {
@@ -155,17 +222,18 @@ TEST_F(GameTest, WithNothingSavedANewGameAndANewWorldAreSaved) {
 
 TEST_F(GameTest, SavedRecordsLoadBackUnchanged) {
     VMPtr<Game> game = Game::make();
-    s().progressA = -7;  // no range of its own
     s().progressB = 0;
     s().progressFlags[4] = true;
+    s().stats[1] = 10;  // stat 0's cap, then its level
     s().stats[2] = 10;
     s().progressPair[0] = 18;  // the rightmost cell of row 6
     s().progressPair[1] = 6;
     s().extraFlags[1] = true;
     s().stageKind = 14;
-    s().cellFlags[259] = true;
-    s().cellRecords[3][0] = -1;
-    s().places[4][1] = 19;
+    s().cellFlags[99] = true;     // the last cell of the map
+    s().cellRecords[69][0] = 21;  // a stage cell at the highest level
+    s().places[4][0] = 11;        // the last cell of the map, kind 19
+    s().places[4][1] = 10;
     game->saveState();
     game->saveData();
     const Bytes state = *stored(0), world = *stored(1);
@@ -173,7 +241,6 @@ TEST_F(GameTest, SavedRecordsLoadBackUnchanged) {
     s().stageKind = 0;
     s().cellFlags = nullptr;
     Game::make();
-    EXPECT_EQ(s().progressA, -7);
     EXPECT_EQ(s().progressB, 0);
     EXPECT_TRUE(s().progressFlags[4]);
     EXPECT_FALSE(s().progressFlags[0]);
@@ -183,23 +250,28 @@ TEST_F(GameTest, SavedRecordsLoadBackUnchanged) {
     EXPECT_TRUE(s().extraFlags[1]);
     EXPECT_EQ(s().stageKind, 14);
     EXPECT_EQ(s().statClass, 2);
-    EXPECT_TRUE(s().cellFlags[259]);
-    EXPECT_EQ(s().cellRecords[3][0], -1);
-    EXPECT_EQ(s().places[4][1], 19);
+    EXPECT_TRUE(s().cellFlags[99]);
+    EXPECT_EQ(s().cellRecords[69][0], 21);
+    EXPECT_EQ(s().places[4][0], 11);
+    EXPECT_EQ(s().places[4][1], 10);
     EXPECT_EQ(stored(0), state);
     EXPECT_EQ(stored(1), world);
 }
 
-// A state record that is short or holds a value the game can't use starts
-// a new game and leaves the world alone; likewise a bad world record starts
-// a new world and leaves the progress alone.
-TEST_F(GameTest, BadRecordsCountAsMissing) {
+// A record that is short or holds a value the game never writes is damaged:
+// its store is set aside whole under "<id>.damaged" (with one line on
+// standard error naming it and its folder), that record starts anew and is
+// saved again, and the other record is left alone.
+TEST_F(GameTest, DamagedRecordsAreSetAsideAndStartedAnew) {
     VMPtr<Game> game = Game::make();
     s().stageKind = 5;
     s().progressB = 77;
     game->saveState();
     const Bytes goodState = *stored(0), goodWorld = *stored(1);
 
+    auto stat = [](int i) { return size_t(13 + 4 * i); };
+    auto cell = [](int index, int field) { return size_t(kWorldRecords + 24 * index + 4 * field); };
+    constexpr int kStageCell = 130;  // the first stage's cell, row 6 column 10
     struct Case {
         const char* name;
         jint store;
@@ -207,32 +279,73 @@ TEST_F(GameTest, BadRecordsCountAsMissing) {
     };
     const std::vector<Case> cases = {
         {"state of 71 bytes", 0, [](Bytes& b) { b.resize(71); }},
+        {"state of 73 bytes", 0, [](Bytes& b) { b.push_back(0); }},
         {"empty state", 0, [](Bytes& b) { b.clear(); }},
-        {"stage kind 15", 0, [](Bytes& b) { putInt(b, 60, 15); }},
-        {"stage kind -1", 0, [](Bytes& b) { putInt(b, 60, -1); }},
+        {"progressA set", 0, [](Bytes& b) { putInt(b, 0, 1); }},
         {"negative money", 0, [](Bytes& b) { putInt(b, 4, -1); }},
-        {"a negative stat", 0, [](Bytes& b) { putInt(b, 13 + 4 * 6, INT_MIN); }},
+        {"money past nine digits", 0, [](Bytes& b) { putInt(b, 4, 1000000000); }},
+        {"a piece flag of 2", 0, [](Bytes& b) { b[10] = 2; }},
+        {"free points 100", 0, [&](Bytes& b) { putInt(b, stat(0), 100); }},
+        {"a cap of 11", 0, [&](Bytes& b) { putInt(b, stat(3), 11); }},
+        {"a level above its cap", 0, [&](Bytes& b) { putInt(b, stat(2), 2); }},
+        {"a negative stat level", 0, [&](Bytes& b) { putInt(b, stat(4), INT_MIN); }},
+        {"hit points near the largest int", 0,
+         [&](Bytes& b) { putInt(b, stat(5), INT_MAX - 5), putInt(b, stat(6), INT_MAX - 5); }},
+        {"experience past its level", 0, [&](Bytes& b) { putInt(b, stat(7), 21); }},
+        {"level 0", 0, [&](Bytes& b) { putInt(b, stat(8), 0); }},
+        {"level 21", 0, [&](Bytes& b) { putInt(b, stat(8), 21); }},
+        {"level 0x7FFFFFFF", 0, [&](Bytes& b) { putInt(b, stat(8), 0x7FFFFFFF); }},
         {"cursor column 20", 0, [](Bytes& b) { putInt(b, 49, 20); }},
         {"cursor row 13", 0, [](Bytes& b) { putInt(b, 53, 13); }},
         {"cursor on a place with no cell", 0, [](Bytes& b) { putInt(b, 49, 0); }},
+        {"an area flag of 255", 0, [](Bytes& b) { b[59] = 0xFF; }},
+        {"stage kind 15", 0, [](Bytes& b) { putInt(b, 60, 15); }},
+        {"stage kind -1", 0, [](Bytes& b) { putInt(b, 60, -1); }},
+        {"state padding set", 0, [](Bytes& b) { b[71] = 1; }},
         {"world of 6799 bytes", 1, [](Bytes& b) { b.resize(6799); }},
         {"world of 72 bytes", 1, [](Bytes& b) { b.resize(72); }},
-        {"level -2", 1, [](Bytes& b) { putInt(b, kWorldRecords + 24 * 130, -2); }},
-        {"family 9", 1, [](Bytes& b) { putInt(b, kWorldRecords + 24 * 130 + 4, 9); }},
-        {"variant 14", 1, [](Bytes& b) { putInt(b, kWorldRecords + 24 * 259 + 8, 14); }},
-        {"heat kind 7", 1, [](Bytes& b) { putInt(b, kWorldRecords + 24 * 0 + 20, 7); }},
-        {"heat kind -2", 1, [](Bytes& b) { putInt(b, kWorldRecords + 24 * 70 + 12, -2); }},
+        {"a cell flag of 2", 1, [](Bytes& b) { b[5] = 2; }},
+        {"a flag past the map's cells", 1, [](Bytes& b) { b[100] = 1; }},
+        {"family -1 on a stage cell", 1, [&](Bytes& b) { putInt(b, cell(kStageCell, 1), -1); }},
+        {"family 9", 1, [&](Bytes& b) { putInt(b, cell(kStageCell, 1), 9); }},
+        {"variant 14", 1, [&](Bytes& b) { putInt(b, cell(kStageCell, 2), 14); }},
+        {"stage level 0", 1, [&](Bytes& b) { putInt(b, cell(kStageCell, 0), 0); }},
+        {"stage level 22", 1, [&](Bytes& b) { putInt(b, cell(kStageCell, 0), 22); }},
+        {"stage level INT_MIN", 1, [&](Bytes& b) { putInt(b, cell(kStageCell, 0), INT_MIN); }},
+        {"first heat of no kind", 1, [&](Bytes& b) { putInt(b, cell(kStageCell, 3), -1); }},
+        {"second heat of no kind", 1, [&](Bytes& b) { putInt(b, cell(kStageCell, 4), -1); }},
+        {"heat kind 7", 1, [&](Bytes& b) { putInt(b, cell(kStageCell, 5), 7); }},
+        {"a place with no stage given a level", 1, [&](Bytes& b) { putInt(b, cell(0, 0), 1); }},
+        {"a place with no stage given a family", 1, [&](Bytes& b) { putInt(b, cell(0, 1), 0); }},
         {"place row 13", 1, [](Bytes& b) { putInt(b, kWorldPlaces + 8 * 4, 13); }},
         {"place column -1", 1, [](Bytes& b) { putInt(b, kWorldPlaces + 8 * 2 + 4, -1); }},
+        {"a place on a cell of another range", 1, [](Bytes& b) { putInt(b, kWorldPlaces + 8 * 2, 6),
+                                                                 putInt(b, kWorldPlaces + 8 * 2 + 4, 10); }},
+        {"world padding set", 1, [](Bytes& b) { b[6799] = 1; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        removeSetAsideStores();
         store(0, goodState);
         store(1, goodWorld);
         Bytes bad = c.store == 0 ? goodState : goodWorld;
         c.spoil(bad);
         store(c.store, bad);
-        Game::make();
+        std::vector<std::string> said;
+        VMPtr<Game> started = makeGame(&said);
+
+        // Set aside whole, and said where.
+        const std::string id = std::to_string(c.store);
+        EXPECT_EQ(storeFiles(id + ".damaged"), bad);
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_NE(said[0].find("wren: the saved " + std::string(c.store == 0 ? "progress" : "world") +
+                               " in record store \"" + id + "\" is damaged"),
+                  std::string::npos)
+            << said[0];
+        EXPECT_NE(said[0].find((databaseFolder() / ("store-" + id + ".damaged")).string()),
+                  std::string::npos)
+            << said[0];
+        // That record anew, saved whole; the other one as it was.
         if (c.store == 0) {
             EXPECT_EQ(s().stageKind, 0);
             EXPECT_EQ(s().progressB, 1000);
@@ -241,11 +354,173 @@ TEST_F(GameTest, BadRecordsCountAsMissing) {
             EXPECT_EQ(s().stageKind, 5);
             EXPECT_EQ(stored(0), goodState);
         }
-        std::optional<Bytes> rewritten = stored(c.store);
-        ASSERT_TRUE(rewritten);
-        EXPECT_EQ(rewritten->size(), c.store == 0 ? 72u : 6800u);
         EXPECT_TRUE(c.store == 0 ? bool(Game::validState(canvas->loadData(0)))
                                  : bool(Game::validWorld(canvas->loadData(1))));
+        // And the game goes on saving.
+        started->saveState();
+        started->saveData();
+        EXPECT_TRUE(Game::validState(canvas->loadData(0)));
+        EXPECT_TRUE(Game::validWorld(canvas->loadData(1)));
+    }
+}
+
+// A record that loads whole and in range is used, and says nothing: also
+// a world made at the highest level, whose cells run one level above it.
+TEST_F(GameTest, AGoodSaveStartsSilently) {
+    VMPtr<Game> game = Game::make();
+    s().stats[8] = Game::MAX_LEVEL;
+    game->saveState();
+    canvas->deleteData(1);
+    std::vector<std::string> said;
+    makeGame(&said);
+    EXPECT_TRUE(said.empty());
+    const std::optional<Bytes> world = stored(1);
+    makeGame(&said);
+    EXPECT_TRUE(said.empty());
+    EXPECT_EQ(stored(1), world);
+    EXPECT_EQ(s().cellRecords[20 * 1 + 9][0], Game::MAX_LEVEL + 1);  // kind 24
+    EXPECT_FALSE(storeFiles("0.damaged") || storeFiles("1.damaged"));
+}
+
+// A store that holds records no save cut (records of other sizes) is
+// damaged too, and a record damaged again later never replaces the copy
+// set aside before.
+TEST_F(GameTest, EveryDamagedCopyIsKept) {
+    Game::make();
+    const Bytes goodWorld = *stored(1);
+    // Two records of 3000 and 3800 bytes: no save cuts 6800 bytes so.
+    canvas->deleteData(1);
+    {
+        VMPtr<javax::microedition::rms::RecordStore> rs =
+            javax::microedition::rms::RecordStore::openRecordStore(WREN_LIT("1"), true);
+        Bytes first(goodWorld.begin(), goodWorld.begin() + 3000);
+        Bytes second(goodWorld.begin() + 3000, goodWorld.end());
+        rs->addRecord(wrentest::jbytes(first), 0, jint(first.size()));
+        rs->addRecord(wrentest::jbytes(second), 0, jint(second.size()));
+        rs->closeRecordStore();
+    }
+    std::vector<std::string> said;
+    makeGame(&said);
+    EXPECT_EQ(said.size(), 1u);
+    EXPECT_EQ(storeFiles("1.damaged"), goodWorld);  // the records, joined
+
+    Bytes spoiled = *stored(1);
+    putInt(spoiled, kWorldRecords + 24 * 130 + 4, -1);
+    store(1, spoiled);
+    makeGame(&said);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("\"1.damaged-2\""), std::string::npos) << said[0];
+    EXPECT_EQ(storeFiles("1.damaged"), goodWorld);
+    EXPECT_EQ(storeFiles("1.damaged-2"), spoiled);
+}
+
+// A record that is there but can't be read is not a damaged one: the game
+// starts that record anew in memory and plays on, but saves nothing, so
+// neither store is ever overwritten. (Made unreadable in ways that hold
+// for root too: a file where the store's folder belongs, or a record
+// larger than an int can count.)
+TEST_F(GameTest, AnUnreadableRecordIsNeverOverwritten) {
+    VMPtr<Game> first = Game::make();
+    s().stageKind = 5;
+    first->saveState();
+    const Bytes goodState = *stored(0), goodWorld = *stored(1);
+
+    struct Case {
+        const char* name;
+        jint store;
+        std::function<void(const fs::path&)> spoil;  // given the store's folder
+    };
+    const std::vector<Case> cases = {
+        {"progress folder a file", 0,
+         [](const fs::path& f) { fs::remove_all(f), std::ofstream(f) << "not a store"; }},
+        {"world folder a file", 1,
+         [](const fs::path& f) { fs::remove_all(f), std::ofstream(f) << "not a store"; }},
+        {"progress record of 3 GiB", 0,
+         [](const fs::path& f) { fs::resize_file(f / "record-1.bin", uintmax_t(3) << 30); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        store(0, goodState);
+        store(1, goodWorld);
+        const std::string id = std::to_string(c.store);
+        const fs::path folder = databaseFolder() / ("store-" + id);
+        c.spoil(folder);
+        auto snapshot = [&] {
+            std::vector<std::pair<std::string, uintmax_t>> entries;
+            std::error_code ec;
+            if (fs::is_regular_file(folder)) {
+                std::ifstream in(folder, std::ios::binary);
+                entries.emplace_back(std::string(std::istreambuf_iterator<char>(in), {}), 0);
+            }
+            for (const auto& e : fs::directory_iterator(folder, ec))
+                entries.emplace_back(e.path().filename().string(),
+                                     e.is_regular_file() ? e.file_size() : 0);
+            std::sort(entries.begin(), entries.end());
+            return entries;
+        };
+        const auto before = snapshot();
+
+        std::vector<std::string> said;
+        VMPtr<Game> game = makeGame(&said);
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_NE(said[0].find("in record store \"" + id + "\" can't be read (" + folder.string() + ")"),
+                  std::string::npos)
+            << said[0];
+        EXPECT_NE(said[0].find("playing on without saving"), std::string::npos) << said[0];
+        // Played on: that record is a new one in memory.
+        EXPECT_EQ(s().stageKind, c.store == 0 ? 0 : 5);
+        game->saveState();
+        game->saveData();
+        EXPECT_EQ(snapshot(), before);
+        EXPECT_EQ(storeFiles(c.store == 0 ? "1" : "0"), c.store == 0 ? goodWorld : goodState);
+        EXPECT_FALSE(storeFiles(id + ".damaged"));
+        fs::remove_all(folder);
+    }
+}
+
+// A save the device refuses (the database folder a file, or a full disk)
+// is told once, naming the folder, and the game plays on.
+TEST_F(GameTest, ASaveTheDeviceRefusesIsToldOnce) {
+    const fs::path database = databaseFolder();
+    const fs::path away = database.string() + ".away";
+    struct Case {
+        const char* name;
+        std::function<void()> refuse, restore;
+    };
+    const std::vector<Case> cases = {
+        {"database folder a file",
+         [&] {
+             fs::remove_all(away);
+             fs::create_directories(database);
+             fs::rename(database, away);
+             std::ofstream(database) << "not a folder";
+         },
+         [&] {
+             fs::remove(database);
+             fs::rename(away, database);
+         }},
+        {"a full disk", [] { HAL_failNextRecordStoreWrites(1000000, 0); },
+         [] { HAL_failNextRecordStoreWrites(0, 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        canvas->deleteAllData();
+        c.refuse();
+        std::vector<std::string> said;
+        VMPtr<Game> game = makeGame(&said);
+        testing::internal::CaptureStderr();
+        s().stageKind = 3;
+        game->saveState();
+        game->saveData();
+        const std::vector<std::string> later = linesOf(testing::internal::GetCapturedStderr());
+        c.restore();
+
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_EQ(said[0], "wren: can't save the game in " + database.string() +
+                               "; playing on without saving");
+        EXPECT_TRUE(later.empty());
+        EXPECT_EQ(s().progressB, 1000);  // a new game, in memory
+        EXPECT_FALSE(stored(0) || stored(1));
     }
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -347,6 +349,28 @@ TEST_F(RecordStoreFiles, StoreNamesMapToOneFolderEachInsideTheDatabase) {
         EXPECT_EQ(HAL_deleteRecordStore(c.name.data(), jint(c.name.size())), HAL_OK);
         EXPECT_FALSE(fs::exists(root / c.folder));
     }
+}
+
+// A store's path for messages, whether or not it exists: the folder its
+// name maps to; with no name the database folder itself.
+TEST_F(RecordStoreFiles, StorePathsNameTheFolderTheNameMapsTo) {
+    auto pathOf = [](const char16_t* name, jint length) {
+        char buffer[PATH_MAX];
+        jint size = -1;
+        EXPECT_EQ(HAL_getRecordStorePath(name, length, buffer, jint(sizeof buffer), &size), HAL_OK);
+        EXPECT_EQ(size, jint(std::strlen(buffer)));
+        return std::string(buffer);
+    };
+    EXPECT_EQ(fs::path(pathOf(nullptr, 0)), root);
+    EXPECT_EQ(fs::path(pathOf(u"0.damaged", 9)), root / "store-0.damaged");
+    EXPECT_EQ(fs::path(pathOf(u"a/b", 3)), root / "store-a%2Fb");
+    // Too small a buffer: the length still comes back, nothing is written.
+    char small[4] = {'x', 'x', 'x', 'x'};
+    jint size = -1;
+    EXPECT_EQ(HAL_getRecordStorePath(u"1", 1, small, 4, &size), HAL_BAD_ARGUMENT);
+    EXPECT_EQ(size, jint((root / "store-1").string().size()));
+    EXPECT_EQ(small[0], 'x');
+    EXPECT_FALSE(fs::exists(root / "store-1"));
 }
 
 TEST_F(RecordStoreFiles, StoreNameListing) {

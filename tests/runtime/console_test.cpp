@@ -204,6 +204,12 @@ TEST_F(Output, SystemOutAndErrAreOneStreamOnTheConsole) {
               "yz\n\xE9xyz\n");
     EXPECT_EQ(thrownName([&] { console->write(b, 2, 3); }),
               "java.lang.IndexOutOfBoundsException");
+
+    // One made for the error console writes to standard error only.
+    VMPtr<OutputStream> errors = com::nimbault::marl::cldc::io::ConsoleOutputStream::make(jboolean(true));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(consoleOutput([&] { errors->write(b, 0, 4); }), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "xyz\n");
 }
 
 TEST_F(Output, PrintStackTracePrintsTheExceptionAndOneUnknownFrame) {

@@ -563,6 +563,17 @@ int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, j
     return HAL_OK;
 }
 
+int HAL_getRecordStorePath(const jchar* name, jint length, char* buffer, jint capacity,
+                           jint* outLength) {
+    if (!outLength) return HAL_BAD_ARGUMENT;
+    std::string path;
+    if (name ? !storeFolderFor(name, length, path) : !rootPath(path)) return HAL_NOT_FOUND;
+    *outLength = jint(path.size());
+    if (!buffer || capacity < 0 || size_t(capacity) <= path.size()) return HAL_BAD_ARGUMENT;
+    std::memcpy(buffer, path.c_str(), path.size() + 1);
+    return HAL_OK;
+}
+
 jint HAL_getNumRecordStores() {
     std::lock_guard<std::mutex> guard(storeLock());
     return jint(storeFolders().size());

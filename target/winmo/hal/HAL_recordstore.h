@@ -62,6 +62,15 @@ int HAL_deleteRecordStore(const jchar* name, jint length);
 // fail their later writes. Atomic across a process killed at any point.
 int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, jint toLength);
 
+// Where the store named by `length` UTF-16 units lives (whether or not it
+// exists), or with a null name the database folder itself, as a UTF-8 path
+// written NUL-terminated into `buffer` of `capacity` bytes, its length to
+// `outLength`. For messages only. 0; 2 for a null out length or a buffer
+// too small (the length is still reported); 4 when the program's folder is
+// not known.
+int HAL_getRecordStorePath(const jchar* name, jint length, char* buffer, jint capacity,
+                           jint* outLength);
+
 // Stores are listed in order of their folder names; stray files are skipped.
 jint HAL_getNumRecordStores();
 // The n-th (1-based) store name, written NUL-terminated into `buffer` of

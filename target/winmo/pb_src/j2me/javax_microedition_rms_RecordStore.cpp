@@ -112,6 +112,18 @@ void RecordStore::renameRecordStore(const VMPtr<String>& from, const VMPtr<Strin
     if (status != HAL_OK) RecordStoreException::throwNew();
 }
 
+VMPtr<String> RecordStore::getLocation(const VMPtr<String>& recordStoreName) {
+    clinit();
+    const jchar* name = recordStoreName == nullptr ? nullptr : charsOf(recordStoreName);
+    const jint length = recordStoreName == nullptr ? 0 : recordStoreName->length();
+    jint size = 0;
+    int status = HAL_getRecordStorePath(name, length, nullptr, 0, &size);
+    if (status != HAL_BAD_ARGUMENT || size < 0) return nullptr;
+    std::vector<char> path(size_t(size) + 1);
+    if (HAL_getRecordStorePath(name, length, path.data(), size + 1, &size) != HAL_OK) return nullptr;
+    return String::make(path.data(), size);
+}
+
 VMPtr<VMArray<String*>> RecordStore::listRecordStores() {
     clinit();
     jint n = HAL_getNumRecordStores();

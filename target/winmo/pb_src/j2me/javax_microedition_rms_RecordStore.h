@@ -49,6 +49,10 @@ public:
     // renamed (nothing changes then).
     static void renameRecordStore(const VMPtr<java::lang::String>& from,
                                   const VMPtr<java::lang::String>& to);
+    // Not in MIDP: where the store of this name lives on the device (whether
+    // or not it exists), or with a null name the folder of all stores; for
+    // messages that tell a player where something is. Null when unknown.
+    static VMPtr<java::lang::String> getLocation(const VMPtr<java::lang::String>& recordStoreName);
     // Every store's name, or null when there is none.
     static VMPtr<VMArray<java::lang::String*>> listRecordStores();
 
