@@ -1,6 +1,6 @@
 // wren.io.resource.MissingEntryException: a lookup of an entry that the
 // current pack does not have, either because the pack has no index (its
-// file was missing or unreadable) or because the entry number is beyond
+// file was missing or unreadable, which the message then says) or because the entry number is beyond
 // its entry count. The message names the pack and the entry.
 #pragma once
 
@@ -13,8 +13,10 @@ class MissingEntryException : public java::lang::RuntimeException {
 public:
     using java::lang::RuntimeException::ctor;
 
-    // "Resource pack 3 has no index (entry 5)"
-    [[noreturn]] static void throwNoIndex(jint pack, jint entry);
+    // "Resource pack 3 has no index (entry 5)", then ": " and why, when
+    // known (its file on disk and what is wrong with it).
+    [[noreturn]] static void throwNoIndex(jint pack, jint entry,
+                                          const VMPtr<java::lang::String>& why = nullptr);
     // "Resource pack 3 has no entry 9 (it has 4)"
     [[noreturn]] static void throwNoEntry(jint pack, jint entry, jint count);
 };
