@@ -154,7 +154,7 @@ const Damage kDamages[] = {
     {"HugeChunkLength", "RP1part0.rp", hugeChunkLength, kPlayToTheMenu,
      ": ends at byte %size%, before the data it announces"},
     {"TextPackCutToNothing", "RP20.rp", [](const fs::path& f) { cutTo(f, 0); }, kPlayToTheMenu,
-     ": ends at byte 0, before the index it announces"},
+     ": ends at byte 0, before the data it announces"},
 };
 
 class DamagedPack : public ::testing::TestWithParam<Damage> {
