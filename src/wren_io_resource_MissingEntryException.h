@@ -1,7 +1,8 @@
 // wren.io.resource.MissingEntryException: a lookup of an entry that the
 // current pack does not have, either because the pack has no index (its
-// file was missing or unreadable, which the message then says) or because the entry number is beyond
-// its entry count. The message names the pack and the entry.
+// file was missing or unreadable, which the message then says) or because
+// the entry number is beyond its entry count. The message names the pack
+// and the entry.
 #pragma once
 
 #include "java_lang_RuntimeException.h"
