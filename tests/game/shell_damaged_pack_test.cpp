@@ -143,6 +143,12 @@ const Damage kDamages[] = {
      ": ends at byte %half%, before the %size% bytes of its part"},
     {"MainFileAFolder", "RP1part0.rp", makeFolder, kPlayToTheMenu, ": a folder, not a file"},
     {"PartFileAFolder", "RP9part1.rp", makeFolder, kPlayToTheMenu, ": a folder, not a file"},
+    {"PartFileANamedPipe", "RP1part1.rp",
+     [](const fs::path& f) {
+         fs::remove(f);
+         ASSERT_EQ(mkfifo(f.c_str(), 0644), 0);
+     },
+     kPlayToTheMenu, ": not a plain file (a pipe or a device)"},
     {"PartFileMissing", "RP9part1.rp", [](const fs::path& f) { fs::remove(f); }, kPlayToTheMenu,
      ": no such file"},
     {"PartFileUnreadable", "RP1part1.rp", nullptr, kPlayToTheMenu,

@@ -85,7 +85,9 @@ int32_t HAL_openResource(HAL_ResourceFile** handle, const jchar* name, jint leng
     std::string path;
     if (int32_t status = pathOf(name, length, &path); status != HAL_OK) return status;
     int fd;
-    do fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a named pipe in the file's place would hold the
+    // open until something writes to it; a plain file reads the same.
+    do fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) return HAL_NOT_FOUND;
     // A folder opens too on Linux; the device could open files only.
@@ -146,9 +148,9 @@ std::string HAL_resourceProblem(const jchar* name, jint length) {
     if (stat(path.c_str(), &st) != 0)
         return errno == ENOENT ? "no such file" : std::string("cannot open it: ") + std::strerror(errno);
     if (S_ISDIR(st.st_mode)) return "a folder, not a file";
-    if (!S_ISREG(st.st_mode)) return "not a plain file";
+    if (!S_ISREG(st.st_mode)) return "not a plain file (a pipe or a device)";
     int fd;
-    do fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    do fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) return std::string("cannot open it: ") + std::strerror(errno);
     close(fd);
