@@ -100,6 +100,11 @@ bool WrenCanvas::exiting() {
 }
 
 void WrenCanvas::run() {
+    vmTryCatch([&] { runFrames(); },
+               [&](const VMPtr<java::lang::Throwable>& failure) { stopOnFailure(failure); });
+}
+
+void WrenCanvas::runFrames() {
     Statics& s = S();
     // An application that exits before it was ever shown ends the thread
     // here instead of leaving it to poll for good.
@@ -141,6 +146,19 @@ void WrenCanvas::run() {
         Thread::yield();
     }
     shutDownTouchInput();
+}
+
+// Without its loop the game shows its last frame for good: rather than
+// stay up as if nothing happened, the program says what failed and ends
+// with exit code 1.
+void WrenCanvas::stopOnFailure(const VMPtr<java::lang::Throwable>& failure) {
+    failure->printStackTrace();
+    VMPtr<StringBuffer> text = StringBuffer::make("the game stopped: ");
+    text->append(failure->toString());
+    platform::marl::WrenMarl::reportFailure(text->toString());
+    // What the exit releases may be what failed: the program ends anyway.
+    vmTryCatch([&] { exit(); }, [](const VMPtr<java::lang::Throwable>&) {});
+    if (midlet) midlet->notifyDestroyed();
 }
 
 void WrenCanvas::shutDownTouchInput() {

@@ -26,6 +26,7 @@
 #include "java_io_DataInputStream.h"
 #include "java_lang_String.h"
 #include "java_lang_Thread.h"
+#include "java_lang_Throwable.h"
 #include "java_util_Vector.h"
 #include "javax_microedition_lcdui_Graphics.h"
 #include "javax_microedition_lcdui_Image.h"
@@ -863,6 +864,9 @@ private:
     jint durationOf(jint set, jint stepIndex);
     // The application is exiting or its game thread is gone: waits end.
     static bool exiting();
+    // The game thread's loop; an exception that leaves it stops the program.
+    void runFrames();
+    void stopOnFailure(const VMPtr<java::lang::Throwable>& failure);
     void shutDownTouchInput();
     jint keyMask(jint bits);
 };

@@ -9,12 +9,17 @@ namespace wren::io::resource {
 
 using java::lang::StringBuffer;
 
-void MissingEntryException::throwNoIndex(jint pack, jint entry) {
+void MissingEntryException::throwNoIndex(jint pack, jint entry,
+                                         const VMPtr<java::lang::String>& why) {
     VMPtr<StringBuffer> text = StringBuffer::make("Resource pack ");
     text->append(pack);
     text->append(" has no index (entry ");
     text->append(entry);
     text->append(")");
+    if (why != nullptr) {
+        text->append(": ");
+        text->append(why);
+    }
     throwNew(text->toString());
 }
 

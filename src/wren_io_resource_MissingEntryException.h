@@ -1,9 +1,9 @@
 // wren.io.resource.MissingEntryException: a lookup of an entry that the
 // current pack does not have, either because the pack has no index (its
-// file was missing or unreadable), because the entry number is beyond its
-// entry count, or because the pack is to be read from memory and has no
-// data block there (an index read without one after an in-memory pack).
-// The message names the pack and the entry.
+// file was missing or unreadable, which the message then says), because
+// the entry number is beyond its entry count, or because the pack is to be
+// read from memory and has no data block there (an index read without one
+// after an in-memory pack). The message names the pack and the entry.
 #pragma once
 
 #include "java_lang_RuntimeException.h"
@@ -15,8 +15,10 @@ class MissingEntryException : public java::lang::RuntimeException {
 public:
     using java::lang::RuntimeException::ctor;
 
-    // "Resource pack 3 has no index (entry 5)"
-    [[noreturn]] static void throwNoIndex(jint pack, jint entry);
+    // "Resource pack 3 has no index (entry 5)", then ": " and why, when
+    // known (its file on disk and what is wrong with it).
+    [[noreturn]] static void throwNoIndex(jint pack, jint entry,
+                                          const VMPtr<java::lang::String>& why = nullptr);
     // "Resource pack 3 has no entry 9 (it has 4)"
     [[noreturn]] static void throwNoEntry(jint pack, jint entry, jint count);
     // "Resource pack 0 has no data block (entry 2)"

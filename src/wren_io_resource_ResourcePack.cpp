@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "java_io_EOFException.h"
 #include "java_io_IOException.h"
 #include "java_lang_ArrayIndexOutOfBoundsException.h"
 #include "java_lang_Exception.h"
@@ -11,6 +12,7 @@
 #include "wren_Resources.h"
 #include "wren_WrenCanvas.h"
 #include "wren_io_resource_MissingEntryException.h"
+#include "wren_platform_marl_WrenMarl.h"
 
 WREN_DEFINE_CLASS(wren::io::resource::ResourcePack, "wren.io.resource.ResourcePack")
 
@@ -44,6 +46,7 @@ void ResourcePack::close() {
     sizes = nullptr;
     data = nullptr;
     S().currentPack = -1;
+    S().indexProblem = nullptr;
     clearExtension();
 }
 
@@ -51,19 +54,43 @@ void ResourcePack::selectPack(jint id) {
     Statics& s = S();
     jint pack = id >> 10;
     if (pack == 0 || pack == s.currentPack) return;
+    VMPtr<String> problem;
     try {
         close();
         if (pack > 0) {
             VMPtr<DataInputStream> in = open(pack);
             if (in != nullptr) {
-                readIndex(in);
+                jint size = in->available();
+                if (!readIndex(in)) problem = describeIndexFailure(getFileName(pack, -1), in, size);
                 in->close();
+            } else if (sizes == nullptr) {
+                problem = s.indexProblem;
+                if (problem == nullptr) {
+                    VMPtr<String> name = getFileName(pack, -1);
+                    problem = describeFile(name, platform::marl::WrenMarl::getResourceProblem(name));
+                }
             }
         }
     } catch (java::lang::Exception* caught) {
-        VMPtr<java::lang::Exception> ignored = caught;
+        VMPtr<java::lang::Exception> failure = caught;
+        problem = failure->getMessage();
+        if (problem == nullptr) problem = failure->toString();
     }
     s.currentPack = pack;
+    s.indexProblem = problem;
+}
+
+VMPtr<String> ResourcePack::describeIndexFailure(const VMPtr<String>& name,
+                                                 const VMPtr<DataInputStream>& in, jint size) {
+    VMPtr<StringBuffer> what = StringBuffer::make();
+    if (in->available() <= 0) {
+        what->append("ends at byte ");
+        what->append(size);
+        what->append(", before the data it announces");
+    } else {
+        what->append("its index can't be read");
+    }
+    return describeFile(name, what->toString());
 }
 
 VMPtr<DataInputStream> ResourcePack::open(jint pack) {
@@ -80,12 +107,37 @@ VMPtr<DataInputStream> ResourcePack::openStream(const VMPtr<String>& name) {
 
 VMPtr<DataInputStream> ResourcePack::openExisting(const VMPtr<String>& name) {
     VMPtr<DataInputStream> in = openStream(name);
-    if (in == nullptr) {
-        VMPtr<StringBuffer> text = StringBuffer::make("Missing resource file ");
-        text->append(name);
-        java::io::IOException::throwNew(text->toString());
-    }
+    if (in == nullptr)
+        java::io::IOException::throwNew(
+            describeFile(name, platform::marl::WrenMarl::getResourceProblem(name)));
     return in;
+}
+
+VMPtr<String> ResourcePack::describeFile(const VMPtr<String>& name, const VMPtr<String>& what) {
+    clinit();
+    VMPtr<StringBuffer> text = StringBuffer::make(platform::marl::WrenMarl::getResourceFile(name));
+    text->append(": ");
+    // A stream the platform would open but the reader could not get is
+    // missing all the same.
+    text->append(what != nullptr ? what : VMPtr<String>(WREN_LIT("no such file")));
+    return text->toString();
+}
+
+void ResourcePack::rethrowNamingFile(const VMPtr<String>& name, const VMPtr<DataInputStream>& in,
+                                     jint size, const VMPtr<java::io::IOException>& failure) {
+    clinit();
+    VMPtr<StringBuffer> what = StringBuffer::make();
+    if (vmIsInstanceOf(failure, java::io::EOFException::classRecord())) {
+        // Where it ends tells a file cut short from one that announces more
+        // than any file could hold.
+        what->append(in->available() <= 0 ? "ends at byte " : "announces data past its end at byte ");
+        what->append(size);
+        if (in->available() <= 0) what->append(", before the data it announces");
+        java::io::EOFException::throwNew(describeFile(name, what->toString()));
+    }
+    VMPtr<String> message = failure->getMessage();
+    what->append(message != nullptr ? message : failure->toString());
+    java::io::IOException::throwNew(describeFile(name, what->toString()));
 }
 
 VMPtr<String> ResourcePack::makeFileName(jint pack, jint part, const VMPtr<String>& ext) {
@@ -161,7 +213,8 @@ jboolean ResourcePack::load(const VMPtr<DataInputStream>& in, jboolean indexOnly
 jint ResourcePack::entryOf(jint id) {
     jint entry = id & 0x3FF;
     VMPtr<VMArray<jint>> table = sizes;
-    if (table == nullptr) MissingEntryException::throwNoIndex(S().currentPack, entry);
+    if (table == nullptr)
+        MissingEntryException::throwNoIndex(S().currentPack, entry, S().indexProblem);
     if (entry >= table->length)
         MissingEntryException::throwNoEntry(S().currentPack, entry, table->length);
     return entry;

@@ -24,6 +24,7 @@
 #include "VMArray.h"
 #include "VMClass.h"
 #include "java_io_DataInputStream.h"
+#include "java_io_IOException.h"
 #include "java_lang_String.h"
 #include "java_lang_StringBuffer.h"
 #include "javax_microedition_lcdui_Image.h"
@@ -46,6 +47,9 @@ public:
         // is not tried again until another pack comes between).
         jint currentPack = -1;
         VMStaticPtr<java::lang::StringBuffer> nameBuffer;
+        // Why the current pack has no index, naming its file on disk; null
+        // when it has one or nothing is known.
+        VMStaticPtr<java::lang::String> indexProblem;
     };
     WREN_STATICS(Statics)
     WREN_STATIC_INIT()
@@ -111,13 +115,30 @@ protected:
     // A stream at the first byte of the entry in its own file; IOException
     // when the file is missing.
     virtual VMPtr<java::io::DataInputStream> openEntryFile(jint entry);
-    // openStream, with IOException naming the file when it is missing.
+    // openStream, with IOException naming the file on disk and what keeps
+    // it from being opened ("no such file", "a folder, not a file", ...).
     VMPtr<java::io::DataInputStream> openExisting(const VMPtr<java::lang::String>& name);
+    // The resource's file on disk and what is wrong with it, as one text:
+    // "<file>: <what>".
+    static VMPtr<java::lang::String> describeFile(const VMPtr<java::lang::String>& name,
+                                                  const VMPtr<java::lang::String>& what);
+    // The failure of a read of the resource's file `in` (`size` bytes when
+    // opened) again, as its own class, with a message naming the file:
+    // where it ends when the read ran into its end, else the caught message.
+    [[noreturn]] static void rethrowNamingFile(const VMPtr<java::lang::String>& name,
+                                               const VMPtr<java::io::DataInputStream>& in,
+                                               jint size,
+                                               const VMPtr<java::io::IOException>& failure);
 
 private:
     // The data block of an in-memory pack, or MissingEntryException when
     // its index was read without one.
     VMPtr<VMArray<jbyte>> heldData(jint entry);
+    // Why an index read from the file `in` (`size` bytes when opened)
+    // failed: where the file ends when the read ran into its end.
+    static VMPtr<java::lang::String> describeIndexFailure(
+        const VMPtr<java::lang::String>& name, const VMPtr<java::io::DataInputStream>& in,
+        jint size);
     // The sum of the sizes before the entry, in 64 bits.
     int64_t offsetOf(jint entry);
     // A copy of `size` bytes from the entry's file.

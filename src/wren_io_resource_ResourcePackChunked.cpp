@@ -12,6 +12,7 @@
 #include "java_lang_Runtime.h"
 #include "java_lang_StringBuffer.h"
 #include "wren_Resources.h"
+#include "wren_platform_marl_WrenMarl.h"
 
 WREN_DEFINE_CLASS(wren::io::resource::ResourcePackChunked, "wren.io.resource.ResourcePackChunked")
 
@@ -66,15 +67,23 @@ VMPtr<DataInputStream> ResourcePackChunked::open(jint pack) {
     if (!isChunkedPack(pack)) return ResourcePackExtension::open(pack);
     VMPtr<DataInputStream> in;
     try {
-        in = openExisting(getFileName(pack, 0));
-        readHeader(in);
-        readChunks(in);
+        VMPtr<String> name = getFileName(pack, 0);
+        in = openExisting(name);
+        jint size = in->available();
+        try {
+            readHeader(in);
+            readChunks(in);
+        } catch (IOException* caught) {
+            VMPtr<IOException> failure = caught;
+            rethrowNamingFile(name, in, size, failure);
+        }
         VMPtr<Chunk> index = getChunk(Chunk::ID_RPHE);
         readData = false;
         VMPtr<ByteArray> bytes = index->getData();
-        // Its result is not looked at: an index that can't be read leaves
-        // the pack without one, and every lookup says so.
-        readIndex(wren::Resources::openStream(bytes, 0, bytes->length));
+        // An index that can't be read leaves the pack without one, and
+        // every lookup says so, naming the file.
+        if (!readIndex(wren::Resources::openStream(bytes, 0, bytes->length)))
+            S().indexProblem = describeFile(name, WREN_LIT("its index can't be read"));
         if (hasChunk(Chunk::ID_VFSO))
             useVirtualFileSystem();
         else
@@ -89,8 +98,29 @@ VMPtr<DataInputStream> ResourcePackChunked::open(jint pack) {
         chunks = nullptr;
         close();
         failure->printStackTrace();
-        java::lang::RuntimeException::throwNew(failure->toString());
+        java::lang::RuntimeException::throwNew(namingMainFile(pack, failure));
     }
+}
+
+VMPtr<String> ResourcePackChunked::namingMainFile(jint pack,
+                                                  const VMPtr<java::lang::Exception>& failure) {
+    VMPtr<StringBuffer> parts = StringBuffer::make("/RP");
+    parts->append(pack);
+    parts->append("part");
+    VMPtr<String> message = failure->getMessage();
+    if (message != nullptr &&
+        message->startsWith(platform::marl::WrenMarl::getResourceFile(parts->toString())))
+        return failure->toString();
+    // A failure that names none of the pack's files is about its main file,
+    // which holds the chunks and the split map.
+    VMPtr<StringBuffer> text = StringBuffer::make(failure->getClass()->getName());
+    text->append(": ");
+    text->append(platform::marl::WrenMarl::getResourceFile(getFileName(pack, 0)));
+    if (message != nullptr) {
+        text->append(": ");
+        text->append(message);
+    }
+    return text->toString();
 }
 
 void ResourcePackChunked::readHeader(const VMPtr<DataInputStream>& in) {
@@ -184,10 +214,18 @@ void ResourcePackChunked::loadParts(jint pack) {
     if (sum > total) java::lang::IndexOutOfBoundsException::throwNew();
     // Every file must hold its part before a block is allocated for them.
     for (jint i = 0; i < parts; ++i) {
-        VMPtr<DataInputStream> part = openExisting(getFileName(pack, i + 1));
+        VMPtr<String> name = getFileName(pack, i + 1);
+        VMPtr<DataInputStream> part = openExisting(name);
         jint held = part->available();
         closeQuietly(part);
-        if (partSize[i] > held) java::io::EOFException::throwNew();
+        if (partSize[i] > held) {
+            VMPtr<StringBuffer> text = StringBuffer::make("ends at byte ");
+            text->append(held);
+            text->append(", before the ");
+            text->append(partSize[i]);
+            text->append(" bytes of its part");
+            java::io::EOFException::throwNew(describeFile(name, text->toString()));
+        }
     }
     VMPtr<ByteArray> block;
     try {

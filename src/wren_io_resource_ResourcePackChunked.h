@@ -45,7 +45,10 @@ public:
     VMPtr<java::lang::String> getFileName(jint id) override;
     // A plain pack: the plain reader's stream. A chunked pack is loaded here
     // whole and null is returned; any failure is printed and thrown as
-    // RuntimeException carrying the caught exception's text.
+    // RuntimeException carrying the caught exception's class and message,
+    // which names the file on disk it is about (the main file's when the
+    // message named none): where the main file ends when it is shorter
+    // than it announces, or what keeps a file from being opened.
     VMPtr<java::io::DataInputStream> open(jint pack) override;
     // The first chunk of the table with the id; IOException
     // "Missing RP chunk '<id>'" when there is none.
@@ -79,6 +82,13 @@ protected:
     // With a directory: the entry's file, skipped to the entry's offset. A
     // negative offset is IOException, one past the file's end EOFException.
     VMPtr<java::io::DataInputStream> openEntryFile(jint entry) override;
+
+private:
+    // The failure of an open as the text its RuntimeException carries: the
+    // caught exception's class and message, with the main file's path on
+    // disk put before the message when it names none of the pack's files.
+    VMPtr<java::lang::String> namingMainFile(jint pack,
+                                             const VMPtr<java::lang::Exception>& failure);
 };
 
 }  // namespace wren::io::resource

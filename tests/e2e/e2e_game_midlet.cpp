@@ -7,10 +7,12 @@
 // order of the lines does not depend on the UI thread's timing; the frame
 // count goes on "frame:" lines. The canvas letterboxes a 176 by 208 game
 // area filled with 0x3366CC and puts a capture region for FIRE on its
-// bottom-left quarter. The End key (code -11, virtual key 26) exits.
+// bottom-left quarter. The End key (code -11, virtual key 26) exits; the
+// '0' key (virtual key 16) makes the update throw.
 #include <string>
 
 #include "VMClass.h"
+#include "java_lang_IllegalStateException.h"
 #include "java_lang_System.h"
 #include "javax_microedition_lcdui_Display.h"
 #include "javax_microedition_lcdui_Graphics.h"
@@ -32,6 +34,7 @@ using wren::input::PointerInputEventManager;
 constexpr jint kFrameTime = 40;
 constexpr jint kEndKey = 26;
 constexpr jint kFireKey = 8;
+constexpr jint kFailKey = 16;
 
 class GameProbeCanvas : public wren::WrenCanvas {
     WREN_CLASS(GameProbeCanvas, wren::WrenCanvas)
@@ -96,6 +99,8 @@ public:
         for (size_t start = 0, end; (end = touches.find('\n', start)) != std::string::npos;
              start = end + 1)
             say(touches.substr(start, end - start));
+        if (isKeyPressed(kFailKey))
+            java::lang::IllegalStateException::throwNew(WREN_LIT("the probe's update failed"));
         if (isKeyPressed(kEndKey)) {
             say("key " + std::to_string(kEndKey) + " pressed: exit");
             say(irregularFrames == 0

@@ -120,8 +120,9 @@ TEST_F(ChunkedPack, ATotalTheHeapCannotGiveIsRefused) {
         jint total = jint(java::lang::Runtime::getRuntime()->totalMemory()) - 16;
         plan.main.chunks[1].payload = rpack::encodeSplitMap({total, {2}});
         install(plan.files());
-        EXPECT_EQ(openFailure(r, 5), "java.io.IOException: Split map total of " +
-                                         std::to_string(total) + " bytes does not fit in the heap");
+        EXPECT_EQ(openFailure(r, 5), "java.io.IOException: " + onDisk("RP5part0.rp") +
+                                         ": Split map total of " + std::to_string(total) +
+                                         " bytes does not fit in the heap");
         EXPECT_EQ(r->data, nullptr);
     }
     plan.main.chunks[1].payload = rpack::encodeSplitMap({2, {2}});
@@ -273,37 +274,38 @@ TEST_F(ChunkedPack, TheFirstOfTwoIndexChunksCounts) {
 }
 
 // The four messages of the format, exactly, through the RuntimeException
-// of the open and from readHeader itself.
+// of the open (after the main file's path on disk) and from readHeader
+// itself.
 TEST_F(ChunkedPack, TheFormatMessages) {
     rpack::PackContent c = content(12, {{bytesFrom({1}), 0}});
     struct Case {
         const char* name;
         void (*spoil)(rpack::ChunkedPack&);
-        const char* message;
+        const char* message;  // after the exception's class and the main file
     } cases[] = {
         {"marker", [](rpack::ChunkedPack& p) { p.main.marker = 0x41424344; },
-         "java.io.IOException: Invalid chunked RP file marker, expecting '%PR%' instead of 'DCBA'"},
+         "Invalid chunked RP file marker, expecting '%PR%' instead of 'DCBA'"},
         {"marker and version",
          [](rpack::ChunkedPack& p) {
              p.main.marker = 0x25525026;
              p.main.version = 3;
          },
-         "java.io.IOException: Invalid chunked RP file marker, expecting '%PR%' instead of '&PR%'"},
+         "Invalid chunked RP file marker, expecting '%PR%' instead of '&PR%'"},
         {"version 3", [](rpack::ChunkedPack& p) { p.main.version = 3; },
-         "java.io.IOException: Invalid RP version, expecting '4' instead of '3'"},
+         "Invalid RP version, expecting '4' instead of '3'"},
         {"version 5", [](rpack::ChunkedPack& p) { p.main.version = 5; },
-         "java.io.IOException: Invalid RP version, expecting '4' instead of '5'"},
+         "Invalid RP version, expecting '4' instead of '5'"},
         {"version 65535", [](rpack::ChunkedPack& p) { p.main.version = 0xFFFF; },
-         "java.io.IOException: Invalid RP version, expecting '4' instead of '65535'"},
+         "Invalid RP version, expecting '4' instead of '65535'"},
         {"unknown chunk",
          [](rpack::ChunkedPack& p) {
              p.main.chunks.insert(p.main.chunks.begin() + 1, {rpack::chunkId("WXYZ"), 0, {}, {}});
          },
-         "java.io.IOException: Unknown RP chunk id 'ZYXW'"},
+         "Unknown RP chunk id 'ZYXW'"},
         {"no chunks", [](rpack::ChunkedPack& p) { p.main.chunks.clear(); },
-         "java.io.IOException: Missing RP chunk 'eHPR'"},
+         "Missing RP chunk 'eHPR'"},
         {"no split map nor directory", [](rpack::ChunkedPack& p) { p.main.chunks.pop_back(); },
-         "java.io.IOException: Missing RP chunk 'MLSF'"},
+         "Missing RP chunk 'MLSF'"},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
@@ -311,7 +313,8 @@ TEST_F(ChunkedPack, TheFormatMessages) {
         k.spoil(plan);
         install(plan.files());
         Reader r = reader();
-        EXPECT_EQ(openFailure(r, 12), k.message);
+        EXPECT_EQ(openFailure(r, 12),
+                  "java.io.IOException: " + onDisk("RP12part0.rp") + ": " + k.message);
         EXPECT_EQ(r->sizes, nullptr);
     }
     // The accepted header, and the rejected one read directly.
@@ -336,14 +339,16 @@ TEST_F(ChunkedPack, AFailedOpenDropsTheHalfLoadedPack) {
     rpack::removeFile(files, "RP13part2.rp");
     install(files);
     Reader r = reader();
-    EXPECT_EQ(openFailure(r, 13), "java.io.IOException: Missing resource file /RP13part2.rp");
+    const std::string missing = onDisk("RP13part2.rp") + ": no such file";
+    EXPECT_EQ(openFailure(r, 13), "java.io.IOException: " + missing);
     EXPECT_EQ(r->sizes, nullptr);
     EXPECT_EQ(r->data, nullptr);
     EXPECT_EQ(r->chunks, nullptr);
 
     VMPtr<java::lang::Throwable> t = thrownBy([&] { r->getSize(13 << 10); });
     EXPECT_EQ(classNameOf(t), "wren.io.resource.MissingEntryException");
-    EXPECT_EQ(text(t->getMessage()), "Resource pack 13 has no index (entry 0)");
+    EXPECT_EQ(text(t->getMessage()),
+              "Resource pack 13 has no index (entry 0): java.io.IOException: " + missing);
     install(rpack::buildPack(c));
     EXPECT_EQ(thrownName([&] { r->getSize(13 << 10); }), "wren.io.resource.MissingEntryException");
     installFile("RP14part0.rp", Bytes());

@@ -6,6 +6,7 @@
 #include "resources_test_support.h"
 
 #include <functional>
+#include <tuple>
 
 #include "wren_io_resource_ResourcePackChunked.h"
 
@@ -44,6 +45,15 @@ std::string classOf(const std::string& outcome) {
     return outcome.substr(0, outcome.find(':'));
 }
 
+// The text with each "{name}" replaced by that resource file's path on disk.
+std::string withPaths(std::string text) {
+    for (size_t open; (open = text.find('{')) != std::string::npos;) {
+        size_t close = text.find('}', open);
+        text.replace(open, close + 1 - open, onDisk(text.substr(open + 1, close - open - 1)));
+    }
+    return text;
+}
+
 class MalformedPack : public PackFixture {};
 
 TEST_F(MalformedPack, ChunkedVariants) {
@@ -55,7 +65,7 @@ TEST_F(MalformedPack, ChunkedVariants) {
         rpack::ChunkedLayout layout;
         Spoil spoil;
         SpoilFiles spoilFiles;
-        const char* outcome;  // the exact message, or its class alone
+        const char* outcome;  // the exact message ("{file}" for its path), or its class alone
         // After an open that went through, what reading entry 0 throws.
         const char* firstEntry = "wren.io.resource.MissingEntryException";
     };
@@ -89,12 +99,12 @@ TEST_F(MalformedPack, ChunkedVariants) {
          split,
          [](rpack::ChunkedPack& p) { p.main.declaredCount = 1; },
          {},
-         "java.io.IOException: Missing RP chunk 'MLSF'"},
+         "java.io.IOException: {RP3part0.rp}: Missing RP chunk 'MLSF'"},
         {"split total beyond the heap",
          split,
          [&](rpack::ChunkedPack& p) { p.main.chunks[1].payload = splitMap(0x7FFFFFFF, {44}); },
          {},
-         "java.io.IOException: Split map total of 2147483647 bytes does not fit in the heap"},
+         "java.io.IOException: {RP3part0.rp}: Split map total of 2147483647 bytes does not fit in the heap"},
         {"split total below its parts",
          split,
          [&](rpack::ChunkedPack& p) { p.main.chunks[1].payload = splitMap(10, {44}); },
@@ -152,22 +162,22 @@ TEST_F(MalformedPack, ChunkedVariants) {
          split,
          {},
          [](rpack::FileSet& f) { rpack::truncateFile(f, "RP3part1.rp", 43); },
-         "java.io.EOFException"},
+         "java.io.EOFException: {RP3part1.rp}: ends at byte 43, before the 44 bytes of its part"},
         {"a missing part file",
          split,
          {},
          [](rpack::FileSet& f) { rpack::removeFile(f, "RP3part1.rp"); },
-         "java.io.IOException: Missing resource file /RP3part1.rp"},
+         "java.io.IOException: {RP3part1.rp}: no such file"},
         {"a missing main file",
          split,
          {},
          [](rpack::FileSet& f) { rpack::removeFile(f, "RP3part0.rp"); },
-         "java.io.IOException: Missing resource file /RP3part0.rp"},
+         "java.io.IOException: {RP3part0.rp}: no such file"},
         {"an empty main file",
          split,
          {},
          [](rpack::FileSet& f) { rpack::truncateFile(f, "RP3part0.rp", 0); },
-         "java.io.EOFException"},
+         "java.io.EOFException: {RP3part0.rp}: ends at byte 0, before the data it announces"},
         {"directory count beyond its payload",
          directory,
          [](rpack::ChunkedPack& p) {
@@ -212,7 +222,7 @@ TEST_F(MalformedPack, ChunkedVariants) {
         if (std::string(c.outcome).find(':') == std::string::npos)
             EXPECT_EQ(classOf(outcome), c.outcome) << outcome;
         else
-            EXPECT_EQ(outcome, c.outcome);
+            EXPECT_EQ(outcome, withPaths(c.outcome));
         if (outcome == "ok") {
             Reader r = ResourcePackChunked::make();
             EXPECT_EQ(thrownName([&] { r->getData(3 << 10); }), c.firstEntry);
@@ -234,15 +244,19 @@ TEST_F(MalformedPack, PlainVariants) {
     negativeSize.s32(-1);
     negativeSize.u8(0);
     negativeSize.s32(0);
-    const std::pair<const char*, Bytes> cases[] = {
-        {"data length beyond the file", withLength(1000)},
-        {"data length 2^31 - 1", withLength(0x7FFFFFFF)},
-        {"negative data length", withLength(-1)},
-        {"negative entry size", negativeSize.take()},
-        {"no bytes at all", Bytes()},
-        {"a count and nothing after it", bytesFrom({0x41, 0xFF, 0xFF})},
+    // What the lookup's message says of the file after its path: where it
+    // ends when the read ran into its end.
+    const std::string shortOfData = ", before the data it announces";
+    const std::string past = "ends at byte " + std::to_string(withLength(0).size());
+    const std::tuple<const char*, Bytes, std::string> cases[] = {
+        {"data length beyond the file", withLength(1000), past + shortOfData},
+        {"data length 2^31 - 1", withLength(0x7FFFFFFF), past + shortOfData},
+        {"negative data length", withLength(-1), "its index can't be read"},
+        {"negative entry size", negativeSize.take(), "its index can't be read"},
+        {"no bytes at all", Bytes(), "ends at byte 0" + shortOfData},
+        {"a count and nothing after it", bytesFrom({0x41, 0xFF, 0xFF}), "ends at byte 3" + shortOfData},
     };
-    for (const auto& [name, bytes] : cases) {
+    for (const auto& [name, bytes, said] : cases) {
         SCOPED_TRACE(name);
         Reader r = ResourcePackChunked::make();
         EXPECT_FALSE(r->load(streamOf(bytes), false));
@@ -251,7 +265,8 @@ TEST_F(MalformedPack, PlainVariants) {
         r->close();
         VMPtr<java::lang::Throwable> t = thrownBy([&] { r->getSize(30 << 10); });
         EXPECT_EQ(classNameOf(t), "wren.io.resource.MissingEntryException");
-        EXPECT_EQ(text(t->getMessage()), "Resource pack 30 has no index (entry 0)");
+        EXPECT_EQ(text(t->getMessage()),
+                  "Resource pack 30 has no index (entry 0): " + onDisk("RP30.rp") + ": " + said);
     }
     // A data block longer than the sizes need is not refused.
     Reader r = ResourcePackChunked::make();
@@ -280,7 +295,8 @@ TEST_F(MalformedPack, EveryPrefixOfAPlainPack) {
 }
 
 // Every proper prefix of a split pack's main file and of each part file
-// fails the open with a short read; the whole files open.
+// fails the open with a short read that names the file and where it ends;
+// the whole files open.
 TEST_F(MalformedPack, EveryPrefixOfASplitPack) {
     rpack::PackContent pack = content(3);
     pack.splitParts = 3;
@@ -291,7 +307,12 @@ TEST_F(MalformedPack, EveryPrefixOfASplitPack) {
             rpack::FileSet files = whole;
             rpack::truncateFile(files, file.name, n);
             install(files);
-            EXPECT_EQ(openOutcome(3), "java.io.EOFException");
+            const std::string end = "java.io.EOFException: " + onDisk(file.name) + ": ends at byte " +
+                                    std::to_string(n) + ", before the ";
+            if (file.name == "RP3part0.rp")
+                EXPECT_EQ(openOutcome(3), end + "data it announces");
+            else
+                EXPECT_EQ(openOutcome(3), end + std::to_string(file.data.size()) + " bytes of its part");
         }
     }
     install(whole);
@@ -311,7 +332,8 @@ TEST_F(MalformedPack, EveryPrefixOfADirectoryPack) {
         rpack::FileSet files = whole;
         rpack::truncateFile(files, "RP4part0.rp", n);
         install(files);
-        EXPECT_EQ(openOutcome(4), "java.io.EOFException");
+        EXPECT_EQ(openOutcome(4), "java.io.EOFException: " + onDisk("RP4part0.rp") + ": ends at byte " +
+                                      std::to_string(n) + ", before the data it announces");
     }
     for (size_t n = 0; n < 4; ++n) {
         SCOPED_TRACE("part 1 cut to " + std::to_string(n));

@@ -143,7 +143,7 @@ TEST_F(PlainPack, AnIndexOnlyPackReadsEachEntryFromItsOwnFile) {
     VMPtr<java::lang::Throwable> missing = thrownBy([&] { r->getData(5); });
     EXPECT_EQ(classNameOf(missing), "java.lang.RuntimeException");
     EXPECT_EQ(text(missing->getMessage()),
-              "java.io.IOException: Missing resource file /RP0part5.rp");
+              "java.io.IOException: " + onDisk("RP0part5.rp") + ": no such file");
 
     // readFromFile fills what it is given from the file's start.
     VMPtr<VMArray<jbyte>> dest = VMArray<jbyte>::create(5);
@@ -247,12 +247,14 @@ TEST_F(PlainPack, OffsetSumsDoNotWrap) {
 
 // A pack whose file is missing or unreadable is still the current pack, and
 // not tried again until another pack comes between; until then every lookup
-// says which pack and entry it could not find.
+// says which pack and entry it could not find, and why: the file on disk
+// and what is wrong with it.
 TEST_F(PlainPack, LookupsInAPackWithoutAnIndex) {
     Reader r = reader();
     VMPtr<java::lang::Throwable> t = thrownBy([&] { r->getSize((40 << 10) | 5); });
     ASSERT_EQ(classNameOf(t), "wren.io.resource.MissingEntryException");
-    EXPECT_EQ(text(t->getMessage()), "Resource pack 40 has no index (entry 5)");
+    EXPECT_EQ(text(t->getMessage()),
+              "Resource pack 40 has no index (entry 5): " + onDisk("RP40.rp") + ": no such file");
     EXPECT_TRUE(vmIsInstanceOf(t, java::lang::RuntimeException::classRecord()));
     EXPECT_EQ(ResourcePack::S().currentPack, 40);
 
@@ -270,7 +272,8 @@ TEST_F(PlainPack, LookupsInAPackWithoutAnIndex) {
     EXPECT_EQ(r->getSize(40 << 10), 1);
 }
 
-// A file cut inside its data block leaves the pack without an index too.
+// A file cut inside its data block leaves the pack without an index too;
+// the lookup says where the file ends.
 TEST_F(PlainPack, AnUnreadablePackHasNoIndex) {
     Bytes pack = plainPack({{Bytes(10, 1), 0}});
     pack.resize(12);
@@ -278,7 +281,9 @@ TEST_F(PlainPack, AnUnreadablePackHasNoIndex) {
     Reader r = reader();
     VMPtr<java::lang::Throwable> t = thrownBy([&] { r->getData(42 << 10); });
     ASSERT_EQ(classNameOf(t), "wren.io.resource.MissingEntryException");
-    EXPECT_EQ(text(t->getMessage()), "Resource pack 42 has no index (entry 0)");
+    EXPECT_EQ(text(t->getMessage()), "Resource pack 42 has no index (entry 0): " +
+                                         onDisk("RP42.rp") +
+                                         ": ends at byte 12, before the data it announces");
     EXPECT_EQ(ResourcePack::S().currentPack, 42);
 }
 

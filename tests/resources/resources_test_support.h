@@ -64,6 +64,10 @@ inline void installFile(const std::string& name, const Bytes& bytes) {
 inline void removeResource(const std::string& name) {
     fs::remove(rscDir() / name);
 }
+// The resource file's path on disk, as messages name it.
+inline std::string onDisk(const std::string& name) {
+    return (rscDir() / name).string();
+}
 
 inline Bytes readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -4,6 +4,7 @@
 // read back line by line.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -85,12 +86,13 @@ private:
 // dummy drivers, and `environment`'s variables besides. With
 // `watchdogSeconds`, a program still running by then is killed (the alarm
 // survives the exec), and its test fails on the exit code. With
-// `withStandardError`, what it writes there is read with its output.
+// `withStandardError`, what it writes there is read with its output; with a
+// `standardErrorFile`, it goes to that file instead.
 inline RunningProgram startProgram(
     const char* program, const std::string& folder, const std::string& script,
     unsigned watchdogSeconds = 0,
     const std::vector<std::pair<std::string, std::string>>& environment = {},
-    bool withStandardError = false) {
+    bool withStandardError = false, const std::string& standardErrorFile = {}) {
     int fds[2];
     if (pipe(fds) != 0) {
         ADD_FAILURE() << "no pipe for the program's output";
@@ -100,6 +102,11 @@ inline RunningProgram startProgram(
     if (pid == 0) {
         dup2(fds[1], 1);
         if (withStandardError) dup2(fds[1], 2);
+        if (!standardErrorFile.empty()) {
+            int err = open(standardErrorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+            if (err < 0) _exit(122);
+            dup2(err, 2);
+        }
         close(fds[0]);
         close(fds[1]);
         if (chdir(folder.c_str()) != 0) _exit(120);

@@ -50,6 +50,9 @@ std::atomic<bool> active{true};
 std::atomic<bool> powerOn{true};
 std::atomic<bool> exiting{false};
 std::atomic<bool> opticalMouse{false};
+// Set when the application reported that it can't go on: the program then
+// ends with exit code 1 whichever way its loop ends.
+std::atomic<bool> failed{false};
 std::atomic<DWORD> uiThread{0};
 
 InstanceLock* instanceLock = nullptr;
@@ -186,6 +189,7 @@ bool initHost(HINSTANCE instance, int showCommand) {
     powerOn = true;
     exiting = false;
     opticalMouse = false;
+    failed = false;
 
     HAL_reserveMemory();
     HAL_initDeviceProperties();
@@ -268,7 +272,7 @@ int runMessageLoop() {
             HAL_leaveVMLock();
         }
     }
-    return exitCode;
+    return failed ? 1 : exitCode;
 }
 
 void cleanupHost() {
@@ -330,6 +334,8 @@ int32_t HAL_requestExit() {
     PostMessageW(HAL_getMainWindow(), WM_USER + 1, 0, 0);
     return HAL_OK;
 }
+
+void HAL_setExitFailed() { failed = true; }
 
 int32_t HAL_openURL(const jchar* url, jint length, jboolean* mustExit) {
     NativeString* copy = NativeString::fromChars(url, length);

@@ -54,6 +54,9 @@ void hostWakeLoop();
 
 // Asks the main window to exit (WM_USER+1); 0.
 int32_t HAL_requestExit();
+// Makes the program's exit code 1 however its loop ends: the application
+// could not go on. The exit itself is asked for as any other.
+void HAL_setExitFailed();
 // Stores a URL to open once the program has ended (replacing one stored
 // before) and tells the MIDlet it must exit. HAL_OUT_OF_MEMORY when the copy
 // can't be made (the earlier URL is kept).

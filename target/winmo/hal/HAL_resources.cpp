@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <string>
@@ -57,27 +58,36 @@ bool climbsOut(const std::string& name) {
     }
 }
 
-}  // namespace
-
-int32_t HAL_openResource(HAL_ResourceFile** handle, const jchar* name, jint length) {
-    if (!handle) return HAL_BAD_ARGUMENT;
-    *handle = nullptr;
+// The resource's path on disk, under the program's "rsc" folder; a status
+// as HAL_openResource gives it when the name can't become one.
+int32_t pathOf(const jchar* name, jint length, std::string* path) {
     if (!name || length <= 0) return HAL_BAD_ARGUMENT;
     for (jint i = 0; i < length; ++i)
         if (name[i] == 0) return HAL_BAD_ARGUMENT;
-    std::string path;
     try {
         const std::string* folder = programFolder();
         if (!folder) return HAL_OUT_OF_MEMORY;
         std::string relative;
         ce::appendFileNameUtf8(relative, name, length);
         if (climbsOut(relative)) return HAL_NOT_FOUND;
-        path = *folder + "/rsc/" + relative;
+        *path = *folder + "/rsc/" + relative;
     } catch (const std::bad_alloc&) {
         return HAL_OUT_OF_MEMORY;
     }
+    return HAL_OK;
+}
+
+}  // namespace
+
+int32_t HAL_openResource(HAL_ResourceFile** handle, const jchar* name, jint length) {
+    if (!handle) return HAL_BAD_ARGUMENT;
+    *handle = nullptr;
+    std::string path;
+    if (int32_t status = pathOf(name, length, &path); status != HAL_OK) return status;
     int fd;
-    do fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a named pipe in the file's place would hold the
+    // open until something writes to it; a plain file reads the same.
+    do fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) return HAL_NOT_FOUND;
     // A folder opens too on Linux; the device could open files only.
@@ -124,4 +134,25 @@ void HAL_closeResource(HAL_ResourceFile* handle) {
     if (!handle) return;
     close(handle->fd);
     delete handle;
+}
+
+std::string HAL_resourcePath(const jchar* name, jint length) {
+    std::string path;
+    return pathOf(name, length, &path) == HAL_OK ? path : std::string();
+}
+
+std::string HAL_resourceProblem(const jchar* name, jint length) {
+    std::string path;
+    if (pathOf(name, length, &path) != HAL_OK) return "not a name inside the resource folder";
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? "no such file" : std::string("cannot open it: ") + std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return "a folder, not a file";
+    if (!S_ISREG(st.st_mode)) return "not a plain file (a pipe or a device)";
+    int fd;
+    do fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return std::string("cannot open it: ") + std::strerror(errno);
+    close(fd);
+    return std::string();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "VMTypes.h"
 
@@ -27,3 +28,11 @@ jint HAL_getResourceSize(HAL_ResourceFile* handle);
 int32_t HAL_readResource(HAL_ResourceFile* handle, void* buffer, jint offset, jint* count);
 // Closes the file; null does nothing.
 void HAL_closeResource(HAL_ResourceFile* handle);
+
+// Where a resource of that name lies on disk (the program's folder, "/rsc/",
+// then the name), for messages; "" when the name can't be a resource's.
+std::string HAL_resourcePath(const jchar* name, jint length);
+// What keeps the resource from being opened, for messages: "no such file",
+// "a folder, not a file", "cannot open it: <the system's reason>" and the
+// like; "" when it opens.
+std::string HAL_resourceProblem(const jchar* name, jint length);

@@ -8,6 +8,7 @@
 //   wrentest/res/probe.txt  "probe"
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -133,6 +134,35 @@ TEST(ResourceFiles, OpenFindsOnlyRegularFilesInsideTheFolder) {
     EXPECT_EQ(HAL_openResource(&handle, u"ten.bin", 0), HAL_BAD_ARGUMENT);
     EXPECT_EQ(HAL_openResource(&handle, u"ten.bin", -1), HAL_BAD_ARGUMENT);
     EXPECT_EQ(handle, nullptr);
+}
+
+// For messages: where a resource lies on disk, and what keeps one from
+// opening. A named pipe in a file's place is refused at once, not waited on
+// until something writes to it.
+TEST(ResourceFiles, WhereAResourceLiesAndWhatKeepsItFromOpening) {
+    const std::string rsc = executableFolder() + "/rsc/";
+    EXPECT_EQ(HAL_resourcePath(u"wrentest/res/probe.txt", 22), rsc + "wrentest/res/probe.txt");
+    EXPECT_EQ(HAL_resourcePath(u"../rsc/ten.bin", 14), "");
+    const std::string pipe = rsc + "pipe.bin";
+    std::remove(pipe.c_str());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    struct Case {
+        std::u16string name;
+        std::string problem;
+    };
+    const Case cases[] = {
+        {u"ten.bin", ""},
+        {u"missing.bin", "no such file"},
+        {u"wrentest", "a folder, not a file"},
+        {u"pipe.bin", "not a plain file (a pipe or a device)"},
+        {u"../rsc/ten.bin", "not a name inside the resource folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.name));
+        EXPECT_EQ(HAL_resourceProblem(c.name.data(), jint(c.name.size())), c.problem);
+        EXPECT_EQ(Opened(c.name).status, c.problem.empty() ? HAL_OK : HAL_NOT_FOUND);
+    }
+    std::remove(pipe.c_str());
 }
 
 TEST(ResourceFiles, ReadsAtAnyOffsetAndStopsAtTheEnd) {

@@ -1,6 +1,11 @@
 #include "wren_platform_marl_WrenMarl.h"
 
+#include <cstdio>
+#include <string>
+
+#include "HAL_host.h"
 #include "HAL_power.h"
+#include "HAL_resources.h"
 #include "HAL_status.h"
 #include "javax_microedition_media_Manager.h"
 
@@ -32,6 +37,41 @@ VMPtr<javax::microedition::media::Player> WrenMarl::createPlayer(
     const VMPtr<java::lang::String>& contentType) {
     clinit();
     return javax::microedition::media::Manager::createPlayer(data, offset, length, contentType);
+}
+
+namespace {
+
+// The name as the resource folder knows it: without the leading '/' of an
+// absolute resource name.
+std::u16string folderName(const VMPtr<java::lang::String>& name) {
+    if (!name) vmThrowNullPointer();
+    const jchar* chars = name->count > 0 ? name->value->elements() + name->offset : nullptr;
+    std::u16string text(chars, chars + name->count);
+    if (!text.empty() && text[0] == u'/') text.erase(0, 1);
+    return text;
+}
+
+}  // namespace
+
+VMPtr<java::lang::String> WrenMarl::getResourceFile(const VMPtr<java::lang::String>& name) {
+    clinit();
+    std::u16string text = folderName(name);
+    std::string path = HAL_resourcePath(text.data(), jint(text.size()));
+    return path.empty() ? name : java::lang::String::make(path.c_str());
+}
+
+VMPtr<java::lang::String> WrenMarl::getResourceProblem(const VMPtr<java::lang::String>& name) {
+    clinit();
+    std::u16string text = folderName(name);
+    std::string problem = HAL_resourceProblem(text.data(), jint(text.size()));
+    return problem.empty() ? nullptr : java::lang::String::make(problem.c_str());
+}
+
+void WrenMarl::reportFailure(const VMPtr<java::lang::String>& what) {
+    clinit();
+    std::string text = what ? what->toUtf8() : std::string("null");
+    std::fprintf(stderr, "wren: %s\n", text.c_str());
+    HAL_setExitFailed();
 }
 
 }  // namespace wren::platform::marl

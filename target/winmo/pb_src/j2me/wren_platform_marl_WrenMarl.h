@@ -1,6 +1,7 @@
 // wren.platform.marl.WrenMarl: the few static natives the game framework
-// calls besides MIDP: display orientation, the backlight keep-alive and a
-// player over bytes.
+// calls besides MIDP: display orientation, the backlight keep-alive, a
+// player over bytes, where a resource file lies on disk and what is wrong
+// with it, and the report of a failure the game can't go on after.
 #pragma once
 
 #include "VMArray.h"
@@ -25,6 +26,17 @@ public:
     static VMPtr<javax::microedition::media::Player> createPlayer(
         const VMPtr<VMArray<jbyte>>& data, jint offset, jint length,
         const VMPtr<java::lang::String>& contentType);
+    // The file on disk that holds the resource of that absolute name
+    // ("/RP1part0.rp"), for messages; the name itself when it can't be a
+    // resource's.
+    static VMPtr<java::lang::String> getResourceFile(const VMPtr<java::lang::String>& name);
+    // Why that resource can't be opened ("no such file", "a folder, not a
+    // file", "cannot open it: Permission denied"); null when it can.
+    static VMPtr<java::lang::String> getResourceProblem(const VMPtr<java::lang::String>& name);
+    // "wren: " + what as one line on standard error, and exit code 1 for the
+    // program however it ends: the game can't go on. The exit itself is
+    // still the MIDlet's to ask for.
+    static void reportFailure(const VMPtr<java::lang::String>& what);
 };
 
 }  // namespace wren::platform::marl
