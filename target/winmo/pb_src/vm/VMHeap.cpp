@@ -915,7 +915,6 @@ void vmHeapInit(uint64_t minimum, uint64_t maximum) {
     heap.maximum = maximum < minimum ? minimum : maximum;
     heap.enabled = true;
     HAL_reserveMemory();
-    if (const char* s = std::getenv("WREN_GC_STRESS")) gcStress = uint32_t(std::strtoul(s, nullptr, 10));
 }
 
 void vmHeapSetLimits(uint64_t minimum, uint64_t maximum) {
@@ -1026,6 +1025,26 @@ void vmSetGcStress(uint32_t n) {
     allocationsSinceStress = 0;
 }
 uint32_t vmGcStress() { return gcStress; }
+
+bool vmGcStressFromEnvironment(uint32_t* every, const char** error) {
+    *every = 0;
+    const char* value = std::getenv("WREN_GC_STRESS");
+    if (!value || !*value) return true;
+    // Digits only: strtoul would take a sign, spaces or a tail of letters
+    // and wrap what does not fit, and a run would then stress at a rate
+    // nobody asked for, or not at all.
+    uint32_t n = 0;
+    for (const char* c = value; *c; ++c) {
+        const uint32_t digit = uint32_t(*c - '0');
+        if (*c < '0' || *c > '9' || n > (UINT32_MAX - digit) / 10) {
+            if (error) *error = "WREN_GC_STRESS must be a whole number from 0 to 4294967295";
+            return false;
+        }
+        n = n * 10 + digit;
+    }
+    *every = n;
+    return true;
+}
 
 size_t vmBlockSize(const void* payload) { return chunkOf(payload)->cellSize; }
 
