@@ -9,6 +9,7 @@
 #include "ce_waveout.h"
 
 #include <SDL.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -202,10 +203,12 @@ bool ensureDevice() {
     if (a.failDevice || a.closedForGood) return false;
     bool opened = openDevice(a);
     // SDL keeps an error buffer for each thread that calls it and frees it
-    // only on the threads it started itself; the caller here is any thread
-    // of the program (the game's own, which ends before the process does),
-    // and would leave it behind. What the buffer held has been printed.
-    SDL_TLSCleanup();
+    // only on the threads it started itself; the caller here may be any
+    // thread of the program (the game's own, which ends before the process
+    // does), and would leave it behind. What the buffer held has been
+    // printed. The main thread's lasts as long as the process, and there
+    // SDL may keep more than the buffer (the video's), so it stays.
+    if (gettid() != getpid()) SDL_TLSCleanup();
     return opened;
 }
 
