@@ -282,6 +282,7 @@ struct Held {
 std::vector<Held> quarantine;
 size_t quarantineHead = 0;
 uint64_t quarantineBytes = 0;
+uint64_t quarantineLimit = kQuarantineBytes;
 
 uint64_t clampLimit(uint64_t wanted) {
     if (wanted < heap.minimum) wanted = heap.minimum;
@@ -445,7 +446,7 @@ void hold(Chunk* c, uint32_t i) {
         quarantineBytes += c->cellSize;
     }
     quarantine.push_back({c, i});
-    while (quarantineBytes > kQuarantineBytes) releaseHeld();
+    while (quarantineBytes > quarantineLimit) releaseHeld();
 }
 
 // A freed cell or block, already out of the bitmaps it was in.
@@ -1025,6 +1026,15 @@ void vmSetGcStress(uint32_t n) {
     allocationsSinceStress = 0;
 }
 uint32_t vmGcStress() { return gcStress; }
+
+void vmSetHeapQuarantine(uint64_t bytes) {
+    if constexpr (kQuarantine) {
+        quarantineLimit = bytes;
+        while (quarantineBytes > quarantineLimit) releaseHeld();
+    }
+}
+
+uint64_t vmHeapQuarantine() { return quarantineLimit; }
 
 bool vmGcStressFromEnvironment(uint32_t* every, const char** error) {
     *every = 0;
