@@ -51,6 +51,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const CollectAfterInput collect;
     if (size > (1u << 16)) return 0;
     Bytes bytes(data, data + size);
     Bytes pack = rpack::encodePlainPack({{bytes, -1}});

@@ -52,6 +52,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const CollectAfterInput collect;
     if (size == 0 || size > (1u << 20)) return 0;
     VMPtr<VMArray<jbyte>> bytes = jbytes(data + 1, size - 1);
     VMPtr<java::io::ByteArrayInputStream> source = java::io::ByteArrayInputStream::make(bytes);

@@ -117,6 +117,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const CollectAfterInput collect;
     if (size == 0 || size > 0x100000) return 0;
     size_t ops = std::min<size_t>(data[0] % 32, size - 1);
     const uint8_t* script = data + 1;

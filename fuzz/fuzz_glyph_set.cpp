@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const CollectAfterInput collect;
     if (size > (1u << 16)) return 0;
     loadPack(Bytes(data, data + size), texts);
     VMPtr<VMArray<Gob*>> glyphs;

@@ -64,6 +64,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const CollectAfterInput collect;
     if (size > (1u << 16)) return 0;
     Bytes pack = rpack::encodePlainPack({{sheetPng, -3}, {Bytes(data, data + size), -1}});
     if (!Resources::loadPack(streamOver(jbytes(pack.data(), pack.size()))))

@@ -83,6 +83,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const CollectAfterInput collect;
     if (size == 0 || size > 0x10000) return 0;
     std::u16string text = textOf(data + 1, size - 1, data[0] & 1);
     if (data[0] & 2) splitHeaders(text);

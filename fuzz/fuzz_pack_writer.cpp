@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const CollectAfterInput collect;
     if (size > (1u << 20)) return 0;
     std::vector<rpack::PackEntry> entries;
     for (size_t at = 0; at + 3 <= size && entries.size() < 2000;) {

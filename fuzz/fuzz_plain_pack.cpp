@@ -76,6 +76,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const CollectAfterInput collect;
     if (size > (1u << 20)) return 0;
     clearResources();
     VMPtr<VMArray<jbyte>> bytes = jbytes(data, size);

@@ -23,6 +23,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const CollectAfterInput collect;
     if (size < 3 || size > (1u << 20)) return 0;
     size_t junk = data[0] % 16;
     size_t paletteLength = std::min<size_t>(size_t(data[1]) | size_t(data[2]) << 8, size - 3);

@@ -287,6 +287,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const CollectAfterInput collect;
     if (size == 0 || size > 0x40000) return 0;
     uint8_t ops = data[0];
     // The bytes an add writes: the input's last few.

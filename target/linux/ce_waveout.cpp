@@ -9,6 +9,7 @@
 #include "ce_waveout.h"
 
 #include <SDL.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -51,6 +52,7 @@ struct Audio {
     bool sdlAudioStarted = false;
     bool failDevice = false;
     bool failureReported = false;  // a game opens many players: say it once
+    bool closedForGood = false;    // the process is ending: no device again
 
     std::mutex mutex;
     Mixer mixer{kMixRate};
@@ -156,17 +158,8 @@ void sdlCallback(void*, Uint8* stream, int length) {
     renderLocked(a, reinterpret_cast<int16_t*>(stream), size_t(length) / (2 * sizeof(int16_t)));
 }
 
-// Opens the shared SDL device unless it is open or the mix is manual. False
-// when no device opens.
-bool ensureDevice() {
-    Audio& a = audio();
-    std::lock_guard deviceLock(a.deviceMutex);
-    {
-        std::lock_guard lock(a.mutex);
-        if (a.manual) return true;
-    }
-    if (a.device != 0) return true;
-    if (a.failDevice) return false;
+// The SDL side of ensureDevice (`deviceMutex` held).
+bool openDevice(Audio& a) {
     if (!a.sdlAudioStarted) {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             if (!a.failureReported)
@@ -195,6 +188,28 @@ bool ensureDevice() {
     a.device = device;
     SDL_PauseAudioDevice(device, 0);
     return true;
+}
+
+// Opens the shared SDL device unless it is open or the mix is manual. False
+// when no device opens.
+bool ensureDevice() {
+    Audio& a = audio();
+    std::lock_guard deviceLock(a.deviceMutex);
+    {
+        std::lock_guard lock(a.mutex);
+        if (a.manual) return true;
+    }
+    if (a.device != 0) return true;
+    if (a.failDevice || a.closedForGood) return false;
+    bool opened = openDevice(a);
+    // SDL keeps an error buffer for each thread that calls it and frees it
+    // only on the threads it started itself; the caller here may be any
+    // thread of the program (the game's own, which ends before the process
+    // does), and would leave it behind. What the buffer held has been
+    // printed. The main thread's lasts as long as the process, and there
+    // SDL may keep more than the buffer (the video's), so it stays.
+    if (gettid() != getpid()) SDL_TLSCleanup();
+    return opened;
 }
 
 Handle* handleOf(Audio& a, HWAVEOUT device) {
@@ -376,6 +391,17 @@ MMRESULT waveOutGetDevCaps(UINT_PTR deviceId, WAVEOUTCAPS* caps, UINT size) {
     caps->wChannels = 2;
     caps->dwSupport = WAVECAPS_VOLUME | WAVECAPS_LRVOLUME;
     return MMSYSERR_NOERROR;
+}
+
+void closeAudioDevice() {
+    Audio& a = audio();
+    std::lock_guard deviceLock(a.deviceMutex);
+    a.closedForGood = true;
+    // Waits for SDL's audio thread to leave the mixer: `mutex` is not held.
+    if (a.device != 0) SDL_CloseAudioDevice(a.device);
+    a.device = 0;
+    if (a.sdlAudioStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    a.sdlAudioStarted = false;
 }
 
 namespace fake {

@@ -253,6 +253,15 @@ MMRESULT waveOutSetVolume(HWAVEOUT device, DWORD volume);
 // MMSYSERR_BADDEVICEID). Does not need the audio device to open.
 MMRESULT waveOutGetDevCaps(UINT_PTR deviceId, WAVEOUTCAPS* caps, UINT size);
 
+// --- stand-in only ------------------------------------------------------------
+
+// The end of the process, as the device's own would do it: the audio device
+// is closed and SDL's audio stops, so that nothing SDL allocated for it is
+// left behind. Open handles go silent but stay valid for the calls that need
+// no device (reset, close); every later waveOutOpen fails with
+// MMSYSERR_NODRIVER. Call once no thread plays any more.
+void closeAudioDevice();
+
 // Tests and headless drivers.
 namespace fake {
 

@@ -1,6 +1,8 @@
 // The process entry on Linux: what the platform's start-up code does before
-// it hands over to the program's WinMain. The command line is not passed on;
-// the program ignores it.
+// it hands over to the program's WinMain, and what the end of the process
+// frees after it returns. The command line is not passed on; the program
+// ignores it.
+#include "ce_waveout.h"
 #include "ce_window.h"
 
 int WinMain(ce::HINSTANCE instance, ce::HINSTANCE previous, char16_t* commandLine,
@@ -8,5 +10,7 @@ int WinMain(ce::HINSTANCE instance, ce::HINSTANCE previous, char16_t* commandLin
 
 int main() {
     static char16_t noCommandLine[] = u"";
-    return WinMain(ce::moduleInstance(), nullptr, noCommandLine, ce::SW_SHOW);
+    int code = WinMain(ce::moduleInstance(), nullptr, noCommandLine, ce::SW_SHOW);
+    ce::closeAudioDevice();
+    return code;
 }

@@ -2,7 +2,9 @@
 // limit becomes after one, and how running out of memory is reported.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <cstdint>
 #include <functional>
@@ -523,6 +525,40 @@ TEST(HeapDeathTest, ReadingAFreedObjectIsCaughtUnderTheSanitizer) {
             (void)id;
         },
         "use-after-poison");
+}
+
+// How much the quarantine holds is the process's to say: at the default, a
+// freed cell stays out of use; lowered, the quarantine lets go at once of
+// what it held beyond the new size, and the allocator takes those cells
+// again. In a child, and in a class of cells nothing else takes there, so
+// that only this test's cells are about.
+TEST(HeapDeathTest, ALowerQuarantineLetsGoOfTheCellsItHeld) {
+    EXPECT_EXIT(
+        {
+            auto take = [] {
+                std::vector<void*> blocks;
+                for (int i = 0; i < 8; ++i) blocks.push_back(vmAllocate(10000, true));
+                return blocks;
+            };
+            auto amongst = [](void* p, const std::vector<void*>& blocks) {
+                return std::find(blocks.begin(), blocks.end(), p) != blocks.end();
+            };
+            const std::vector<void*> first = take();
+            for (void* p : first) vmFree(p);
+            VM::collect();  // every search starts again from the first chunk
+            const std::vector<void*> second = take();
+            const bool held = std::none_of(second.begin(), second.end(),
+                                           [&](void* p) { return amongst(p, first); });
+            for (void* p : second) vmFree(p);
+            vmSetHeapQuarantine(0);
+            VM::collect();
+            const std::vector<void*> third = take();
+            const bool takenAgain = std::all_of(third.begin(), third.end(), [&](void* p) {
+                return amongst(p, first) || amongst(p, second);
+            });
+            std::_Exit(held && takenAgain ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 #endif
 

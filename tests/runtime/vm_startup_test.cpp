@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -48,6 +49,16 @@ void check(bool ok, const std::string& what) {
         std::_Exit(99);
     }
     std::_Exit(code);
+}
+
+// `text` as a death test's pattern that matches it and nothing else.
+std::string literally(const std::string& text) {
+    std::string pattern;
+    for (char c : text) {
+        if (std::strchr("\\^$.|?*+()[]{}", c)) pattern += '\\';
+        pattern += c;
+    }
+    return pattern;
 }
 
 // Boots as the host does; stack traces go to standard error, where the
@@ -243,6 +254,42 @@ TEST(StartUpDeathTest, WrenClockChoosesTheClockOrStopsStartUp) {
             exitChild(boot(nullptr));
         },
         ::testing::ExitedWithCode(1), "wren: WREN_CLOCK must be \"real\" or \"virtual\", not \"fast\"");
+}
+
+// WREN_GC_STRESS sets how many allocations pass between stress
+// collections; unset or empty leaves it off. Anything but a decimal number
+// that fits 32 bits stops start-up the way a bad clock does, rather than
+// stressing at a rate nobody asked for (a sign, spaces or a tail would be
+// taken in part, and a number too large would wrap).
+TEST(StartUpDeathTest, WrenGcStressSetsTheRateOrStopsStartUp) {
+    struct Accepted {
+        const char* value;
+        uint32_t every;
+    };
+    for (const Accepted& c : {Accepted{"", 0}, Accepted{"0", 0}, Accepted{"7", 7},
+                              Accepted{"4294967295", 4294967295u}}) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EXIT(
+            {
+                setenv("WREN_GC_STRESS", c.value, 1);
+                int result = boot(nullptr);
+                check(vmGcStress() == c.every, "the stress rate is the number given");
+                exitChild(result);
+            },
+            ::testing::ExitedWithCode(VM::INITIALIZATION_FAILED), "");
+    }
+    for (const char* value : {"bogus", "-5", "4294967296", "99999999999999999999", "+5", " 5", "5 ",
+                              "5x", "0x10"}) {
+        SCOPED_TRACE(value);
+        EXPECT_EXIT(
+            {
+                setenv("WREN_GC_STRESS", value, 1);
+                exitChild(boot(nullptr));
+            },
+            ::testing::ExitedWithCode(1),
+            "^wren: WREN_GC_STRESS must be a whole number from 0 to 4294967295, not \"" +
+                literally(value) + "\"\n$");
+    }
 }
 
 // Whatever leaves the boot class is reported with its stack trace, and

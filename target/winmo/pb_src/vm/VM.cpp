@@ -70,9 +70,15 @@ int VM::start(uint64_t minimumHeap, uint64_t maximumHeap, NativeThread* nativeTh
         std::fprintf(stderr, "wren: %s, not \"%s\"\n", error, std::getenv("WREN_CLOCK"));
         vmFatalError("Bad WREN_CLOCK.");
     }
+    uint32_t stress = 0;
+    if (const char* error = nullptr; !vmGcStressFromEnvironment(&stress, &error)) {
+        std::fprintf(stderr, "wren: %s, not \"%s\"\n", error, std::getenv("WREN_GC_STRESS"));
+        vmFatalError("Bad WREN_GC_STRESS.");
+    }
     try {
         vm->stage = 1;
         vmHeapInit(minimumHeap, maximumHeap);
+        vmSetGcStress(stress);
         vm->stage = 2;
         HAL_createEventDispatcher();
         HAL_addEventListener(&destroyListener, vmEventMask(VM_EVENT_DESTROY), 0);

@@ -282,6 +282,7 @@ struct Held {
 std::vector<Held> quarantine;
 size_t quarantineHead = 0;
 uint64_t quarantineBytes = 0;
+uint64_t quarantineLimit = kQuarantineBytes;
 
 uint64_t clampLimit(uint64_t wanted) {
     if (wanted < heap.minimum) wanted = heap.minimum;
@@ -445,7 +446,7 @@ void hold(Chunk* c, uint32_t i) {
         quarantineBytes += c->cellSize;
     }
     quarantine.push_back({c, i});
-    while (quarantineBytes > kQuarantineBytes) releaseHeld();
+    while (quarantineBytes > quarantineLimit) releaseHeld();
 }
 
 // A freed cell or block, already out of the bitmaps it was in.
@@ -915,7 +916,6 @@ void vmHeapInit(uint64_t minimum, uint64_t maximum) {
     heap.maximum = maximum < minimum ? minimum : maximum;
     heap.enabled = true;
     HAL_reserveMemory();
-    if (const char* s = std::getenv("WREN_GC_STRESS")) gcStress = uint32_t(std::strtoul(s, nullptr, 10));
 }
 
 void vmHeapSetLimits(uint64_t minimum, uint64_t maximum) {
@@ -1026,6 +1026,35 @@ void vmSetGcStress(uint32_t n) {
     allocationsSinceStress = 0;
 }
 uint32_t vmGcStress() { return gcStress; }
+
+void vmSetHeapQuarantine(uint64_t bytes) {
+    if constexpr (kQuarantine) {
+        quarantineLimit = bytes;
+        while (quarantineBytes > quarantineLimit) releaseHeld();
+    }
+}
+
+uint64_t vmHeapQuarantine() { return quarantineLimit; }
+
+bool vmGcStressFromEnvironment(uint32_t* every, const char** error) {
+    *every = 0;
+    const char* value = std::getenv("WREN_GC_STRESS");
+    if (!value || !*value) return true;
+    // Digits only: strtoul would take a sign, spaces or a tail of letters
+    // and wrap what does not fit, and a run would then stress at a rate
+    // nobody asked for, or not at all.
+    uint32_t n = 0;
+    for (const char* c = value; *c; ++c) {
+        const uint32_t digit = uint32_t(*c - '0');
+        if (*c < '0' || *c > '9' || n > (UINT32_MAX - digit) / 10) {
+            if (error) *error = "WREN_GC_STRESS must be a whole number from 0 to 4294967295";
+            return false;
+        }
+        n = n * 10 + digit;
+    }
+    *every = n;
+    return true;
+}
 
 size_t vmBlockSize(const void* payload) { return chunkOf(payload)->cellSize; }
 

@@ -108,9 +108,21 @@ void vmSetHeapCheck(bool on);
 // standard error).
 size_t vmVerifyHeap();
 
-// Collect every `n` allocations (0: off). Read from WREN_GC_STRESS at start-up.
+// Collect every `n` allocations (0: off). Set from WREN_GC_STRESS at start-up.
 void vmSetGcStress(uint32_t n);
 uint32_t vmGcStress();
+// Under AddressSanitizer a freed cell stays poisoned and out of use until
+// this many bytes have been freed after it (64 MB unless set; 0 in other
+// builds, where setting it does nothing). Lowering it lets go at once of
+// what is held beyond it. Every collection sweeps the chunks the held cells
+// keep, so a process that collects after each small piece of work (a fuzz
+// target) holds less.
+void vmSetHeapQuarantine(uint64_t bytes);
+uint64_t vmHeapQuarantine();
+// Reads WREN_GC_STRESS into `every`: unset or empty is 0 (off), else a
+// decimal number 0..4294967295, digits only. False, with the reason in
+// `error`, for anything else.
+bool vmGcStressFromEnvironment(uint32_t* every, const char** error);
 
 // For tests: what the heap knows of a block it handed out. The size is what
 // the block counts for in `used`.
