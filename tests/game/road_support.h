@@ -23,6 +23,7 @@
 #include "VMArray.h"
 #include "VMClass.h"
 #include "javax_microedition_lcdui_Graphics.h"
+#include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_midlet_MIDlet.h"
 #include "main_CommonCanvas.h"
 #include "main_Main.h"
@@ -107,8 +108,9 @@ protected:
     // new main object that reads them back: a saved game to start from.
     void restartFromStatics();
     // One game frame: the clock moves 40 ms, then the canvas's update (key
-    // snapshot, main.Main's update: the scene, then the touch pass);
-    // every `paintEvery`th frame is also painted.
+    // snapshot, main.Main's update: the scene, then the touch pass), then
+    // the canvas's paint of the frame into `backBuffer`, as the game
+    // presents it.
     void frame(int n = 1);
     // Frames until `done` holds (checked before each frame); false if
     // `maxFrames` ran first.
@@ -125,8 +127,8 @@ protected:
     VMPtr<scene::maingame::InGameScene> field();
     VMPtr<scene::maingame::InMapScene> map();
 
-    // The frame as the canvas paints it, into $WREN_ROAD_PNG_DIR/<name>.png
-    // when that is set, for a person to look at.
+    // The last frame presented, into $WREN_ROAD_PNG_DIR/<name>.png when
+    // that is set, for a person to look at.
     void keepPicture(const std::string& name);
 
     // --- the stylus -----------------------------------------------------------
@@ -188,7 +190,10 @@ protected:
     VMNativePtr<RoadMIDlet> midlet;
     VMNativePtr<RoadCanvas> canvas;
     VMNativePtr<RoadMain> mainObject;
-    int paintEvery = 0;
+    // The screen the frames are painted into; kept from frame to frame
+    // as a device's screen is.
+    VMNativePtr<javax::microedition::lcdui::Image> backBuffer;
+    long long painted = 0;
     int gameOvers = 0;
     int introTaps = 0;
     // When set, playHeat keeps a picture of the heat 150 frames into its
