@@ -4,9 +4,12 @@
 // short heat won by catch-and-carry, a long one left to run, the results
 // with the first piece); the map's and the home's tutorial pages; every
 // listed cell of the map walked to and played in the long mode until the
-// last of them opens every area; the pieces of the three areas; the final
-// cell and the last story; and the way out through the main menu. The
-// saved bytes are checked at every save point of the road.
+// last of them opens every area; the home through its cell, where the
+// free points and the money are spent; a short heat lost and the levels
+// bought back at home; the pieces of the three areas; the final cell and
+// the last story; and the way out through the main menu. Every frame is
+// painted as the game presents it; every story and tutorial turns as many
+// pages as it has; the saved bytes are checked at every save point.
 #include <gtest/gtest.h>
 
 #include <algorithm>
