@@ -3,7 +3,8 @@
 // the heat, which then runs to its results; the pause menu's leave, which
 // saves and shows the map again with the cell still unknown; a defeat,
 // through the game over to the home, where the lost levels are filled up
-// again; the map's info button, its menu and settings, and a stage dialog
+// again; a short stage won that raises the player's level; the map's info
+// button, its menu and settings, and a stage dialog
 // answered "no"; the tutorial cell played again; and the final cell
 // entered with pieces missing.
 #include <gtest/gtest.h>
@@ -171,6 +172,25 @@ TEST_F(SideRoads, ADefeatEndsInTheGameOverAndTheHomeWhereTheLevelsAreFilledUp) {
     startLongStage();
     ASSERT_FALSE(HasFatalFailure());
     expectHeatReads(3, 1, 1);
+}
+
+// A short stage on the cell next to the home, won by catch-and-carry: the
+// defeats' experience passes twenty times the level, the player goes up a
+// level with one free point more, and the world is saved with the levels
+// of the cells that follow the player's (the cell itself, of kind 8).
+TEST_F(SideRoads, AShortStageWonRaisesThePlayersLevel) {
+    playingNextToHome(false);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(Game::S().stats[8], 1);
+    const jint points = Game::S().stats[0];
+    EXPECT_EQ(playField(), 43);
+    EXPECT_EQ(gameOvers, 0);
+    EXPECT_EQ(Game::S().stats[8], 2);
+    EXPECT_EQ(storeInt(0, 13), points + 1);
+    EXPECT_EQ(storeInt(0, 13 + 4 * 8), 2);
+    EXPECT_EQ(Game::S().cellKinds[stage.row][stage.column], 8);
+    const jint index = stage.row * Game::COLUMNS + stage.column;
+    EXPECT_EQ(storeInt(1, 260 + 24 * index), 2);
 }
 
 // The info button shows each cell's reward icon (the unknown one for a

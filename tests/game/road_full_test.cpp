@@ -200,6 +200,14 @@ TEST_F(FullRoad, FromAFreshStartToTheLastStoryAndTheExit) {
     // the three rows. Each confirmation saves once.
     goHome();
     ASSERT_FALSE(HasFatalFailure());
+    // On the way, the collection: the two pieces found so far.
+    ASSERT_EQ(bytes(0, 8, 5), (std::vector<jint>{1, 1, 0, 0, 0}));
+    homeTab(3);
+    EXPECT_EQ(home()->currentView, 4);
+    EXPECT_EQ(home()->popupState, InHomeScene::HOME_VIEW);
+    for (jint i = 0; i < 2; ++i)
+        EXPECT_EQ(home()->screen->getLayerAnimation(InHomeScene::FIRST_PIP_LAYER + i),
+                  InHomeScene::FIRST_PIECE + i);
     std::vector<jint> stats = ints(0, 13, 9);
     homeTab(2);
     ASSERT_EQ(home()->popupState, InHomeScene::CHOICE_BAR);
