@@ -1,12 +1,13 @@
 // Side roads of the first hour, from the map of a saved game past both
-// tutorials: the pause menu's options with a language change and back to
-// the heat, which then runs to its results; the pause menu's leave, which
-// saves and shows the map again with the cell still unknown; a defeat,
-// through the game over to the home, where the lost levels are filled up
-// again; a short stage won that raises the player's level; the map's info
-// button, its menu and settings, and a stage dialog
-// answered "no"; the tutorial cell played again; and the final cell
-// entered with pieces missing.
+// tutorials: a long heat steered by the pad, with a dash, the special
+// attack and the HUD's pause button; the pause menu's options with a
+// language change and back to the heat, which then runs to its results;
+// the pause menu's leave, which saves and shows the map again with the
+// cell still unknown; a defeat, through the game over to the home, where
+// the lost levels are filled up again; a short stage won that raises the
+// player's level; the map's info button, its menu and settings, and a
+// stage dialog answered "no"; the tutorial cell played again; and the
+// final cell entered with pieces missing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -98,6 +99,50 @@ TEST_F(SideRoads, PauseOptionsLanguageBackAndResumeThenTheHeatRunsToItsResults) 
     waitLoaded();
     ASSERT_NE(map(), nullptr);
     EXPECT_EQ(cursorCell(), stage);
+}
+
+// A long heat steered as a player does: the stylus put down on the pad
+// left of and above its centre and held there moves the figure left, five
+// pixels a frame; dragged below the centre, it dashes once its reserve
+// allows; the special button fires once its gauge is over 1000; the HUD's
+// pause button opens the pause menu, whose "resume" lets the heat run on
+// to its results.
+TEST_F(SideRoads, ALongHeatSteeredByThePadWithADashTheSpecialAndTheTouchPause) {
+    using scene::maingame::InGameObject;
+    playingNextToHome();
+    ASSERT_FALSE(HasFatalFailure());
+    VMPtr<InGameScene> s = field();
+    VMPtr<InGameObject> p = s->player;
+    const jint cx = s->hudBox->x + s->hudBox->width / 2;
+    const jint cy = s->hudBox->y + s->hudBox->height / 2;
+    const jint x0 = p->getLayerX(0);
+    canvas->callPointerPressed(cx - 10, cy - 10);
+    frame(5);
+    EXPECT_LT(p->getLayerX(0), x0);
+    EXPECT_EQ((x0 - p->getLayerX(0)) % 5, 0);
+    canvas->callPointerDragged(cx - 10, cy + 10);
+    EXPECT_TRUE(runUntil([&] { return p->getState() == InGameObject::STATE_DASH; }, 400));
+    canvas->callPointerReleased(cx - 10, cy + 10);
+    frame(2);
+
+    ASSERT_TRUE(runUntil(
+        [&] { return s->chargeB > 1000 && p->getState() != InGameObject::STATE_DASH; }, 1000));
+    const std::pair<jint, jint> special = centre(s->hud, 7, 5);
+    canvas->callPointerPressed(special.first, special.second);
+    // The press reaches the scene in the second frame.
+    frame(2);
+    EXPECT_EQ(p->getState(), InGameObject::STATE_ATTACK);
+    canvas->callPointerReleased(special.first, special.second);
+    frame(2);
+
+    holdTap(centre(s->hud, 2, 6));
+    ASSERT_EQ(s->pauseState, InGameScene::PAUSE_MENU);
+    EXPECT_TRUE(s->modal);
+    choose(1);
+    EXPECT_FALSE(s->modal);
+    EXPECT_EQ(playField(), 43);
+    EXPECT_EQ(gameOvers, 0);
+    EXPECT_EQ(storeByte(1, ordinal(stage)), 1);
 }
 
 TEST_F(SideRoads, PauseAndLeaveSavesAndShowsTheMap) {

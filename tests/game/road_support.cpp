@@ -502,7 +502,8 @@ void RoadTest::planSteps(jint row, int taps, bool plus) {
     ASSERT_EQ(h->popupState, InHomeScene::ALLOCATION);
     if (h->selectedStat != row) quickTap(centre(h->screen, 4, row));
     ASSERT_EQ(h->selectedStat, row);
-    for (int i = 0; i < taps; ++i) quickTap(centre(h->screen, InHomeScene::ROW_CURSOR_LAYER, plus ? 2 : 1));
+    for (int i = 0; i < taps; ++i)
+        quickTap(centre(h->screen, InHomeScene::ROW_CURSOR_LAYER, plus ? 2 : 1));
 }
 
 void RoadTest::endPlanning() {
