@@ -6,14 +6,17 @@
 // cell still unknown; a defeat, through the game over to the home, where
 // the lost levels are filled up again; a short stage won that raises the
 // player's level; the map's info button, its menu and settings, and a
-// stage dialog answered "no"; the tutorial cell played again; and the
-// final cell entered with pieces missing.
+// stage dialog answered "no"; the main menu looked round and left by
+// "play"; the tutorial cell played again; and the final cell entered with
+// pieces missing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "main_Game.h"
 #include "road_support.h"
+#include "scene_menu_MenuScene.h"
 
 namespace wrentest::road {
 namespace {
@@ -290,6 +293,52 @@ TEST_F(SideRoads, TheMapsInfoButtonMenuSettingsAndAStageDialogLeftWithNo) {
     EXPECT_EQ(m->state, InMapScene::BROWSE);
     EXPECT_EQ(current(), m);
     EXPECT_EQ(canvas->saves, savesBefore);
+}
+
+// From the map to the main menu, as a player looks round it: help, about,
+// the options and the quit question, each left by its way back ("no" for
+// the quit); then "play" goes on with the saved game: the map of stage
+// kind 10, the cursor where it was.
+TEST_F(SideRoads, TheMainMenuFromTheMapLookedRoundThenPlayGoesOn) {
+    using scene::menu::MenuScene;
+    onTheMap();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(walkTo(stage));
+    VMPtr<InMapScene> m = map();
+    quickTap(centre(m->screen, m->dialogLayer - 1, 0));
+    ASSERT_EQ(m->state, InMapScene::MENU);
+    holdTap(centre(m->screen, m->dialogLayer, 3));
+    ASSERT_EQ(sceneId(), InMapScene::MAIN_MENU_SCENE);
+    waitLoaded();
+    VMPtr<MenuScene> menu = vmCast<MenuScene>(current());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->menuState, 2);
+    struct Visit {
+        jint item, state, back;
+    };
+    // Main-menu entry, the state it opens, the entry that leads back.
+    for (const Visit& v : {Visit{2, 7, 0}, Visit{3, 8, 0}, Visit{1, 6, 2}, Visit{4, 9, 1}}) {
+        SCOPED_TRACE("entry " + std::to_string(v.item));
+        std::pair<jint, jint> at;
+        ASSERT_TRUE(itemCentre(menu->panel, v.item, at));
+        quickTap(at);
+        ASSERT_EQ(menu->menuState, v.state);
+        waitLoaded();
+        ASSERT_TRUE(itemCentre(menu->panel, v.back, at));
+        quickTap(at);
+        ASSERT_EQ(menu->menuState, 2);
+        waitLoaded();
+    }
+    std::pair<jint, jint> play;
+    ASSERT_TRUE(itemCentre(menu->panel, 0, play));
+    quickTap(play);
+    ASSERT_EQ(sceneId(), scene::SceneManager::STAGE_SCENE);
+    waitLoaded();
+    ASSERT_NE(map(), nullptr);
+    EXPECT_FALSE(map()->tutorialMode);
+    EXPECT_EQ(map()->state, InMapScene::BROWSE);
+    EXPECT_EQ(cursorCell(), stage);
+    EXPECT_TRUE(canvas->interrupts.empty());
 }
 
 // The tutorial cell next to the home, opened again: whatever mode is
