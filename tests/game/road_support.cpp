@@ -39,6 +39,7 @@ using main::Game;
 using main::Main;
 using scene::maingame::InGameObject;
 using scene::maingame::InGameScene;
+using scene::maingame::InHomeScene;
 using scene::maingame::InMapScene;
 using wren::WrenCanvas;
 using wren::input::PointerInputEventManager;
@@ -89,6 +90,7 @@ void RoadTest::SetUp() {
     canvas->updateScreenSize();
     canvas->initTouchInput();
     canvas->deleteAllData();
+    backBuffer = javax::microedition::lcdui::Image::createImage(240, 320, false, jint(0xFF000000));
 }
 
 void RoadTest::TearDown() {
@@ -122,21 +124,21 @@ void RoadTest::frame(int n) {
         ticks += 40;
         canvas->update();
         ++frames;
-        if (paintEvery > 0 && frames % paintEvery == 0) {
-            VMPtr<javax::microedition::lcdui::Image> img =
-                javax::microedition::lcdui::Image::createImage(240, 320, false, jint(0xFF000000));
-            canvas->paintGame(img->getGraphics());
-        }
+        // As the canvas's loop presents a frame: not once the application
+        // is on its way out; a repaint asked for during the update turns
+        // into a full one.
+        if (WrenCanvas::S().appState == WrenCanvas::APP_EXITING) continue;
+        canvas->repaintAll = canvas->repaintRequested;
+        canvas->repaintRequested = false;
+        canvas->paintFrame(backBuffer->getGraphics());
+        ++painted;
     }
 }
 
 void RoadTest::keepPicture(const std::string& name) {
     const char* dir = std::getenv("WREN_ROAD_PNG_DIR");
     if (!dir || !*dir) return;
-    VMPtr<javax::microedition::lcdui::Image> img =
-        javax::microedition::lcdui::Image::createImage(240, 320, false, jint(0xFF000000));
-    canvas->paintGame(img->getGraphics());
-    writeImagePng(img, (fs::path(dir) / (name + ".png")).string());
+    writeImagePng(backBuffer, (fs::path(dir) / (name + ".png")).string());
 }
 
 bool RoadTest::runUntil(const std::function<bool()>& done, int maxFrames) {
@@ -252,6 +254,12 @@ int RoadTest::tapUntilSceneChanges(int maxTaps) {
     return taps;
 }
 
+void RoadTest::turnPages(int pages, const std::string& what) {
+    const int taps = tapUntilSceneChanges(pages + 5);
+    EXPECT_EQ(taps, pages) << "pages of " << what;
+    pagesTurned += taps;
+}
+
 jint RoadTest::playField() {
     for (int heats = 0; field() != nullptr && heats < 10; ++heats) playHeat();
     return sceneId();
@@ -287,6 +295,7 @@ VMPtr<InGameScene> RoadTest::playHeat() {
             quickTap(at);
             frame();
             ++introTaps;
+            ++pagesTurned;
             guard += 3;
             continue;
         }
@@ -452,11 +461,77 @@ void RoadTest::quitFromMap() {
 
 void RoadTest::leaveHomeForMap() {
     waitLoaded();
-    VMPtr<scene::maingame::InHomeScene> home = vmCast<scene::maingame::InHomeScene>(current());
-    ASSERT_NE(home, nullptr);
-    holdTap(centre(home->screen, 3, 4), 2);
+    VMPtr<InHomeScene> h = home();
+    ASSERT_NE(h, nullptr);
+    holdTap(centre(h->screen, 3, 4), 2);
     waitLoaded();
     ASSERT_EQ(sceneId(), scene::SceneManager::MAP_SCENE);
+}
+
+VMPtr<InHomeScene> RoadTest::home() {
+    return vmCast<InHomeScene>(current());
+}
+
+void RoadTest::goHome() {
+    ASSERT_TRUE(walkTo({10, 5}));
+    VMPtr<InMapScene> m = map();
+    quickTap(centre(m->screen, m->cursorLayer, 0));
+    ASSERT_EQ(sceneId(), scene::SceneManager::HOME_SCENE);
+    waitLoaded();
+    ASSERT_NE(home(), nullptr);
+    ASSERT_FALSE(home()->tutorialMode);
+}
+
+void RoadTest::homeTab(jint tab) {
+    VMPtr<InHomeScene> h = home();
+    ASSERT_NE(h, nullptr);
+    holdTap(centre(h->screen, 3, tab));
+}
+
+void RoadTest::barItem(jint j) {
+    VMPtr<InHomeScene> h = home();
+    ASSERT_NE(h, nullptr);
+    VMPtr<VMArray<jint>> bar = h->popupScreen->getLayerBox(0, 0);
+    const jint w = bar[2] / 3;
+    holdTap(bar[0] + bar[2] - j * w - w / 2, bar[1] + bar[3] / 2);
+}
+
+void RoadTest::planSteps(jint row, int taps, bool plus) {
+    VMPtr<InHomeScene> h = home();
+    ASSERT_NE(h, nullptr);
+    ASSERT_EQ(h->popupState, InHomeScene::ALLOCATION);
+    if (h->selectedStat != row) quickTap(centre(h->screen, 4, row));
+    ASSERT_EQ(h->selectedStat, row);
+    for (int i = 0; i < taps; ++i)
+        quickTap(centre(h->screen, InHomeScene::ROW_CURSOR_LAYER, plus ? 2 : 1));
+}
+
+void RoadTest::endPlanning() {
+    VMPtr<InHomeScene> h = home();
+    ASSERT_NE(h, nullptr);
+    // The title bar at the top lies beside every row.
+    quickTap(centre(h->screen, 1, 0));
+    ASSERT_EQ(h->popupState, InHomeScene::CONFIRMATION);
+}
+
+void RoadTest::confirmPurchase() {
+    const size_t before = canvas->saves.size();
+    barItem(1);
+    ASSERT_EQ(home()->popupState, InHomeScene::HOME_VIEW);
+    EXPECT_EQ(std::vector<jint>(canvas->saves.begin() + jlong(before), canvas->saves.end()),
+              std::vector<jint>{0});
+    ASSERT_EQ(store(0).size(), 72u);
+    ++purchases;
+}
+
+void RoadTest::expectHeatReads(jint hitPoints, jint attack, jint boostStep) {
+    ASSERT_TRUE(runUntil([&] {
+        return field() != nullptr && !field()->progressiveLoad &&
+               field()->playMode == InGameScene::MODE_PLAY;
+    }, 400));
+    EXPECT_EQ(field()->player->hitPoints, hitPoints);
+    EXPECT_EQ(field()->player->attackPower, attack);
+    EXPECT_EQ(field()->boostStep, boostStep);
 }
 
 }  // namespace wrentest::road

@@ -23,11 +23,13 @@
 #include "VMArray.h"
 #include "VMClass.h"
 #include "javax_microedition_lcdui_Graphics.h"
+#include "javax_microedition_lcdui_Image.h"
 #include "javax_microedition_midlet_MIDlet.h"
 #include "main_CommonCanvas.h"
 #include "main_Main.h"
 #include "scene_SceneManager.h"
 #include "scene_maingame_InGameScene.h"
+#include "scene_maingame_InHomeScene.h"
 #include "scene_maingame_InMapScene.h"
 #include "ui_Scene.h"
 #include "ui_Screen.h"
@@ -56,6 +58,12 @@ public:
     void flushGraphics() override {}
     jint getFrameTime() override { return 40; }
     void interrupt(jint kind) override { interrupts.push_back(kind); }
+    // Every store written, by number, in order.
+    std::vector<jint> saves;
+    jboolean saveData(jint id, const VMPtr<VMArray<jbyte>>& data) override {
+        saves.push_back(id);
+        return CommonCanvas::saveData(id, data);
+    }
 };
 
 // The real main object with sound kept off the audio device: sound is only
@@ -107,8 +115,9 @@ protected:
     // new main object that reads them back: a saved game to start from.
     void restartFromStatics();
     // One game frame: the clock moves 40 ms, then the canvas's update (key
-    // snapshot, main.Main's update: the scene, then the touch pass);
-    // every `paintEvery`th frame is also painted.
+    // snapshot, main.Main's update: the scene, then the touch pass), then
+    // the canvas's paint of the frame into `backBuffer`, as the game
+    // presents it.
     void frame(int n = 1);
     // Frames until `done` holds (checked before each frame); false if
     // `maxFrames` ran first.
@@ -125,8 +134,8 @@ protected:
     VMPtr<scene::maingame::InGameScene> field();
     VMPtr<scene::maingame::InMapScene> map();
 
-    // The frame as the canvas paints it, into $WREN_ROAD_PNG_DIR/<name>.png
-    // when that is set, for a person to look at.
+    // The last frame presented, into $WREN_ROAD_PNG_DIR/<name>.png when
+    // that is set, for a person to look at.
     void keepPicture(const std::string& name);
 
     // --- the stylus -----------------------------------------------------------
@@ -153,6 +162,9 @@ protected:
     // Taps anywhere until the current scene object changes (a story, a
     // tutorial band); the number of taps.
     int tapUntilSceneChanges(int maxTaps);
+    // A story or a tutorial band paged through, one tap a page: a page
+    // count other than `pages` fails the test.
+    void turnPages(int pages, const std::string& what);
     // The play field from its loading to the scene after it: intro pages
     // confirmed, a short-goal heat won by catch-and-carry, long heats left
     // to run, the results' board confirmed. Returns the scene id after it.
@@ -178,6 +190,27 @@ protected:
     // From the home scene outside its tutorial: the last tab held, then
     // let go: the map.
     void leaveHomeForMap();
+
+    // --- the home, outside its tutorial -------------------------------------------
+    VMPtr<scene::maingame::InHomeScene> home();
+    // From the map: the route to the home cell and a tap on the cursor;
+    // the home scene loaded.
+    void goHome();
+    // Tab `tab` (0 the status .. 4 the way out) held, then let go there.
+    void homeTab(jint tab);
+    // Item j of the pop-up bar (0 the rightmost of three) held, then let
+    // go there.
+    void barItem(jint j);
+    // While planning: row k picked, then its plus (or minus) tapped.
+    void planSteps(jint row, int taps, bool plus = true);
+    // A tap beside the three rows: the planning ends.
+    void endPlanning();
+    // The confirmation bar's "confirm": one save of store 0, and one
+    // purchase more.
+    void confirmPurchase();
+    // The heat on screen once it plays: hit points, attack and speed step
+    // as the player's figure and the heat read them.
+    void expectHeatReads(jint hitPoints, jint attack, jint boostStep);
     static Cell cursorCell();
     // Ordinal of a non-zero cell among the map's cells in row order.
     static jint ordinal(Cell c);
@@ -188,7 +221,12 @@ protected:
     VMNativePtr<RoadMIDlet> midlet;
     VMNativePtr<RoadCanvas> canvas;
     VMNativePtr<RoadMain> mainObject;
-    int paintEvery = 0;
+    // The screen the frames are painted into; kept from frame to frame
+    // as a device's screen is.
+    VMNativePtr<javax::microedition::lcdui::Image> backBuffer;
+    long long painted = 0;
+    int pagesTurned = 0;
+    int purchases = 0;
     int gameOvers = 0;
     int introTaps = 0;
     // When set, playHeat keeps a picture of the heat 150 frames into its
