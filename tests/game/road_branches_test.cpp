@@ -304,14 +304,9 @@ TEST_F(SideRoads, TheMainMenuFromTheMapLookedRoundThenPlayGoesOn) {
     onTheMap();
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(walkTo(stage));
-    VMPtr<InMapScene> m = map();
-    quickTap(centre(m->screen, m->dialogLayer - 1, 0));
-    ASSERT_EQ(m->state, InMapScene::MENU);
-    holdTap(centre(m->screen, m->dialogLayer, 3));
-    ASSERT_EQ(sceneId(), InMapScene::MAIN_MENU_SCENE);
-    waitLoaded();
-    VMPtr<MenuScene> menu = vmCast<MenuScene>(current());
-    ASSERT_NE(menu, nullptr);
+    VMPtr<MenuScene> menu;
+    mainMenuFromMap(menu);
+    ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(menu->menuState, 2);
     struct Visit {
         jint item, state, back;

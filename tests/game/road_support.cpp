@@ -440,7 +440,7 @@ void RoadTest::startStage(bool longGoal) {
     ASSERT_EQ(sceneId(), InMapScene::PLAY_FIELD_SCENE);
 }
 
-void RoadTest::quitFromMap() {
+void RoadTest::mainMenuFromMap(VMPtr<scene::menu::MenuScene>& menu) {
     using scene::menu::MenuScene;
     VMPtr<InMapScene> m = map();
     ASSERT_NE(m, nullptr);
@@ -449,8 +449,14 @@ void RoadTest::quitFromMap() {
     holdTap(centre(m->screen, m->dialogLayer, 3));
     ASSERT_EQ(sceneId(), InMapScene::MAIN_MENU_SCENE);
     waitLoaded();
-    VMPtr<MenuScene> menu = vmCast<MenuScene>(current());
+    menu = vmCast<MenuScene>(current());
     ASSERT_NE(menu, nullptr);
+}
+
+void RoadTest::quitFromMap() {
+    VMPtr<scene::menu::MenuScene> menu;
+    mainMenuFromMap(menu);
+    if (HasFatalFailure()) return;
     std::pair<jint, jint> at;
     ASSERT_TRUE(itemCentre(menu->panel, 4, at));
     quickTap(at);

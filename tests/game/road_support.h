@@ -31,6 +31,7 @@
 #include "scene_maingame_InGameScene.h"
 #include "scene_maingame_InHomeScene.h"
 #include "scene_maingame_InMapScene.h"
+#include "scene_menu_MenuScene.h"
 #include "ui_Scene.h"
 #include "ui_Screen.h"
 
@@ -184,8 +185,11 @@ protected:
     static bool canEnter(jint column, jint row);
     // Route from `from` to `to` (cells entered, in order).
     static std::vector<Cell> route(Cell from, Cell to);
-    // From the map: its menu, "main menu" held and let go there, then the
-    // main menu's quit and "yes": the application asked to end.
+    // From the map: its menu, "main menu" held and let go there: the main
+    // menu, loaded, in `menu`.
+    void mainMenuFromMap(VMPtr<scene::menu::MenuScene>& menu);
+    // From the map: the main menu, then its quit and "yes": the
+    // application asked to end.
     void quitFromMap();
     // From the home scene outside its tutorial: the last tab held, then
     // let go: the map.
