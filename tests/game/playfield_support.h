@@ -95,9 +95,9 @@ void installHeatKindPacks();
 
 // Per test: the packs, no saved data, a canvas with its game thread ended
 // and touch input set up, a main object over it (a new game: new records
-// written), the first text table, a recording scene manager, a seeded
-// random generator, and a clock scene at 40 ms a frame as the updating
-// scene.
+// written), the first text table, a seeded random generator and a world
+// drawn from it, a recording scene manager, and a clock scene at 40 ms a
+// frame as the updating scene.
 class PlayfieldTest : public ::testing::Test {
 protected:
     void SetUp() override;
