@@ -21,14 +21,35 @@ namespace {
 constexpr jint MONEY_MAX = 999999999;
 // Free points: the two digits the cap view shows (play gives well under).
 constexpr jint FREE_POINTS_MAX = 99;
-// A stat's cap and level: the ten pips of its bar.
-constexpr jint STAT_CAP_MAX = 10;
-// Experience levels up once it passes this many points a level.
-constexpr jint EXPERIENCE_PER_LEVEL = 20;
-// Heat kinds of a stage's heats run from 0 to this.
-constexpr jint HEAT_KIND_MAX = 6;
-// The variant of a place with no stage.
-constexpr jint NO_STAGE_VARIANT = 13;
+// The record of a place with no stage, as the generator writes it.
+constexpr jint NO_STAGE_RECORD[Game::RECORD_FIELDS] = {-1, -1, Game::NO_STAGE_VARIANT, -1, -1, -1};
+
+// The map: the kind of each cell, 0 where there is none.
+constexpr jint CELL_KINDS[Game::ROWS][Game::COLUMNS] = {
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 24, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 23, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {0, 0, 0, 0, 0, 0, 0, 10, 9, 5, 8, 4, 9, 0, 0, 15, 15, 15, 0, 0},
+    {0, 0, 0, 11, 0, 11, 10, 9, 9, 8, 8, 8, 9, 10, 15, 15, 15, 16, 0, 0},
+    {0, 0, 13, 12, 11, 11, 11, 10, 3, 8, 1, 8, 9, 7, 15, 15, 16, 17, 16, 0},
+    {0, 13, 14, 13, 12, 11, 11, 11, 10, 9, 2, 6, 9, 10, 15, 16, 17, 18, 17, 0},
+    {0, 12, 13, 12, 11, 11, 11, 19, 10, 10, 9, 0, 0, 0, 15, 15, 16, 17, 16, 0},
+    {0, 0, 12, 11, 11, 0, 19, 19, 20, 21, 20, 19, 0, 0, 0, 0, 15, 0, 0, 0},
+    {0, 0, 0, 0, 11, 19, 19, 20, 21, 22, 21, 19, 0, 0, 0, 0, 0, 0, 0, 0},
+    {0, 0, 0, 0, 0, 0, 0, 19, 20, 21, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {0, 0, 0, 0, 0, 0, 0, 0, 19, 20, 19, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+};
+// Where the generator puts place 0.
+constexpr jint FIRST_STAGE_ROW = 6;
+constexpr jint FIRST_STAGE_COLUMN = 10;
+static_assert(CELL_KINDS[FIRST_STAGE_ROW][FIRST_STAGE_COLUMN] >= Game::PLACE_KINDS[0][0] &&
+                  CELL_KINDS[FIRST_STAGE_ROW][FIRST_STAGE_COLUMN] <= Game::PLACE_KINDS[0][1],
+              "place 0 must stand on a cell of its kinds");
+
+bool placeFits(jint place, jint kind) {
+    return kind >= Game::PLACE_KINDS[place][0] && kind <= Game::PLACE_KINDS[place][1];
+}
 
 jint intAt(const VMPtr<VMArray<jbyte>>& bytes, jint offset) {
     return jint(uint32_t(uint8_t(bytes[offset])) << 24 | uint32_t(uint8_t(bytes[offset + 1])) << 16 |
@@ -70,24 +91,9 @@ VMPtr<java::lang::String> whereIs(const VMPtr<java::lang::String>& store) {
 
 void Game::staticInit() {
     Statics& s = wrenStatics_();
-    static const jint kinds[ROWS][COLUMNS] = {
-        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-        {0, 0, 0, 0, 0, 0, 0, 0, 0, 24, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-        {0, 0, 0, 0, 0, 0, 0, 0, 0, 23, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-        {0, 0, 0, 0, 0, 0, 0, 10, 9, 5, 8, 4, 9, 0, 0, 15, 15, 15, 0, 0},
-        {0, 0, 0, 11, 0, 11, 10, 9, 9, 8, 8, 8, 9, 10, 15, 15, 15, 16, 0, 0},
-        {0, 0, 13, 12, 11, 11, 11, 10, 3, 8, 1, 8, 9, 7, 15, 15, 16, 17, 16, 0},
-        {0, 13, 14, 13, 12, 11, 11, 11, 10, 9, 2, 6, 9, 10, 15, 16, 17, 18, 17, 0},
-        {0, 12, 13, 12, 11, 11, 11, 19, 10, 10, 9, 0, 0, 0, 15, 15, 16, 17, 16, 0},
-        {0, 0, 12, 11, 11, 0, 19, 19, 20, 21, 20, 19, 0, 0, 0, 0, 15, 0, 0, 0},
-        {0, 0, 0, 0, 11, 19, 19, 20, 21, 22, 21, 19, 0, 0, 0, 0, 0, 0, 0, 0},
-        {0, 0, 0, 0, 0, 0, 0, 19, 20, 21, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-        {0, 0, 0, 0, 0, 0, 0, 0, 19, 20, 19, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-    };
     VMPtr<VMArray<jint, 2>> cellKinds = VMArray<jint, 2>::create(ROWS, COLUMNS);
     for (jint r = 0; r < ROWS; ++r)
-        for (jint c = 0; c < COLUMNS; ++c) cellKinds[r][c] = kinds[r][c];
+        for (jint c = 0; c < COLUMNS; ++c) cellKinds[r][c] = CELL_KINDS[r][c];
     s.cellKinds = cellKinds;
 
     VMPtr<VMArray<jint, 2>> groups = VMArray<jint, 2>::create(5);
@@ -161,9 +167,8 @@ jboolean Game::cellFits(jint kind, const VMPtr<VMArray<jbyte>>& bytes, jint at) 
                variant = intAt(bytes, at + 8);
     // A place without a stage holds the one record the generator gives it.
     if (kind <= 1) {
-        static const jint none[RECORD_FIELDS] = {-1, -1, NO_STAGE_VARIANT, -1, -1, -1};
         for (jint f = 0; f < RECORD_FIELDS; ++f)
-            if (intAt(bytes, at + 4 * f) != none[f]) return false;
+            if (intAt(bytes, at + 4 * f) != NO_STAGE_RECORD[f]) return false;
         return true;
     }
     // A stage cell: a level the generator or the player's level gives it,
@@ -172,9 +177,9 @@ jboolean Game::cellFits(jint kind, const VMPtr<VMArray<jbyte>>& bytes, jint at) 
     if (!inRange(level, 1, MAX_LEVEL + 1)) return false;
     if (!inRange(family, 0, S().familyTable->length - 1)) return false;
     if (!inRange(variant, 0, S().numberTable->length - 1)) return false;
-    if (!inRange(intAt(bytes, at + 12), 0, HEAT_KIND_MAX)) return false;
-    if (!inRange(intAt(bytes, at + 16), 0, HEAT_KIND_MAX)) return false;
-    return inRange(intAt(bytes, at + 20), -1, HEAT_KIND_MAX);
+    if (!inRange(intAt(bytes, at + 12), 0, HEAT_KINDS - 1)) return false;
+    if (!inRange(intAt(bytes, at + 16), 0, HEAT_KINDS - 1)) return false;
+    return inRange(intAt(bytes, at + 20), -1, HEAT_KINDS - 1);
 }
 
 jboolean Game::validWorld(const VMPtr<VMArray<jbyte>>& bytes) {
@@ -194,14 +199,12 @@ jboolean Game::validWorld(const VMPtr<VMArray<jbyte>>& bytes) {
         if (bytes[flag] != 0) return false;
     // Place 0 is the first stage's cell; each other place is a cell of its
     // range of kinds.
-    static const jint lowest[PLACES] = {2, 3, 11, 15, 19};
-    static const jint highest[PLACES] = {2, 10, 14, 18, 22};
     const jint placesAt = CELLS + CELLS * RECORD_FIELDS * 4;
     for (jint place = 0; place < PLACES; ++place) {
         const jint row = intAt(bytes, placesAt + 8 * place);
         const jint column = intAt(bytes, placesAt + 8 * place + 4);
         if (!inRange(row, 0, ROWS - 1) || !inRange(column, 0, COLUMNS - 1)) return false;
-        if (!inRange(s.cellKinds[row][column], lowest[place], highest[place])) return false;
+        if (!placeFits(place, s.cellKinds[row][column])) return false;
     }
     return zerosFrom(bytes, placesAt + 8 * PLACES);
 }
@@ -356,7 +359,7 @@ void Game::fillCell(jint cell, jint kind, jint level) {
     switch (kind) {
         case 0:
         case 1:
-            r[0] = -1, r[1] = -1, r[2] = 13, r[3] = -1, r[4] = -1, r[5] = -1;
+            for (jint f = 0; f < RECORD_FIELDS; ++f) r[f] = NO_STAGE_RECORD[f];
             break;
         case 2:
             r[0] = 0, pickFamily(0), pickVariant(), r[3] = 0, r[4] = 0, r[5] = -1;
@@ -431,16 +434,13 @@ void Game::generateWorld() {
         for (jint c = 0; c < COLUMNS; ++c) fillCell(r * COLUMNS + c, s.cellKinds[r][c], level);
 
     VMPtr<VMArray<jint, 2>> places = VMArray<jint, 2>::create(PLACES, 2);
-    places[0][0] = 6;
-    places[0][1] = 10;
-    static const jint lowest[PLACES] = {0, 3, 11, 15, 19};
-    static const jint highest[PLACES] = {0, 10, 14, 18, 22};
+    places[0][0] = FIRST_STAGE_ROW;
+    places[0][1] = FIRST_STAGE_COLUMN;
     for (jint place = 1; place < PLACES; ++place) {
         for (;;) {
             const jint row = randomBelow(ROWS);
             const jint column = randomBelow(COLUMNS);
-            const jint kind = s.cellKinds[row][column];
-            if (kind >= lowest[place] && kind <= highest[place]) {
+            if (placeFits(place, s.cellKinds[row][column])) {
                 places[place][0] = row;
                 places[place][1] = column;
                 break;
@@ -465,7 +465,7 @@ void Game::refreshCellLevels() {
                     record[0] = level - 1;
                     break;
                 case 13: case 17: case 21: case 23: case 24:
-                    if (level < 20) record[0] = level + 1;
+                    if (level < MAX_LEVEL) record[0] = level + 1;
                     break;
                 default:
                     break;

@@ -40,8 +40,24 @@ public:
     static constexpr jint STATE_BYTES = 72;
     static constexpr jint WORLD_BYTES = 6800;
     static constexpr jint STAGE_KINDS = 15;
+    // The limits of what play can make. The play field, the home and the
+    // world generator work within them, and validState / validWorld refuse
+    // a saved record outside them: both sides read them from here, so that
+    // a save the game wrote is never taken for a damaged one.
     // The player's level (stats[8]) runs from 1 to this.
     static constexpr jint MAX_LEVEL = 20;
+    // Experience (stats[7]) levels the player up once it passes this many
+    // points a level, and drops by that much.
+    static constexpr jint EXPERIENCE_PER_LEVEL = 20;
+    // A stat's cap (stats[1], [3], [5]) and level: the pips of its bar.
+    static constexpr jint STAT_CAP_MAX = 10;
+    // The play field's kinds of heat, numbered from 0.
+    static constexpr jint HEAT_KINDS = 7;
+    // The variant of a place with no stage.
+    static constexpr jint NO_STAGE_VARIANT = 13;
+    // The lowest and highest cell kind each place (places[i]) stands on:
+    // place 0 is the first stage's cell, the only one of kind 2.
+    static constexpr jint PLACE_KINDS[PLACES][2] = {{2, 2}, {3, 10}, {11, 14}, {15, 18}, {19, 22}};
 
     struct Statics {
         // Constant tables.

@@ -31,7 +31,6 @@ constexpr jint STAT_SPECIAL = 4;
 constexpr jint STAT_HIT_POINTS = 6;
 constexpr jint STAT_EXPERIENCE = 7;
 constexpr jint STAT_LEVEL = 8;
-constexpr jint MAX_LEVEL = 20;
 
 // Resource ids.
 constexpr jint HUD_ANIMS = 2048;
@@ -172,17 +171,17 @@ void InGameScene::staticInit() {
                                             15364, 15364, 16388, 16388, 17409, 17409});
     s.backgroundAnimSetIds = VMArray<jint>::of({11264, 11264, 12288, 12288, 13312, 13312, 14336,
                                                 14336, 15360, 15360, 16384, 16384, 17408, 17408});
-    static const jint gobs[7][3] = {{11269, 11270, 11271}, {11269, 11270, 11271},
+    static const jint gobs[Game::HEAT_KINDS][3] = {{11269, 11270, 11271}, {11269, 11270, 11271},
                                     {13317, 13318, 13319}, {13317, 13318, 13319},
                                     {15365, 15366, 15366}, {16389, 16390, 16391},
                                     {13318, 15366, 16390}};
-    static const jint anims[7][3] = {{11265, 11266, 11267}, {11265, 11266, 11267},
+    static const jint anims[Game::HEAT_KINDS][3] = {{11265, 11266, 11267}, {11265, 11266, 11267},
                                      {13313, 13314, 13315}, {13313, 13314, 13315},
                                      {15361, 15362, 15362}, {16385, 16386, 16387},
                                      {13314, 15362, 16386}};
-    VMPtr<VMArray<jint, 2>> g = VMArray<jint, 2>::create(7, 3);
-    VMPtr<VMArray<jint, 2>> a = VMArray<jint, 2>::create(7, 3);
-    for (jint k = 0; k < 7; ++k)
+    VMPtr<VMArray<jint, 2>> g = VMArray<jint, 2>::create(Game::HEAT_KINDS, 3);
+    VMPtr<VMArray<jint, 2>> a = VMArray<jint, 2>::create(Game::HEAT_KINDS, 3);
+    for (jint k = 0; k < Game::HEAT_KINDS; ++k)
         for (jint v = 0; v < 3; ++v) {
             g[k][v] = gobs[k][v];
             a[k][v] = anims[k][v];
@@ -889,11 +888,11 @@ void InGameScene::recordDefeat(const VMPtr<InGameObject>& o) {
 void InGameScene::awardExperience(const VMPtr<InGameObject>& o) {
     VMPtr<VMArray<jint>> s = Game::S().stats;
     const jint level = s[STAT_LEVEL];
-    if (level >= MAX_LEVEL) return;
+    if (level >= Game::MAX_LEVEL) return;
     s[STAT_EXPERIENCE] += o->level + 1;
-    if (s[STAT_EXPERIENCE] > 20 * level) {
+    if (s[STAT_EXPERIENCE] > Game::EXPERIENCE_PER_LEVEL * level) {
         s[STAT_POINTS] += 1;
-        s[STAT_EXPERIENCE] -= 20 * level;
+        s[STAT_EXPERIENCE] -= Game::EXPERIENCE_PER_LEVEL * level;
         s[STAT_LEVEL] = level + 1;
         Game::refreshCellLevels();
         Main::S().game->saveData();

@@ -595,7 +595,7 @@ void InHomeScene::updateAllocation() {
                 playPip(s, cap + pendingUpgrades[s], PIP_BEYOND);
                 updatePointsLine();
                 stepped = true;
-            } else if (plus && pendingUpgrades[3] >= 1 && cap + pendingUpgrades[s] <= 9) {
+            } else if (plus && pendingUpgrades[3] >= 1 && cap + pendingUpgrades[s] < PIPS_PER_STAT) {
                 playPip(s, cap + pendingUpgrades[s], PIP_ASSIGNED);
                 pendingUpgrades[3] = pendingUpgrades[3] - 1;
                 pendingUpgrades[s] = pendingUpgrades[s] + 1;

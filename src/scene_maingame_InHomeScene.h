@@ -21,6 +21,7 @@
 #include "VMClass.h"
 #include "java_lang_String.h"
 #include "javax_microedition_lcdui_Graphics.h"
+#include "main_Game.h"
 #include "scene_maingame_InGameObject.h"
 #include "ui_Addon.h"
 #include "ui_Scene.h"
@@ -54,7 +55,8 @@ public:
 
     static constexpr jint LAYERS = 36;
     static constexpr jint FIRST_PIP_LAYER = 5;
-    static constexpr jint PIPS_PER_STAT = 10;
+    // One pip for each step a cap can take.
+    static constexpr jint PIPS_PER_STAT = main::Game::STAT_CAP_MAX;
     static constexpr jint ROW_CURSOR_LAYER = 35;
     static constexpr jint TUTORIAL_PAGES = 13;
     static constexpr jint TUTORIAL_STAGE_KIND = 4;

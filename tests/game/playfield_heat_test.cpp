@@ -13,6 +13,7 @@ namespace wrentest::playfield {
 namespace {
 
 using main::Game;
+using main::Main;
 using scene::maingame::InGameObject;
 using scene::maingame::InGameScene;
 
@@ -354,6 +355,45 @@ TEST_F(HeatTest, DefeatsAwardExperienceAndAtMostOneLevel) {
         EXPECT_EQ(stats()[8], c.levelAfter);
         EXPECT_EQ(stats()[7], c.experienceAfter);
         EXPECT_EQ(stats()[0], c.pointsAfter);
+        ui::ResManager::clear();
+    }
+}
+
+// Play at the edges of the level and experience limits, beating the
+// weakest monster or the strongest a cell can field, leaves saves the game
+// takes back: the play field and the checks on saved games keep to the same
+// limits.
+TEST_F(HeatTest, PlayAtTheLevelCapLeavesSavesTheGameTakesBack) {
+    constexpr jint cap = Game::MAX_LEVEL, perLevel = Game::EXPERIENCE_PER_LEVEL;
+    // A cell runs one level above the player; its monsters two above that.
+    constexpr jint strongest = cap + 1 + 2;
+    struct Case {
+        jint level, experience, monsterLevel;
+        jint levelAfter, experienceAfter;
+    };
+    const Case cases[] = {
+        {cap - 1, perLevel * (cap - 1), 0, cap, 1},
+        {cap - 1, perLevel * (cap - 1), strongest, cap, strongest + 1},
+        {cap, perLevel * cap, strongest, cap, perLevel * cap},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.level << " " << c.experience << " " << c.monsterLevel);
+        stats()[1] = Game::STAT_CAP_MAX;
+        stats()[2] = 9;
+        stats()[7] = c.experience;
+        stats()[8] = c.level;
+        VMPtr<InGameScene> s = loadHeat({0, 1, 0, 0, 0, 0});
+        s->player->play(2);
+        VMPtr<InGameObject> m = place(s, 0, 100, 150, s->scrollSpeed);
+        m->hitPoints = 1;
+        m->level = c.monsterLevel;
+        frame(s);
+        ASSERT_TRUE(m->isDefeated());
+        EXPECT_EQ(stats()[8], c.levelAfter);
+        EXPECT_EQ(stats()[7], c.experienceAfter);
+        Main::S().game->saveState();
+        EXPECT_TRUE(Game::validState(canvas->loadData(Game::STATE_STORE)));
+        EXPECT_TRUE(Game::validWorld(canvas->loadData(Game::WORLD_STORE)));
         ui::ResManager::clear();
     }
 }
