@@ -224,7 +224,7 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
     line->append(name);
     line->append("\" ");
     VMPtr<String> aside;
-    if (outcome[0] != WrenCanvas::DATA_UNREADABLE) aside = canvas->setAsideData(store);
+    if (outcome[0] != WrenCanvas::DATA_UNREADABLE) aside = canvas->setAsideData(store, outcome);
     if (aside != nullptr) {
         line->append("is damaged; set it aside as record store \"");
         line->append(aside);
@@ -235,12 +235,31 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
     } else {
         // Replacing it would destroy what the player may still get back.
         savesAllowed = false;
-        line->append(outcome[0] == WrenCanvas::DATA_UNREADABLE ? "can't be read ("
-                                                               : "is damaged and can't be set aside (");
-        line->append(whereIs(name));
-        line->append("); ");
-        line->append(startedAnew);
-        line->append(" and playing on without saving");
+        if (outcome[0] == WrenCanvas::ASIDE_NO_NAME_LEFT) {
+            // Why, and what the player can do: every name a copy can take
+            // is taken, at every start, until some copies go.
+            VMPtr<StringBuffer> first = StringBuffer::make(name);
+            first->append(".damaged");
+            VMPtr<StringBuffer> last = StringBuffer::make(first->toString());
+            last->append('-');
+            last->append(WrenCanvas::MAX_SET_ASIDE_COPIES);
+            line->append("is damaged and can't be set aside: the ");
+            line->append(WrenCanvas::MAX_SET_ASIDE_COPIES);
+            line->append(" copies set aside before take every name a copy can have (");
+            line->append(whereIs(first->toString()));
+            line->append(" to ");
+            line->append(whereIs(last->toString()));
+            line->append("): remove some of them and the game saves again at its next start; ");
+            line->append(startedAnew);
+            line->append(" and playing on without saving");
+        } else {
+            line->append(outcome[0] == WrenCanvas::DATA_UNREADABLE ? "can't be read ("
+                                                                   : "is damaged and can't be set aside (");
+            line->append(whereIs(name));
+            line->append("); ");
+            line->append(startedAnew);
+            line->append(" and playing on without saving");
+        }
     }
     tell(line->toString());
     return nullptr;
@@ -248,11 +267,16 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
 
 void Game::saveRecord(jint store, const VMPtr<VMArray<jbyte>>& bytes) {
     if (!savesAllowed) return;
-    if (canvas->saveData(store, bytes) || saveFailureTold) return;
+    if (canvas->saveData(store, bytes)) {
+        // A failure after this is news again.
+        saveFailureTold = false;
+        return;
+    }
+    if (saveFailureTold) return;
     saveFailureTold = true;
     VMPtr<java::lang::StringBuffer> line = java::lang::StringBuffer::make("can't save the game in ");
     line->append(whereIs(nullptr));
-    line->append("; playing on without saving");
+    line->append("; playing on, and the game will try again at the next save");
     tell(line->toString());
 }
 

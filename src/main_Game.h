@@ -13,10 +13,11 @@
 // A record is used only when it holds what the game itself can write (see
 // validState / validWorld). One that doesn't is damaged: its store is set
 // aside under another name, never overwritten, and that record starts anew.
-// A store that is there but can't be read is left alone: the game then
-// plays on without saving anything, since a save would replace progress
-// the player still has. Each of these, and a save the device refuses, is
-// told in one line on standard error.
+// A store that is there but can't be read (or, damaged, can't be set
+// aside) is left alone: the game then plays on without saving anything,
+// since a save would replace progress the player still has. A save the
+// device refuses is tried again at the next one. Each of these is told in
+// one line on standard error; a refused save once until a save succeeds.
 #pragma once
 
 #include "VMArray.h"
@@ -112,7 +113,8 @@ public:
     // aside): nothing is saved from then on, so that the store stays as it
     // is for a later start.
     jboolean savesAllowed = true;
-    // Whether a refused save has been told already; it is told once.
+    // Whether the last save was refused and told. Every save is tried; a
+    // refusal is told once until a save succeeds, and then again.
     jboolean saveFailureTold = false;
 
 private:

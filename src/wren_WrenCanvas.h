@@ -357,10 +357,19 @@ public:
     virtual VMPtr<VMArray<jbyte>> readData(jint id, const VMPtr<VMArray<jint>>& outcome);
     // Moves the item's store, whatever it holds, out of the item's way to a
     // store of a name no load, save or deleteAllData ever touches: the id's
-    // text and ".damaged" (then "-2", "-3" ... while that name is taken).
-    // That store's name, or null when there was no store or it could not be
-    // moved (it is then where it was).
-    virtual VMPtr<java::lang::String> setAsideData(jint id);
+    // text and ".damaged" (then the first free of "-2" ... "-999", found in
+    // one listing of the stores). That store's name, or null when there was
+    // no store or it could not be moved (it is then where it was); why, in
+    // `outcome`[0] when it is not null: moved; no store; every name of a
+    // copy taken already; any other failure (the stores can't be listed,
+    // the device refuses the rename).
+    static constexpr jint ASIDE_MOVED = 0;
+    static constexpr jint ASIDE_NO_STORE = 1;
+    static constexpr jint ASIDE_NO_NAME_LEFT = 2;
+    static constexpr jint ASIDE_FAILED = 3;
+    // How many copies of one item can be set aside.
+    static constexpr jint MAX_SET_ASIDE_COPIES = 999;
+    virtual VMPtr<java::lang::String> setAsideData(jint id, const VMPtr<VMArray<jint>>& outcome);
     virtual jboolean deleteData(jint id);
     // Deletes every store whose name is a decimal int, and the staging
     // stores saves of such ids left; other stores stay.

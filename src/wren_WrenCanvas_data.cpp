@@ -5,6 +5,7 @@
 #include "wren_WrenCanvas.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "VMMath.h"
 #include "VMTry.h"
@@ -37,7 +38,7 @@ constexpr jint kStagingSuffixLength = 7;
 // A store a load could not use is kept under its id's text and this: not a
 // decimal int, nor a staging store, so nothing here ever deletes it.
 constexpr const char* kSetAsideSuffix = ".damaged";
-constexpr jint kMaxSetAsideCopies = 999;
+constexpr jint kMaxSetAsideCopies = WrenCanvas::MAX_SET_ASIDE_COPIES;
 
 VMPtr<String> stagingName(const VMPtr<String>& name) {
     VMPtr<StringBuffer> text = StringBuffer::make(name);
@@ -155,32 +156,67 @@ VMPtr<VMArray<jbyte>> WrenCanvas::readData(jint id, const VMPtr<VMArray<jint>>& 
     return result;
 }
 
-VMPtr<String> WrenCanvas::setAsideData(jint id) {
+VMPtr<String> WrenCanvas::setAsideData(jint id, const VMPtr<VMArray<jint>>& outcome) {
     VMPtr<String> name = String::valueOf(id);
-    return vmTryCatch(
+    jint found = ASIDE_FAILED;
+    VMPtr<String> moved = vmTryCatch(
         [&]() -> VMPtr<String> {
-            VMPtr<VMArray<String*>> names = RecordStore::listRecordStores();
-            auto taken = [&](const VMPtr<String>& candidate) {
-                if (names == nullptr) return false;
-                for (jint i = 0; i < names->length; ++i)
-                    if (candidate->equals(names[i])) return true;
-                return false;
-            };
             VMPtr<StringBuffer> stem = StringBuffer::make(name);
             stem->append(kSetAsideSuffix);
-            VMPtr<String> target = stem->toString();
-            for (jint n = 2; taken(target); ++n) {
+            VMPtr<String> bare = stem->toString();
+            stem->append('-');
+            VMPtr<String> numbered = stem->toString();
+            // The copies' numbers in use, from one listing: 1 stands for
+            // the bare name. The item's own store must be in the listing,
+            // else the listing is not to be trusted and a rename could go
+            // over a copy it missed.
+            std::vector<bool> used(kMaxSetAsideCopies + 1, false);
+            bool listed = false;
+            VMPtr<VMArray<String*>> names = RecordStore::listRecordStores();
+            for (jint i = 0; names != nullptr && i < names->length; ++i) {
+                VMPtr<String> other = names[i];
+                if (other->equals(name)) listed = true;
+                if (other->equals(bare)) used[1] = true;
+                if (!other->startsWith(numbered)) continue;
+                // Only the names this makes: digits, no leading zero.
+                jint n = 0;
+                for (jint at = numbered->length(); n >= 0 && at < other->length(); ++at) {
+                    const jchar c = other->charAt(at);
+                    const bool digit = c >= '0' && c <= '9' && (c != '0' || n > 0);
+                    n = digit && n <= kMaxSetAsideCopies ? n * 10 + (c - '0') : -1;
+                }
+                if (n >= 2 && n <= kMaxSetAsideCopies) used[size_t(n)] = true;
+            }
+            if (!listed) {
+                // No store of the item's name, or one the listing can't
+                // show: an open tells which.
+                vmTryCatch(
+                    [&] { closeQuietly(RecordStore::openRecordStore(name, false)); },
+                    [&](const VMPtr<javax::microedition::rms::RecordStoreNotFoundException>&) {
+                        found = ASIDE_NO_STORE;
+                    });
+                return nullptr;
+            }
+            jint n = 1;
+            while (n <= kMaxSetAsideCopies && used[size_t(n)]) ++n;
+            if (n > kMaxSetAsideCopies) {
                 // Names stay short enough for the record-store layer.
-                if (n > kMaxSetAsideCopies) return nullptr;
-                VMPtr<StringBuffer> numbered = StringBuffer::make(stem->toString());
-                numbered->append('-');
-                numbered->append(n);
-                target = numbered->toString();
+                found = ASIDE_NO_NAME_LEFT;
+                return nullptr;
+            }
+            VMPtr<String> target = bare;
+            if (n > 1) {
+                VMPtr<StringBuffer> text = StringBuffer::make(numbered);
+                text->append(n);
+                target = text->toString();
             }
             RecordStore::renameRecordStore(name, target);
+            found = ASIDE_MOVED;
             return target;
         },
         [](const VMPtr<java::lang::Throwable>&) -> VMPtr<String> { return nullptr; });
+    if (outcome != nullptr) outcome[0] = found;
+    return moved;
 }
 
 jboolean WrenCanvas::deleteData(jint id) {

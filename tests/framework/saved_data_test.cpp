@@ -203,10 +203,13 @@ TEST_F(SavedData, ReadDataTellsWhyThereIsNoItem) {
 // setAsideData moves the item's whole store to "<id>.damaged", or the next
 // free "<id>.damaged-<n>", and never over an earlier copy.
 TEST_F(SavedData, SetAsideDataKeepsEveryCopy) {
-    EXPECT_EQ(canvas->setAsideData(6), nullptr);  // nothing to move
+    VMPtr<VMArray<jint>> outcome = VMArray<jint>::create(1);
+    EXPECT_EQ(canvas->setAsideData(6, outcome), nullptr);  // nothing to move
+    EXPECT_EQ(outcome[0], wren::WrenCanvas::ASIDE_NO_STORE);
     for (uint32_t round = 1; round <= 3; ++round) {
         ASSERT_TRUE(save(6, contentOf(round, 4100)));
-        VMPtr<java::lang::String> aside = canvas->setAsideData(6);
+        VMPtr<java::lang::String> aside = canvas->setAsideData(6, outcome);
+        EXPECT_EQ(outcome[0], wren::WrenCanvas::ASIDE_MOVED);
         ASSERT_NE(aside, nullptr);
         const std::string expected = round == 1 ? "6.damaged" : "6.damaged-" + std::to_string(round);
         EXPECT_TRUE(aside->equals(expected.c_str())) << expected;

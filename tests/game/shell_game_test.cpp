@@ -1,7 +1,8 @@
 // main.Game: a new game and a new world when nothing is saved, records
 // that load back unchanged, damaged records set aside and started anew,
-// unreadable records left alone, a refused save told once, the stat
-// classes and the cell levels.
+// unreadable records left alone, a refused save told and tried again, a
+// damaged record with no name left to set it aside under, the stat classes
+// and the cell levels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -479,10 +480,14 @@ TEST_F(GameTest, AnUnreadableRecordIsNeverOverwritten) {
 }
 
 // A save the device refuses (the database folder a file, or a full disk)
-// is told once, naming the folder, and the game plays on.
-TEST_F(GameTest, ASaveTheDeviceRefusesIsToldOnce) {
+// is told once, naming the folder, and the game plays on. Every later save
+// is tried again: one that the device takes is kept, and a refusal after it
+// is told once more.
+TEST_F(GameTest, ARefusedSaveIsToldAndTriedAgainAtTheNextSave) {
     const fs::path database = databaseFolder();
     const fs::path away = database.string() + ".away";
+    const std::string refused = "wren: can't save the game in " + database.string() +
+                                "; playing on, and the game will try again at the next save";
     struct Case {
         const char* name;
         std::function<void()> refuse, restore;
@@ -502,26 +507,81 @@ TEST_F(GameTest, ASaveTheDeviceRefusesIsToldOnce) {
         {"a full disk", [] { HAL_failNextRecordStoreWrites(1000000, 0); },
          [] { HAL_failNextRecordStoreWrites(0, 0); }},
     };
+    // The saves a game makes when the player gets on, and what they said.
+    auto saveAll = [](const VMPtr<Game>& game) {
+        testing::internal::CaptureStderr();
+        game->saveState();
+        game->saveData();
+        return linesOf(testing::internal::GetCapturedStderr());
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         canvas->deleteAllData();
         c.refuse();
         std::vector<std::string> said;
         VMPtr<Game> game = makeGame(&said);
-        testing::internal::CaptureStderr();
         s().stageKind = 3;
-        game->saveState();
-        game->saveData();
-        const std::vector<std::string> later = linesOf(testing::internal::GetCapturedStderr());
+        const std::vector<std::string> refusedAgain = saveAll(game);
         c.restore();
-
         ASSERT_EQ(said.size(), 1u);
-        EXPECT_EQ(said[0], "wren: can't save the game in " + database.string() +
-                               "; playing on without saving");
-        EXPECT_TRUE(later.empty());
+        EXPECT_EQ(said[0], refused);
+        EXPECT_TRUE(refusedAgain.empty());
         EXPECT_EQ(s().progressB, 1000);  // a new game, in memory
         EXPECT_FALSE(stored(0) || stored(1));
+
+        // The device takes saves again: the next save keeps the game.
+        EXPECT_TRUE(saveAll(game).empty());
+        const std::optional<Bytes> kept = stored(0);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(intAt(*kept, 60), 3);
+        EXPECT_TRUE(stored(1));
+
+        // Refused once more: told once more, and the kept save stays.
+        c.refuse();
+        s().stageKind = 4;
+        const std::vector<std::string> afterSuccess = saveAll(game);
+        const std::vector<std::string> stillRefused = saveAll(game);
+        c.restore();
+        ASSERT_EQ(afterSuccess.size(), 1u);
+        EXPECT_EQ(afterSuccess[0], refused);
+        EXPECT_TRUE(stillRefused.empty());
+        EXPECT_EQ(stored(0), kept);
     }
+}
+
+// With every name a set-aside copy can take in use, a damaged record can't
+// be set aside: the line says why, where the copies are and what to do,
+// and the record stays as it is while the game plays on without saving.
+// Once one copy goes, the next start sets the record aside under its name.
+TEST_F(GameTest, WithEveryCopysNameTakenTheLineSaysWhyAndWhere) {
+    Game::make();
+    const fs::path database = databaseFolder();
+    fs::create_directory(database / "store-0.damaged");
+    for (int n = 2; n <= 999; ++n)
+        fs::create_directory(database / ("store-0.damaged-" + std::to_string(n)));
+    const Bytes spoiled(71, 0);  // no save writes 71 bytes
+    store(0, spoiled);
+
+    std::vector<std::string> said;
+    VMPtr<Game> game = makeGame(&said);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_EQ(said[0], "wren: the saved progress in record store \"0\" is damaged and can't be "
+                       "set aside: the 999 copies set aside before take every name a copy can "
+                       "have (" + (database / "store-0.damaged").string() + " to " +
+                       (database / "store-0.damaged-999").string() +
+                       "): remove some of them and the game saves again at its next start; "
+                       "started a new game and playing on without saving");
+    game->saveState();
+    EXPECT_EQ(stored(0), spoiled);
+    EXPECT_FALSE(fs::exists(database / "store-0.damaged-1000"));
+
+    fs::remove(database / "store-0.damaged-500");
+    makeGame(&said);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("set it aside as record store \"0.damaged-500\""), std::string::npos)
+        << said[0];
+    EXPECT_EQ(storeFiles("0.damaged-500"), spoiled);
+    EXPECT_EQ(stored(0)->size(), 72u);
 }
 
 TEST_F(GameTest, ClassifyStats) {

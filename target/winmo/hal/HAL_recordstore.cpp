@@ -96,6 +96,18 @@ bool isDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// What is at a path. A path the system refuses to look at (a folder on the
+// way that can't be searched, an input/output failure) is `unknown`: not a
+// missing store, which would let a save go over a store the player has.
+enum class Entry { missing, folder, other, unknown };
+
+Entry entryAt(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? Entry::missing : Entry::unknown;
+    return S_ISDIR(st.st_mode) ? Entry::folder : Entry::other;
+}
+
 std::string toUtf8(const jchar* chars, jint length) {
     std::string out;
     ce::appendFileNameUtf8(out, chars, length);
@@ -275,18 +287,29 @@ struct FolderScan {
     // (a folder named like a record file keeps that id from being handed
     // out); 0 when none does.
     jint highestName = 0;
+    // False when the folder can't be listed, or an entry named like a
+    // record can't be looked at: the scan then says nothing of the store,
+    // which is not an empty one.
+    bool whole = true;
 };
 
 FolderScan scanFolder(const std::string& folder) {
     FolderScan scan;
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return scan;
+    if (!dir) {
+        scan.whole = false;
+        return scan;
+    }
     while (dirent* e = ::readdir(dir)) {
         jint id = recordIdOf(e->d_name);
         if (id == 0) continue;
         scan.highestName = std::max(scan.highestName, id);
         struct stat st;
-        if (::stat((folder + "/" + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (::stat((folder + "/" + e->d_name).c_str(), &st) != 0) {
+            if (errno != ENOENT) scan.whole = false;  // a record gone meanwhile is no record
+            continue;
+        }
+        if (!S_ISREG(st.st_mode)) continue;
         scan.ids.push_back(id);
         scan.totalBytes += uint64_t(st.st_size);
     }
@@ -300,7 +323,8 @@ FolderScan scanFolder(const std::string& folder) {
 // and a next id that stays above every id it ever handed out. Metadata that
 // is missing, not 20 bytes, unreadable or not what the files say is written
 // anew; when that fails the store still opens, and `fresh` (a folder this
-// open made) decides whether that is an error.
+// open made) decides whether that is an error. A folder whose records can't
+// be listed is HAL_IO_ERROR, and nothing in it is written.
 int loadStore(SharedStore* s, bool fresh) {
     // A temporary file is left only by a write cut short; as a folder it
     // would refuse every write.
@@ -313,6 +337,8 @@ int loadStore(SharedStore* s, bool fresh) {
         read = std::fread(bytes, 1, sizeof bytes, f);
         std::fclose(f);
     }
+    FolderScan scan = scanFolder(s->folder);
+    if (!scan.whole) return HAL_IO_ERROR;
     bool whole = read == 20;
     uint32_t storedNextId = 0;
     if (whole) {
@@ -326,7 +352,6 @@ int loadStore(SharedStore* s, bool fresh) {
         s->lastModified = nowLow32();
         s->version = 0;
     }
-    FolderScan scan = scanFolder(s->folder);
     s->nextId = std::max<uint32_t>({storedNextId, uint32_t(scan.highestName) + 1, 1});
     s->count = uint32_t(scan.ids.size());
     s->totalBytes = uint32_t(std::min<uint64_t>(scan.totalBytes, INT32_MAX));
@@ -354,31 +379,45 @@ int recordSize(const SharedStore* s, jint id, jint* out) {
     return HAL_OK;
 }
 
-// Entry names of `folder` in name order, directories only.
-std::vector<std::string> listFolders(const std::string& folder) {
-    std::vector<std::string> names;
+// The names of `folder`'s entries that are folders, in name order. False
+// when the folder is there but can't be listed, or an entry can't be looked
+// at; a folder that is not there has none.
+bool listFolders(const std::string& folder, std::vector<std::string>& names) {
+    names.clear();
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return names;
+    if (!dir) return errno == ENOENT || errno == ENOTDIR;
+    bool whole = true;
     while (dirent* e = ::readdir(dir)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
-        if (isDirectory(folder + "/" + name)) names.push_back(name);
+        Entry entry = entryAt(folder + "/" + name);
+        if (entry == Entry::unknown) whole = false;
+        if (entry == Entry::folder) names.push_back(name);
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end());
-    return names;
+    if (!whole) names.clear();
+    return whole;
 }
 
 void finishLeftovers(const std::string& root);
 
-std::vector<std::string> storeFolders() {
+// The store folders' names, from one listing of the database folder; false
+// when it can't be listed.
+bool storeFolders(std::vector<std::string>& stores) {
+    stores.clear();
     std::string root;
-    std::vector<std::string> stores;
-    if (!rootPath(root)) return stores;
+    if (!rootPath(root)) return true;
     finishLeftovers(root);
-    for (auto& name : listFolders(root))
+    std::vector<std::string> names;
+    if (!listFolders(root, names)) return false;
+    for (auto& name : names)
         if (name.compare(0, 6, STORE_PREFIX) == 0) stores.push_back(name);
-    return stores;
+    return true;
+}
+
+std::u16string storeNameOf(const std::string& folderName) {
+    return fromUtf8(decodeName(folderName.substr(6)));
 }
 
 bool storeFolderFor(const jchar* name, jint length, std::string& out) {
@@ -485,7 +524,9 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
     std::string root, folder;
     if (!rootPath(root) || !storeFolderFor(name, length, folder)) return HAL_NOT_FOUND;
     if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) return HAL_NOT_FOUND;
-    if (!isDirectory(root)) return HAL_NOT_FOUND;
+    Entry rootEntry = entryAt(root);
+    if (rootEntry == Entry::unknown) return HAL_IO_ERROR;
+    if (rootEntry != Entry::folder) return HAL_NOT_FOUND;
     finishLeftovers(root);
 
     auto& stores = openStores();
@@ -495,10 +536,12 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
         *out = handle;
         return HAL_OK;
     }
-    struct stat st;
-    bool exists = ::stat(folder.c_str(), &st) == 0;
+    Entry entry = entryAt(folder);
+    // A store that may be there is not one to make anew.
+    if (entry == Entry::unknown) return HAL_IO_ERROR;
+    bool exists = entry != Entry::missing;
     if (!exists && !create) return HAL_NOT_FOUND;
-    if (exists && !S_ISDIR(st.st_mode)) return HAL_IO_ERROR;
+    if (entry == Entry::other) return HAL_IO_ERROR;
     bool made = false;
     if (!exists) {
         if (::mkdir(folder.c_str(), 0755) != 0) return HAL_IO_ERROR;
@@ -536,7 +579,9 @@ int HAL_deleteRecordStore(const jchar* name, jint length) {
     std::string root, folder;
     if (!rootPath(root) || !storeFolderFor(name, length, folder)) return HAL_NOT_FOUND;
     finishLeftovers(root);
-    if (!isDirectory(folder)) return HAL_NOT_FOUND;
+    Entry entry = entryAt(folder);
+    if (entry == Entry::unknown) return HAL_IO_ERROR;
+    if (entry != Entry::folder) return HAL_NOT_FOUND;
     return removeStoreFolder(root, folder) ? HAL_OK : HAL_IO_ERROR;
 }
 
@@ -548,7 +593,9 @@ int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, j
         !storeFolderFor(to, toLength, target))
         return HAL_NOT_FOUND;
     finishLeftovers(root);
-    if (!isDirectory(source)) return HAL_NOT_FOUND;
+    Entry entry = entryAt(source);
+    if (entry == Entry::unknown) return HAL_IO_ERROR;
+    if (entry != Entry::folder) return HAL_NOT_FOUND;
     if (source == target) return HAL_OK;
     std::string pending = root + "/" + RENAMING_PREFIX + target.substr(root.size() + 1 + 6);
     // Only a rename whose finishing failed leaves one: this one replaces it.
@@ -574,17 +621,36 @@ int HAL_getRecordStorePath(const jchar* name, jint length, char* buffer, jint ca
     return HAL_OK;
 }
 
+int HAL_listRecordStores(void (*each)(void* context, const jchar* name, jint length),
+                         void* context) {
+    if (!each) return HAL_BAD_ARGUMENT;
+    std::vector<std::u16string> names;
+    {
+        std::lock_guard<std::mutex> guard(storeLock());
+        std::vector<std::string> stores;
+        if (!storeFolders(stores)) return HAL_IO_ERROR;
+        for (auto& folder : stores) names.push_back(storeNameOf(folder));
+    }
+    // Outside the lock: the caller may open stores of what it is given.
+    for (auto& name : names)
+        each(context, name.c_str(), jint(name.size()));
+    return HAL_OK;
+}
+
 jint HAL_getNumRecordStores() {
     std::lock_guard<std::mutex> guard(storeLock());
-    return jint(storeFolders().size());
+    std::vector<std::string> stores;
+    storeFolders(stores);
+    return jint(stores.size());
 }
 
 int HAL_getNthRecordStoreName(jint n, jchar* buffer, jint capacity, jint* outLength) {
     if (n < 1 || !outLength) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
-    auto stores = storeFolders();
+    std::vector<std::string> stores;
+    storeFolders(stores);
     if (size_t(n) > stores.size()) return HAL_NOT_FOUND;
-    std::u16string name = fromUtf8(decodeName(stores[size_t(n) - 1].substr(6)));
+    std::u16string name = storeNameOf(stores[size_t(n) - 1]);
     *outLength = jint(name.size());
     if (!buffer || capacity < 0 || size_t(capacity) <= name.size()) return HAL_BAD_ARGUMENT;
     std::copy(name.begin(), name.end(), buffer);
@@ -750,7 +816,9 @@ int HAL_getNthRecordId(HAL_RecordStore* store, jint n, jint* outId) {
     if (!store || n < 1) return HAL_NOT_FOUND;
     if (!outId) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
-    std::vector<jint> ids = scanFolder(store->shared->folder).ids;
+    FolderScan scan = scanFolder(store->shared->folder);
+    if (!scan.whole) return HAL_IO_ERROR;
+    std::vector<jint>& ids = scan.ids;
     if (size_t(n) > ids.size()) return HAL_NOT_FOUND;
     *outId = ids[size_t(n) - 1];
     return HAL_OK;

@@ -30,6 +30,9 @@
 //   holds either its old store or the renamed one, whole.
 // No room is HAL_OUT_OF_MEMORY: a full disk, or a store that has handed out
 // id INT32_MAX (ids stay positive and are never reused).
+// A store, or the database folder, that is there but can't be looked at or
+// listed (no permission, an input/output failure) is HAL_IO_ERROR, never a
+// missing or empty store: nothing is made or written in its place.
 #pragma once
 
 #include <cstddef>
@@ -45,7 +48,9 @@ void HAL_initRecordStores();
 // Opens (or with `create` set, creates) the store named by `length` UTF-16
 // units. 0; 4 for a null or empty name or a missing store without create;
 // 7 when the folder cannot be made (a stray file in its place) or a new
-// store's metadata cannot be written (nothing is left behind). Damaged
+// store's metadata cannot be written (nothing is left behind), and when the
+// store (or the database folder) can't be looked at or its records can't be
+// listed. Damaged
 // metadata of an existing store is rebuilt, and the store opens even when
 // the rebuilt metadata cannot be written yet.
 int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, int create);
@@ -72,6 +77,13 @@ int HAL_getRecordStorePath(const jchar* name, jint length, char* buffer, jint ca
                            jint* outLength);
 
 // Stores are listed in order of their folder names; stray files are skipped.
+// Every store's name, from one listing of the database folder, handed to
+// `each` in turn (outside the record-store lock). 0, also when there is no
+// database folder; 2 for a null `each`; 7 when the database folder can't be
+// listed (`each` is not called).
+int HAL_listRecordStores(void (*each)(void* context, const jchar* name, jint length),
+                         void* context);
+// The same list a store at a time: each call lists the folder again.
 jint HAL_getNumRecordStores();
 // The n-th (1-based) store name, written NUL-terminated into `buffer` of
 // `capacity` units, its length to `outLength`. 2 for n < 1, a null argument
@@ -112,7 +124,7 @@ int HAL_getRecordSize(HAL_RecordStore* store, jint id, jint* outSize);
 int HAL_getRecord(HAL_RecordStore* store, jint id, void* buffer, jint capacity, jint* outSize);
 // The n-th (1-based) record id in ascending id order, of the record files
 // that exist. 4 for a null store, n < 1 or n above the number of records;
-// 2 for a null out id.
+// 2 for a null out id; 7 when the store's folder can't be listed.
 int HAL_getNthRecordId(HAL_RecordStore* store, jint n, jint* outId);
 
 // Test hook: after `after` file writes that succeed, the next `count` fail

@@ -1,5 +1,6 @@
 #include "javax_microedition_rms_RecordStore.h"
 
+#include <string>
 #include <vector>
 
 #include "HAL_recordstore.h"
@@ -126,23 +127,17 @@ VMPtr<String> RecordStore::getLocation(const VMPtr<String>& recordStoreName) {
 
 VMPtr<VMArray<String*>> RecordStore::listRecordStores() {
     clinit();
-    jint n = HAL_getNumRecordStores();
-    if (n <= 0) return nullptr;
-    VMPtr<VMArray<String*>> names = VMArray<String*>::create(n);
-    // Room for the longest name a store can be opened with; a folder made
-    // by other means may hold a longer one, which gets the room it reports.
-    std::vector<jchar> buffer(MAX_NAME_LENGTH + 1);
-    for (jint i = 0; i < n; ++i) {
-        jint length = 0;
-        int status = HAL_getNthRecordStoreName(i + 1, buffer.data(), jint(buffer.size()), &length);
-        if (status == HAL_BAD_ARGUMENT && length >= jint(buffer.size())) {
-            buffer.resize(size_t(length) + 1);
-            status = HAL_getNthRecordStoreName(i + 1, buffer.data(), jint(buffer.size()), &length);
-        }
-        if (status != HAL_OK || length < 0 || length >= jint(buffer.size()))
-            vmFatalError("HAL_getNthRecordStoreName() failed in listRecordStores!");
-        names[i] = String::make(buffer.data(), length);
-    }
+    // One listing of the stores' folder, however many stores there are.
+    std::vector<std::u16string> found;
+    auto collect = [](void* context, const jchar* name, jint length) {
+        static_cast<std::vector<std::u16string>*>(context)->emplace_back(name, size_t(length));
+    };
+    // A folder that can't be listed shows no stores: MIDP gives this call
+    // no exception to throw. Every open of a store in it still fails.
+    if (HAL_listRecordStores(collect, &found) != HAL_OK || found.empty()) return nullptr;
+    VMPtr<VMArray<String*>> names = VMArray<String*>::create(jint(found.size()));
+    for (size_t i = 0; i < found.size(); ++i)
+        names[jint(i)] = String::make(found[i].data(), jint(found[i].size()));
     return names;
 }
 

@@ -1,0 +1,165 @@
+// Record stores the process may not read: the database folder or a store's
+// folder without the permissions to list or enter it. Such a store is an
+// error (HAL_IO_ERROR, a RecordStoreException above), never a missing or an
+// empty one, and nothing is made or written in its place; a database
+// folder that can't be listed is an error of the listing too.
+//
+// Root passes permission bits by, so the calls run in a forked child that
+// has taken CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH out of its effective
+// set; this process keeps them. A case the child can read all the same is
+// skipped.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <linux/capability.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "HAL_recordstore.h"
+#include "HAL_status.h"
+#include "midp/recordstore_test_support.h"
+
+using namespace rmstest;
+
+namespace {
+
+// The child's statuses: open without create, open with create, the
+// listing; or why it has none.
+using Statuses = std::array<int, 3>;
+constexpr int kNoDrop = -100;      // the capabilities could not be given up
+constexpr int kReadable = -101;    // the folder reads all the same
+
+bool dropEffectiveFileCapabilities() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    if (syscall(SYS_capget, &header, data) != 0) return false;
+    data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+// Runs the record-store calls on the store "kept" in a child without the
+// capabilities; `probe` is the folder whose reading the case takes away.
+Statuses statusesWithout(const fs::path& probe) {
+    int fds[2];
+    Statuses out{kNoDrop, kNoDrop, kNoDrop};
+    if (pipe(fds) != 0) return out;
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        Statuses s{kNoDrop, kNoDrop, kNoDrop};
+        if (dropEffectiveFileCapabilities()) {
+            // Checked as the calls below are: with the effective set.
+            if (faccessat(AT_FDCWD, probe.c_str(), R_OK | X_OK, AT_EACCESS) == 0) {
+                s = {kReadable, kReadable, kReadable};
+            } else {
+                const std::u16string name = u"kept";
+                HAL_RecordStore* store = nullptr;
+                s[0] = HAL_openRecordStore(&store, name.data(), jint(name.size()), 0);
+                HAL_closeRecordStore(store);
+                store = nullptr;
+                s[1] = HAL_openRecordStore(&store, name.data(), jint(name.size()), 1);
+                HAL_closeRecordStore(store);
+                s[2] = HAL_listRecordStores([](void*, const jchar*, jint) {}, nullptr);
+            }
+        }
+        ssize_t written = write(fds[1], s.data(), sizeof s);
+        _exit(written == ssize_t(sizeof s) ? 0 : 1);
+    }
+    close(fds[1]);
+    if (pid > 0) {
+        Statuses got{};
+        if (read(fds[0], got.data(), sizeof got) == ssize_t(sizeof got)) out = got;
+        waitpid(pid, nullptr, 0);
+    }
+    close(fds[0]);
+    return out;
+}
+
+// Names, modes and bytes of everything under `root`, read by this process.
+std::vector<std::string> snapshotOf(const fs::path& root) {
+    std::vector<std::string> entries;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        std::string line = fs::relative(e.path(), root).string() + " " +
+                           std::to_string(unsigned(fs::symlink_status(e.path()).permissions()));
+        if (e.is_regular_file()) {
+            const Bytes bytes = readFile(e.path());
+            line += " " + std::string(bytes.begin(), bytes.end());
+        }
+        entries.push_back(line);
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+class RecordStoreUnreadable : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = databaseRoot();
+        fs::remove_all(root);
+        HAL_initRecordStores();
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
+        for (const auto& e : fs::recursive_directory_iterator(root, ignored))
+            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(root, ignored);
+    }
+    fs::path root;
+};
+
+TEST_F(RecordStoreUnreadable, IsAnErrorAndLeftAsItWas) {
+    struct Case {
+        const char* name;
+        const char* folder;  // under the database folder; "" for itself
+        fs::perms perms;
+        Statuses expected;
+    };
+    const Case cases[] = {
+        {"database folder without permissions", "", fs::perms::none,
+         {HAL_IO_ERROR, HAL_IO_ERROR, HAL_IO_ERROR}},
+        // Its stores open, but the listing can't see them.
+        {"database folder that can't be listed", "", fs::perms::owner_write | fs::perms::owner_exec,
+         {HAL_OK, HAL_OK, HAL_IO_ERROR}},
+        {"store folder without permissions", "store-kept", fs::perms::none,
+         {HAL_IO_ERROR, HAL_IO_ERROR, HAL_OK}},
+        {"store folder that can only be listed", "store-kept", fs::perms::owner_read,
+         {HAL_IO_ERROR, HAL_IO_ERROR, HAL_OK}},
+    };
+    int skipped = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HAL_RecordStore* store = nullptr;
+        const std::u16string name = u"kept";
+        ASSERT_EQ(HAL_openRecordStore(&store, name.data(), jint(name.size()), 1), HAL_OK);
+        const Bytes record{1, 2, 3};
+        jint id = 0;
+        ASSERT_EQ(HAL_addRecord(store, &id, record.data(), jint(record.size())), HAL_OK);
+        HAL_closeRecordStore(store);
+        const std::vector<std::string> before = snapshotOf(root);
+
+        const fs::path folder = root / c.folder;
+        const fs::perms given = fs::status(folder).permissions();
+        fs::permissions(folder, c.perms);
+        const Statuses got = statusesWithout(folder);
+        fs::permissions(folder, given);
+        ASSERT_NE(got[0], kNoDrop) << "the child could not give up the capabilities";
+        if (got[0] == kReadable) {
+            ++skipped;
+        } else {
+            EXPECT_EQ(got, c.expected);
+            EXPECT_EQ(snapshotOf(root), before);
+        }
+        fs::remove_all(root);
+    }
+    if (skipped == int(std::size(cases)))
+        GTEST_SKIP() << "this system reads folders without permissions all the same";
+}
+
+}  // namespace
