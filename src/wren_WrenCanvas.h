@@ -783,6 +783,10 @@ public:
     // The display orientation, asked of the platform itself like the first
     // entry rather than through it.
     virtual jint getOrientationAlias();
+    virtual void objectHook1Alias(const VMPtr<java::lang::Object>& o);
+    virtual void objectHook2Alias(const VMPtr<java::lang::Object>& o);
+    virtual void objectHook3Alias(const VMPtr<java::lang::Object>& o);
+    virtual jlong longHookAlias();
 
     // --- hooks a game canvas may fill ---
     // The base does nothing with the objects.
