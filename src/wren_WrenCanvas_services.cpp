@@ -1,5 +1,6 @@
 // The game canvas's platform services (settings, vibration, backlight, alarms),
-// its second entries and logging.
+// the second entries that forward to their first ones, the hooks a game
+// canvas may fill, and logging.
 
 #include "wren_WrenCanvas.h"
 
