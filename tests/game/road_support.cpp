@@ -161,7 +161,7 @@ void RoadTest::expectKeptPicturesPainted() {
                                 [&](jint p) { return p != pixels.front(); }))
             << name << ": one colour throughout";
         for (size_t j = 0; j < i; ++j) {
-            EXPECT_NE(pictures[j].second, pixels)
+            EXPECT_FALSE(pictures[j].second == pixels)
                 << name << " is the same picture as " << pictures[j].first;
         }
     }
