@@ -8,15 +8,20 @@
 // of the framework: the byte-buffer serializer over two static buffers and
 // decimal formatting into a StringBuffer.
 //
-// The operations below are grouped by concern, and each group's code lives
-// in one file: wren_WrenCanvas.cpp (core loop, sessions, frame timing,
-// pause, game area, accessors), wren_WrenCanvas_keys.cpp (keys),
-// wren_WrenCanvas_data.cpp (saved data, serializer, checksums),
-// wren_WrenCanvas_services.cpp (platform services, second entries,
-// logging), wren_WrenCanvas_drawing.cpp (drawing, text, fills, the static
-// image helpers' entries), wren_WrenCanvas_levelRenderer.cpp,
-// wren_WrenCanvas_animation.cpp (animation tables and players) and
-// wren_WrenCanvas_loading.cpp (resource forwards and table loading).
+// The operations below are grouped by concern, and each group's code lives in
+// one file, beside the few operations named with the file they live in:
+// wren_WrenCanvas.cpp (core loop, the hand-over of deferred work, sessions,
+// frame timing, pause and system events with platformRequest, game area,
+// accessors and the orientation and keep-alive forwards),
+// wren_WrenCanvas_keys.cpp (keys), wren_WrenCanvas_data.cpp (saved data, the
+// serializer, number formatting and parseInt, checksums, sorting, the alpha
+// helpers, and getDefaultFont), wren_WrenCanvas_services.cpp (platform
+// services, the second entries but the three named below, the hooks, logging),
+// wren_WrenCanvas_drawing.cpp (drawing, text with the text table's getText,
+// fills with the gradients' second entries, the static image helpers' entries),
+// wren_WrenCanvas_levelRenderer.cpp, wren_WrenCanvas_animation.cpp (animation
+// tables and players) and wren_WrenCanvas_loading.cpp (resource forwards with
+// createImageFromDataAlias, table loading).
 #pragma once
 
 #include "VMArray.h"
@@ -739,9 +744,12 @@ public:
                                        jint y, jint width, jint height, jint colour1, jint colour2);
 
     // --- second entries ---
-    // The game may call either entry. Each calls its first entry virtually
-    // with the same arguments, so a game canvas's override of the first
-    // serves both.
+    // The game may call either entry. Each of these but getOrientationAlias
+    // calls its first entry virtually with the same arguments, so a game
+    // canvas's override of the first serves both, and one of the second
+    // leaves the first as it is. The gradients' and createImageFromData's
+    // second entries are declared with their first ones and have bodies of
+    // their own.
     virtual jboolean saveDataAlias(jint id, const VMPtr<VMArray<jbyte>>& data);
     virtual VMPtr<VMArray<jbyte>> loadDataAlias(jint id);
     virtual void resetClipAlias(const VMPtr<javax::microedition::lcdui::Graphics>& g);
@@ -792,6 +800,10 @@ public:
     // The display orientation, asked of the platform itself like the first
     // entry rather than through it.
     virtual jint getOrientationAlias();
+    virtual void objectHook1Alias(const VMPtr<java::lang::Object>& o);
+    virtual void objectHook2Alias(const VMPtr<java::lang::Object>& o);
+    virtual void objectHook3Alias(const VMPtr<java::lang::Object>& o);
+    virtual jlong longHookAlias();
 
     // --- hooks a game canvas may fill ---
     // The base does nothing with the objects.

@@ -1,5 +1,6 @@
 // The game canvas's platform services (settings, vibration, backlight, alarms),
-// its second entries and logging.
+// the second entries that forward to their first ones, the hooks a game
+// canvas may fill, and logging.
 
 #include "wren_WrenCanvas.h"
 
@@ -140,6 +141,10 @@ void WrenCanvas::setVibrationEnabledAlias(jboolean enabled) { setVibrationEnable
 void WrenCanvas::setBacklightEnabledAlias(jboolean enabled) { setBacklightEnabled(enabled); }
 jboolean WrenCanvas::platformRequestAlias(const VMPtr<String>& url) { return platformRequest(url); }
 jint WrenCanvas::getOrientationAlias() { return wren::platform::marl::WrenMarl::getOrientation(); }
+void WrenCanvas::objectHook1Alias(const VMPtr<Object>& o) { objectHook1(o); }
+void WrenCanvas::objectHook2Alias(const VMPtr<Object>& o) { objectHook2(o); }
+void WrenCanvas::objectHook3Alias(const VMPtr<Object>& o) { objectHook3(o); }
+jlong WrenCanvas::longHookAlias() { return longHook(); }
 
 // --- hooks ---------------------------------------------------------------------------------
 

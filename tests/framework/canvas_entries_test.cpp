@@ -204,7 +204,13 @@ public:
         lastUrl = url.get();
         return note("platformRequest"), true;
     }
+    void objectHook1(const VMPtr<Object>& o) override { lastObject = o.get(), note("objectHook1"); }
+    void objectHook2(const VMPtr<Object>& o) override { lastObject = o.get(), note("objectHook2"); }
+    void objectHook3(const VMPtr<Object>& o) override { lastObject = o.get(), note("objectHook3"); }
+    // Beyond an int, so a narrowing on the way shows.
+    jlong longHook() override { return note("longHook"), 0x123456789ABLL; }
     Object* lastUrl = nullptr;
+    Object* lastObject = nullptr;
 };
 
 class FurtherSecondEntries : public CanvasTest {
@@ -274,15 +280,39 @@ TEST_F(FurtherSecondEntries, EachReachesItsFirstEntryWithTheSameArgumentsAndGive
     EXPECT_TRUE(c.platformRequestAlias(url));
     EXPECT_EQ(c.calls, std::vector<std::string>{"platformRequest"});
     EXPECT_EQ(c.lastUrl, url.get());
+
+    VMPtr<String> hooked = WREN_LIT("hooked");
+    const std::vector<std::pair<std::function<void(const VMPtr<Object>&)>, std::string>> hooks = {
+        {[&](const VMPtr<Object>& o) { c.objectHook1Alias(o); }, "objectHook1"},
+        {[&](const VMPtr<Object>& o) { c.objectHook2Alias(o); }, "objectHook2"},
+        {[&](const VMPtr<Object>& o) { c.objectHook3Alias(o); }, "objectHook3"},
+    };
+    for (const auto& [call, reached] : hooks) {
+        SCOPED_TRACE(reached);
+        c.calls.clear();
+        c.lastObject = nullptr;
+        call(hooked);
+        EXPECT_EQ(c.calls, std::vector<std::string>{reached});
+        EXPECT_EQ(c.lastObject, hooked.get());
+    }
+    c.calls.clear();
+    EXPECT_EQ(c.longHookAlias(), 0x123456789ABLL);
+    EXPECT_EQ(c.calls, std::vector<std::string>{"longHook"});
 }
 
 // Overrides of one entry each: the second key query, the first gradient,
-// the first image entry and the first orientation entry.
+// the first image entry, the first orientation entry and the second entries
+// of the hooks.
 class OverridingCanvas : public TestCanvas {
     WREN_CLASS(OverridingCanvas, TestCanvas)
 public:
+    std::vector<std::string> calls;
     void ctor(const VMPtr<javax::microedition::midlet::MIDlet>& owner) { TestCanvas::ctor(owner); }
     jboolean isKeyPressedAlias(jint) override { return true; }
+    void objectHook1Alias(const VMPtr<Object>&) override { calls.push_back("objectHook1Alias"); }
+    void objectHook2Alias(const VMPtr<Object>&) override { calls.push_back("objectHook2Alias"); }
+    void objectHook3Alias(const VMPtr<Object>&) override { calls.push_back("objectHook3Alias"); }
+    jlong longHookAlias() override { return 99; }
     void fillGradientDown(const VMPtr<Graphics>&, jint, jint, jint, jint, jint, jint) override {}
     VMPtr<Image> createImageFromData(const VMPtr<VMArray<jbyte>>&, jint, jint, jint, jint,
                                      const VMPtr<VMArray<jbyte>>&, jint) override {
@@ -295,6 +325,9 @@ class SecondEntryOverrides : public CanvasTest {
 protected:
     VMPtr<TestCanvas> makeCanvas(const VMPtr<TestMIDlet>& owner) override {
         return OverridingCanvas::make(owner);
+    }
+    OverridingCanvas& over() {
+        return *vmCast<OverridingCanvas>(VMPtr<TestCanvas>(canvas.get()));
     }
 };
 
@@ -338,6 +371,33 @@ TEST_F(SecondEntryOverrides, AnOverrideOfOneEntryLeavesTheOtherAsItWas) {
     // platform.
     EXPECT_EQ(canvas->getOrientation(), 12345);
     EXPECT_EQ(canvas->getOrientationAlias(), wren::platform::marl::WrenMarl::getOrientation());
+
+    // The hooks' second entries are overridden: the first entries still do
+    // nothing, and the first long hook still answers 0.
+    OverridingCanvas& c = over();
+    VMPtr<String> hooked = WREN_LIT("hooked");
+    struct Hook {
+        std::function<void(const VMPtr<Object>&)> first, second;
+        std::string overridden;
+    };
+    const std::vector<Hook> hooks = {
+        {[&](const VMPtr<Object>& o) { c.objectHook1(o); },
+         [&](const VMPtr<Object>& o) { c.objectHook1Alias(o); }, "objectHook1Alias"},
+        {[&](const VMPtr<Object>& o) { c.objectHook2(o); },
+         [&](const VMPtr<Object>& o) { c.objectHook2Alias(o); }, "objectHook2Alias"},
+        {[&](const VMPtr<Object>& o) { c.objectHook3(o); },
+         [&](const VMPtr<Object>& o) { c.objectHook3Alias(o); }, "objectHook3Alias"},
+    };
+    for (const Hook& h : hooks) {
+        SCOPED_TRACE(h.overridden);
+        c.calls.clear();
+        h.first(hooked);
+        EXPECT_TRUE(c.calls.empty());
+        h.second(hooked);
+        EXPECT_EQ(c.calls, std::vector<std::string>{h.overridden});
+    }
+    EXPECT_EQ(c.longHookAlias(), 99);
+    EXPECT_EQ(c.longHook(), 0);
 }
 
 }  // namespace

@@ -57,18 +57,25 @@ protected:
 };
 
 // Before anything was queued or posted the lock is there, and a producer
-// on another thread waits for it while it is held.
+// on another thread waits for it while it is held. The checks wait until
+// the producer runs: one that has not started yet would pass them whether
+// it takes the lock or not. A producer that runs without the lock has
+// posted by the time this thread has the VM lock back, as nothing on its
+// way lets go of it.
 TEST_F(Handover, TheLockIsMadeWithTheCanvasAndEveryProducerTakesIt) {
     VMPtr<Object> lock = canvas->deferredLock;
     ASSERT_TRUE(lock != nullptr);
     VMPtr<Task> producer;
+    bool started = false;
     {
         VMSynchronized guard(lock);
         producer = Task::spawn([&] {
+            started = true;
             canvas->setNetworkResult(7, nullptr);
             canvas->queueRunnable(Task::make([] {}));
         });
-        for (int i = 0; i < 50; ++i) VMThread::yield();
+        wren::test::yieldUntil([&] { return started; });
+        EXPECT_TRUE(producer->isAlive());
         EXPECT_FALSE(canvas->networkResultPending);
         EXPECT_FALSE(canvas->runnablesPending);
     }

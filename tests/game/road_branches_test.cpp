@@ -304,10 +304,12 @@ TEST_F(SideRoads, TheMainMenuFromTheMapLookedRoundThenPlayGoesOn) {
     onTheMap();
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(walkTo(stage));
+    keepPicture("look-round-map");
     VMPtr<MenuScene> menu;
     mainMenuFromMap(menu);
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(menu->menuState, 2);
+    keepPicture("look-round-main-menu");
     struct Visit {
         jint item, state, back;
     };
@@ -319,6 +321,7 @@ TEST_F(SideRoads, TheMainMenuFromTheMapLookedRoundThenPlayGoesOn) {
         quickTap(at);
         ASSERT_EQ(menu->menuState, v.state);
         waitLoaded();
+        keepPicture("look-round-menu-state-" + std::to_string(v.state));
         ASSERT_TRUE(itemCentre(menu->panel, v.back, at));
         quickTap(at);
         ASSERT_EQ(menu->menuState, 2);
@@ -334,6 +337,7 @@ TEST_F(SideRoads, TheMainMenuFromTheMapLookedRoundThenPlayGoesOn) {
     EXPECT_EQ(map()->state, InMapScene::BROWSE);
     EXPECT_EQ(cursorCell(), stage);
     EXPECT_TRUE(canvas->interrupts.empty());
+    expectKeptPicturesPainted();
 }
 
 // The tutorial cell next to the home, opened again: whatever mode is

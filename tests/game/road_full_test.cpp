@@ -332,7 +332,7 @@ TEST_F(FullRoad, FromAFreshStartToTheLastStoryAndTheExit) {
     quitFromMap();
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(canvas->interrupts, std::vector<jint>{3});
-    EXPECT_EQ(painted, framesRun());
+    expectKeptPicturesPainted();
     std::printf(
         "road: %lld frames, %lld painted, %d pages turned, %d purchases, %lld s of game time, "
         "%d game overs\n",

@@ -53,8 +53,10 @@ TEST_F(NearTheEnd, TheLastListedCellOpensEveryAreaAndTellsStoryFourteen) {
     openMap();
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(walkTo(last));
+    keepPicture("near-end-map");
     const jint money = Game::S().progressB;
 
+    heatPictures = "near-end-last-listed";
     EXPECT_EQ(playStage(), 45);
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(gameOvers, 0);
@@ -65,6 +67,9 @@ TEST_F(NearTheEnd, TheLastListedCellOpensEveryAreaAndTellsStoryFourteen) {
     EXPECT_EQ(storeByte(0, 59), 1);
     EXPECT_EQ(storeInt(0, 60), 14);
     EXPECT_EQ(currentClass(), "scene.maingame.InGameStory");
+    waitLoaded();
+    frame(10);
+    keepPicture("near-end-story-14");
 
     tapUntilSceneChanges(10);
     EXPECT_EQ(storeInt(0, 13), 30);
@@ -72,6 +77,8 @@ TEST_F(NearTheEnd, TheLastListedCellOpensEveryAreaAndTellsStoryFourteen) {
     ASSERT_NE(map(), nullptr);
     waitLoaded();
     EXPECT_EQ(map()->openAreaCount, 3);
+    keepPicture("near-end-map-all-open");
+    expectKeptPicturesPainted();
 }
 
 TEST_F(NearTheEnd, TheFinalCellWithEveryPieceEndsInTheLastStoryAndTheExit) {
@@ -87,12 +94,17 @@ TEST_F(NearTheEnd, TheFinalCellWithEveryPieceEndsInTheLastStoryAndTheExit) {
     openMap();
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(walkTo({9, 1}));
+    keepPicture("final-map");
 
+    heatPictures = "final";
     EXPECT_EQ(playStage(), 45);
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(gameOvers, 0);
     EXPECT_EQ(storeInt(0, 60), 12);
     EXPECT_EQ(currentClass(), "scene.maingame.InGameStory");
+    waitLoaded();
+    frame(10);
+    keepPicture("final-last-story");
 
     tapUntilSceneChanges(10);
     EXPECT_EQ(storeInt(0, 60), 10);
@@ -104,6 +116,7 @@ TEST_F(NearTheEnd, TheFinalCellWithEveryPieceEndsInTheLastStoryAndTheExit) {
     quitFromMap();
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(canvas->interrupts, std::vector<jint>{3});
+    expectKeptPicturesPainted();
 }
 
 }  // namespace

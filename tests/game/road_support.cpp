@@ -1,5 +1,6 @@
 #include "road_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -136,9 +137,34 @@ void RoadTest::frame(int n) {
 }
 
 void RoadTest::keepPicture(const std::string& name) {
+    const jint w = backBuffer->getWidth(), h = backBuffer->getHeight();
+    VMPtr<VMArray<jint>> argb = VMArray<jint>::create(w * h);
+    backBuffer->getRGB(argb, 0, w, 0, 0, w, h);
+    std::vector<jint> pixels(argb->elements(), argb->elements() + w * h);
+    auto kept = std::find_if(pictures.begin(), pictures.end(),
+                             [&](const auto& p) { return p.first == name; });
+    if (kept != pictures.end()) {
+        kept->second = std::move(pixels);
+    } else {
+        pictures.emplace_back(name, std::move(pixels));
+    }
     const char* dir = std::getenv("WREN_ROAD_PNG_DIR");
     if (!dir || !*dir) return;
     writeImagePng(backBuffer, (fs::path(dir) / (name + ".png")).string());
+}
+
+void RoadTest::expectKeptPicturesPainted() {
+    ASSERT_FALSE(pictures.empty()) << "no picture was kept";
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        const auto& [name, pixels] = pictures[i];
+        EXPECT_TRUE(std::any_of(pixels.begin(), pixels.end(),
+                                [&](jint p) { return p != pixels.front(); }))
+            << name << ": one colour throughout";
+        for (size_t j = 0; j < i; ++j) {
+            EXPECT_FALSE(pictures[j].second == pixels)
+                << name << " is the same picture as " << pictures[j].first;
+        }
+    }
 }
 
 bool RoadTest::runUntil(const std::function<bool()>& done, int maxFrames) {

@@ -135,9 +135,16 @@ protected:
     VMPtr<scene::maingame::InGameScene> field();
     VMPtr<scene::maingame::InMapScene> map();
 
-    // The last frame presented, into $WREN_ROAD_PNG_DIR/<name>.png when
-    // that is set, for a person to look at.
+    // The last frame presented, kept under `name` (replacing an earlier
+    // one of that name), and into $WREN_ROAD_PNG_DIR/<name>.png when that
+    // is set, for a person to look at. Keep one where the scene on screen
+    // changed.
     void keepPicture(const std::string& name);
+    // The proof that the frames were painted: every kept picture has more
+    // than one colour (the screen starts black, and a frame that paints
+    // nothing leaves it as it was), and no two of them are alike (a
+    // painting that stopped keeps showing an earlier scene).
+    void expectKeptPicturesPainted();
 
     // --- the stylus -----------------------------------------------------------
     void quickTap(jint x, jint y);
@@ -237,6 +244,8 @@ protected:
     // play ("<name>-play") and of a results board ("<name>-board").
     std::string heatPictures;
     long long frames = 0;
+    // The kept pictures' pixels by name, in the order first kept.
+    std::vector<std::pair<std::string, std::vector<jint>>> pictures;
 };
 
 }  // namespace wrentest::road
