@@ -74,7 +74,7 @@ void Main::paintBackground(const VMPtr<Graphics>& g) {
     const bool loading = s.splashPending || (scene != nullptr && scene->progressiveLoad);
     if (!panelPending) {
         if (loading) {
-            VMPtr<VMArray<Gob*>> splash = Resources::loadGobs(SPLASH_GOBS);
+            VMPtr<VMArray<Gob*>> splash = Resources::requireGobs(SPLASH_GOBS);
             splash[0]->paint(g, w / 2, h / 2, 0);
         }
         s.splashPending = false;
@@ -93,8 +93,8 @@ void Main::paintBackground(const VMPtr<Graphics>& g) {
 void Main::paintLoadingPanel(const VMPtr<Graphics>& g, jint w, jint h) {
     VMPtr<VMArray<jint>> rect = VMArray<jint>::create(5);
     VMPtr<AnimSet> panel = Resources::loadAnimSet(PANEL_ANIM_SET);
-    panel->setGobs(Resources::loadGobs(PANEL_GOBS));
-    VMPtr<VMArray<Gob*>> values = Resources::loadGobs(PANEL_VALUE_GOBS);
+    panel->setGobs(Resources::requireGobs(PANEL_GOBS));
+    VMPtr<VMArray<Gob*>> values = Resources::requireGobs(PANEL_VALUE_GOBS);
     panel->getFrame(panelFlag1 ? 1 : 0)->paint(g, w / 2, h / 2, 0);
     // Each value's graphic stands at the right edge and top of its box in
     // frame 1; a box kind the frame lacks leaves rect as it was.
@@ -132,7 +132,7 @@ void Main::loadResources(jint index) {
     if (s.loadedGlyphSetIds[index] != id) {
         glyphSets[index] = nullptr;
         s.loadedGlyphSetIds[index] = id;
-        glyphSets[index] = Resources::loadGobs(id);
+        glyphSets[index] = Resources::requireGobs(id);
         Resources::closePack();
     }
 }

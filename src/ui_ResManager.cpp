@@ -52,7 +52,7 @@ void ResManager::acquire(jint gobId, jint animSetId) {
     if (gobId != -1) {
         gobSlot = lookup(0, gobId);
         if (gobSlot == fresh) {
-            loadedGobs = Resources::loadGobs(gobId);
+            loadedGobs = Resources::requireGobs(gobId);
             Resources::closePack();
         }
     }
@@ -93,7 +93,7 @@ void ResManager::acquireUnshared(jint gobId, jint animSetId) {
     const jint fresh = s.used;
     VMPtr<VMArray<Gob*>> loadedGobs;
     if (gobId != -1) {
-        loadedGobs = Resources::loadGobs(gobId);
+        loadedGobs = Resources::requireGobs(gobId);
         Resources::closePack();
     }
     VMPtr<AnimSet> loadedSet;

@@ -5,14 +5,17 @@
 #include "VMTry.h"
 #include "java_io_ByteArrayInputStream.h"
 #include "java_io_EOFException.h"
+#include "java_io_IOException.h"
 #include "java_lang_Exception.h"
 #include "java_lang_IllegalArgumentException.h"
+#include "java_lang_StringBuffer.h"
 #include "java_lang_System.h"
 #include "wren_AnimSet.h"
 #include "wren_Gob.h"
 #include "wren_WrenCanvas.h"
 #include "wren_io_resource_ResourcePackChunked.h"
 #include "wren_io_resource_ResourcePackSaver.h"
+#include "wren_platform_marl_WrenMarl.h"
 #include "wren_util_text_Translation.h"
 
 WREN_DEFINE_CLASS(wren::Resources, "wren.Resources")
@@ -22,6 +25,8 @@ namespace wren {
 using java::io::DataInputStream;
 using java::io::EOFException;
 using java::io::InputStream;
+using java::lang::String;
+using java::lang::StringBuffer;
 using ByteArray = VMArray<jbyte>;
 using javax::microedition::lcdui::Image;
 
@@ -117,10 +122,54 @@ VMPtr<VMArray<Gob*>> Resources::loadGobs(jint id, const VMPtr<ByteArray>& palett
                       });
 }
 
+VMPtr<VMArray<Gob*>> Resources::requireGobs(jint id) {
+    clinit();
+    VMPtr<DataInputStream> in = openStream(id);
+    return vmTryCatch(
+        [&] { return readGobs(id, in, nullptr); },
+        [&](const VMPtr<java::lang::Exception>& failure) -> VMPtr<VMArray<Gob*>> {
+            Gob::S().rgbRows = nullptr;
+            // A failure that names its file on disk already (the sheet's)
+            // says enough; any other is about the set's own bytes.
+            VMPtr<String> message = failure->getMessage();
+            VMPtr<String> folder = platform::marl::WrenMarl::getResourceFolder();
+            if (message != nullptr && folder->length() > 0 && message->startsWith(folder))
+                failure->throwSelf();
+            VMPtr<StringBuffer> what = StringBuffer::make("the graphic-object set can't be read (");
+            what->append(failure->toString());
+            what->append(")");
+            java::io::IOException::throwNew(describeEntry(id, what->toString()));
+        });
+}
+
 VMPtr<util::text::Translation> Resources::loadTranslation(jint id) {
     clinit();
     VMPtr<DataInputStream> in = openStream(id);
-    return util::text::Translation::make(in, getSize(id));
+    jint size = getSize(id);
+    try {
+        return util::text::Translation::make(in, size);
+    } catch (java::io::IOException* caught) {
+        VMPtr<java::io::IOException> failure = caught;
+        // A table from a stream has no file a player could look at.
+        if (S().pack->getEntryFile(id) == nullptr) failure->throwSelf();
+        VMPtr<String> message = failure->getMessage();
+        VMPtr<String> named = describeEntry(id, message != nullptr ? message : failure->toString());
+        if (vmIsInstanceOf(failure, EOFException::classRecord())) EOFException::throwNew(named);
+        java::io::IOException::throwNew(named);
+    }
+}
+
+VMPtr<String> Resources::describeEntry(jint id, const VMPtr<String>& what) {
+    clinit();
+    VMPtr<String> file = S().pack->getEntryFile(id);
+    VMPtr<StringBuffer> text =
+        file != nullptr ? StringBuffer::make(platform::marl::WrenMarl::getResourceFile(file))
+                        : StringBuffer::make("resource pack 0");
+    text->append(": entry ");
+    text->append(id & 0x3FF);
+    text->append(": ");
+    text->append(what);
+    return text->toString();
 }
 
 VMPtr<VMArray<Gob*>> Resources::readGobs(jint id, const VMPtr<DataInputStream>& in,
@@ -184,7 +233,15 @@ VMPtr<VMArray<Gob*>> Resources::readGobs(jint id, const VMPtr<DataInputStream>& 
         if (hints != nullptr) gob->alphaKind = jbyte((hints[i / 4] >> (2 * (i % 4))) & 3);
         gobs[i] = gob;
     }
-    Gob::assignSharedImage(gobs, sheetId, palette, nullptr);
+    try {
+        Gob::assignSharedImage(gobs, sheetId, palette, nullptr);
+    } catch (java::lang::IllegalArgumentException* caught) {
+        // The decoder refuses the sheet's bytes and names no file: a caller
+        // that needs the set learns which picture it was.
+        VMPtr<java::lang::IllegalArgumentException> refused = caught;
+        java::io::IOException::throwNew(
+            describeEntry(sheetId, WREN_LIT("the picture can't be decoded")));
+    }
     Gob::prepareRGBBuffers(gobs);
     VMPtr<VMArray<jshort>> descriptor = s.gobDescriptor;
     for (jint i = 0; i < count; ++i) {

@@ -83,9 +83,22 @@ public:
     // entry that can't be opened throws as openStream does.
     static VMPtr<VMArray<Gob*>> loadGobs(jint id);
     static VMPtr<VMArray<Gob*>> loadGobs(jint id, const VMPtr<VMArray<jbyte>>& palette);
+    // loadGobs(id) for a caller that can't go on without the set: where
+    // loadGobs answers null this throws IOException naming the file on disk
+    // and the entry at fault, "<file>: entry 6: the picture can't be
+    // decoded" for a sheet the decoder refuses, "<file>: entry 2: the
+    // graphic-object set can't be read (<why>)" for the set itself.
+    static VMPtr<VMArray<Gob*>> requireGobs(jint id);
     // The text table of entry `id`; a malformed table throws as the
-    // table's reader does, and the stream is left open.
+    // table's reader does, and the stream is left open. From a pack file,
+    // the exception (EOFException or IOException as the reader threw it)
+    // carries the file on disk and the entry before the reader's message:
+    // "<file>: entry 1: text table: ...".
     static VMPtr<util::text::Translation> loadTranslation(jint id);
+    // "<the file on disk that holds the entry>: entry <n>: <what>", for
+    // messages about an entry whose bytes are wrong; "resource pack 0: ..."
+    // for a pack read from a stream.
+    static VMPtr<java::lang::String> describeEntry(jint id, const VMPtr<java::lang::String>& what);
 
     // The animation set of entry `id`, as far as its bytes go (AnimSet::load).
     static VMPtr<AnimSet> loadAnimSet(jint id);

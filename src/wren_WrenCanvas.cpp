@@ -154,7 +154,7 @@ void WrenCanvas::runFrames() {
 void WrenCanvas::stopOnFailure(const VMPtr<java::lang::Throwable>& failure) {
     failure->printStackTrace();
     VMPtr<StringBuffer> text = StringBuffer::make("the game stopped: ");
-    text->append(failure->toString());
+    text->append(platform::marl::WrenMarl::describeFailure(failure));
     platform::marl::WrenMarl::reportFailure(text->toString());
     // What the exit releases may be what failed: the program ends anyway.
     vmTryCatch([&] { exit(); }, [](const VMPtr<java::lang::Throwable>&) {});

@@ -161,6 +161,14 @@ VMPtr<String> ResourcePack::getFileName(jint pack, jint part) {
     return makeFileName(pack, part, nullptr);
 }
 
+VMPtr<String> ResourcePack::getEntryFile(jint id) {
+    selectPack(id);
+    jint entry = entryOf(id);
+    jint pack = S().currentPack;
+    if (pack <= 0) return nullptr;
+    return inMemory ? getFileName(pack, -1) : getFileName(pack, entry);
+}
+
 VMPtr<String> ResourcePack::getFileName(jint id) {
     if (inMemory) return nullptr;
     return getFileName(id >> 10, id & 0x3FF);

@@ -71,6 +71,11 @@ public:
     virtual VMPtr<java::lang::String> makeFileName(jint pack, jint part,
                                                    const VMPtr<java::lang::String>& ext);
     virtual VMPtr<java::lang::String> getFileName(jint pack, jint part);
+    // The resource file that holds the entry's first byte, for messages:
+    // the pack's own file when the pack is read whole, else the entry's
+    // file; null for a pack read from a stream. MissingEntryException as
+    // for any lookup.
+    virtual VMPtr<java::lang::String> getEntryFile(jint id);
     // Drops the current pack, then reads an index (and, with readData, the
     // data block); the pack read is pack 0. False, with no index left, when
     // the bytes end early or a size is negative.

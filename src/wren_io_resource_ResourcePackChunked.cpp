@@ -1,5 +1,7 @@
 #include "wren_io_resource_ResourcePackChunked.h"
 
+#include <algorithm>
+
 #include "VMMath.h"
 #include "java_io_EOFException.h"
 #include "java_io_IOException.h"
@@ -59,11 +61,13 @@ VMPtr<String> ResourcePackChunked::idToString(jint id) {
 void ResourcePackChunked::close() {
     ResourcePackExtension::close();
     fileSystem = nullptr;
+    partEnds = nullptr;
 }
 
 VMPtr<DataInputStream> ResourcePackChunked::open(jint pack) {
     chunks = nullptr;
     fileSystem = nullptr;
+    partEnds = nullptr;
     if (!isChunkedPack(pack)) return ResourcePackExtension::open(pack);
     VMPtr<DataInputStream> in;
     try {
@@ -203,12 +207,14 @@ void ResourcePackChunked::loadParts(jint pack) {
     if (parts < 0) java::lang::NegativeArraySizeException::throwNew();
     if (int64_t(parts) * 4 > s->available()) java::io::EOFException::throwNew();
     VMPtr<VMArray<jint>> partSize = VMArray<jint>::create(parts);
+    VMPtr<VMArray<jint>> ends = VMArray<jint>::create(parts);
     int64_t sum = 0;
     for (jint i = 0; i < parts; ++i) {
         jint size = s->readInt();
         if (size < 0) java::lang::IndexOutOfBoundsException::throwNew();
         partSize[i] = size;
         sum += size;
+        ends[i] = jint(std::min<int64_t>(sum, 0x7FFFFFFF));
     }
     // Parts that hold less than the total leave the rest of the block zero.
     if (sum > total) java::lang::IndexOutOfBoundsException::throwNew();
@@ -250,6 +256,21 @@ void ResourcePackChunked::loadParts(jint pack) {
         offset += partSize[i];
     }
     data = block;
+    partEnds = ends;
+}
+
+VMPtr<String> ResourcePackChunked::getEntryFile(jint id) {
+    selectPack(id);
+    jint pack = S().currentPack;
+    if (!isChunkedPack(pack)) return ResourcePackExtension::getEntryFile(id);
+    jint entry = entryOf(id);
+    if (fileSystem != nullptr) return getFileName(entry);
+    VMPtr<VMArray<jint>> ends = partEnds;
+    jint offset = getOffset(id);
+    if (ends != nullptr)
+        for (jint i = 0; i < ends->length; ++i)
+            if (offset < ends[i]) return getFileName(pack, i + 1);
+    return getFileName(pack, 0);
 }
 
 VMPtr<String> ResourcePackChunked::getFileName(jint id) {

@@ -25,7 +25,7 @@ namespace wren::io::resource {
 
 class ResourcePackChunked : public ResourcePackExtension {
     WREN_CLASS(ResourcePackChunked, ResourcePackExtension, (chunks, VMArray<Chunk*>),
-               (fileSystem, ChunkVirtualFileSystemOrganization))
+               (fileSystem, ChunkVirtualFileSystemOrganization), (partEnds, VMArray<jint>))
 public:
     static constexpr jint VERSION = 4;
     // Bit n - 1 is set for the chunked pack numbers n (1 to 32).
@@ -43,6 +43,10 @@ public:
         jint id, const VMPtr<VMArray<jbyte>>& palette) override;
     // With a directory: "/RP{pack}part{part}.{ext}" of the entry's file.
     VMPtr<java::lang::String> getFileName(jint id) override;
+    // A chunked pack: the entry's file with a directory, else the part file
+    // its first byte was read from (the main file when it lies past every
+    // part).
+    VMPtr<java::lang::String> getEntryFile(jint id) override;
     // A plain pack: the plain reader's stream. A chunked pack is loaded here
     // whole and null is returned; any failure is printed and thrown as
     // RuntimeException carrying the caught exception's class and message,
@@ -70,7 +74,8 @@ public:
     // to back from its start; what they leave of it stays zero. Parts that
     // overrun the total are IndexOutOfBoundsException, a total the heap
     // can't hold IOException, and every part file is checked to hold its
-    // part before the block is allocated.
+    // part before the block is allocated. Where each part ends in the block
+    // is kept for messages about the entries.
     void loadParts(jint pack);
 
     static jboolean isChunkedPack(jint pack);

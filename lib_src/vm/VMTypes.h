@@ -27,8 +27,16 @@ class Throwable;
 class VMThread;
 
 // Ends the process with exit code 1. The text names the condition for a
-// debugger; it is not shown.
+// debugger; it is shown only when nothing has said yet why the program stops
+// ("wren: the program stopped: " and the text), so that a player is never
+// left without a word.
 [[noreturn]] void vmFatalError(const char* text);
+
+// "wren: " + text as one line on standard error: why the program can't go
+// on. Only the first report of the process is written (false for any later
+// one), so that a failure reported where it happened is not told again by
+// the path that ends the program. Any thread may report.
+bool vmReportFailure(const char* text);
 
 // Marks an object and, through its markReferences, what it reaches. Called
 // by markReferences implementations; nothing else needs it.

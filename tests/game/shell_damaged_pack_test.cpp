@@ -1,9 +1,10 @@
-// The real program over the sample content with one pack file damaged: the
-// game reads it on its game thread, where the exception ends the game loop.
-// The program must then end with exit code 1 and one line on standard error
-// that names the pack file on disk and what is wrong with it, not stay up
-// showing its last frame. Each case is its own test (one CTest test each);
-// the watchdog kills a program that hangs, which fails the exit code.
+// The real program over the sample content with one pack file damaged. A
+// pack the game reads on its game thread ends the game loop; one read while
+// the MIDlet starts ends the start-up. Either way the program must end with
+// exit code 1 and one line on standard error that names the pack file on
+// disk, first, and what is wrong with it, not stay up showing its last
+// frame nor end without a word. Each case is its own test (one CTest test
+// each); the watchdog kills a program that hangs, which fails the exit code.
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -13,11 +14,13 @@
 #include <linux/capability.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -93,35 +96,110 @@ void hugeChunkLength(const fs::path& file) {
     writeAll(file, bytes);
 }
 
-// A file that can't be opened, also by root: without its permission bits,
-// and the program started without the capabilities that pass them by (the
-// bounding set this process hands its children on). False when the system
-// lets it be read all the same.
-bool makeUnreadable(const fs::path& file) {
-    fs::permissions(file, fs::perms::none);
-    if (geteuid() == 0) {
-        prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
-        prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
-    }
-    // What a started program finds: a child that opens it after an exec.
+// Without the capabilities that pass permission bits by, for the program
+// the calling process becomes at its next exec (they leave the bounding set
+// it hands on): what a file without permissions needs to stay unread by
+// root. Only ever called in a child, so that the test process and every
+// later child keep theirs. False when the system refuses.
+bool dropReadOverride() {
+    if (geteuid() != 0) return true;
+    return prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) == 0 &&
+           prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) == 0;
+}
+
+// Takes every permission from `target`, a file or a folder. True when a
+// program started as the game is (a child without the capabilities, after
+// an exec) then can't open `probe`; false when the system lets it be read
+// all the same.
+bool makeUnreadable(const fs::path& target, const fs::path& probe) {
+    fs::permissions(target, fs::perms::none);
     pid_t pid = fork();
     if (pid == 0) {
-        execl("/bin/sh", "sh", "-c", "exec 2>/dev/null 3< \"$0\"", file.c_str(), static_cast<char*>(nullptr));
+        if (!dropReadOverride()) _exit(126);
+        execl("/bin/sh", "sh", "-c", "exec 2>/dev/null 3< \"$0\"", probe.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
-    return !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) != 0 && WEXITSTATUS(status) < 126;
 }
+
+// The first picture of the file (a PNG inside a pack's part file): one bit
+// of its width, inside the header chunk. The chunk's CRC no longer holds,
+// which every decoder checks for a critical chunk.
+void flipPictureByte(const fs::path& file) {
+    std::vector<char> bytes = readAll(file);
+    const std::string png("\x89PNG\r\n\x1a\n", 8);
+    auto at = std::search(bytes.begin(), bytes.end(), png.begin(), png.end());
+    ASSERT_NE(at, bytes.end()) << file << " holds no picture";
+    // The signature, the header's length and type, then the width's last byte.
+    const size_t width = size_t(at - bytes.begin()) + 8 + 8 + 3;
+    ASSERT_LT(width, bytes.size());
+    ASSERT_EQ(std::string(bytes.data() + width - 7, 4), "IHDR");
+    bytes[width] = char(bytes[width] ^ 0x01);
+    writeAll(file, bytes);
+}
+
+// The text pack is plain: a flags byte (bit 0: 4-byte sizes), the entry
+// count (2), the sizes, a type byte each and the data length (4), then the
+// entries. A text table: its text count (2), then each text's length (2)
+// and bytes.
+constexpr int kTextTable = 0;
+constexpr int kLongText = 41;
+constexpr int kLongTextLength = 8192;
+
+uint32_t bigEndian(const std::vector<char>& bytes, size_t at, size_t width) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < width; ++i) value = (value << 8) | uint8_t(bytes.at(at + i));
+    return value;
+}
+
+// Text 41 of the first table says it is 8192 bytes long, far past its table.
+void lengthenText(const fs::path& file) {
+    std::vector<char> bytes = readAll(file);
+    ASSERT_GT(bytes.size(), 3u);
+    const size_t sizeWidth = (bytes[0] & 1) ? 4 : 2;
+    const size_t entries = bigEndian(bytes, 1, 2);
+    size_t at = 3 + entries * sizeWidth + entries + 4;
+    for (int e = 0; e < kTextTable; ++e) at += bigEndian(bytes, 3 + size_t(e) * sizeWidth, sizeWidth);
+    ASSERT_GT(bigEndian(bytes, at, 2), uint32_t(kLongText));
+    at += 2;
+    for (int t = 0; t < kLongText; ++t) at += 2 + bigEndian(bytes, at, 2);
+    ASSERT_LT(at + 1, bytes.size());
+    bytes[at] = char(kLongTextLength >> 8);
+    bytes[at + 1] = char(kLongTextLength & 0xFF);
+    writeAll(file, bytes);
+}
+
+// The resource folder as a whole, for the packs read at start-up.
+void removeResourceFolder(const fs::path& file) { fs::remove_all(file.parent_path()); }
+
+void emptyFolder(const fs::path& file) {
+    for (const auto& e : fs::directory_iterator(file.parent_path())) fs::remove_all(e.path());
+}
+
+void folderAFile(const fs::path& file) {
+    removeResourceFolder(file);
+    std::ofstream(file.parent_path()) << "not a folder\n";
+}
+
+// Where the pack is read, and so how the line begins.
+enum class When { Playing, StartingUp };
+
+// What is taken from the program: nothing, the pack file's permissions, or
+// the resource folder's.
+enum class Unreadable { None, File, Folder };
 
 struct Damage {
     const char* name;
-    const char* file;  // under rsc/
+    const char* file;  // under rsc/: the file the line must name
     std::function<void(const fs::path&)> spoil;
     const char* script;
     // What the line says of the file after its path; "%size%" stands for
     // the file's size before the damage, "%half%" for half of it.
     const char* said;
+    When when = When::Playing;
+    Unreadable unreadable = Unreadable::None;
 };
 
 std::string sayingOf(std::string said, uintmax_t size) {
@@ -152,7 +230,7 @@ const Damage kDamages[] = {
     {"PartFileMissing", "RP9part1.rp", [](const fs::path& f) { fs::remove(f); }, kPlayToTheMenu,
      ": no such file"},
     {"PartFileUnreadable", "RP1part1.rp", nullptr, kPlayToTheMenu,
-     ": cannot open it: Permission denied"},
+     ": cannot open it: Permission denied", When::Playing, Unreadable::File},
     {"IndexByteFlipped", "RP1part0.rp", flipIndexByte, kPlayToTheMenu,
      ": its index can't be read"},
     {"IndexByteFlippedInTheStoryPack", "RP17part0.rp", flipIndexByte, kPlayToTheStory,
@@ -161,7 +239,33 @@ const Damage kDamages[] = {
      ": ends at byte %size%, before the data it announces"},
     {"TextPackCutToNothing", "RP20.rp", [](const fs::path& f) { cutTo(f, 0); }, kPlayToTheMenu,
      ": ends at byte 0, before the data it announces"},
+    {"PictureByteFlipped", "RP1part1.rp", flipPictureByte, kPlayToTheMenu,
+     ": entry 6: the picture can't be decoded"},
+    {"TextLengthPastItsData", "RP20.rp", lengthenText, kPlayToTheMenu,
+     ": entry 0: text table: length past the entry (text 41, 8192)"},
+    // The packs read while the MIDlet starts, before the game loop runs.
+    {"StartUpPackCutInHalf", "RP19part0.rp", cutInHalf, kPlayToTheMenu,
+     ": ends at byte %half%, before the data it announces", When::StartingUp},
+    {"StartUpPackMissing", "RP19part0.rp", [](const fs::path& f) { fs::remove(f); },
+     kPlayToTheMenu, ": no such file", When::StartingUp},
+    {"ResourceFolderMissing", "RP19part0.rp", removeResourceFolder, kPlayToTheMenu, ": no such file",
+     When::StartingUp},
+    {"ResourceFolderEmpty", "RP19part0.rp", emptyFolder, kPlayToTheMenu, ": no such file",
+     When::StartingUp},
+    {"ResourceFolderAFile", "RP19part0.rp", folderAFile, kPlayToTheMenu,
+     ": cannot open it: Not a directory", When::StartingUp},
+    {"ResourceFolderUnreadable", "RP19part0.rp", nullptr, kPlayToTheMenu,
+     ": cannot open it: Permission denied", When::StartingUp, Unreadable::Folder},
 };
+
+// A Java class name and nothing else ("java.lang.NullPointerException"):
+// words a player can do nothing with.
+const std::regex kBareClassName("[a-z][a-z0-9_]*(\\.[A-Za-z_$][A-Za-z0-9_$]*)+");
+
+bool mayOverrideReading() {
+    return prctl(PR_CAPBSET_READ, CAP_DAC_OVERRIDE, 0, 0, 0) == 1 &&
+           prctl(PR_CAPBSET_READ, CAP_DAC_READ_SEARCH, 0, 0, 0) == 1;
+}
 
 class DamagedPack : public ::testing::TestWithParam<Damage> {
 protected:
@@ -195,28 +299,36 @@ TEST_P(DamagedPack, EndsTheProgramWithExitCodeOneAndALineNamingTheFile) {
     const fs::path file = fs::path(folder_) / "rsc" / d.file;
     ASSERT_TRUE(fs::is_regular_file(file));
     const std::string said = file.string() + sayingOf(d.said, fs::file_size(file));
-    if (d.spoil) {
-        d.spoil(file);
-    } else if (!makeUnreadable(file)) {
+    const bool mayOverride = mayOverrideReading();
+    if (d.spoil) d.spoil(file);
+    if (d.unreadable != Unreadable::None &&
+        !makeUnreadable(d.unreadable == Unreadable::File ? file : file.parent_path(), file))
         GTEST_SKIP() << "this system reads a file without permissions all the same";
-    }
     const std::string script = folder_ + "/damage.script";
     std::ofstream(script) << d.script;
     const std::string errors = folder_ + "/stderr.txt";
 
     wrentest::RunningProgram program = wrentest::startProgram(
         WREN_GAME_DIR "/wren", folder_, script, kWatchdogSeconds, {{"WREN_CLOCK", "virtual"}},
-        false, errors);
+        false, errors,
+        d.unreadable == Unreadable::None ? std::function<bool()>() : dropReadOverride);
     std::string output;
     for (std::string line; program.readLine(&line);) output += line + "\n";
     EXPECT_EQ(program.finish(), 1) << output;
+    // What the program was started without is the program's loss only.
+    EXPECT_EQ(mayOverrideReading(), mayOverride);
 
     std::ifstream in(errors);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 1u) << output;
-    EXPECT_EQ(lines[0].rfind("wren: the game stopped: ", 0), 0u) << lines[0];
-    EXPECT_NE(lines[0].find(said), std::string::npos) << lines[0];
+    const std::string lead = d.when == When::Playing ? "wren: the game stopped: "
+                                                     : "wren: the game could not start: ";
+    ASSERT_EQ(lines[0].rfind(lead, 0), 0u) << lines[0];
+    const std::string told = lines[0].substr(lead.size());
+    // The file and what is wrong with it come first; class names may follow.
+    EXPECT_EQ(told.rfind(said, 0), 0u) << lines[0];
+    EXPECT_FALSE(std::regex_match(told, kBareClassName)) << lines[0];
     // The runtime's report of the exception stays on standard output.
     EXPECT_NE(output.find("Exception in thread"), std::string::npos) << output;
 }

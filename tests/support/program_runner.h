@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,12 +88,16 @@ private:
 // `watchdogSeconds`, a program still running by then is killed (the alarm
 // survives the exec), and its test fails on the exit code. With
 // `withStandardError`, what it writes there is read with its output; with a
-// `standardErrorFile`, it goes to that file instead.
+// `standardErrorFile`, it goes to that file instead. `beforeExec` runs in the
+// child just before the program takes its place, for what only the
+// program's process may give up; when it answers false the child ends with
+// exit code 123 instead.
 inline RunningProgram startProgram(
     const char* program, const std::string& folder, const std::string& script,
     unsigned watchdogSeconds = 0,
     const std::vector<std::pair<std::string, std::string>>& environment = {},
-    bool withStandardError = false, const std::string& standardErrorFile = {}) {
+    bool withStandardError = false, const std::string& standardErrorFile = {},
+    const std::function<bool()>& beforeExec = {}) {
     int fds[2];
     if (pipe(fds) != 0) {
         ADD_FAILURE() << "no pipe for the program's output";
@@ -115,6 +120,7 @@ inline RunningProgram startProgram(
         setenv("WREN_MODULE_DIR", folder.c_str(), 1);
         setenv("WREN_SCRIPT", script.c_str(), 1);
         for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
+        if (beforeExec && !beforeExec()) _exit(123);
         if (watchdogSeconds) alarm(watchdogSeconds);
         execl(program, program, static_cast<char*>(nullptr));
         _exit(121);

@@ -136,6 +136,11 @@ void HAL_closeResource(HAL_ResourceFile* handle) {
     delete handle;
 }
 
+std::string HAL_resourceFolder() {
+    const std::string* folder = programFolder();
+    return folder ? *folder + "/rsc/" : std::string();
+}
+
 std::string HAL_resourcePath(const jchar* name, jint length) {
     std::string path;
     return pathOf(name, length, &path) == HAL_OK ? path : std::string();

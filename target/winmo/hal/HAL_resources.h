@@ -29,6 +29,9 @@ int32_t HAL_readResource(HAL_ResourceFile* handle, void* buffer, jint offset, ji
 // Closes the file; null does nothing.
 void HAL_closeResource(HAL_ResourceFile* handle);
 
+// The folder on disk that every resource path starts with (the program's
+// folder, then "/rsc/"); "" when it can't be known.
+std::string HAL_resourceFolder();
 // Where a resource of that name lies on disk (the program's folder, "/rsc/",
 // then the name), for messages; "" when the name can't be a resource's.
 std::string HAL_resourcePath(const jchar* name, jint length);

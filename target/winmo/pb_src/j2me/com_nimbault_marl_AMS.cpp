@@ -1,6 +1,5 @@
 #include "com_nimbault_marl_AMS.h"
 
-#include <cstdio>
 #include <string>
 
 #include "HAL_properties.h"
@@ -12,6 +11,7 @@
 #include "java_lang_InstantiationException.h"
 #include "java_lang_StringBuffer.h"
 #include "javax_microedition_midlet_MIDletStateChangeException.h"
+#include "wren_platform_marl_WrenMarl.h"
 
 WREN_DEFINE_CLASS(com::nimbault::marl::AMS, "com.nimbault.marl.AMS")
 WREN_MAIN_ENTRY(com::nimbault::marl::AMS, &com::nimbault::marl::AMS::main)
@@ -35,12 +35,24 @@ void AMS::main(const VMPtr<java::lang::Object>&) {
 
 void AMS::startMIDlet(const VMPtr<VMArray<String*>>&) {
     clinit();
-    if (!loadMIDlet(1)) {
-        // The fatal routine shows nothing: the reason is told here.
+    jboolean loaded = false;
+    try {
+        loaded = loadMIDlet(1);
+    } catch (java::lang::Throwable* caught) {
+        // The runtime prints the trace and ends the program; the player
+        // reads why on standard error, the file at fault first.
+        VMPtr<java::lang::Throwable> failure = caught;
+        VMPtr<java::lang::StringBuffer> text =
+            java::lang::StringBuffer::make(WREN_LIT("the game could not start: "));
+        text->append(wren::platform::marl::WrenMarl::describeFailure(failure));
+        vmReportFailure(text->toString()->toUtf8().c_str());
+        failure->throwSelf();
+    }
+    if (!loaded) {
         std::string problem = PropertyFile_problem(HAL_APPLICATION_PROPERTIES);
         if (problem.empty())
             problem = PropertyFile_path(HAL_APPLICATION_PROPERTIES) + ": no \"MIDlet-1\" value";
-        std::fprintf(stderr, "wren: no MIDlet to start: %s\n", problem.c_str());
+        vmReportFailure(("no MIDlet to start: " + problem).c_str());
         vmFatalError("Failed to load MIDlet!");
     }
 }
@@ -59,10 +71,10 @@ jboolean AMS::loadMIDlet(jint n) {
     VMPtr<String> className = (second < 0 ? value : value->substring(second + 1))->trim();
     // The ClassNotFoundException that follows carries no name: say which.
     if (std::string name = className->toUtf8(); !vmFindClass(name.c_str()))
-        std::fprintf(
-            stderr,
-            "wren: no MIDlet to start: %s: the class \"%s\" of \"MIDlet-%d\" does not exist\n",
-            PropertyFile_path(HAL_APPLICATION_PROPERTIES).c_str(), name.c_str(), int(n));
+        vmReportFailure(("no MIDlet to start: " + PropertyFile_path(HAL_APPLICATION_PROPERTIES) +
+                         ": the class \"" + name + "\" of \"MIDlet-" + std::to_string(n) +
+                         "\" does not exist")
+                            .c_str());
     VMPtr<MIDlet> midlet = instantiateMIDlet(className);
     S().midlet = midlet;
     if (midlet->setState(MIDlet::STARTING)) {

@@ -70,8 +70,28 @@ VMPtr<java::lang::String> WrenMarl::getResourceProblem(const VMPtr<java::lang::S
 void WrenMarl::reportFailure(const VMPtr<java::lang::String>& what) {
     clinit();
     std::string text = what ? what->toUtf8() : std::string("null");
-    std::fprintf(stderr, "wren: %s\n", text.c_str());
+    vmReportFailure(text.c_str());
     HAL_setExitFailed();
+}
+
+VMPtr<java::lang::String> WrenMarl::getResourceFolder() {
+    clinit();
+    return java::lang::String::make(HAL_resourceFolder().c_str());
+}
+
+VMPtr<java::lang::String> WrenMarl::describeFailure(const VMPtr<java::lang::Throwable>& failure) {
+    clinit();
+    if (!failure) return WREN_LIT("null");
+    VMPtr<java::lang::String> whole = failure->toString();
+    std::string text = whole->toUtf8();
+    std::string folder = HAL_resourceFolder();
+    size_t at = folder.empty() ? std::string::npos : text.find(folder);
+    if (at == std::string::npos || at == 0) return whole;
+    // What wraps the file's own words ends in ": " before them.
+    size_t before = at;
+    while (before > 0 && (text[before - 1] == ' ' || text[before - 1] == ':')) --before;
+    std::string line = text.substr(at) + " (" + text.substr(0, before) + ")";
+    return java::lang::String::make(line.c_str());
 }
 
 }  // namespace wren::platform::marl

@@ -7,6 +7,7 @@
 #include "VMArray.h"
 #include "VMClass.h"
 #include "java_lang_String.h"
+#include "java_lang_Throwable.h"
 #include "javax_microedition_media_Player.h"
 
 namespace wren::platform::marl {
@@ -35,8 +36,19 @@ public:
     static VMPtr<java::lang::String> getResourceProblem(const VMPtr<java::lang::String>& name);
     // "wren: " + what as one line on standard error, and exit code 1 for the
     // program however it ends: the game can't go on. The exit itself is
-    // still the MIDlet's to ask for.
+    // still the MIDlet's to ask for. Only the program's first report is
+    // written: a failure told already is not told again.
     static void reportFailure(const VMPtr<java::lang::String>& what);
+    // The failure as a player reads it: from the first resource file on disk
+    // its text names, what is wrong with that file, then in brackets what
+    // came before (the exception classes and the messages that wrap it):
+    // "/home/p/rsc/RP1part0.rp: no such file (java.lang.RuntimeException:
+    // java.io.IOException)". A failure that names no such file reads as its
+    // toString.
+    static VMPtr<java::lang::String> describeFailure(const VMPtr<java::lang::Throwable>& failure);
+    // The folder on disk that every resource file lies in, ending in "/";
+    // empty when it can't be known.
+    static VMPtr<java::lang::String> getResourceFolder();
 };
 
 }  // namespace wren::platform::marl

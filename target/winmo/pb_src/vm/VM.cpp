@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <string>
 #include <thread>
 
 #include "HAL_memory.h"
@@ -59,6 +60,17 @@ bool waitForThreads(int limitMs) {
 
 void vmTrace(const char*) {}
 
+namespace {
+
+// What is wrong with the setting and what it was, as the reason start-up stops.
+void reportBadSetting(const char* error, const char* variable) {
+    const char* value = std::getenv(variable);
+    std::string text = std::string(error) + ", not \"" + (value ? value : "") + "\"";
+    vmReportFailure(text.c_str());
+}
+
+}  // namespace
+
 int VM::start(uint64_t minimumHeap, uint64_t maximumHeap, NativeThread* nativeThread,
               const char* bootClassName, intptr_t argument) {
     if (!vmInstance) vmInstance = new (vmAllocate(sizeof(VM), false)) VM();
@@ -67,12 +79,12 @@ int VM::start(uint64_t minimumHeap, uint64_t maximumHeap, NativeThread* nativeTh
     HAL_setCollectHook(&VM::collect);
     // The clock is chosen before anything reads the time.
     if (const char* error = nullptr; !vmClockFromEnvironment(&error)) {
-        std::fprintf(stderr, "wren: %s, not \"%s\"\n", error, std::getenv("WREN_CLOCK"));
+        reportBadSetting(error, "WREN_CLOCK");
         vmFatalError("Bad WREN_CLOCK.");
     }
     uint32_t stress = 0;
     if (const char* error = nullptr; !vmGcStressFromEnvironment(&stress, &error)) {
-        std::fprintf(stderr, "wren: %s, not \"%s\"\n", error, std::getenv("WREN_GC_STRESS"));
+        reportBadSetting(error, "WREN_GC_STRESS");
         vmFatalError("Bad WREN_GC_STRESS.");
     }
     try {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -903,9 +905,26 @@ void vmRememberStores(const void* start, size_t bytes) {
     vmRememberStore(p + bytes - 1);
 }
 
+namespace {
+std::atomic<bool> failureReported{false};
+}  // namespace
+
+bool vmReportFailure(const char* text) {
+    if (failureReported.exchange(true)) return false;
+    std::fprintf(stderr, "wren: %s\n", text ? text : "");
+    std::fflush(stderr);
+    return true;
+}
+
 void vmFatalError(const char* text) {
-    (void)text;
     std::fflush(stdout);
+    if (!failureReported.load()) {
+        std::string line = std::string("the program stopped: ") + (text ? text : "");
+        // The fatal texts of the runtime's own checks end in a line break
+        // or not; the line gets one of its own.
+        while (!line.empty() && line.back() == '\n') line.pop_back();
+        vmReportFailure(line.c_str());
+    }
     _exit(1);
 }
 
