@@ -35,19 +35,17 @@ void AMS::main(const VMPtr<java::lang::Object>&) {
 
 void AMS::startMIDlet(const VMPtr<VMArray<String*>>&) {
     clinit();
-    jboolean loaded = false;
-    try {
-        loaded = loadMIDlet(1);
-    } catch (java::lang::Throwable* caught) {
-        // The runtime prints the trace and ends the program; the player
-        // reads why on standard error, the file at fault first.
-        VMPtr<java::lang::Throwable> failure = caught;
-        VMPtr<java::lang::StringBuffer> text =
-            java::lang::StringBuffer::make(WREN_LIT("the game could not start: "));
-        text->append(wren::platform::marl::WrenMarl::describeFailure(failure));
-        vmReportFailure(text->toString()->toUtf8().c_str());
-        failure->throwSelf();
-    }
+    // The runtime prints the trace of what escapes and ends the program;
+    // the player reads why on standard error, the file at fault first.
+    const jboolean loaded = vmTryCatch(
+        [&] { return loadMIDlet(1); },
+        [](const VMPtr<java::lang::Throwable>& failure) -> jboolean {
+            VMPtr<java::lang::StringBuffer> text =
+                java::lang::StringBuffer::make(WREN_LIT("the game could not start: "));
+            text->append(wren::platform::marl::WrenMarl::describeFailure(failure));
+            vmReportFailure(text->toString()->toUtf8().c_str());
+            failure->throwSelf();
+        });
     if (!loaded) {
         std::string problem = PropertyFile_problem(HAL_APPLICATION_PROPERTIES);
         if (problem.empty())
