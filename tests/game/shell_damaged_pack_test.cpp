@@ -88,6 +88,16 @@ void flipIndexByte(const fs::path& file) {
     writeAll(file, bytes);
 }
 
+// The index lists three entries of the seven the file holds: the game asks
+// for entry 3 (a graphic-object set) first.
+void shortenIndex(const fs::path& file) {
+    std::vector<char> bytes = readAll(file);
+    expectIndexChunkFirst(bytes);
+    bytes[kFirstEntrySize - 2] = 0;
+    bytes[kFirstEntrySize - 1] = 3;
+    writeAll(file, bytes);
+}
+
 void hugeChunkLength(const fs::path& file) {
     std::vector<char> bytes = readAll(file);
     expectIndexChunkFirst(bytes);
@@ -258,6 +268,8 @@ const Damage kDamages[] = {
      ": its index can't be read"},
     {"IndexByteFlippedInTheStoryPack", "RP17part0.rp", flipIndexByte, kPlayToTheStory,
      ": its index can't be read"},
+    {"IndexShortOfEntries", "RP1part0.rp", shortenIndex, kPlayToTheMenu,
+     ": Resource pack 1 has no entry 3 (it has 3)"},
     {"HugeChunkLength", "RP1part0.rp", hugeChunkLength, kPlayToTheMenu,
      ": ends at byte %size%, before the data it announces"},
     {"TextPackCutToNothing", "RP20.rp", [](const fs::path& f) { cutTo(f, 0); }, kPlayToTheMenu,
