@@ -362,8 +362,8 @@ jboolean AnimSet::readTables() {
 namespace {
 
 // "step 3 names frame 40 of 12": where `place` lies past the table's end.
-VMPtr<java::lang::String> pastTheEnd(const char* owner, jint index, const char* kind,
-                                     jint place, jint length) {
+VMPtr<java::lang::String> pastTheEnd(const char* owner, jint index, const char* kind, jint place,
+                                     jint length) {
     VMPtr<java::lang::StringBuffer> text = java::lang::StringBuffer::make(owner);
     text->append(" ");
     text->append(index);

@@ -143,16 +143,17 @@ VMPtr<VMArray<Gob*>> Resources::requireGobs(jint id) {
 VMPtr<AnimSet> Resources::requireAnimSet(jint id, const VMPtr<VMArray<Gob*>>& gobs) {
     clinit();
     VMPtr<DataInputStream> in = openStream(id);
-    VMPtr<AnimSet> set = vmTryCatch(
-        [&] { return AnimSet::loadWhole(id, in); },
-        [&](const VMPtr<java::lang::Exception>& failure) -> VMPtr<AnimSet> {
-            java::io::IOException::throwNew(
-                describeUnreadable(id, "the animation set", failure->toString()));
-        });
+    VMPtr<AnimSet> set =
+        vmTryCatch([&] { return AnimSet::loadWhole(id, in); },
+                   [&](const VMPtr<java::lang::Exception>& failure) -> VMPtr<AnimSet> {
+                       java::io::IOException::throwNew(
+                           describeUnreadable(id, "the animation set", failure->toString()));
+                   });
     // What would fail only when the set is played or drawn fails here, while
     // it is still known which entry holds it.
     VMPtr<String> bad = set->findBadReference(gobs != nullptr ? gobs->length : -1);
-    if (bad != nullptr) java::io::IOException::throwNew(describeUnreadable(id, "the animation set", bad));
+    if (bad != nullptr)
+        java::io::IOException::throwNew(describeUnreadable(id, "the animation set", bad));
     set->setGobs(gobs);
     return set;
 }

@@ -379,22 +379,22 @@ TEST(AnimSetLoad, TotalsBeyondTheBytesEndTheLoad) {
 // of one piece (Gob 1) and one box, frame 1 of two pieces (Gobs 0 and 1);
 // two durations. The comments give each byte's place, for the cases below.
 const Bytes kChecked = {
-    0,                 // 0: leading byte
-    0,   1,            // 1: one animation
-    2,                 // 3: of two steps
-    0xFF,              // 4: endless
-    0,   1,            // 5: step flags: duration indices 0 and 1
-    0,   1,            // 7: frames 0 and 1
-    0,   0,   0, 0,    // 9: step dx, dy
-    0,   2,            // 13: two frames
-    1,   2,            // 15: of one and two pieces
-    0,                 // 17: flips
-    1,   0,   1,       // 18: Gobs 1, 0, 1
-    0,   0,   0, 0, 0, 0,  // 21: piece dx, dy
-    1,   0,            // 27: one box, none
-    0,   0,   4, 4, 0,  // 29: x, y, width, height, type
-    0,   2,            // 34: two durations
-    100, 50,           // 36
+    0,                     // 0: leading byte
+    0,    1,               // 1: one animation
+    2,                     // 3: of two steps
+    0xFF,                  // 4: endless
+    0,    1,               // 5: step flags: duration indices 0 and 1
+    0,    1,               // 7: frames 0 and 1
+    0,    0,  0, 0,        // 9: step dx, dy
+    0,    2,               // 13: two frames
+    1,    2,               // 15: of one and two pieces
+    0,                     // 17: flips
+    1,    0,  1,           // 18: Gobs 1, 0, 1
+    0,    0,  0, 0, 0, 0,  // 21: piece dx, dy
+    1,    0,               // 27: one box, none
+    0,    0,  4, 4, 0,     // 29: x, y, width, height, type
+    0,    2,               // 34: two durations
+    100,  50,              // 36
 };
 
 Bytes changed(Bytes b, size_t at, uint8_t value) {
@@ -402,7 +402,9 @@ Bytes changed(Bytes b, size_t at, uint8_t value) {
     return b;
 }
 
-Bytes cut(const Bytes& b, size_t n) { return Bytes(b.begin(), b.begin() + ptrdiff_t(n)); }
+Bytes cut(const Bytes& b, size_t n) {
+    return Bytes(b.begin(), b.begin() + ptrdiff_t(n));
+}
 
 // The set as the game's loads take it, entry 0 of a pack read from a stream,
 // bound to `gobs` (null: no pictures yet); what it threw, else null.
@@ -441,8 +443,7 @@ TEST(AnimSetChecked, RefusesASetThatEndsEarlyOrNamesAPlacePastItsTable) {
     VMPtr<VMArray<wren::Gob*>> one = VMArray<wren::Gob*>::create(1);
     // Two animations, the second of no steps: a player that starts it reads
     // the step after the last.
-    const Bytes noStepsAtTheEnd = {0, 0, 2, 1, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 1,
-                                   0, 0, 0, 1, 10};
+    const Bytes noStepsAtTheEnd = {0, 0, 2, 1, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 10};
     struct Case {
         const char* name;
         Bytes bytes;
