@@ -92,8 +92,8 @@ void Main::paintBackground(const VMPtr<Graphics>& g) {
 
 void Main::paintLoadingPanel(const VMPtr<Graphics>& g, jint w, jint h) {
     VMPtr<VMArray<jint>> rect = VMArray<jint>::create(5);
-    VMPtr<AnimSet> panel = Resources::loadAnimSet(PANEL_ANIM_SET);
-    panel->setGobs(Resources::requireGobs(PANEL_GOBS));
+    VMPtr<AnimSet> panel =
+        Resources::requireAnimSet(PANEL_ANIM_SET, Resources::requireGobs(PANEL_GOBS));
     VMPtr<VMArray<Gob*>> values = Resources::requireGobs(PANEL_VALUE_GOBS);
     panel->getFrame(panelFlag1 ? 1 : 0)->paint(g, w / 2, h / 2, 0);
     // Each value's graphic stands at the right edge and top of its box in

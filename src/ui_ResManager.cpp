@@ -61,13 +61,12 @@ void ResManager::acquire(jint gobId, jint animSetId) {
     if (animSetId != -1) {
         animSetSlot = lookup(1, animSetId);
         if (animSetSlot == fresh) {
-            loadedSet = Resources::loadAnimSet(animSetId);
             // With the graphic-object half skipped there is no column to
             // bind to: the set draws nothing until someone gives it pictures.
-            if (loadedSet != nullptr)
-                loadedSet->setGobs(gobSlot == -1 ? VMPtr<VMArray<Gob*>>()
-                                   : gobSlot == fresh ? loadedGobs
-                                                      : VMPtr<VMArray<Gob*>>(s.gobPool[gobSlot]));
+            loadedSet = Resources::requireAnimSet(
+                animSetId, gobSlot == -1      ? VMPtr<VMArray<Gob*>>()
+                           : gobSlot == fresh ? loadedGobs
+                                              : VMPtr<VMArray<Gob*>>(s.gobPool[gobSlot]));
             Resources::closePack();
         }
     }
@@ -98,8 +97,7 @@ void ResManager::acquireUnshared(jint gobId, jint animSetId) {
     }
     VMPtr<AnimSet> loadedSet;
     if (animSetId != -1) {
-        loadedSet = Resources::loadAnimSet(animSetId);
-        if (loadedSet != nullptr) loadedSet->setGobs(loadedGobs);
+        loadedSet = Resources::requireAnimSet(animSetId, loadedGobs);
         Resources::closePack();
     }
 

@@ -1,7 +1,9 @@
 #include "wren_AnimSet.h"
 
 #include "VMTry.h"
+#include "java_io_EOFException.h"
 #include "java_lang_Exception.h"
+#include "java_lang_StringBuffer.h"
 #include "wren_Frame.h"
 #include "wren_Resources.h"
 #include "wren_graphics_CollisionBox.h"
@@ -261,22 +263,32 @@ VMPtr<Frame> AnimSet::getAnimationFrame(jint a) {
 VMPtr<AnimSet> AnimSet::load(jint id) {
     clinit();
     VMPtr<AnimSet> set = make();
-    vmTryFinally(
-        [&] {
-            vmTryCatch(
-                [&] {
-                    S().sStream = Resources::openStream(id);
-                    set->resourceId = id;
-                    set->readTables();
-                },
-                // A partial set is what the caller gets; nothing says so.
-                [](const VMPtr<java::lang::Exception>&) {});
-        },
-        [] { S().sStream = nullptr; });
+    vmTryCatch([&] { set->readFrom(id, Resources::openStream(id)); },
+               // A partial set is what the caller gets; nothing says so.
+               [](const VMPtr<java::lang::Exception>&) {});
     return set;
 }
 
-void AnimSet::readTables() {
+VMPtr<AnimSet> AnimSet::loadWhole(jint id, const VMPtr<DataInputStream>& in) {
+    clinit();
+    VMPtr<AnimSet> set = make();
+    if (!set->readFrom(id, in) || S().sRanOut)
+        java::io::EOFException::throwNew(WREN_LIT("the tables run past the entry's end"));
+    return set;
+}
+
+jboolean AnimSet::readFrom(jint id, const VMPtr<DataInputStream>& in) {
+    return vmTryFinally(
+        [&] {
+            S().sStream = in;
+            S().sRanOut = false;
+            resourceId = id;
+            return readTables();
+        },
+        [] { S().sStream = nullptr; });
+}
+
+jboolean AnimSet::readTables() {
     VMPtr<DataInputStream> in = S().sStream;
     in->readByte();
 
@@ -287,7 +299,7 @@ void AnimSet::readTables() {
     jlong stepTotal = readCountTable(anims);
     for (jint i = 0; i < animationCount; ++i) anims[i] |= (readVarS() & 0x3F) << 10;
 
-    if (!holds(in, stepTotal)) return;
+    if (!holds(in, stepTotal)) return false;
     jint stepCount = jint(stepTotal);
     stepFlags = VMArray<jbyte>::create(stepCount);
     steps = VMArray<jint>::create(stepCount);
@@ -305,7 +317,7 @@ void AnimSet::readTables() {
     frames = VMArray<jint>::create(frameCount);
     VMPtr<VMArray<jint>> frameWords = frames;
     jlong pieceTotal = readCountTable(frameWords);
-    if (!holds(in, pieceTotal)) return;
+    if (!holds(in, pieceTotal)) return false;
     jint pieceCount = jint(pieceTotal);
     pieces = VMArray<jint>::create(pieceCount);
     VMPtr<VMArray<jint>> pieceWords = pieces;
@@ -328,7 +340,7 @@ void AnimSet::readTables() {
         boxStart[f] = jchar(boxTotal);
         boxTotal += c;
     }
-    if (!holds(in, boxTotal)) return;
+    if (!holds(in, boxTotal)) return false;
     jint boxCount = jint(boxTotal);
     boxes = VMArray<jint>::create(boxCount);
     boxShapes = VMArray<jchar>::create(boxCount);
@@ -344,12 +356,66 @@ void AnimSet::readTables() {
     durations = VMArray<jchar>::create(durationCount);
     VMPtr<VMArray<jchar>> table = durations;
     for (jint k = 0; k < durationCount; ++k) table[k] = jchar(readVarU());
+    return true;
+}
+
+namespace {
+
+// "step 3 names frame 40 of 12": where `place` lies past the table's end.
+VMPtr<java::lang::String> pastTheEnd(const char* owner, jint index, const char* kind, jint place,
+                                     jint length) {
+    VMPtr<java::lang::StringBuffer> text = java::lang::StringBuffer::make(owner);
+    text->append(" ");
+    text->append(index);
+    text->append(" names ");
+    text->append(kind);
+    text->append(" ");
+    text->append(place);
+    text->append(" of ");
+    text->append(length);
+    return text->toString();
+}
+
+}  // namespace
+
+VMPtr<java::lang::String> AnimSet::findBadReference(jint gobCount) {
+    // A run's first index and count are 16- and 8- or 10-bit fields: their
+    // sum can't wrap. A player that starts an animation reads its first
+    // step whatever its step count.
+    VMPtr<VMArray<jint>> runs = animations;
+    for (jint a = 0; a < runs->length; ++a) {
+        jint count = runs[a] & 0x3FF;
+        jint last = jint(uint32_t(runs[a]) >> 16) + (count > 0 ? count : 1) - 1;
+        if (last >= steps->length) return pastTheEnd("animation", a, "step", last, steps->length);
+    }
+    for (jint s = 0; s < steps->length; ++s) {
+        jint frame = fieldIndex(steps[s]);
+        if (frame >= frames->length) return pastTheEnd("step", s, "frame", frame, frames->length);
+        jint duration = stepFlags[s] & 0x3F;
+        if (duration >= durations->length)
+            return pastTheEnd("step", s, "duration", duration, durations->length);
+    }
+    for (jint f = 0; f < frames->length; ++f) {
+        jint pieceCount = frames[f] & 0xFF, boxCount = (frames[f] >> 8) & 0xFF;
+        jint lastPiece = jint(uint32_t(frames[f]) >> 16) + pieceCount - 1;
+        if (pieceCount > 0 && lastPiece >= pieces->length)
+            return pastTheEnd("frame", f, "piece", lastPiece, pieces->length);
+        jint lastBox = jint(frameBoxStart[f]) + boxCount - 1;
+        if (boxCount > 0 && lastBox >= boxes->length)
+            return pastTheEnd("frame", f, "box", lastBox, boxes->length);
+    }
+    if (gobCount >= 0)
+        for (jint p = 0; p < pieces->length; ++p)
+            if (fieldIndex(pieces[p]) >= gobCount)
+                return pastTheEnd("piece", p, "graphic object", fieldIndex(pieces[p]), gobCount);
+    return nullptr;
 }
 
 jint AnimSet::readVarU() {
     clinit();
     VMPtr<DataInputStream> in = S().sStream;
     jint b = in->read();
+    if (b < 0) S().sRanOut = true;
     return b == 0xFF ? jint(in->readChar()) : b;
 }
 

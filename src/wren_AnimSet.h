@@ -50,6 +50,9 @@ public:
         VMStaticPtr<VMArray<jint>> sBounds;
         // The stream of the load in progress; null outside a load.
         VMStaticPtr<java::io::DataInputStream> sStream;
+        // Whether a number of the load in progress was read at the data's
+        // end (and so taken as -1).
+        jboolean sRanOut = false;
     };
     WREN_STATICS(Statics)
     WREN_STATIC_INIT()
@@ -101,6 +104,18 @@ public:
     // entry, data that ends early, a table larger than the bytes left to
     // fill it) ends quietly there: the tables not reached stay null.
     static VMPtr<AnimSet> load(jint id);
+    // load(id) from `in`, the entry's stream, for a caller that needs every
+    // table: what stops the load passes to the caller, and data that ends
+    // before the last table does (a total larger than the bytes left, a
+    // number read at the end) is EOFException.
+    static VMPtr<AnimSet> loadWhole(jint id, const VMPtr<java::io::DataInputStream>& in);
+    // Words for the first entry of a whole set that names a place past the
+    // table it points into, which playing or drawing would meet as an index
+    // exception: an animation's steps (its first one also when it has
+    // none), a step's frame or duration, a frame's pieces or boxes, and,
+    // unless gobCount is negative, a piece's Gob among gobCount. Null when
+    // every one lands.
+    virtual VMPtr<java::lang::String> findBadReference(jint gobCount);
     // A byte, or the 16-bit number after an 0xFF byte; -1 at the end.
     static jint readVarU();
     // A signed byte, or the signed 16-bit number after a 0x80 byte.
@@ -118,7 +133,10 @@ public:
     static jint fieldIndex(jint word) { return jint(uint32_t(word) >> 22); }
 
 private:
-    void readTables();
+    // Every table from `in`; false when a total outruns the bytes left,
+    // where the load ends quietly.
+    jboolean readFrom(jint id, const VMPtr<java::io::DataInputStream>& in);
+    jboolean readTables();
 };
 
 }  // namespace wren

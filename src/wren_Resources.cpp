@@ -135,11 +135,27 @@ VMPtr<VMArray<Gob*>> Resources::requireGobs(jint id) {
             VMPtr<String> folder = platform::marl::WrenMarl::getResourceFolder();
             if (message != nullptr && folder->length() > 0 && message->startsWith(folder))
                 failure->throwSelf();
-            VMPtr<StringBuffer> what = StringBuffer::make("the graphic-object set can't be read (");
-            what->append(failure->toString());
-            what->append(")");
-            java::io::IOException::throwNew(describeEntry(id, what->toString()));
+            java::io::IOException::throwNew(
+                describeUnreadable(id, "the graphic-object set", failure->toString()));
         });
+}
+
+VMPtr<AnimSet> Resources::requireAnimSet(jint id, const VMPtr<VMArray<Gob*>>& gobs) {
+    clinit();
+    VMPtr<DataInputStream> in = openStream(id);
+    VMPtr<AnimSet> set =
+        vmTryCatch([&] { return AnimSet::loadWhole(id, in); },
+                   [&](const VMPtr<java::lang::Exception>& failure) -> VMPtr<AnimSet> {
+                       java::io::IOException::throwNew(
+                           describeUnreadable(id, "the animation set", failure->toString()));
+                   });
+    // What would fail only when the set is played or drawn fails here, while
+    // it is still known which entry holds it.
+    VMPtr<String> bad = set->findBadReference(gobs != nullptr ? gobs->length : -1);
+    if (bad != nullptr)
+        java::io::IOException::throwNew(describeUnreadable(id, "the animation set", bad));
+    set->setGobs(gobs);
+    return set;
 }
 
 VMPtr<util::text::Translation> Resources::loadTranslation(jint id) {
@@ -157,6 +173,14 @@ VMPtr<util::text::Translation> Resources::loadTranslation(jint id) {
         if (vmIsInstanceOf(failure, EOFException::classRecord())) EOFException::throwNew(named);
         java::io::IOException::throwNew(named);
     }
+}
+
+VMPtr<String> Resources::describeUnreadable(jint id, const char* what, const VMPtr<String>& why) {
+    VMPtr<StringBuffer> text = StringBuffer::make(what);
+    text->append(" can't be read (");
+    text->append(why);
+    text->append(")");
+    return describeEntry(id, text->toString());
 }
 
 VMPtr<String> Resources::describeEntry(jint id, const VMPtr<String>& what) {

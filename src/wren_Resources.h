@@ -102,6 +102,13 @@ public:
 
     // The animation set of entry `id`, as far as its bytes go (AnimSet::load).
     static VMPtr<AnimSet> loadAnimSet(jint id);
+    // The whole set of entry `id` drawing with `gobs`, for a caller that
+    // can't go on without it: a set whose tables end early, or that names a
+    // step, frame, duration, piece, box or (with gobs not null) graphic
+    // object past its table, is IOException "<file>: entry 0: the animation
+    // set can't be read (<why>)"; an entry that can't be opened throws as
+    // openStream does.
+    static VMPtr<AnimSet> requireAnimSet(jint id, const VMPtr<VMArray<Gob*>>& gobs);
 
     // --- whole packs -------------------------------------------------------
 
@@ -159,6 +166,9 @@ public:
     static void skipFully(const VMPtr<java::io::InputStream>& in, jlong n);
 
 private:
+    // describeEntry(id, "<what> can't be read (<why>)").
+    static VMPtr<java::lang::String> describeUnreadable(jint id, const char* what,
+                                                        const VMPtr<java::lang::String>& why);
     // The set after its first bytes: any Exception means a malformed set.
     static VMPtr<VMArray<Gob*>> readGobs(jint id, const VMPtr<java::io::DataInputStream>& in,
                                          const VMPtr<VMArray<jbyte>>& palette);

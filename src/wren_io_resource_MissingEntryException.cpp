@@ -23,8 +23,14 @@ void MissingEntryException::throwNoIndex(jint pack, jint entry,
     throwNew(text->toString());
 }
 
-void MissingEntryException::throwNoEntry(jint pack, jint entry, jint count) {
-    VMPtr<StringBuffer> text = StringBuffer::make("Resource pack ");
+void MissingEntryException::throwNoEntry(jint pack, jint entry, jint count,
+                                         const VMPtr<java::lang::String>& file) {
+    VMPtr<StringBuffer> text = StringBuffer::make();
+    if (file != nullptr) {
+        text->append(file);
+        text->append(": ");
+    }
+    text->append("Resource pack ");
     text->append(pack);
     text->append(" has no entry ");
     text->append(entry);

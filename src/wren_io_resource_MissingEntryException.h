@@ -19,8 +19,10 @@ public:
     // known (its file on disk and what is wrong with it).
     [[noreturn]] static void throwNoIndex(jint pack, jint entry,
                                           const VMPtr<java::lang::String>& why = nullptr);
-    // "Resource pack 3 has no entry 9 (it has 4)"
-    [[noreturn]] static void throwNoEntry(jint pack, jint entry, jint count);
+    // "Resource pack 3 has no entry 9 (it has 4)", after "<file>: " when the
+    // file whose index it is is given.
+    [[noreturn]] static void throwNoEntry(jint pack, jint entry, jint count,
+                                          const VMPtr<java::lang::String>& file = nullptr);
     // "Resource pack 0 has no data block (entry 2)"
     [[noreturn]] static void throwNoData(jint pack, jint entry);
 };

@@ -169,6 +169,10 @@ VMPtr<String> ResourcePack::getEntryFile(jint id) {
     return inMemory ? getFileName(pack, -1) : getFileName(pack, entry);
 }
 
+VMPtr<String> ResourcePack::getIndexFile(jint pack) {
+    return getFileName(pack, -1);
+}
+
 VMPtr<String> ResourcePack::getFileName(jint id) {
     if (inMemory) return nullptr;
     return getFileName(id >> 10, id & 0x3FF);
@@ -223,8 +227,13 @@ jint ResourcePack::entryOf(jint id) {
     VMPtr<VMArray<jint>> table = sizes;
     if (table == nullptr)
         MissingEntryException::throwNoIndex(S().currentPack, entry, S().indexProblem);
-    if (entry >= table->length)
-        MissingEntryException::throwNoEntry(S().currentPack, entry, table->length);
+    if (entry >= table->length) {
+        // A pack read from its files names the one whose index is too short.
+        jint pack = S().currentPack;
+        MissingEntryException::throwNoEntry(
+            pack, entry, table->length,
+            pack > 0 ? platform::marl::WrenMarl::getResourceFile(getIndexFile(pack)) : nullptr);
+    }
     return entry;
 }
 

@@ -76,6 +76,9 @@ public:
     // file; null for a pack read from a stream. MissingEntryException as
     // for any lookup.
     virtual VMPtr<java::lang::String> getEntryFile(jint id);
+    // The file whose index lists the entries of pack `pack` (> 0), for
+    // messages: "/RP{pack}.rp".
+    virtual VMPtr<java::lang::String> getIndexFile(jint pack);
     // Drops the current pack, then reads an index (and, with readData, the
     // data block); the pack read is pack 0. False, with no index left, when
     // the bytes end early or a size is negative.

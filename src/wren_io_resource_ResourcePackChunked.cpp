@@ -273,6 +273,10 @@ VMPtr<String> ResourcePackChunked::getEntryFile(jint id) {
     return getFileName(pack, 0);
 }
 
+VMPtr<String> ResourcePackChunked::getIndexFile(jint pack) {
+    return isChunkedPack(pack) ? getFileName(pack, 0) : ResourcePackExtension::getIndexFile(pack);
+}
+
 VMPtr<String> ResourcePackChunked::getFileName(jint id) {
     selectPack(id);
     VMPtr<ChunkVirtualFileSystemOrganization> directory = fileSystem;

@@ -47,6 +47,8 @@ public:
     // its first byte was read from (the main file when it lies past every
     // part).
     VMPtr<java::lang::String> getEntryFile(jint id) override;
+    // A chunked pack's index is in its main file, part 0.
+    VMPtr<java::lang::String> getIndexFile(jint pack) override;
     // A plain pack: the plain reader's stream. A chunked pack is loaded here
     // whole and null is returned; any failure is printed and thrown as
     // RuntimeException carrying the caught exception's class and message,

@@ -88,6 +88,16 @@ void flipIndexByte(const fs::path& file) {
     writeAll(file, bytes);
 }
 
+// The index lists three entries of the seven the file holds: the game asks
+// for entry 3 (a graphic-object set) first.
+void shortenIndex(const fs::path& file) {
+    std::vector<char> bytes = readAll(file);
+    expectIndexChunkFirst(bytes);
+    bytes[kFirstEntrySize - 2] = 0;
+    bytes[kFirstEntrySize - 1] = 3;
+    writeAll(file, bytes);
+}
+
 void hugeChunkLength(const fs::path& file) {
     std::vector<char> bytes = readAll(file);
     expectIndexChunkFirst(bytes);
@@ -171,6 +181,29 @@ void lengthenText(const fs::path& file) {
     writeAll(file, bytes);
 }
 
+// The menu's pack keeps its entries in one part file, RP1part1.rp, in
+// entry order from its first byte; the sizes are 4-byte numbers in the main
+// file's index. Entries 0 and 1 are animation sets of one animation of one
+// step, every number in one byte: the leading byte, the animation count
+// (2), the step count, the loop count, the step's flags, then its frame.
+constexpr size_t kFlagsByte = kFirstEntrySize - 3;
+constexpr size_t kStepCount = 3;
+constexpr size_t kStepFrame = 6;
+
+// Sets byte `at` of entry `entry` of the part file to `value`.
+void setAnimSetByte(const fs::path& file, size_t entry, size_t at, char value) {
+    std::vector<char> index = readAll(file.parent_path() / "RP1part0.rp");
+    expectIndexChunkFirst(index);
+    ASSERT_EQ(index[kFlagsByte] & 1, 1) << "the index's sizes are not 4-byte numbers";
+    size_t offset = 0;
+    for (size_t e = 0; e < entry; ++e) offset += bigEndian(index, kFirstEntrySize + 4 * e, 4);
+    std::vector<char> bytes = readAll(file);
+    ASSERT_LT(offset + kStepFrame, bytes.size());
+    ASSERT_EQ(bigEndian(bytes, offset + 1, 3), 0x101u) << "not one animation of one step";
+    bytes[offset + at] = value;
+    writeAll(file, bytes);
+}
+
 // The resource folder as a whole, for the packs read at start-up.
 void removeResourceFolder(const fs::path& file) { fs::remove_all(file.parent_path()); }
 
@@ -235,6 +268,8 @@ const Damage kDamages[] = {
      ": its index can't be read"},
     {"IndexByteFlippedInTheStoryPack", "RP17part0.rp", flipIndexByte, kPlayToTheStory,
      ": its index can't be read"},
+    {"IndexShortOfEntries", "RP1part0.rp", shortenIndex, kPlayToTheMenu,
+     ": Resource pack 1 has no entry 3 (it has 3)"},
     {"HugeChunkLength", "RP1part0.rp", hugeChunkLength, kPlayToTheMenu,
      ": ends at byte %size%, before the data it announces"},
     {"TextPackCutToNothing", "RP20.rp", [](const fs::path& f) { cutTo(f, 0); }, kPlayToTheMenu,
@@ -243,6 +278,13 @@ const Damage kDamages[] = {
      ": entry 6: the picture can't be decoded"},
     {"TextLengthPastItsData", "RP20.rp", lengthenText, kPlayToTheMenu,
      ": entry 0: text table: length past the entry (text 41, 8192)"},
+    {"AnimationSetCountLies", "RP1part1.rp",
+     [](const fs::path& f) { setAnimSetByte(f, 0, kStepCount, char(200)); }, kPlayToTheMenu,
+     ": entry 0: the animation set can't be read (java.io.EOFException: the tables run past "
+     "the entry's end)"},
+    {"AnimationStepPastItsFrames", "RP1part1.rp",
+     [](const fs::path& f) { setAnimSetByte(f, 1, kStepFrame, 1); }, kPlayToTheMenu,
+     ": entry 1: the animation set can't be read (step 0 names frame 1 of 1)"},
     // The packs read while the MIDlet starts, before the game loop runs.
     {"StartUpPackCutInHalf", "RP19part0.rp", cutInHalf, kPlayToTheMenu,
      ": ends at byte %half%, before the data it announces", When::StartingUp},

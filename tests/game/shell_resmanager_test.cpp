@@ -3,6 +3,7 @@
 // fails.
 #include <gtest/gtest.h>
 
+#include "java_io_IOException.h"
 #include "java_lang_ArrayIndexOutOfBoundsException.h"
 #include "java_lang_Throwable.h"
 #include "VMTry.h"
@@ -73,7 +74,7 @@ TEST_F(ResManagerTest, ASharedEntryIsFreedByItsLastRelease) {
 }
 
 TEST_F(ResManagerTest, BothHalvesSkippedChangeNothing) {
-    acquire(kSplash, kPanel);
+    acquire(kPanelGobs, kPanel);
     acquire(-1, -1);
     EXPECT_EQ(gob, -1);
     EXPECT_EQ(anim, -1);
@@ -152,14 +153,14 @@ TEST_F(ResManagerTest, GrowthStepsAreHalfTheCapacityBetweenFiveAndFifteen) {
         EXPECT_EQ(s().ids[0][i], -1);
         EXPECT_EQ(s().ids[1][i], -1);
     }
-    acquire(kSplash, kPanel);
+    acquire(kPanelGobs, kPanel);
     EXPECT_EQ(gob, 0);
     EXPECT_EQ(anim, 0);
 }
 
 TEST_F(ResManagerTest, ABadColumnThrowsAndChangesNothing) {
-    acquire(kSplash, kPanel);
-    acquire(kSplash, kPanel);
+    acquire(kPanelGobs, kPanel);
+    acquire(kPanelGobs, kPanel);
     for (auto [gobColumn, animColumn] :
          {std::pair{5, 0}, std::pair{0, 5}, std::pair{-2, -1}, std::pair{0, -7}}) {
         SCOPED_TRACE(std::to_string(gobColumn) + ", " + std::to_string(animColumn));
@@ -179,19 +180,41 @@ TEST_F(ResManagerTest, ABadColumnThrowsAndChangesNothing) {
     EXPECT_EQ(s().animSetRefs[0], 0);
 }
 
-// A graphic-object set in a pack that does not exist throws (an animation
-// set loads as far as its bytes go, so only that half can fail).
+// A graphic-object set in a pack that does not exist throws, and so does an
+// animation set whose pieces name graphic objects past the set it would be
+// bound to (the splash set has one; the panel's pieces go up to 4).
 TEST_F(ResManagerTest, AFailedLoadLeavesTheCacheAsItWas) {
     acquire(kPanelGobs, -1);
     EXPECT_TRUE(throws<java::lang::Throwable>([&] { ResManager::acquire(kMissing, kPanel); }));
     EXPECT_TRUE(throws<java::lang::Throwable>([&] { ResManager::acquire(kMissing, -1); }));
+    for (bool unshared : {false, true}) {
+        SCOPED_TRACE(unshared ? "unshared" : "shared");
+        std::string message;
+        EXPECT_TRUE(throws<java::io::IOException>([&] {
+            vmTryCatch(
+                [&] {
+                    if (unshared)
+                        ResManager::acquireUnshared(kSplash, kPanel);
+                    else
+                        ResManager::acquire(kSplash, kPanel);
+                },
+                [&](const VMPtr<java::io::IOException>& e) {
+                    message = e->getMessage()->toUtf8();
+                    e->throwSelf();
+                });
+        }));
+        EXPECT_NE(message.find("RP2part1.rp: entry 3: the animation set can't be read (piece "),
+                  std::string::npos)
+            << message;
+        EXPECT_NE(message.find(" names graphic object 1 of 1)"), std::string::npos) << message;
+    }
     EXPECT_EQ(s().used, 1);
     EXPECT_EQ(s().gobRefs[0], 1);
     EXPECT_EQ(s().gobRefs[1], 0);
     EXPECT_EQ(s().animSetRefs[1], 0);
     EXPECT_EQ(s().gobPool[1], nullptr);
     EXPECT_EQ(s().animSetPool[1], nullptr);
-    acquire(kSplash, kPanel);
+    acquire(kValues, kPanel);
     EXPECT_EQ(gob, 1);
     EXPECT_EQ(anim, 1);
     EXPECT_EQ(s().gobRefs[1], 1);
@@ -199,7 +222,7 @@ TEST_F(ResManagerTest, AFailedLoadLeavesTheCacheAsItWas) {
 }
 
 TEST_F(ResManagerTest, DisposeDropsThePools) {
-    acquire(kSplash, kPanel);
+    acquire(kPanelGobs, kPanel);
     ResManager::dispose();
     EXPECT_EQ(s().gobPool, nullptr);
     EXPECT_EQ(s().animSetPool, nullptr);

@@ -46,7 +46,7 @@ TEST_F(SceneManagerTest, AChangeRedrawsStopsTheSoundsAndClearsTheCache) {
     VMPtr<SceneManager> manager = SceneManager::make();
     // The logo holds its sets; one more column is taken here.
     const jint logoColumns = ui::ResManager::S().used;
-    ui::ResManager::acquire(0x806, 0x803);
+    ui::ResManager::acquire(0x808, 0x803);
     ASSERT_EQ(ui::ResManager::S().used, logoColumns + 1);
     Main::S().redrawBackground = false;
     sound->calls.clear();

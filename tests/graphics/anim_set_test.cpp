@@ -1,10 +1,14 @@
 // Animation sets read from their bytes: every table's bit layout with the
 // escapes of both number forms, the transforms of boxes, pieces and
 // Frames, every prefix of a valid set against a plain model of what a load
-// that stops at the data's end keeps, and totals far beyond the bytes.
+// that stops at the data's end keeps, totals far beyond the bytes, and the
+// whole, checked load the game uses.
+#include <functional>
 #include <optional>
 
 #include "anim_support.h"
+#include "java_io_IOException.h"
+#include "runtime/runtime_test_support.h"
 #include "wren_graphics_CollisionBox.h"
 #include "wren_graphics_Rect.h"
 
@@ -366,6 +370,143 @@ TEST(AnimSetLoad, TotalsBeyondTheBytesEndTheLoad) {
             EXPECT_EQ(set->animations[0] & 0x3FF, 0x3FF);  // 65535 kept to its field
         }
         expectLikeModel(set, Model(c.bytes));
+    }
+}
+
+// --- the whole, checked load -------------------------------------------------
+
+// One animation of two steps (frames 0 and 1, durations 0 and 1); frame 0
+// of one piece (Gob 1) and one box, frame 1 of two pieces (Gobs 0 and 1);
+// two durations. The comments give each byte's place, for the cases below.
+const Bytes kChecked = {
+    0,                     // 0: leading byte
+    0,    1,               // 1: one animation
+    2,                     // 3: of two steps
+    0xFF,                  // 4: endless
+    0,    1,               // 5: step flags: duration indices 0 and 1
+    0,    1,               // 7: frames 0 and 1
+    0,    0,  0, 0,        // 9: step dx, dy
+    0,    2,               // 13: two frames
+    1,    2,               // 15: of one and two pieces
+    0,                     // 17: flips
+    1,    0,  1,           // 18: Gobs 1, 0, 1
+    0,    0,  0, 0, 0, 0,  // 21: piece dx, dy
+    1,    0,               // 27: one box, none
+    0,    0,  4, 4, 0,     // 29: x, y, width, height, type
+    0,    2,               // 34: two durations
+    100,  50,              // 36
+};
+
+Bytes changed(Bytes b, size_t at, uint8_t value) {
+    b.at(at) = value;
+    return b;
+}
+
+Bytes cut(const Bytes& b, size_t n) {
+    return Bytes(b.begin(), b.begin() + ptrdiff_t(n));
+}
+
+// The set as the game's loads take it, entry 0 of a pack read from a stream,
+// bound to `gobs` (null: no pictures yet); what it threw, else null.
+VMPtr<java::lang::Throwable> requireAnimBytes(const Bytes& bytes,
+                                              const VMPtr<VMArray<wren::Gob*>>& gobs,
+                                              VMPtr<AnimSet>* loaded = nullptr) {
+    Bytes pack = rpack::encodePlainPack({{bytes, -1}});
+    VMPtr<java::io::DataInputStream> in = java::io::DataInputStream::make(
+        java::io::ByteArrayInputStream::make(wrentest::jbytes(pack)));
+    EXPECT_TRUE(wren::Resources::loadPack(in));
+    VMPtr<java::lang::Throwable> thrown = wrentest::thrownBy([&] {
+        VMPtr<AnimSet> set = wren::Resources::requireAnimSet(0, gobs);
+        if (loaded != nullptr) *loaded = set;
+    });
+    wren::Resources::closePack();
+    return thrown;
+}
+
+TEST(AnimSetChecked, AWholeSetWhoseReferencesLandLoadsBoundToItsPictures) {
+    VMPtr<VMArray<wren::Gob*>> two = VMArray<wren::Gob*>::create(2);
+    VMPtr<AnimSet> set;
+    VMPtr<java::lang::Throwable> t = requireAnimBytes(kChecked, two, &set);
+    ASSERT_EQ(t, nullptr) << wrentest::text(t->toString());
+    EXPECT_TRUE(set->getGobs() == two);
+    EXPECT_EQ(set->getAnimationDuration(0), 150);
+    EXPECT_EQ(set->findBadReference(2), nullptr);
+    // The tables are those the quiet load makes of the same bytes.
+    expectLikeModel(set, Model(kChecked));
+    EXPECT_EQ(AnimSet::S().sStream, nullptr);
+}
+
+// Bytes that read whole but name a place past a table, or that end before
+// the tables do: each is refused at load time with the entry and the reason.
+TEST(AnimSetChecked, RefusesASetThatEndsEarlyOrNamesAPlacePastItsTable) {
+    VMPtr<VMArray<wren::Gob*>> two = VMArray<wren::Gob*>::create(2);
+    VMPtr<VMArray<wren::Gob*>> one = VMArray<wren::Gob*>::create(1);
+    // Two animations, the second of no steps: a player that starts it reads
+    // the step after the last.
+    const Bytes noStepsAtTheEnd = {0, 0, 2, 1, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 10};
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        VMPtr<VMArray<wren::Gob*>> gobs;
+        const char* why;  // null: it loads
+    } cases[] = {
+        {"a step's frame", changed(kChecked, 8, 2), two, "step 1 names frame 2 of 2"},
+        {"a step's duration", changed(kChecked, 6, 2), two, "step 1 names duration 2 of 2"},
+        {"a piece's graphic object", changed(kChecked, 18, 2), two,
+         "piece 0 names graphic object 2 of 2"},
+        {"fewer pictures than the pieces use", kChecked, one,
+         "piece 0 names graphic object 1 of 1"},
+        {"no pictures yet: the pieces are not checked", changed(kChecked, 18, 200), nullptr,
+         nullptr},
+        {"an animation without steps after the last", noStepsAtTheEnd, nullptr,
+         "animation 1 names step 1 of 1"},
+        {"a step count larger than the bytes left", changed(kChecked, 3, 200), two,
+         "java.io.EOFException: the tables run past the entry's end"},
+        {"a frame count larger than the bytes left", changed(kChecked, 14, 200), two,
+         "java.io.EOFException: the tables run past the entry's end"},
+        {"the last duration missing", cut(kChecked, kChecked.size() - 1), two,
+         "java.io.EOFException: the tables run past the entry's end"},
+        {"the data ending inside the boxes", cut(kChecked, 31), two, "java.io.EOFException"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        VMPtr<java::lang::Throwable> t = requireAnimBytes(c.bytes, c.gobs);
+        EXPECT_EQ(AnimSet::S().sStream, nullptr);
+        if (c.why == nullptr) {
+            EXPECT_EQ(t, nullptr) << wrentest::text(t->toString());
+            continue;
+        }
+        EXPECT_EQ(wrentest::classNameOf(t), "java.io.IOException");
+        EXPECT_EQ(wrentest::text(t ? t->getMessage() : nullptr),
+                  std::string("resource pack 0: entry 0: the animation set can't be read (") +
+                      c.why + ")");
+        // What the game's loads refuse, the quiet load still answers.
+        EXPECT_NE(loadAnimBytes(c.bytes), nullptr);
+    }
+}
+
+// The references no whole read of bytes can break (a run's first index is
+// the sum of the counts before it), set by hand in a good set's tables.
+TEST(AnimSetChecked, FindsEveryKindOfReferencePastItsTable) {
+    struct Case {
+        const char* name;
+        std::function<void(AnimSet&)> spoil;
+        const char* why;
+    } cases[] = {
+        {"an animation's steps", [](AnimSet& s) { s.animations[0] += 1 << 16; },
+         "animation 0 names step 2 of 2"},
+        {"a frame's pieces", [](AnimSet& s) { s.frames[1] += 1 << 16; },
+         "frame 1 names piece 3 of 3"},
+        {"a frame's boxes", [](AnimSet& s) { s.frameBoxStart[0] = 1; }, "frame 0 names box 1 of 1"},
+        {"a step's frame", [](AnimSet& s) { s.steps[0] |= 5 << 22; }, "step 0 names frame 5 of 2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        VMPtr<AnimSet> set = loadAnimBytes(kChecked);
+        ASSERT_EQ(set->findBadReference(2), nullptr);
+        c.spoil(*set);
+        EXPECT_EQ(wrentest::text(set->findBadReference(2)), c.why);
+        EXPECT_EQ(wrentest::text(set->findBadReference(-1)), c.why);
     }
 }
 

@@ -72,6 +72,22 @@ TEST_F(ChunkedPack, SplitPacksReadBackByteExactOverAnyNumberOfParts) {
     }
 }
 
+// The entry count is the main file's index: an entry beyond it names that
+// file, however many part files the pack has.
+TEST_F(ChunkedPack, AnEntryBeyondTheIndexNamesTheMainFile) {
+    std::vector<rpack::PackEntry> entries = sampleEntries();
+    const jint count = jint(entries.size());
+    rpack::PackContent c = content(3, entries);
+    c.splitParts = 2;
+    install(rpack::buildPack(c));
+    Reader r = reader();
+    VMPtr<java::lang::Throwable> t = thrownBy([&] { r->getData((3 << 10) | count); });
+    ASSERT_EQ(classNameOf(t), "wren.io.resource.MissingEntryException");
+    EXPECT_EQ(text(t->getMessage()), onDisk("RP3part0.rp") + ": Resource pack 3 has no entry " +
+                                         std::to_string(count) + " (it has " +
+                                         std::to_string(count) + ")");
+}
+
 // The block is as long as the map's total; parts that hold less fill it
 // from its start and leave the rest zero. With no parts at all, no part
 // file is opened.
