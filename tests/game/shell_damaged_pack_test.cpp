@@ -6,12 +6,8 @@
 // frame nor end without a word. Each case is its own test (one CTest test
 // each); the watchdog kills a program that hangs, which fails the exit code.
 #include <gtest/gtest.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <linux/capability.h>
 
 #include <cerrno>
 #include <algorithm>
@@ -25,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "file_capabilities.h"
 #include "program_folder.h"
 #include "program_runner.h"
 
@@ -106,32 +103,15 @@ void hugeChunkLength(const fs::path& file) {
     writeAll(file, bytes);
 }
 
-// Without the capabilities that pass permission bits by, for the program
-// the calling process becomes at its next exec (they leave the bounding set
-// it hands on): what a file without permissions needs to stay unread by
-// root. Only ever called in a child, so that the test process and every
-// later child keep theirs. False when the system refuses.
-bool dropReadOverride() {
-    if (geteuid() != 0) return true;
-    return prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) == 0 &&
-           prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) == 0;
-}
-
 // Takes every permission from `target`, a file or a folder. True when a
 // program started as the game is (a child without the capabilities, after
 // an exec) then can't open `probe`; false when the system lets it be read
 // all the same.
 bool makeUnreadable(const fs::path& target, const fs::path& probe) {
     fs::permissions(target, fs::perms::none);
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (!dropReadOverride()) _exit(126);
-        execl("/bin/sh", "sh", "-c", "exec 2>/dev/null 3< \"$0\"", probe.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid) return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) != 0 && WEXITSTATUS(status) < 126;
+    const int code = wrentest::runWithoutFileCapabilities(
+        {"/bin/sh", "-c", "exec 3< \"$0\"", probe.string()}, "/", "/dev/null", kWatchdogSeconds);
+    return code > 0 && code < 120;
 }
 
 // The first picture of the file (a PNG inside a pack's part file): one bit
@@ -304,26 +284,12 @@ const Damage kDamages[] = {
 // words a player can do nothing with.
 const std::regex kBareClassName("[a-z][a-z0-9_]*(\\.[A-Za-z_$][A-Za-z0-9_$]*)+");
 
-bool mayOverrideReading() {
-    return prctl(PR_CAPBSET_READ, CAP_DAC_OVERRIDE, 0, 0, 0) == 1 &&
-           prctl(PR_CAPBSET_READ, CAP_DAC_READ_SEARCH, 0, 0, 0) == 1;
-}
-
 class DamagedPack : public ::testing::TestWithParam<Damage> {
 protected:
     void SetUp() override {
         folder_ = wrentest::makeProgramFolder("/tmp/wren_damaged_pack_XXXXXX");
         ASSERT_FALSE(folder_.empty());
-        const fs::path content(WREN_GAME_DIR);
-        fs::copy(content / "rsc", fs::path(folder_) / "rsc", fs::copy_options::recursive);
-        fs::copy(content / "properties" / "sys.prop", fs::path(folder_) / "properties");
-        // A name of its own: the single-instance check goes by the name, and
-        // other runs of the game may be going on.
-        std::ofstream app(fs::path(folder_) / "properties" / "app.prop");
-        app << "MIDlet-Name: Wren damaged pack " << getpid() << "\n";
-        std::ifstream given(content / "properties" / "app.prop");
-        for (std::string line; std::getline(given, line);)
-            if (line.rfind("MIDlet-Name:", 0) != 0) app << line << "\n";
+        wrentest::copyGameContent(WREN_GAME_DIR, folder_, "Wren damaged pack");
     }
     void TearDown() override {
         std::error_code ignored;
@@ -341,7 +307,7 @@ TEST_P(DamagedPack, EndsTheProgramWithExitCodeOneAndALineNamingTheFile) {
     const fs::path file = fs::path(folder_) / "rsc" / d.file;
     ASSERT_TRUE(fs::is_regular_file(file));
     const std::string said = file.string() + sayingOf(d.said, fs::file_size(file));
-    const bool mayOverride = mayOverrideReading();
+    const bool mayOverride = wrentest::mayOverrideReading();
     if (d.spoil) d.spoil(file);
     if (d.unreadable != Unreadable::None &&
         !makeUnreadable(d.unreadable == Unreadable::File ? file : file.parent_path(), file))
@@ -353,12 +319,12 @@ TEST_P(DamagedPack, EndsTheProgramWithExitCodeOneAndALineNamingTheFile) {
     wrentest::RunningProgram program = wrentest::startProgram(
         WREN_GAME_DIR "/wren", folder_, script, kWatchdogSeconds, {{"WREN_CLOCK", "virtual"}},
         false, errors,
-        d.unreadable == Unreadable::None ? std::function<bool()>() : dropReadOverride);
+        d.unreadable == Unreadable::None ? std::function<bool()>() : wrentest::dropFileCapabilities);
     std::string output;
     for (std::string line; program.readLine(&line);) output += line + "\n";
     EXPECT_EQ(program.finish(), 1) << output;
     // What the program was started without is the program's loss only.
-    EXPECT_EQ(mayOverrideReading(), mayOverride);
+    EXPECT_EQ(wrentest::mayOverrideReading(), mayOverride);
 
     std::ifstream in(errors);
     std::vector<std::string> lines;

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -48,6 +50,22 @@ inline void removeFolder(const std::string& folder) {
     if (folder.empty() || ::testing::internal::InDeathTestChild()) return;
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
+}
+
+// Gives the program folder `folder` the game's content from `content` (its
+// "rsc" folder and its properties) under a MIDlet name of its own, `name`
+// and this process's id: the single-instance check goes by the name, and
+// other runs of the game may be going on.
+inline void copyGameContent(const std::filesystem::path& content, const std::filesystem::path& folder,
+                            const std::string& name) {
+    namespace fs = std::filesystem;
+    fs::copy(content / "rsc", folder / "rsc", fs::copy_options::recursive);
+    fs::copy(content / "properties" / "sys.prop", folder / "properties");
+    std::ofstream app(folder / "properties" / "app.prop");
+    app << "MIDlet-Name: " << name << " " << getpid() << "\n";
+    std::ifstream given(content / "properties" / "app.prop");
+    for (std::string line; std::getline(given, line);)
+        if (line.rfind("MIDlet-Name:", 0) != 0) app << line << "\n";
 }
 
 // A program folder of the test process's own, for suites whose code reads
