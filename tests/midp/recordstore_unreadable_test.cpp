@@ -5,23 +5,21 @@
 // folder that can't be listed is an error of the listing too.
 //
 // Root passes permission bits by, so the calls run in a forked child that
-// has taken CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH out of its effective
-// set; this process keeps them. A case the child can read all the same is
+// has given up CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH; this process keeps
+// them. A case the child can read all the same is
 // skipped.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <linux/capability.h>
 
 #include <array>
 #include <string>
 #include <vector>
 
 #include "HAL_recordstore.h"
+#include "file_capabilities.h"
 #include "HAL_status.h"
 #include "midp/recordstore_test_support.h"
 
@@ -35,14 +33,6 @@ using Statuses = std::array<int, 3>;
 constexpr int kNoDrop = -100;      // the capabilities could not be given up
 constexpr int kReadable = -101;    // the folder reads all the same
 
-bool dropEffectiveFileCapabilities() {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
-    if (syscall(SYS_capget, &header, data) != 0) return false;
-    data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-    return syscall(SYS_capset, &header, data) == 0;
-}
-
 // Runs the record-store calls on the store "kept" in a child without the
 // capabilities; `probe` is the folder whose reading the case takes away.
 Statuses statusesWithout(const fs::path& probe) {
@@ -53,7 +43,7 @@ Statuses statusesWithout(const fs::path& probe) {
     if (pid == 0) {
         close(fds[0]);
         Statuses s{kNoDrop, kNoDrop, kNoDrop};
-        if (dropEffectiveFileCapabilities()) {
+        if (wrentest::dropFileCapabilities()) {
             // Checked as the calls below are: with the effective set.
             if (faccessat(AT_FDCWD, probe.c_str(), R_OK | X_OK, AT_EACCESS) == 0) {
                 s = {kReadable, kReadable, kReadable};
