@@ -965,10 +965,11 @@ TEST_F(WinInetTest, BadArgumentsGetClearErrors) {
 // A thread that fetched over plain http may still be ending as the process
 // exits, after the TLS library under the client has cleaned up at exit: it
 // must hold none of that library's per-thread state then, or nothing frees
-// it. The child fetches on a second thread that an exit handler lets end;
-// the handler is registered before any internet call on that thread, so it
-// runs after the library's own. The leak check at the child's exit sees what
-// the thread left (a build without one passes whatever it left).
+// it. The child fetches on a second thread that an exit handler lets end.
+// Were the client set up by that thread's first call, the TLS library's
+// clean-up, registered then, would run before the handler, as it does for a
+// transfer thread still closing when a program exits. The leak check at the
+// child's exit sees what the thread kept (a build without one passes).
 TEST(WinInetExit, AFetchingThreadThatEndsAfterTheExitCleanUpLeavesNothingBehind) {
     EXPECT_EXIT(
         {
