@@ -166,6 +166,16 @@ void ensureCurl() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// libcurl is set up as the program is loaded, while its first thread is the
+// only one, as a platform library is on the device. Setting it up starts the
+// TLS library, which keeps an error queue for the thread doing it. Left to
+// the first session, that thread was a transfer thread; one still closing
+// its transfer as the process exits ends after the TLS library's own
+// clean-up at exit has let go of its per-thread state, and the queue is
+// never freed. The first thread's is freed by that clean-up, and a thread
+// that fetches only over plain http then keeps none.
+[[maybe_unused]] const bool curlSetUpAtLoad = (ensureCurl(), true);
+
 // --- text -------------------------------------------------------------------
 
 size_t length16(LPCWSTR text) {

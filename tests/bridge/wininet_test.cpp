@@ -2,7 +2,8 @@
 // (tests/fixtures/http/test_server.py, started by ctest's http_server
 // fixture): URLs taken apart, requests with their headers and bodies on the
 // wire, the response's status and raw header lines, the body streamed, TLS
-// with certificate checks, and the failures a caller must see as failures.
+// with certificate checks, the failures a caller must see as failures, and
+// what a fetching thread leaves when the process ends.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -12,9 +13,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <fstream>
+#include <future>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -23,6 +28,7 @@
 #include "ce_text.h"
 #include "ce_window.h"
 #include "ce_wininet.h"
+#include "local_tcp_server.h"
 
 using namespace ce;
 
@@ -952,6 +958,63 @@ TEST_F(WinInetTest, BadArgumentsGetClearErrors) {
         EXPECT_EQ(GetLastError(), c.error);
     }
     InternetCloseHandle(connect);
+}
+
+// --- the process's end --------------------------------------------------------------
+
+// A thread that fetched over plain http may still be ending as the process
+// exits, after the TLS library under the client has cleaned up at exit: it
+// must hold none of that library's per-thread state then, or nothing frees
+// it. The child fetches on a second thread that an exit handler lets end.
+// Were the client set up by that thread's first call, the TLS library's
+// clean-up, registered then, would run before the handler, as it does for a
+// transfer thread still closing when a program exits. The leak check at the
+// child's exit sees what the thread kept (a build without one passes).
+TEST(WinInetExit, AFetchingThreadThatEndsAfterTheExitCleanUpLeavesNothingBehind) {
+    EXPECT_EXIT(
+        {
+            static std::mutex mutex;
+            static std::condition_variable changed;
+            static bool mayEnd = false;
+            static std::thread fetcher;
+            std::atexit([] {
+                {
+                    std::lock_guard<std::mutex> g(mutex);
+                    mayEnd = true;
+                }
+                changed.notify_all();
+                fetcher.join();
+            });
+            wrentest::LocalTcpServer server([](int fd) {
+                std::string in;
+                if (wrentest::LocalTcpServer::readUntil(fd, "\r\n\r\n", in)) {
+                    wrentest::LocalTcpServer::sendAll(
+                        fd, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+                }
+            });
+            std::promise<std::string> fetched;
+            fetcher = std::thread([&fetched, port = server.port()] {
+                HINTERNET session = InternetOpenW(u"wren-test/1.0", INTERNET_OPEN_TYPE_PRECONFIG,
+                                                  nullptr, nullptr, 0);
+                HINTERNET connect = InternetConnectW(session, u"127.0.0.1", INTERNET_PORT(port),
+                                                     u"", nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+                HINTERNET request =
+                    HttpOpenRequestW(connect, nullptr, u"/", nullptr, nullptr, nullptr, 0, 0);
+                std::string body = "<not sent>";
+                if (HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
+                    Body read = readAll(request);
+                    body = read.ok ? read.bytes : "<read failed>";
+                }
+                InternetCloseHandle(request);
+                InternetCloseHandle(connect);
+                InternetCloseHandle(session);
+                fetched.set_value(body);
+                std::unique_lock<std::mutex> lock(mutex);
+                changed.wait(lock, [] { return mayEnd; });
+            });
+            std::exit(fetched.get_future().get() == "ok" ? 0 : 2);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
