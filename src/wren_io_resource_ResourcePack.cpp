@@ -227,14 +227,15 @@ jint ResourcePack::entryOf(jint id) {
     VMPtr<VMArray<jint>> table = sizes;
     if (table == nullptr)
         MissingEntryException::throwNoIndex(S().currentPack, entry, S().indexProblem);
-    if (entry >= table->length) {
-        // A pack read from its files names the one whose index is too short.
-        jint pack = S().currentPack;
-        MissingEntryException::throwNoEntry(
-            pack, entry, table->length,
-            pack > 0 ? platform::marl::WrenMarl::getResourceFile(getIndexFile(pack)) : nullptr);
-    }
+    if (entry >= table->length) throwPastTable(entry, table->length);
     return entry;
+}
+
+void ResourcePack::throwPastTable(jint entry, jint count) {
+    jint pack = S().currentPack;
+    MissingEntryException::throwNoEntry(
+        pack, entry, count,
+        pack > 0 ? platform::marl::WrenMarl::getResourceFile(getIndexFile(pack)) : nullptr);
 }
 
 int64_t ResourcePack::offsetOf(jint entry) {

@@ -120,6 +120,9 @@ public:
 protected:
     // The entry number of the id in the current pack, or MissingEntryException.
     jint entryOf(jint id);
+    // MissingEntryException for an entry past a table of `count`; a pack
+    // read from its files names the one whose index it is.
+    [[noreturn]] void throwPastTable(jint entry, jint count);
     // A stream at the first byte of the entry in its own file; IOException
     // when the file is missing.
     virtual VMPtr<java::io::DataInputStream> openEntryFile(jint entry);

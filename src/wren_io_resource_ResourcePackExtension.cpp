@@ -3,7 +3,6 @@
 #include "java_lang_IllegalStateException.h"
 #include "java_lang_System.h"
 #include "wren_Resources.h"
-#include "wren_io_resource_MissingEntryException.h"
 
 WREN_DEFINE_CLASS(wren::io::resource::ResourcePackExtension,
                   "wren.io.resource.ResourcePackExtension")
@@ -47,14 +46,13 @@ jboolean ResourcePackExtension::hasExtension() {
 jint ResourcePackExtension::extensionEntryOf(jint id) {
     jint entry = id & 0x3FF;
     jint count = extensionSizes->length;
-    if (entry >= count) MissingEntryException::throwNoEntry(S().currentPack, entry, count);
+    if (entry >= count) throwPastTable(entry, count);
     return entry;
 }
 
 jint ResourcePackExtension::getExtensionOffset(jint e) {
     VMPtr<VMArray<jchar>> table = extensionSizes;
-    if (e < 0 || e >= table->length)
-        MissingEntryException::throwNoEntry(S().currentPack, e, table->length);
+    if (e < 0 || e >= table->length) throwPastTable(e, table->length);
     // Every size is below 65536 and their sum was checked when read.
     jint offset = 0;
     for (jint i = e - 1; i >= 0; --i) offset += table[i];

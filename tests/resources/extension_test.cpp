@@ -1,6 +1,6 @@
 // The extension table: the byte example, sizes as unsigned 16-bit values,
-// the pack it belongs to, tables that claim more than they hold, and a
-// failed read after a good one.
+// the pack it belongs to, tables that claim more than they hold, a failed
+// read after a good one, and lookups past the table.
 #include "resources_test_support.h"
 
 #include "wren_io_resource_ResourcePackExtension.h"
@@ -129,6 +129,16 @@ TEST_F(Extension, EntriesBeyondTheTableAndNoIndex) {
               "wren.io.resource.MissingEntryException");
     EXPECT_EQ(thrownName([&] { r->getExtensionStream(5); }),
               "wren.io.resource.MissingEntryException");
+
+    // A pack read from its file names that file, as its index lookups do.
+    installFile("RP50.rp", plainPack({{bytesFrom({1}), 0}, {bytesFrom({2}), 0}}));
+    Reader fromFile = ResourcePackExtension::make();
+    ASSERT_EQ(bytesOf(fromFile->getData(50 << 10)), bytesFrom({1}));
+    fromFile->readExtension(streamOf(bytesFrom({0, 1, 0, 0, 8})));
+    t = thrownBy([&] { fromFile->getExtensionSize((50 << 10) | 2); });
+    EXPECT_EQ(classNameOf(t), "wren.io.resource.MissingEntryException");
+    EXPECT_EQ(text(t->getMessage()),
+              onDisk("RP50.rp") + ": Resource pack 50 has no entry 2 (it has 2)");
 
     Reader none = ResourcePackExtension::make();
     EXPECT_EQ(thrownName([&] {
