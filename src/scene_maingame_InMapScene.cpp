@@ -104,8 +104,8 @@ void InMapScene::loadData() {
         for (jint i = 0; i < game.extraFlags->length; ++i)
             if (game.extraFlags[i]) ++openAreaCount;
         cellCount = 0;
-        for (jint r = 0; r < ROWS; ++r)
-            for (jint c = 0; c < COLUMNS; ++c)
+        for (jint r = 0; r < Game::ROWS; ++r)
+            for (jint c = 0; c < Game::COLUMNS; ++c)
                 if (mapGrid[r][c] != 0) ++cellCount;
         screen->setLayerCapacity(cellCount + openAreaCount + 13);
         moreData = 12;
@@ -135,9 +135,9 @@ void InMapScene::loadData() {
         metrics[5] = rect[3];
         cellMetrics = metrics;
         jint w = metrics[2], h = metrics[5];
-        VMPtr<VMArray<jint, 3>> positions = VMArray<jint, 3>::create(ROWS, COLUMNS, 2);
-        for (jint r = 0; r < ROWS; ++r)
-            for (jint c = 0; c < COLUMNS; ++c) {
+        VMPtr<VMArray<jint, 3>> positions = VMArray<jint, 3>::create(Game::ROWS, Game::COLUMNS, 2);
+        for (jint r = 0; r < Game::ROWS; ++r)
+            for (jint c = 0; c < Game::COLUMNS; ++c) {
                 positions[r][c][0] = w * (13 - r) - ((c & 1) != 0 ? vmDiv(w, 2) : 0);
                 positions[r][c][1] = h * c;
             }
@@ -277,7 +277,7 @@ void InMapScene::refreshStateUi() {
         placeLine(0, texts->getString(TEXT_STAGE_TITLE), 0);
         Game::Statics& game = Game::S();
         VMPtr<VMArray<jint>> cursor = game.progressPair;
-        cellRecord = game.cellRecords[cursor[0] + COLUMNS * cursor[1]];
+        cellRecord = game.cellRecords[cursor[0] + Game::COLUMNS * cursor[1]];
         jint family = cellRecord[1];
         screen->playAnimation(dialogLayer + 2, cellRecord[2]);
         centreOnBox(dialogLayer + 2, 2);
@@ -467,13 +467,15 @@ jboolean InMapScene::canMove(jint direction) {
     }
     // Every cell has a neighbour inside the grid; a cursor saved off the
     // cells (which the records allow) may not.
-    if (row < 0 || row >= ROWS || column < 0 || column >= COLUMNS) return false;
+    if (row < 0 || row >= Game::ROWS || column < 0 || column >= Game::COLUMNS) return false;
     jint kind = mapGrid[row][column];
     VMPtr<VMArray<jboolean>> open = Game::S().extraFlags;
     if ((kind >= 1 && kind <= 10) || kind == 23 || kind == 24) return true;
-    if (kind >= 11 && kind <= 14) return open[0];
-    if (kind >= 15 && kind <= 18) return open[1];
-    if (kind >= 19 && kind <= 22) return open[2];
+    // The outer areas are the last places, each open once its flag is set.
+    for (jint area = 0; area < open->length; ++area) {
+        const jint place = Game::PLACES - open->length + area;
+        if (kind >= Game::PLACE_KINDS[place][0] && kind <= Game::PLACE_KINDS[place][1]) return open[area];
+    }
     return false;
 }
 
@@ -499,8 +501,8 @@ void InMapScene::centerOnCursor() {
             screen->setLayerPosition(i, 13 * w + mapX, mapY);
     }
     jint k = 0;
-    for (jint r = 0; r < ROWS; ++r)
-        for (jint c = 0; c < COLUMNS; ++c) {
+    for (jint r = 0; r < Game::ROWS; ++r)
+        for (jint c = 0; c < Game::COLUMNS; ++c) {
             if (mapGrid[r][c] == 0) continue;
             VMPtr<VMArray<jint>> at = cellPositions[r][c];
             screen->setLayerPosition(openAreaCount + 1 + k, at[0] + mapX, at[1] + mapY);
@@ -513,11 +515,11 @@ void InMapScene::toggleCellIcons() {
     screen->playAnimation(dialogLayer - 2, shown ? INFO_OFF_FRAME : INFO_ON_FRAME);
     Game::Statics& game = Game::S();
     jint k = 0;
-    for (jint r = 0; r < ROWS; ++r)
-        for (jint c = 0; c < COLUMNS; ++c) {
+    for (jint r = 0; r < Game::ROWS; ++r)
+        for (jint c = 0; c < Game::COLUMNS; ++c) {
             if (mapGrid[r][c] == 0) continue;
             jint frame = PLAIN_MARKER;
-            if (!shown) frame = game.cellFlags[k] ? game.cellRecords[c + COLUMNS * r][2] : UNKNOWN_ICON;
+            if (!shown) frame = game.cellFlags[k] ? game.cellRecords[c + Game::COLUMNS * r][2] : UNKNOWN_ICON;
             screen->playAnimation(openAreaCount + 1 + k, frame);
             ++k;
         }

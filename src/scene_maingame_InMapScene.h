@@ -47,9 +47,6 @@ class InMapScene : public ui::Scene {
 public:
     WREN_PLAIN_OBJECT()
 
-    static constexpr jint ROWS = 13;
-    static constexpr jint COLUMNS = 20;
-
     // Scene states.
     static constexpr jint BROWSE = 0;
     static constexpr jint STAGE_DIALOG = 1;
