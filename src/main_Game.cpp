@@ -213,18 +213,34 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
                                        jboolean (*valid)(const VMPtr<VMArray<jbyte>>&)) {
     using java::lang::String;
     using java::lang::StringBuffer;
-    VMPtr<VMArray<jint>> outcome = VMArray<jint>::create(1);
-    VMPtr<VMArray<jbyte>> bytes = canvas->readData(store, outcome);
-    if (outcome[0] == WrenCanvas::DATA_MISSING) return nullptr;
-    if (outcome[0] == WrenCanvas::DATA_READ && valid(bytes)) return bytes;
+    // What the read found and what became of a set-aside are told apart:
+    // their codes overlap.
+    VMPtr<VMArray<jint>> readOutcome = VMArray<jint>::create(1);
+    VMPtr<VMArray<jbyte>> bytes = canvas->readData(store, readOutcome);
+    const jint read = readOutcome[0];
+    if (read == WrenCanvas::DATA_MISSING) return nullptr;
+    if (read == WrenCanvas::DATA_READ && valid(bytes)) return bytes;
     VMPtr<String> name = String::valueOf(store);
     VMPtr<StringBuffer> line = StringBuffer::make("the saved ");
     line->append(what);
     line->append(" in record store \"");
     line->append(name);
     line->append("\" ");
-    VMPtr<String> aside;
-    if (outcome[0] != WrenCanvas::DATA_UNREADABLE) aside = canvas->setAsideData(store, outcome);
+    if (read == WrenCanvas::DATA_UNREADABLE) {
+        // Left as it is, and what the player can do about it: it stays so
+        // at every start until they do.
+        savesAllowed = false;
+        line->append("can't be read (");
+        line->append(whereIs(name));
+        line->append("): make it readable for the user who plays the game, or move it away, "
+                     "and the game saves again at its next start; ");
+        line->append(startedAnew);
+        line->append(" and playing on without saving");
+        tell(line->toString());
+        return nullptr;
+    }
+    VMPtr<VMArray<jint>> asideOutcome = VMArray<jint>::create(1);
+    VMPtr<String> aside = canvas->setAsideData(store, asideOutcome);
     if (aside != nullptr) {
         line->append("is damaged; set it aside as record store \"");
         line->append(aside);
@@ -235,7 +251,7 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
     } else {
         // Replacing it would destroy what the player may still get back.
         savesAllowed = false;
-        if (outcome[0] == WrenCanvas::ASIDE_NO_NAME_LEFT) {
+        if (asideOutcome[0] == WrenCanvas::ASIDE_NO_NAME_LEFT) {
             // Why, and what the player can do: every name a copy can take
             // is taken, at every start, until some copies go.
             VMPtr<StringBuffer> first = StringBuffer::make(name);
@@ -253,8 +269,7 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
             line->append(startedAnew);
             line->append(" and playing on without saving");
         } else {
-            line->append(outcome[0] == WrenCanvas::DATA_UNREADABLE ? "can't be read ("
-                                                                   : "is damaged and can't be set aside (");
+            line->append("is damaged and can't be set aside (");
             line->append(whereIs(name));
             line->append("); ");
             line->append(startedAnew);
@@ -265,16 +280,21 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
     return nullptr;
 }
 
-void Game::saveRecord(jint store, const VMPtr<VMArray<jbyte>>& bytes) {
+void Game::saveRecord(jint store, const char* what, const VMPtr<VMArray<jbyte>>& bytes) {
     if (!savesAllowed) return;
-    if (canvas->saveData(store, bytes)) {
-        // A failure after this is news again.
-        saveFailureTold = false;
-        return;
-    }
-    if (saveFailureTold) return;
-    saveFailureTold = true;
-    VMPtr<java::lang::StringBuffer> line = java::lang::StringBuffer::make("can't save the game in ");
+    const jboolean saved = canvas->saveData(store, bytes);
+    // Each item's refusal is told on its own: the other item saving in
+    // between is no news of this one.
+    jboolean& told = store == STATE_STORE ? stateSaveFailureTold : worldSaveFailureTold;
+    const jboolean toldBefore = told;
+    // A failure after a save that worked is news again.
+    told = !saved;
+    if (saved || toldBefore) return;
+    VMPtr<java::lang::StringBuffer> line = java::lang::StringBuffer::make("can't save the game's ");
+    line->append(what);
+    line->append(" (record store \"");
+    line->append(store);
+    line->append("\") in ");
     line->append(whereIs(nullptr));
     line->append("; playing on, and the game will try again at the next save");
     tell(line->toString());
@@ -323,7 +343,7 @@ void Game::saveState() {
     for (jint i = 0; i < 2; ++i) WrenCanvas::writeInt(s.progressPair[i]);
     for (jint i = 0; i < 3; ++i) WrenCanvas::writeBoolean(s.extraFlags[i]);
     WrenCanvas::writeInt(s.stageKind);
-    saveRecord(STATE_STORE, buffer);
+    saveRecord(STATE_STORE, "progress", buffer);
 }
 
 void Game::loadData() {
@@ -361,7 +381,7 @@ void Game::saveData() {
         for (jint f = 0; f < RECORD_FIELDS; ++f) WrenCanvas::writeInt(s.cellRecords[i][f]);
     for (jint i = 0; i < PLACES; ++i)
         for (jint f = 0; f < 2; ++f) WrenCanvas::writeInt(s.places[i][f]);
-    saveRecord(WORLD_STORE, buffer);
+    saveRecord(WORLD_STORE, "world", buffer);
 }
 
 jint Game::randomBelow(jint m) { return vmRem(Main::randomInt(), m); }

@@ -17,7 +17,8 @@
 // aside) is left alone: the game then plays on without saving anything,
 // since a save would replace progress the player still has. A save the
 // device refuses is tried again at the next one. Each of these is told in
-// one line on standard error; a refused save once until a save succeeds.
+// one line on standard error; a refused save of an item once until a save
+// of that item succeeds.
 #pragma once
 
 #include "VMArray.h"
@@ -113,16 +114,18 @@ public:
     // aside): nothing is saved from then on, so that the store stays as it
     // is for a later start.
     jboolean savesAllowed = true;
-    // Whether the last save was refused and told. Every save is tried; a
-    // refusal is told once until a save succeeds, and then again.
-    jboolean saveFailureTold = false;
+    // Whether the last save of the progress / of the world was refused and
+    // told. Every save is tried; a refusal of an item is told once until a
+    // save of that item succeeds, and then again.
+    jboolean stateSaveFailureTold = false;
+    jboolean worldSaveFailureTold = false;
 
 private:
     // The record's bytes when they can be used, else null after dealing
     // with what is in the store (`what` names the record in messages).
     VMPtr<VMArray<jbyte>> loadRecord(jint store, const char* what, const char* startedAnew,
                                      jboolean (*valid)(const VMPtr<VMArray<jbyte>>&));
-    void saveRecord(jint store, const VMPtr<VMArray<jbyte>>& bytes);
+    void saveRecord(jint store, const char* what, const VMPtr<VMArray<jbyte>>& bytes);
     static jboolean cellFits(jint kind, const VMPtr<VMArray<jbyte>>& bytes, jint at);
     static jint pick(const VMPtr<VMArray<jint>>& list);
     static jint randomBelow(jint m);

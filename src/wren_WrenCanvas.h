@@ -362,12 +362,14 @@ public:
     virtual VMPtr<VMArray<jbyte>> readData(jint id, const VMPtr<VMArray<jint>>& outcome);
     // Moves the item's store, whatever it holds, out of the item's way to a
     // store of a name no load, save or deleteAllData ever touches: the id's
-    // text and ".damaged" (then the first free of "-2" ... "-999", found in
-    // one listing of the stores). That store's name, or null when there was
-    // no store or it could not be moved (it is then where it was); why, in
-    // `outcome`[0] when it is not null: moved; no store; every name of a
-    // copy taken already; any other failure (the stores can't be listed,
-    // the device refuses the rename).
+    // text and ".damaged" (then the first free of "-2" ... "-999"). A name
+    // is free when one listing of the stores does not show it and the
+    // rename, which never replaces anything, finds nothing there either (a
+    // file or a link by that name keeps it, and the next name is tried).
+    // That store's name, or null when there was no store or it could not be
+    // moved (it is then where it was); why, in `outcome`[0] when it is not
+    // null: moved; no store; every name of a copy taken already; any other
+    // failure (the stores can't be listed, the device refuses the rename).
     static constexpr jint ASIDE_MOVED = 0;
     static constexpr jint ASIDE_NO_STORE = 1;
     static constexpr jint ASIDE_NO_NAME_LEFT = 2;

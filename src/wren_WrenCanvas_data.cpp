@@ -168,8 +168,9 @@ VMPtr<String> WrenCanvas::setAsideData(jint id, const VMPtr<VMArray<jint>>& outc
             VMPtr<String> numbered = stem->toString();
             // The copies' numbers in use, from one listing: 1 stands for
             // the bare name. The item's own store must be in the listing,
-            // else the listing is not to be trusted and a rename could go
-            // over a copy it missed.
+            // else the listing is not to be trusted. It spares tries only:
+            // the rename itself refuses a name anything holds, a copy the
+            // listing missed or a file or link it never shows.
             std::vector<bool> used(kMaxSetAsideCopies + 1, false);
             bool listed = false;
             VMPtr<VMArray<String*>> names = RecordStore::listRecordStores();
@@ -197,22 +198,22 @@ VMPtr<String> WrenCanvas::setAsideData(jint id, const VMPtr<VMArray<jint>>& outc
                     });
                 return nullptr;
             }
-            jint n = 1;
-            while (n <= kMaxSetAsideCopies && used[size_t(n)]) ++n;
-            if (n > kMaxSetAsideCopies) {
-                // Names stay short enough for the record-store layer.
-                found = ASIDE_NO_NAME_LEFT;
-                return nullptr;
+            for (jint n = 1; n <= kMaxSetAsideCopies; ++n) {
+                if (used[size_t(n)]) continue;
+                VMPtr<String> target = bare;
+                if (n > 1) {
+                    VMPtr<StringBuffer> text = StringBuffer::make(numbered);
+                    text->append(n);
+                    target = text->toString();
+                }
+                if (RecordStore::renameRecordStoreIfFree(name, target)) {
+                    found = ASIDE_MOVED;
+                    return target;
+                }
             }
-            VMPtr<String> target = bare;
-            if (n > 1) {
-                VMPtr<StringBuffer> text = StringBuffer::make(numbered);
-                text->append(n);
-                target = text->toString();
-            }
-            RecordStore::renameRecordStore(name, target);
-            found = ASIDE_MOVED;
-            return target;
+            // Names stay short enough for the record-store layer.
+            found = ASIDE_NO_NAME_LEFT;
+            return nullptr;
         },
         [](const VMPtr<java::lang::Throwable>&) -> VMPtr<String> { return nullptr; });
     if (outcome != nullptr) outcome[0] = found;

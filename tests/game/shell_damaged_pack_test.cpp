@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "file_capabilities.h"
+#include "folder_snapshot.h"
 #include "program_folder.h"
 #include "program_runner.h"
 
@@ -103,15 +104,15 @@ void hugeChunkLength(const fs::path& file) {
     writeAll(file, bytes);
 }
 
-// Takes every permission from `target`, a file or a folder. True when a
-// program started as the game is (a child without the capabilities, after
-// an exec) then can't open `probe`; false when the system lets it be read
-// all the same.
-bool makeUnreadable(const fs::path& target, const fs::path& probe) {
+// Takes every permission from `target`, a file or a folder, and tries to
+// open `probe` as the game is started (a child without the capabilities,
+// after an exec): the probe's exit code, 0 when the system lets it be read
+// all the same, wrentest::kNoFileCapabilitiesDrop when the child could not
+// give the capabilities up, and 1 to 119 when it can't be opened.
+int makeUnreadable(const fs::path& target, const fs::path& probe) {
     fs::permissions(target, fs::perms::none);
-    const int code = wrentest::runWithoutFileCapabilities(
+    return wrentest::runWithoutFileCapabilities(
         {"/bin/sh", "-c", "exec 3< \"$0\"", probe.string()}, "/", "/dev/null", kWatchdogSeconds);
-    return code > 0 && code < 120;
 }
 
 // The first picture of the file (a PNG inside a pack's part file): one bit
@@ -291,13 +292,7 @@ protected:
         ASSERT_FALSE(folder_.empty());
         wrentest::copyGameContent(WREN_GAME_DIR, folder_, "Wren damaged pack");
     }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        for (const auto& e : fs::recursive_directory_iterator(folder_, ignored))
-            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-        wrentest::removeFolder(folder_);
-    }
+    void TearDown() override { wrentest::removeFolderGivingBackPermissions(folder_); }
 
     std::string folder_;
 };
@@ -309,9 +304,14 @@ TEST_P(DamagedPack, EndsTheProgramWithExitCodeOneAndALineNamingTheFile) {
     const std::string said = file.string() + sayingOf(d.said, fs::file_size(file));
     const bool mayOverride = wrentest::mayOverrideReading();
     if (d.spoil) d.spoil(file);
-    if (d.unreadable != Unreadable::None &&
-        !makeUnreadable(d.unreadable == Unreadable::File ? file : file.parent_path(), file))
-        GTEST_SKIP() << "this system reads a file without permissions all the same";
+    if (d.unreadable != Unreadable::None) {
+        const int probe =
+            makeUnreadable(d.unreadable == Unreadable::File ? file : file.parent_path(), file);
+        if (probe == wrentest::kNoFileCapabilitiesDrop)
+            GTEST_SKIP() << wrentest::kNoFileCapabilitiesDropReason;
+        if (probe == 0) GTEST_SKIP() << "this system reads a file without permissions all the same";
+        ASSERT_LT(probe, 120) << "the probe of " << file << " could not run";
+    }
     const std::string script = folder_ + "/damage.script";
     std::ofstream(script) << d.script;
     const std::string errors = folder_ + "/stderr.txt";

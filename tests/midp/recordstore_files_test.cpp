@@ -6,12 +6,14 @@
 #include <climits>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "HAL_paths.h"
 #include "HAL_recordstore.h"
 #include "HAL_status.h"
+#include "folder_snapshot.h"
 #include "midp/recordstore_test_support.h"
 
 using namespace rmstest;
@@ -32,6 +34,7 @@ protected:
     void TearDown() override {
         for (auto* s : opened) HAL_closeRecordStore(s);
         HAL_failNextRecordStoreWrites(0);
+        HAL_pretendNoReplaceRenameUnsupported(0);
         fs::remove_all(root);
     }
     HAL_RecordStore* open(const std::u16string& name, int create = 1, int expect = HAL_OK) {
@@ -268,6 +271,78 @@ TEST_F(RecordStoreFiles, RenamingReplacesTheTargetWhole) {
     EXPECT_EQ(HAL_renameRecordStore(u"x", 1, u"y", 1), HAL_OK);
     EXPECT_EQ(HAL_renameRecordStore(u"y", 1, u"y", 1), HAL_OK);
     EXPECT_EQ(entries(root), std::vector<std::string>{"store-y"});
+}
+
+// A rename to a free name moves the store whole; one to a name that
+// anything holds (a store, an empty folder, a file, a link, one leading
+// nowhere too) is refused and changes nothing, with the system's rename
+// that refuses to replace and without it.
+TEST_F(RecordStoreFiles, RenamingToAFreeNameNeverReplacesAnything) {
+    EXPECT_EQ(HAL_renameRecordStoreIfFree(u"none", 4, u"t", 1), HAL_NOT_FOUND);
+    EXPECT_EQ(HAL_renameRecordStoreIfFree(u"", 0, u"t", 1), HAL_BAD_ARGUMENT);
+    EXPECT_EQ(HAL_renameRecordStoreIfFree(u"s", 1, nullptr, 0), HAL_BAD_ARGUMENT);
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> hold;  // given the target's folder; none: free
+    };
+    const Case cases[] = {
+        {"a free name", nullptr},
+        {"a store", [&](const fs::path&) {
+             HAL_RecordStore* t = open(u"t");
+             add(t, {5, 5});
+             HAL_closeRecordStore(t);
+             opened.pop_back();
+         }},
+        {"an empty folder", [](const fs::path& f) { fs::create_directory(f); }},
+        {"a file", [](const fs::path& f) { std::ofstream(f) << "not a store"; }},
+        {"a link leading nowhere", [](const fs::path& f) { fs::create_symlink("nowhere", f); }},
+        {"a link to a folder", [&](const fs::path& f) {
+             fs::create_directory(root / "elsewhere");
+             fs::create_directory_symlink("elsewhere", f);
+         }},
+    };
+    for (const bool systemRefuses : {true, false}) {
+        HAL_pretendNoReplaceRenameUnsupported(systemRefuses ? 0 : 1);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (systemRefuses ? "" : ", the system's rename replacing"));
+            fs::remove_all(root);
+            HAL_RecordStore* s = open(u"s");
+            add(s, {1, 2, 3});
+            add(s, {4});
+            HAL_closeRecordStore(s);
+            opened.pop_back();
+            if (c.hold) c.hold(root / "store-t");
+            const wrentest::FolderSnapshot before = wrentest::snapshotOf(root);
+
+            const int status = HAL_renameRecordStoreIfFree(u"s", 1, u"t", 1);
+            wrentest::FolderSnapshot expected;
+            if (c.hold) {
+                EXPECT_EQ(status, HAL_REFUSED);
+                expected = before;
+            } else {
+                EXPECT_EQ(status, HAL_OK);
+                // Only the store's folder has a new name.
+                for (const auto& [path, what] : before)
+                    expected["store-t" + path.substr(std::string("store-s").size())] = what;
+            }
+            EXPECT_EQ(wrentest::snapshotOf(root), expected);
+        }
+        // Onto itself: its own name is held.
+        EXPECT_EQ(HAL_renameRecordStoreIfFree(u"s", 1, u"s", 1), HAL_REFUSED);
+    }
+    HAL_pretendNoReplaceRenameUnsupported(0);
+
+    // A handle on the renamed store writes nowhere; the store opens whole
+    // under its new name.
+    fs::remove_all(root);
+    HAL_RecordStore* s = open(u"s");
+    add(s, {7, 8});
+    ASSERT_EQ(HAL_renameRecordStoreIfFree(u"s", 1, u"u", 1), HAL_OK);
+    jint id = 0;
+    EXPECT_EQ(HAL_addRecord(s, &id, "z", 1), HAL_IO_ERROR);
+    HAL_RecordStore* u = open(u"u", 0);
+    EXPECT_EQ(get(u, 1), (Bytes{7, 8}));
+    EXPECT_EQ(entries(root), std::vector<std::string>{"store-u"});
 }
 
 TEST_F(RecordStoreFiles, ACommittedRenameCutShortIsFinishedByTheNextLook) {

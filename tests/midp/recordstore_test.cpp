@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -364,6 +365,45 @@ TEST_F(RecordStoreTest, DeletingStores) {
               "javax.microedition.rms.RecordStoreNotFoundException");
     // Made again, it starts afresh.
     EXPECT_EQ(addBytes(openStore("doomed"), {3}), 1);
+}
+
+// renameRecordStoreIfFree answers false, changing nothing, for a name
+// anything holds (another store, a file where its folder would go), and
+// moves the store whole to a free one; its names are checked as
+// renameRecordStore checks them.
+TEST_F(RecordStoreTest, RenamingToAFreeNameOnly) {
+    const auto rename = [](const char* from, const char* to) {
+        return RecordStore::renameRecordStoreIfFree(from ? jstr(from) : nullptr, to ? jstr(to) : nullptr);
+    };
+    EXPECT_EQ(thrownName([&] { rename(nullptr, "t"); }), "java.lang.NullPointerException");
+    EXPECT_EQ(thrownName([&] { rename("s", ""); }), "java.lang.IllegalArgumentException");
+    EXPECT_EQ(thrownName([&] { rename("s", std::string(33, 'x').c_str()); }),
+              "java.lang.IllegalArgumentException");
+    EXPECT_EQ(thrownName([&] { rename("none", "t"); }),
+              "javax.microedition.rms.RecordStoreNotFoundException");
+    VMPtr<RecordStore> s = openStore("s");
+    addBytes(s, {1, 2});
+    s->closeRecordStore();
+    VMPtr<RecordStore> held = openStore("held");
+    addBytes(held, {3});
+    held->closeRecordStore();
+    const std::string file = "not a store";
+    std::ofstream(databaseRoot() / "store-file") << file;
+
+    EXPECT_FALSE(rename("s", "held"));
+    EXPECT_FALSE(rename("s", "file"));
+    EXPECT_FALSE(rename("s", "s"));
+    EXPECT_EQ(readFile(databaseRoot() / "store-file"), Bytes(file.begin(), file.end()));
+    held = openStore("held", false);
+    EXPECT_EQ(held->getNumRecords(), 1);
+    held->closeRecordStore();
+
+    EXPECT_TRUE(rename("s", "free"));
+    EXPECT_EQ(thrownName([] { openStore("s", false); }),
+              "javax.microedition.rms.RecordStoreNotFoundException");
+    VMPtr<RecordStore> moved = openStore("free", false);
+    EXPECT_EQ(bytesOf(moved->getRecord(1)), (Bytes{1, 2}));
+    moved->closeRecordStore();
 }
 
 TEST_F(RecordStoreTest, ListingGivesEveryStoreNameOnce) {

@@ -57,6 +57,12 @@ inline bool dropFileCapabilities() {
 // give them up.
 constexpr int kNoFileCapabilitiesDrop = 125;
 
+// Why a test that needs a program without them skips when a child could not
+// give them up (dropFileCapabilities answered false).
+constexpr const char kNoFileCapabilitiesDropReason[] =
+    "a child of this process could not give up CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH (as root "
+    "without CAP_SETPCAP, say), so permission bits can't stop the program under test";
+
 // Runs `argv` (a path, then its arguments) in a child without those
 // capabilities, in `folder`, with its standard output and error going to
 // `outputFile` (both), and this process's environment; its exit code, 128 +

@@ -77,6 +77,9 @@ std::map<std::string, SharedStore*>& openStores() {
 // lock.
 int passWrites = 0;
 int failWrites = 0;
+// The test hook's stand-in for a system without a rename that refuses to
+// replace; guarded by the store lock.
+bool noReplaceUnsupported = false;
 
 // The low 32 bits of System.currentTimeMillis: the store reports its last
 // change on the program's own clock.
@@ -610,6 +613,77 @@ int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, j
     return HAL_OK;
 }
 
+namespace {
+
+// Whether anything is at `path`, the path itself looked at (a link is held
+// whether or not it leads anywhere): 1 held, 0 free, -1 when it can't be
+// told.
+int heldAt(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0) return 1;
+    return errno == ENOENT ? 0 : -1;
+}
+
+// Renames `from` to `to` unless something is at `to`. 0, or the errno of the
+// failure: EEXIST when `to` is held.
+int renameUnlessHeld(const std::string& from, const std::string& to) {
+    if (!noReplaceUnsupported) {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS) return errno;
+    }
+    // Where the system can't refuse a replace, a plain rename of a folder
+    // still can't replace anything but an empty folder: it fails over a
+    // file, a link or a folder with entries. So after the name was seen free,
+    // the worst a rename racing with another process can replace is an
+    // empty folder made meanwhile, which holds nothing. A store folder that
+    // is a link is not renamed this way: it would replace a file.
+    struct stat st;
+    if (::lstat(from.c_str(), &st) != 0) return errno;
+    if (!S_ISDIR(st.st_mode)) return ENOTSUP;
+    switch (heldAt(to)) {
+    case 1: return EEXIST;
+    case -1: return errno;
+    default: break;
+    }
+    if (::rename(from.c_str(), to.c_str()) == 0) return 0;
+    return errno == ENOTDIR || errno == ENOTEMPTY ? EEXIST : errno;
+}
+
+}  // namespace
+
+int HAL_renameRecordStoreIfFree(const jchar* from, jint fromLength, const jchar* to,
+                                jint toLength) {
+    if (!from || fromLength <= 0 || !to || toLength <= 0) return HAL_BAD_ARGUMENT;
+    std::lock_guard<std::mutex> guard(storeLock());
+    std::string root, source, target;
+    if (!rootPath(root) || !storeFolderFor(from, fromLength, source) ||
+        !storeFolderFor(to, toLength, target))
+        return HAL_NOT_FOUND;
+    finishLeftovers(root);
+    Entry entry = entryAt(source);
+    if (entry == Entry::unknown) return HAL_IO_ERROR;
+    if (entry != Entry::folder) return HAL_NOT_FOUND;
+    if (source == target) return HAL_REFUSED;
+    // A replacing rename to the name that could not be finished yet is
+    // finished by a later look, over whatever is there then: the name is
+    // promised to it.
+    switch (heldAt(root + "/" + RENAMING_PREFIX + target.substr(root.size() + 1 + 6))) {
+    case 1: return HAL_REFUSED;
+    case -1: return HAL_IO_ERROR;
+    default: break;
+    }
+    // One rename, that commits and finishes it at once: no later step puts
+    // the store in place, over something that came there meanwhile.
+    if (int error = renameUnlessHeld(source, target); error != 0)
+        return error == EEXIST ? HAL_REFUSED : HAL_IO_ERROR;
+    syncFolder(root);
+    unregisterStore(source);
+    // Handles on a store that was at that name once write nowhere.
+    unregisterStore(target);
+    return HAL_OK;
+}
+
 int HAL_getRecordStorePath(const jchar* name, jint length, char* buffer, jint capacity,
                            jint* outLength) {
     if (!outLength) return HAL_BAD_ARGUMENT;
@@ -828,4 +902,9 @@ void HAL_failNextRecordStoreWrites(int count, int after) {
     std::lock_guard<std::mutex> guard(storeLock());
     failWrites = std::max(count, 0);
     passWrites = std::max(after, 0);
+}
+
+void HAL_pretendNoReplaceRenameUnsupported(int on) {
+    std::lock_guard<std::mutex> guard(storeLock());
+    noReplaceUnsupported = on != 0;
 }

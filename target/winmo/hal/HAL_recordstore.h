@@ -27,7 +27,10 @@
 // - a store is renamed over another by one rename of its folder to a name
 //   no store has, which commits the change; the next open, delete, listing
 //   or rename finishes a rename cut short after that point, so the target
-//   holds either its old store or the renamed one, whole.
+//   holds either its old store or the renamed one, whole;
+// - a rename that must not replace anything is one rename of the folder
+//   that the system refuses when the name is held, so that it has no
+//   finishing step that could replace what came there meanwhile.
 // No room is HAL_OUT_OF_MEMORY: a full disk, or a store that has handed out
 // id INT32_MAX (ids stay positive and are never reused).
 // A store, or the database folder, that is there but can't be looked at or
@@ -66,6 +69,15 @@ int HAL_deleteRecordStore(const jchar* name, jint length);
 // cannot be renamed (nothing changes). Handles still open on either store
 // fail their later writes. Atomic across a process killed at any point.
 int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, jint toLength);
+// Renames the store `from` to `to` only while nothing holds the name `to`:
+// no store, no other entry at its folder's name (a file, a link, one that
+// leads nowhere too) and no rename to it committed but not finished. 0;
+// 2 for a null or empty name; 4 when `from` does not exist; 8 when the name
+// is held (also by `from` itself); 7 when it cannot be renamed. Nothing
+// changes unless it answers 0, and a process killed at any point leaves the
+// store whole under one of the two names.
+int HAL_renameRecordStoreIfFree(const jchar* from, jint fromLength, const jchar* to,
+                                jint toLength);
 
 // Where the store named by `length` UTF-16 units lives (whether or not it
 // exists), or with a null name the database folder itself, as a UTF-8 path
@@ -130,3 +142,7 @@ int HAL_getNthRecordId(HAL_RecordStore* store, jint n, jint* outId);
 // Test hook: after `after` file writes that succeed, the next `count` fail
 // as on a full disk.
 void HAL_failNextRecordStoreWrites(int count, int after = 0);
+// Test hook: with `on` set, HAL_renameRecordStoreIfFree goes the way it goes
+// on a file system or kernel that can't refuse the replace in the rename
+// itself.
+void HAL_pretendNoReplaceRenameUnsupported(int on);

@@ -100,17 +100,37 @@ void RecordStore::deleteRecordStore(const VMPtr<String>& recordStoreName) {
     if (status != HAL_OK) RecordStoreException::throwNew();
 }
 
-void RecordStore::renameRecordStore(const VMPtr<String>& from, const VMPtr<String>& to) {
-    clinit();
+namespace {
+
+// The checks both renames make of their names, in their order.
+void checkRenameNames(const VMPtr<String>& from, const VMPtr<String>& to) {
     if (from == nullptr || to == nullptr) java::lang::NullPointerException::throwNew();
     for (const VMPtr<String>* name : {&from, &to}) {
         jint length = (*name)->length();
         if (length == 0 || length > MAX_NAME_LENGTH)
             java::lang::IllegalArgumentException::throwNew();
     }
+}
+
+}  // namespace
+
+void RecordStore::renameRecordStore(const VMPtr<String>& from, const VMPtr<String>& to) {
+    clinit();
+    checkRenameNames(from, to);
     int status = HAL_renameRecordStore(charsOf(from), from->length(), charsOf(to), to->length());
     if (status == HAL_NOT_FOUND) RecordStoreNotFoundException::throwNew();
     if (status != HAL_OK) RecordStoreException::throwNew();
+}
+
+jboolean RecordStore::renameRecordStoreIfFree(const VMPtr<String>& from, const VMPtr<String>& to) {
+    clinit();
+    checkRenameNames(from, to);
+    int status =
+        HAL_renameRecordStoreIfFree(charsOf(from), from->length(), charsOf(to), to->length());
+    if (status == HAL_REFUSED) return false;
+    if (status == HAL_NOT_FOUND) RecordStoreNotFoundException::throwNew();
+    if (status != HAL_OK) RecordStoreException::throwNew();
+    return true;
 }
 
 VMPtr<String> RecordStore::getLocation(const VMPtr<String>& recordStoreName) {

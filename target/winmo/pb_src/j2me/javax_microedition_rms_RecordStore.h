@@ -49,6 +49,13 @@ public:
     // renamed (nothing changes then).
     static void renameRecordStore(const VMPtr<java::lang::String>& from,
                                   const VMPtr<java::lang::String>& to);
+    // Not in MIDP: renames the store `from` to `to` only while nothing holds
+    // that name (a store, any other entry where its files would go, a
+    // rename to it not finished yet): false, and nothing changes, when
+    // something does, `from` itself too. Never replaces anything. The
+    // exceptions of renameRecordStore.
+    static jboolean renameRecordStoreIfFree(const VMPtr<java::lang::String>& from,
+                                            const VMPtr<java::lang::String>& to);
     // Not in MIDP: where the store of this name lives on the device (whether
     // or not it exists), or with a null name the folder of all stores; for
     // messages that tell a player where something is. Null when unknown.
