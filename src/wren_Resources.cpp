@@ -150,8 +150,21 @@ VMPtr<AnimSet> Resources::requireAnimSet(jint id, const VMPtr<VMArray<Gob*>>& go
                            describeUnreadable(id, "the animation set", failure->toString()));
                    });
     // What would fail only when the set is played or drawn fails here, while
-    // it is still known which entry holds it.
-    VMPtr<String> bad = set->findBadReference(gobs != nullptr ? gobs->length : -1);
+    // it is still known which entry holds it. The writer puts nothing after
+    // the durations, so bytes left there mean counts other than the ones
+    // written; and a set without animations has none a player could start.
+    VMPtr<String> bad;
+    jint left = in->available();
+    if (left > 0) {
+        VMPtr<StringBuffer> text = StringBuffer::make();
+        text->append(left);
+        text->append(left == 1 ? " byte follows its tables" : " bytes follow its tables");
+        bad = text->toString();
+    } else if (set->getAnimationCount() == 0) {
+        bad = WREN_LIT("it holds no animation");
+    } else {
+        bad = set->findBadReference(gobs != nullptr ? gobs->length : -1);
+    }
     if (bad != nullptr)
         java::io::IOException::throwNew(describeUnreadable(id, "the animation set", bad));
     set->setGobs(gobs);
@@ -259,10 +272,10 @@ VMPtr<VMArray<Gob*>> Resources::readGobs(jint id, const VMPtr<DataInputStream>& 
     }
     try {
         Gob::assignSharedImage(gobs, sheetId, palette, nullptr);
-    } catch (java::lang::IllegalArgumentException* caught) {
+    } catch (java::lang::IllegalArgumentException*) {
         // The decoder refuses the sheet's bytes and names no file: a caller
-        // that needs the set learns which picture it was.
-        VMPtr<java::lang::IllegalArgumentException> refused = caught;
+        // that needs the set learns which picture it was. The decoder's own
+        // words (a bridge status) are nothing a player could act on.
         java::io::IOException::throwNew(
             describeEntry(sheetId, WREN_LIT("the picture can't be decoded")));
     }

@@ -43,7 +43,15 @@ HRESULT CreateImageFromBuffer(const void* bytes, UINT length, DecodedImage** out
         delete decoded;
         return E_OUTOFMEMORY;
     }
-    if (!png_image_finish_read(&image, nullptr, decoded->pixels.data(), 0, nullptr)) {
+    // Warnings about the chunks before the image data stay libpng's to
+    // weigh. While the rows are read a warning can only be about the
+    // compressed data: once the rows are filled libpng reads the rest of the
+    // stream just to check it, and there a failing Adler-32 (the data is not
+    // what was written) or data past the picture is a warning, not an error.
+    // It keeps only the first warning, hence the reset.
+    image.warning_or_error = 0;
+    if (!png_image_finish_read(&image, nullptr, decoded->pixels.data(), 0, nullptr) ||
+        image.warning_or_error != 0) {
         png_image_free(&image);
         delete decoded;
         return E_INVALIDARG;

@@ -33,7 +33,8 @@ struct BitmapData {
     void* Scan0;     // 0xAARRGGBB pixels, not premultiplied
 };
 
-// E_INVALIDARG for bytes that are not a decodable image (or too large),
+// E_INVALIDARG for bytes that are not a decodable image (or too large; or
+// whose compressed data fails its check, even when it fills the picture),
 // E_OUTOFMEMORY when the pixels can't be held.
 HRESULT CreateImageFromBuffer(const void* bytes, UINT length, DecodedImage** image);
 HRESULT GetImageInfo(DecodedImage* image, ImageInfo* info);

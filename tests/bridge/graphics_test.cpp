@@ -1,9 +1,12 @@
 // Image decoding, fonts and text, and the screen buffer's present path.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -48,17 +51,115 @@ TEST(ImageDecoding, APngDecodesToKnownPixels) {
     HAL_deleteImage(img);
 }
 
-TEST(ImageDecoding, UndecodableBytesAreACleanFailure) {
-    std::vector<uint8_t> png = encodePng({0xFFFFFFFF}, 1, 1);
-    std::vector<std::vector<uint8_t>> bad = {
-        {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'},
-        std::vector<uint8_t>(png.begin(), png.begin() + long(png.size() / 2)),  // truncated
+// A PNG as its chunks, and back with each chunk's CRC made to fit.
+struct Chunk {
+    std::string type;
+    std::vector<uint8_t> data;
+};
+
+uint32_t bigEndian(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+std::vector<Chunk> chunksOf(const std::vector<uint8_t>& png) {
+    std::vector<Chunk> chunks;
+    for (size_t at = 8; at + 12 <= png.size();) {
+        const size_t length = bigEndian(&png[at]);
+        if (at + 12 + length > png.size()) break;
+        chunks.push_back({std::string(png.begin() + long(at) + 4, png.begin() + long(at) + 8),
+                          std::vector<uint8_t>(png.begin() + long(at) + 8,
+                                               png.begin() + long(at + 8 + length))});
+        at += 12 + length;
+    }
+    return chunks;
+}
+
+std::vector<uint8_t> pngOf(const std::vector<Chunk>& chunks) {
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto put = [&](uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8) png.push_back(uint8_t(v >> shift));
     };
-    for (const auto& bytes : bad) {
+    for (const Chunk& c : chunks) {
+        put(uint32_t(c.data.size()));
+        const size_t typeAt = png.size();
+        png.insert(png.end(), c.type.begin(), c.type.end());
+        png.insert(png.end(), c.data.begin(), c.data.end());
+        put(uint32_t(crc32(0, png.data() + typeAt, uInt(png.size() - typeAt))));
+    }
+    return png;
+}
+
+// The picture with the last four bytes of its compressed data, the zlib
+// stream's check value (Adler-32), inverted or kept, and either in the one
+// IDAT chunk or apart in a second one. Apart, the rows are filled before
+// libpng reads the check value: it meets it only while it finishes the
+// stream.
+std::vector<uint8_t> withCheckValue(const std::vector<uint8_t>& png, bool inverted, bool apart) {
+    std::vector<Chunk> chunks = chunksOf(png);
+    std::vector<Chunk> out;
+    for (const Chunk& c : chunks) {
+        if (c.type != "IDAT") {
+            out.push_back(c);
+            continue;
+        }
+        EXPECT_GT(c.data.size(), 6u);
+        std::vector<uint8_t> stream(c.data.begin(), c.data.end() - 4);
+        std::vector<uint8_t> check(c.data.end() - 4, c.data.end());
+        if (inverted)
+            for (uint8_t& b : check) b = uint8_t(~b);
+        if (apart) {
+            out.push_back({"IDAT", stream});
+            out.push_back({"IDAT", check});
+        } else {
+            stream.insert(stream.end(), check.begin(), check.end());
+            out.push_back({"IDAT", stream});
+        }
+    }
+    return pngOf(out);
+}
+
+TEST(ImageDecoding, UndecodableBytesAreACleanFailure) {
+    std::vector<uint32_t> argb(64);
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | uint32_t(i * 0x030507);
+    std::vector<uint8_t> png = encodePng(argb, 8, 8);
+    auto idats = [](const std::vector<uint8_t>& bytes) {
+        std::vector<Chunk> chunks = chunksOf(bytes);
+        return std::count_if(chunks.begin(), chunks.end(),
+                             [](const Chunk& c) { return c.type == "IDAT"; });
+    };
+    ASSERT_EQ(idats(png), 1);
+    // Split but right, the picture decodes as it is: only the wrong check
+    // value below is refused.
+    {
+        std::vector<uint8_t> apart = withCheckValue(png, false, true);
+        ASSERT_EQ(idats(apart), 2);
+        NativeImage* img = nullptr;
+        ASSERT_EQ(HAL_createImageWithData(&img, apart.data(), jint(apart.size()), nullptr, nullptr),
+                  HAL_OK);
+        HAL_deleteImage(img);
+    }
+    // The width's last byte flipped: the header chunk's CRC no longer holds.
+    std::vector<uint8_t> badCrc = png;
+    badCrc[8 + 8 + 3] ^= 0x01;
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    } cases[] = {
+        {"not an image", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}},
+        {"truncated", std::vector<uint8_t>(png.begin(), png.begin() + long(png.size() / 2))},
+        {"a chunk's CRC fails", badCrc},
+        {"the compressed data fails its check", withCheckValue(png, true, false)},
+        {"the compressed data fails its check, met after the rows",
+         withCheckValue(png, true, true)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         NativeImage* img = reinterpret_cast<NativeImage*>(1);
-        EXPECT_EQ(HAL_createImageWithData(&img, bytes.data(), jint(bytes.size()), nullptr, nullptr),
-                  HAL_MALFORMED);
+        const jint status =
+            HAL_createImageWithData(&img, c.bytes.data(), jint(c.bytes.size()), nullptr, nullptr);
+        EXPECT_EQ(status, HAL_MALFORMED);
         EXPECT_EQ(img, nullptr);
+        if (status == HAL_OK) HAL_deleteImage(img);
     }
     NativeImage* img = nullptr;
     EXPECT_EQ(HAL_createImageWithData(&img, png.data(), 0, nullptr, nullptr), HAL_BAD_ARGUMENT);
