@@ -14,7 +14,7 @@ packages=(
   # Sound: MIDI clips are rendered with a General MIDI soundfont.
   libfluidsynth-dev timgm6mb-soundfont
   # Connections, and the local test server that the connection tests start.
-  libcurl4-openssl-dev ca-certificates python3
+  libcurl4-openssl-dev libssl-dev ca-certificates python3
   # The fuzz targets: clang 14 and its libFuzzer runtime.
   clang libclang-rt-14-dev
 )

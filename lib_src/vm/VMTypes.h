@@ -35,7 +35,9 @@ class VMThread;
 // "wren: " + text as one line on standard error: why the program can't go
 // on. Only the first report of the process is written (false for any later
 // one), so that a failure reported where it happened is not told again by
-// the path that ends the program. Any thread may report.
+// the path that ends the program. Any thread may report; one that comes while
+// another's line is being written waits until it is out, so that a fatal
+// error meanwhile never ends the process with no line at all.
 bool vmReportFailure(const char* text);
 
 // Marks an object and, through its markReferences, what it reaches. Called

@@ -1,9 +1,11 @@
 #include "ce_wininet.h"
 
 #include <curl/curl.h>
+#include <openssl/crypto.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -40,6 +42,21 @@ struct Timeouts {
     long stallSeconds = kStallSeconds;
 };
 
+// The TLS library keeps state for each thread that uses it (its error queue,
+// its random generators) and frees it as the thread ends, unless its own
+// clean-up at exit has come first: then nothing frees it, and a transfer
+// thread still ending as the program exits leaves it behind. So each call
+// that may have used the library lets go of the calling thread's state as it
+// returns, before the thread can end; the next call that needs it makes it
+// again. Declared first in a call, so that it runs last, after the call has
+// let go of its request (which may be the request's end).
+struct TlsThreadStateRelease {
+    TlsThreadStateRelease() = default;
+    TlsThreadStateRelease(const TlsThreadStateRelease&) = delete;
+    TlsThreadStateRelease& operator=(const TlsThreadStateRelease&) = delete;
+    ~TlsThreadStateRelease() { OPENSSL_thread_stop(); }
+};
+
 enum class Kind { Session, Connect, Request };
 
 struct Handle {
@@ -70,6 +87,9 @@ struct HeaderLine {
 struct Request : Handle {
     Request() : Handle(Kind::Request) {}
     ~Request() override {
+        // The transfer's end (a TLS connection shut down) may be the last
+        // holder's, on any thread.
+        TlsThreadStateRelease release;
         if (multi && easy && added) curl_multi_remove_handle(multi, easy);
         if (easy) curl_easy_cleanup(easy);
         if (multi) curl_multi_cleanup(multi);
@@ -161,10 +181,11 @@ std::shared_ptr<T> lookUp(HINTERNET handle, Kind kind) {
     return std::static_pointer_cast<T>(found);
 }
 
-void ensureCurl() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
+// The result of libcurl's set-up as the program loaded. When it failed, no
+// session opens: libcurl would try the set-up again itself on the first
+// request's thread and fail that request as if memory had run out.
+std::atomic<CURLcode> setUpResult{CURLE_OK};
+std::atomic<bool> setUpFailureTold{false};
 
 // libcurl is set up as the program is loaded, while its first thread is the
 // only one, as a platform library is on the device. Setting it up starts the
@@ -172,9 +193,22 @@ void ensureCurl() {
 // the first session, that thread was a transfer thread; one still closing
 // its transfer as the process exits ends after the TLS library's own
 // clean-up at exit has let go of its per-thread state, and the queue is
-// never freed. The first thread's is freed by that clean-up, and a thread
-// that fetches only over plain http then keeps none.
-[[maybe_unused]] const bool curlSetUpAtLoad = (ensureCurl(), true);
+// never freed. The first thread's is freed by that clean-up.
+[[maybe_unused]] const bool curlSetUpAtLoad =
+    (setUpResult = curl_global_init(CURL_GLOBAL_DEFAULT), true);
+
+// Whether libcurl was set up. When not, the thread's last error says so and
+// standard error, once, says why in libcurl's words.
+bool clientSetUp() {
+    const CURLcode code = setUpResult.load();
+    if (code == CURLE_OK) return true;
+    if (!setUpFailureTold.exchange(true)) {
+        std::fprintf(stderr, "wren: the internet client could not be set up: %s\n",
+                     curl_easy_strerror(code));
+    }
+    SetLastError(ERROR_INTERNET_NOT_INITIALIZED);
+    return false;
+}
 
 // --- text -------------------------------------------------------------------
 
@@ -619,7 +653,7 @@ HINTERNET InternetOpenW(LPCWSTR agent, DWORD accessType, LPCWSTR proxy, LPCWSTR 
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    ensureCurl();
+    if (!clientSetUp()) return nullptr;
     auto session = std::make_shared<Session>();
     session->hasAgent = agent != nullptr;
     session->agent = utf8(agent);
@@ -858,6 +892,7 @@ BOOL HttpAddRequestHeadersW(HINTERNET request, LPCWSTR headers, DWORD headersLen
 
 BOOL HttpSendRequestW(HINTERNET request, LPCWSTR headers, DWORD headersLength, LPVOID optional,
                       DWORD optionalLength) {
+    TlsThreadStateRelease release;
     auto r = lookUp<Request>(request, Kind::Request);
     if (!r) return FALSE;
     if (!optional && optionalLength) {
@@ -973,6 +1008,7 @@ BOOL HttpQueryInfoW(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD b
 }
 
 BOOL InternetReadFile(HINTERNET file, LPVOID buffer, DWORD toRead, LPDWORD read) {
+    TlsThreadStateRelease release;
     auto r = lookUp<Request>(file, Kind::Request);
     if (!r) return FALSE;
     if (!read || (!buffer && toRead)) {
@@ -1034,6 +1070,11 @@ BOOL InternetCloseHandle(HINTERNET handle) {
 }
 
 namespace fake {
+
+void setSetUpResult(int curlCode) {
+    setUpResult = CURLcode(curlCode);
+    setUpFailureTold = false;
+}
 
 void setCertificateAuthorities(const char* pemPath) {
     std::lock_guard<std::mutex> g(caMutex);

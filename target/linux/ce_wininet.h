@@ -149,6 +149,7 @@ enum : DWORD {
     ERROR_HTTP_HEADER_ALREADY_EXISTS = 12155,
     ERROR_HTTP_REDIRECT_FAILED = 12156,
     ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157,
+    ERROR_INTERNET_NOT_INITIALIZED = 12172,
 };
 
 // Whether the device may go on line: always ERROR_SUCCESS on the desktop.
@@ -156,7 +157,10 @@ DWORD InternetAttemptConnect(DWORD reserved);
 
 // A session. `agent` (may be null: no User-Agent) is sent as the
 // User-Agent of every request made under it. Proxy names and flags are not
-// taken: both must be null and 0 (ERROR_INVALID_PARAMETER).
+// taken: both must be null and 0 (ERROR_INVALID_PARAMETER). When the client
+// could not be set up as the program loaded, no session opens
+// (ERROR_INTERNET_NOT_INITIALIZED), and the first refusal says why on
+// standard error.
 HINTERNET InternetOpenW(LPCWSTR agent, DWORD accessType, LPCWSTR proxy, LPCWSTR proxyBypass,
                         DWORD flags);
 
@@ -235,6 +239,10 @@ BOOL InternetReadFile(HINTERNET file, LPVOID buffer, DWORD toRead, LPDWORD read)
 BOOL InternetCloseHandle(HINTERNET handle);
 
 namespace fake {
+
+// Tests only: take the client's set-up as the program loaded to have ended
+// with `curlCode` (a libcurl result; 0 is success), as if for the first time.
+void setSetUpResult(int curlCode);
 
 // Tests only: trust the certificate authorities in this PEM file instead
 // of the system's (an empty path restores the system's). Applies to

@@ -2,9 +2,11 @@
 // (tests/fixtures/http/test_server.py, started by ctest's http_server
 // fixture): URLs taken apart, requests with their headers and bodies on the
 // wire, the response's status and raw header lines, the body streamed, TLS
-// with certificate checks, the failures a caller must see as failures, and
-// what a fetching thread leaves when the process ends.
+// with certificate checks, the failures a caller must see as failures, a
+// client that could not be set up, and what a fetching thread leaves when
+// the process ends.
 #include <arpa/inet.h>
+#include <curl/curl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -13,22 +15,20 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <fstream>
-#include <future>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "HAL_threads.h"
 #include "ce_text.h"
 #include "ce_window.h"
 #include "ce_wininet.h"
-#include "local_tcp_server.h"
 
 using namespace ce;
 
@@ -511,12 +511,18 @@ TEST_F(WinInetTest, BinaryBodiesArriveWholeWhateverTheReadSize) {
     }
 }
 
+// Over TLS too, where each call lets go of the thread's TLS state as it
+// returns while the connection goes on from one read to the next.
 TEST_F(WinInetTest, ALargeBodyStreamsThroughToTheEnd) {
-    Exchange x = exchange("/large", Options{.chunk = 1000});
-    ASSERT_TRUE(x.sent) << x.sendError;
-    EXPECT_TRUE(x.body.ok) << x.body.error;
-    EXPECT_EQ(x.body.bytes.size(), size_t(1) << 20);
-    EXPECT_TRUE(x.body.bytes == pattern(size_t(1) << 20));
+    fake::setCertificateAuthorities(WREN_HTTP_SERVER_CA);
+    for (bool secure : {false, true}) {
+        SCOPED_TRACE(secure ? "https" : "http");
+        Exchange x = exchange("/large", Options{.secure = secure, .chunk = 1000});
+        ASSERT_TRUE(x.sent) << x.sendError;
+        EXPECT_TRUE(x.body.ok) << x.body.error;
+        EXPECT_EQ(x.body.bytes.size(), size_t(1) << 20);
+        EXPECT_TRUE(x.body.bytes == pattern(size_t(1) << 20));
+    }
 }
 
 // The body is held at most 64 KiB ahead of the reader, and a reader that
@@ -960,61 +966,116 @@ TEST_F(WinInetTest, BadArgumentsGetClearErrors) {
     InternetCloseHandle(connect);
 }
 
-// --- the process's end --------------------------------------------------------------
+// --- the client's set-up ------------------------------------------------------------
 
-// A thread that fetched over plain http may still be ending as the process
-// exits, after the TLS library under the client has cleaned up at exit: it
-// must hold none of that library's per-thread state then, or nothing frees
-// it. The child fetches on a second thread that an exit handler lets end.
-// Were the client set up by that thread's first call, the TLS library's
-// clean-up, registered then, would run before the handler, as it does for a
-// transfer thread still closing when a program exits. The leak check at the
-// child's exit sees what the thread kept (a build without one passes).
-TEST(WinInetExit, AFetchingThreadThatEndsAfterTheExitCleanUpLeavesNothingBehind) {
+// A client that could not be set up as the program loaded opens no session:
+// the caller sees why it failed, not a lack of memory on a later call, and
+// standard error says it once, in libcurl's words. In a child, since the
+// set-up's result stands for the process.
+TEST(WinInetSetUp, AFailedSetUpOpensNoSessionAndSaysWhyOnce) {
     EXPECT_EXIT(
         {
-            static std::mutex mutex;
-            static std::condition_variable changed;
-            static bool mayEnd = false;
-            static std::thread fetcher;
-            std::atexit([] {
-                {
-                    std::lock_guard<std::mutex> g(mutex);
-                    mayEnd = true;
-                }
-                changed.notify_all();
-                fetcher.join();
-            });
-            wrentest::LocalTcpServer server([](int fd) {
-                std::string in;
-                if (wrentest::LocalTcpServer::readUntil(fd, "\r\n\r\n", in)) {
-                    wrentest::LocalTcpServer::sendAll(
-                        fd, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
-                }
-            });
-            std::promise<std::string> fetched;
-            fetcher = std::thread([&fetched, port = server.port()] {
+            fake::setSetUpResult(CURLE_FAILED_INIT);
+            bool refused = true;
+            for (int i = 0; i < 2; ++i) {
+                SetLastError(ERROR_SUCCESS);
                 HINTERNET session = InternetOpenW(u"wren-test/1.0", INTERNET_OPEN_TYPE_PRECONFIG,
                                                   nullptr, nullptr, 0);
-                HINTERNET connect = InternetConnectW(session, u"127.0.0.1", INTERNET_PORT(port),
-                                                     u"", nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-                HINTERNET request =
-                    HttpOpenRequestW(connect, nullptr, u"/", nullptr, nullptr, nullptr, 0, 0);
-                std::string body = "<not sent>";
-                if (HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
-                    Body read = readAll(request);
-                    body = read.ok ? read.bytes : "<read failed>";
-                }
-                InternetCloseHandle(request);
-                InternetCloseHandle(connect);
-                InternetCloseHandle(session);
-                fetched.set_value(body);
-                std::unique_lock<std::mutex> lock(mutex);
-                changed.wait(lock, [] { return mayEnd; });
-            });
-            std::exit(fetched.get_future().get() == "ok" ? 0 : 2);
+                refused = refused && session == nullptr &&
+                          GetLastError() == ERROR_INTERNET_NOT_INITIALIZED;
+            }
+            fake::setSetUpResult(CURLE_OK);
+            HINTERNET session =
+                InternetOpenW(u"wren-test/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+            const bool opened = session != nullptr && InternetCloseHandle(session);
+            std::exit(refused && opened ? 0 : 2);
         },
-        ::testing::ExitedWithCode(0), "");
+        ::testing::ExitedWithCode(0),
+        "^wren: the internet client could not be set up: Failed initialization\n$");
+}
+
+// --- the process's end --------------------------------------------------------------
+
+// A thread parked in lateEnd() is let end by an exit handler that runs after
+// the TLS library's own clean-up at exit: the handler is registered before
+// anything else in the program is set up, the internet client (which sets
+// the TLS library up and has its clean-up registered) included, and exit
+// handlers run last registered first. Atomics only: the handler runs after
+// other objects of the program may be gone.
+std::atomic<NativeThread*> parkedThread{nullptr};
+std::atomic<bool> parkedMayEnd{false};
+
+void letTheParkedThreadEnd() {
+    NativeThread* t = parkedThread.load();
+    if (!t) return;
+    parkedMayEnd = true;
+    while (!t->finished) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    HAL_deleteThread(t);  // joins it: its end is over before the leak check
+}
+
+__attribute__((constructor(101))) void registerTheLateExitHandler() {
+    std::atexit(letTheParkedThreadEnd);
+}
+
+void lateEnd() {
+    while (!parkedMayEnd) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+// What the fetching thread is to fetch, and how it went: 0 not yet, 1 the
+// body came, 2 it did not (the thread says why on standard error).
+std::atomic<int> fetchPort{0};
+std::atomic<bool> fetchSecure{false};
+std::atomic<int> fetchOutcome{0};
+
+// A transfer thread's work: one GET of /plain, then an end that comes late.
+void fetchThenEndLate(void*) {
+    HINTERNET session =
+        InternetOpenW(u"wren-test/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET connect = InternetConnectW(session, u"127.0.0.1", INTERNET_PORT(fetchPort.load()),
+                                         u"", nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    HINTERNET request = HttpOpenRequestW(connect, nullptr, u"/plain", nullptr, nullptr, nullptr,
+                                         fetchSecure ? DWORD(INTERNET_FLAG_SECURE) : 0, 0);
+    std::string body = "<not sent: error " + std::to_string(GetLastError()) + ">";
+    if (HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
+        Body read = readAll(request);
+        body = read.ok ? read.bytes : "<read failed>";
+    }
+    InternetCloseHandle(request);
+    InternetCloseHandle(connect);
+    InternetCloseHandle(session);
+    if (body != "hello\n") std::fprintf(stderr, "fetched: %s\n", body.c_str());
+    fetchOutcome = body == "hello\n" ? 1 : 2;
+    lateEnd();
+}
+
+// A runtime thread that fetched may still be ending as the process exits,
+// after the TLS library has cleaned up at exit: it must hold none of that
+// library's per-thread state then, for nothing frees it any more. Over plain
+// http the thread never touches the library; over https it does, and must
+// have let go of what it made. The child's thread ends after that clean-up
+// (above); the leak check at the child's exit sees what it kept (a build
+// without one passes).
+TEST(WinInetExit, AFetchingThreadThatEndsAfterTheExitCleanUpLeavesNothingBehind) {
+    ASSERT_GT(httpPort(), 0) << "the http_server fixture is not running";
+    ASSERT_GT(tlsPort(), 0) << "the http_server fixture is not running";
+    for (bool secure : {false, true}) {
+        SCOPED_TRACE(secure ? "https" : "http");
+        EXPECT_EXIT(
+            {
+                fake::setCertificateAuthorities(WREN_HTTP_SERVER_CA);
+                fetchSecure = secure;
+                fetchPort = secure ? tlsPort() : httpPort();
+                NativeThread* fetcher = nullptr;
+                if (HAL_createThread(&fetcher, fetchThenEndLate, nullptr) != 0) std::exit(3);
+                parkedThread = fetcher;
+                // The runtime thread runs holding the VM lock, as Java code does.
+                HAL_releaseVMLockFully();
+                HAL_startThread(fetcher);
+                while (fetchOutcome == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                std::exit(fetchOutcome == 1 ? 0 : 2);
+            },
+            ::testing::ExitedWithCode(0), "");
+    }
 }
 
 }  // namespace

@@ -418,6 +418,44 @@ TEST(ShutdownDeathTest, ProcessEndsWhileAThreadWaitsForTheVMLock) {
         ::testing::ExitedWithCode(0), "");
 }
 
+// Two threads stop the program at once: one reports why, the other fails
+// fatally. Whichever comes first, its line is written and no other is: the
+// fatal path never takes the report as made before its line is out, so the
+// process never ends without a word. The two are released together, in
+// rounds, since only some rounds have them meet inside the report.
+TEST(FailureReportDeathTest, TwoThreadsStoppingAtOnceWriteExactlyOneLine) {
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        EXPECT_EXIT(
+            {
+                alarm(20);
+                static std::atomic<int> ready{0};
+                static std::atomic<bool> go{false};
+                auto waitForTheOther = [] {
+                    ++ready;
+                    while (!go.load()) {
+                    }
+                };
+                std::thread reporter([&] {
+                    waitForTheOther();
+                    vmReportFailure("the reporter's reason");
+                    for (;;) pause();  // the fatal path ends the process
+                });
+                std::thread stopper([&] {
+                    waitForTheOther();
+                    vmFatalError("the stopper's reason");
+                });
+                while (ready.load() < 2) {
+                }
+                go = true;
+                reporter.join();
+                stopper.join();
+            },
+            ::testing::ExitedWithCode(1),
+            "^wren: (the reporter's reason|the program stopped: the stopper's reason)\n$");
+    }
+}
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::GTEST_FLAG(death_test_style) = "threadsafe";

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <mutex>
 #include <new>
 #include <string>
 #include <unordered_set>
@@ -906,25 +907,40 @@ void vmRememberStores(const void* start, size_t bytes) {
 }
 
 namespace {
-std::atomic<bool> failureReported{false};
+
+// Held from the check to the mark with the line written in between, so that
+// a thread that finds the report made knows its line is out: a fatal error
+// on another thread never ends the process between the two. Nothing under
+// it takes another lock or reports again.
+std::mutex reportMutex;
+bool failureReported = false;  // under reportMutex
+
+// "wren: ", `what` and the first `length` bytes of `text` as one line on
+// standard error, unless a report was made already.
+bool reportOnce(const char* what, const char* text, size_t length) {
+    std::lock_guard<std::mutex> g(reportMutex);
+    if (failureReported) return false;
+    std::fprintf(stderr, "wren: %s%.*s\n", what, int(length), text);
+    std::fflush(stderr);
+    failureReported = true;
+    return true;
+}
+
 }  // namespace
 
 bool vmReportFailure(const char* text) {
-    if (failureReported.exchange(true)) return false;
-    std::fprintf(stderr, "wren: %s\n", text ? text : "");
-    std::fflush(stderr);
-    return true;
+    if (!text) text = "";
+    return reportOnce("", text, std::strlen(text));
 }
 
 void vmFatalError(const char* text) {
     std::fflush(stdout);
-    if (!failureReported.load()) {
-        std::string line = std::string("the program stopped: ") + (text ? text : "");
-        // The fatal texts of the runtime's own checks end in a line break
-        // or not; the line gets one of its own.
-        while (!line.empty() && line.back() == '\n') line.pop_back();
-        vmReportFailure(line.c_str());
-    }
+    if (!text) text = "";
+    // The fatal texts of the runtime's own checks end in a line break or
+    // not; the line gets one of its own.
+    size_t length = std::strlen(text);
+    while (length > 0 && text[length - 1] == '\n') --length;
+    reportOnce("the program stopped: ", text, length);
     _exit(1);
 }
 
