@@ -24,6 +24,7 @@
 
 #include "file_capabilities.h"
 #include "folder_snapshot.h"
+#include "log_lines.h"
 #include "program_folder.h"
 #include "program_runner.h"
 
@@ -414,9 +415,7 @@ TEST_P(DamagedPack, EndsTheProgramWithExitCodeOneAndALineNamingTheFile) {
     // What the program was started without is the program's loss only.
     EXPECT_EQ(wrentest::mayOverrideReading(), mayOverride);
 
-    std::ifstream in(errors);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    const std::vector<std::string> lines = wrentest::linesOf(errors);
     ASSERT_EQ(lines.size(), 1u) << output;
     const std::string lead = d.when == When::Playing ? "wren: the game stopped: "
                                                      : "wren: the game could not start: ";

@@ -22,6 +22,7 @@
 
 #include "file_capabilities.h"
 #include "folder_snapshot.h"
+#include "log_lines.h"
 #include "program_folder.h"
 #include "program_runner.h"
 
@@ -47,13 +48,6 @@ const char kPlayThroughTheStory[] =
     "200 close\n";
 // What the trace prints once the story has ended and its save was made.
 const char kPlayFieldScene[] = "scene.maingame.InGameScene";
-
-std::vector<std::string> linesOf(const fs::path& file) {
-    std::ifstream in(file);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // Byte `at` of a store's first record, set to 2: a flag the game never
 // writes so (the progress's first flag at 8, the world's first cell flag at
@@ -170,7 +164,7 @@ protected:
         output->clear();
         for (std::string line; program.readLine(&line);) output->push_back(line);
         const int code = program.finish();
-        *errors = linesOf(err);
+        *errors = wrentest::linesOf(err);
         return code;
     }
 

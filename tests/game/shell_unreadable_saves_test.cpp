@@ -20,6 +20,7 @@
 
 #include "file_capabilities.h"
 #include "folder_snapshot.h"
+#include "log_lines.h"
 #include "program_folder.h"
 #include "program_runner.h"
 
@@ -33,13 +34,6 @@ constexpr unsigned kWatchdogSeconds = 20;
 // To the main menu on the virtual clock and out: the game loads (and, new,
 // saves) both items on its first frame.
 const char kPlayToTheMenu[] = "200 close\n";
-
-std::vector<std::string> linesOf(const fs::path& file) {
-    std::ifstream in(file);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 struct Unreadable {
     const char* name;
@@ -78,7 +72,7 @@ protected:
             WREN_GAME_DIR "/wren", folder_, folder_ + "/close.script", kWatchdogSeconds,
             {{"WREN_CLOCK", "virtual"}}, false, err, wrentest::dropFileCapabilities);
         const int code = program.finish();
-        *errors = linesOf(err);
+        *errors = wrentest::linesOf(err);
         return code;
     }
 

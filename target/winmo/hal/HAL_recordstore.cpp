@@ -588,10 +588,14 @@ int HAL_deleteRecordStore(const jchar* name, jint length) {
     return removeStoreFolder(root, folder) ? HAL_OK : HAL_IO_ERROR;
 }
 
-int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, jint toLength) {
+namespace {
+
+// What both renames look up first, under the store lock: the database
+// folder, the two stores' folders (renames left unfinished are finished
+// first) and whether the store to rename is there. HAL_OK when it is.
+int findRenamed(const jchar* from, jint fromLength, const jchar* to, jint toLength,
+                std::string& root, std::string& source, std::string& target) {
     if (!from || fromLength <= 0 || !to || toLength <= 0) return HAL_BAD_ARGUMENT;
-    std::lock_guard<std::mutex> guard(storeLock());
-    std::string root, source, target;
     if (!rootPath(root) || !storeFolderFor(from, fromLength, source) ||
         !storeFolderFor(to, toLength, target))
         return HAL_NOT_FOUND;
@@ -599,6 +603,16 @@ int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, j
     Entry entry = entryAt(source);
     if (entry == Entry::unknown) return HAL_IO_ERROR;
     if (entry != Entry::folder) return HAL_NOT_FOUND;
+    return HAL_OK;
+}
+
+}  // namespace
+
+int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, jint toLength) {
+    std::lock_guard<std::mutex> guard(storeLock());
+    std::string root, source, target;
+    const int found = findRenamed(from, fromLength, to, toLength, root, source, target);
+    if (found != HAL_OK) return found;
     if (source == target) return HAL_OK;
     std::string pending = root + "/" + RENAMING_PREFIX + target.substr(root.size() + 1 + 6);
     // Only a rename whose finishing failed leaves one: this one replaces it.
@@ -654,16 +668,10 @@ int renameUnlessHeld(const std::string& from, const std::string& to) {
 
 int HAL_renameRecordStoreIfFree(const jchar* from, jint fromLength, const jchar* to,
                                 jint toLength) {
-    if (!from || fromLength <= 0 || !to || toLength <= 0) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
     std::string root, source, target;
-    if (!rootPath(root) || !storeFolderFor(from, fromLength, source) ||
-        !storeFolderFor(to, toLength, target))
-        return HAL_NOT_FOUND;
-    finishLeftovers(root);
-    Entry entry = entryAt(source);
-    if (entry == Entry::unknown) return HAL_IO_ERROR;
-    if (entry != Entry::folder) return HAL_NOT_FOUND;
+    const int found = findRenamed(from, fromLength, to, toLength, root, source, target);
+    if (found != HAL_OK) return found;
     if (source == target) return HAL_REFUSED;
     // A replacing rename to the name that could not be finished yet is
     // finished by a later look, over whatever is there then: the name is
