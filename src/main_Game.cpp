@@ -253,19 +253,21 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
         savesAllowed = false;
         if (asideOutcome[0] == WrenCanvas::ASIDE_NO_NAME_LEFT) {
             // Why, and what the player can do: every name a copy can take
-            // is taken, at every start, until some copies go.
+            // is held (by copies set aside before, or by anything else put
+            // there), at every start, until some of them go.
             VMPtr<StringBuffer> first = StringBuffer::make(name);
             first->append(".damaged");
             VMPtr<StringBuffer> last = StringBuffer::make(first->toString());
             last->append('-');
             last->append(WrenCanvas::MAX_SET_ASIDE_COPIES);
-            line->append("is damaged and can't be set aside: the ");
+            line->append("is damaged and can't be set aside: all ");
             line->append(WrenCanvas::MAX_SET_ASIDE_COPIES);
-            line->append(" copies set aside before take every name a copy can have (");
+            line->append(" names a copy can have are taken (");
             line->append(whereIs(first->toString()));
             line->append(" to ");
             line->append(whereIs(last->toString()));
-            line->append("): remove some of them and the game saves again at its next start; ");
+            line->append("): move some of what holds them away and the game saves again at its "
+                         "next start; ");
             line->append(startedAnew);
             line->append(" and playing on without saving");
         } else {

@@ -601,6 +601,9 @@ TEST_F(GameTest, WithEveryCopysNameTakenTheLineSaysWhyAndWhere) {
     fs::create_directory(database / "store-0.damaged");
     for (int n = 2; n <= 999; ++n)
         fs::create_directory(database / ("store-0.damaged-" + std::to_string(n)));
+    // A name something else holds is as taken as a copy's.
+    fs::remove(database / "store-0.damaged-7");
+    std::ofstream(database / "store-0.damaged-7") << "the player's own file";
     const Bytes spoiled(71, 0);  // no save writes 71 bytes
     store(0, spoiled);
 
@@ -608,10 +611,11 @@ TEST_F(GameTest, WithEveryCopysNameTakenTheLineSaysWhyAndWhere) {
     VMPtr<Game> game = makeGame(&said);
     ASSERT_EQ(said.size(), 1u);
     EXPECT_EQ(said[0], "wren: the saved progress in record store \"0\" is damaged and can't be "
-                       "set aside: the 999 copies set aside before take every name a copy can "
-                       "have (" + (database / "store-0.damaged").string() + " to " +
+                       "set aside: all 999 names a copy can have are taken (" +
+                       (database / "store-0.damaged").string() + " to " +
                        (database / "store-0.damaged-999").string() +
-                       "): remove some of them and the game saves again at its next start; "
+                       "): move some of what holds them away and the game saves again at its "
+                       "next start; "
                        "started a new game and playing on without saving");
     game->saveState();
     EXPECT_EQ(stored(0), spoiled);
@@ -624,6 +628,7 @@ TEST_F(GameTest, WithEveryCopysNameTakenTheLineSaysWhyAndWhere) {
         << said[0];
     EXPECT_EQ(storeFiles("0.damaged-500"), spoiled);
     EXPECT_EQ(stored(0)->size(), 72u);
+    EXPECT_TRUE(fs::is_regular_file(database / "store-0.damaged-7"));
 }
 
 TEST_F(GameTest, ClassifyStats) {
