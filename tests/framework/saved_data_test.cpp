@@ -227,26 +227,29 @@ TEST_F(SavedData, SetAsideDataKeepsEveryCopy) {
 }
 
 // A copy's name that anything holds is taken, though the stores' listing
-// does not show it: a file, a link leading nowhere. Both stay as they are,
-// and the store goes to the next free name.
+// does not show it: a file, a link leading nowhere, a link that loops. They
+// stay as they are, and the store goes to the next free name.
 TEST_F(SavedData, SetAsideDataTakesNoNameAFileOrALinkHolds) {
     ASSERT_TRUE(save(6, contentOf(7, 100)));
     fs::create_directories(databaseRoot());
     const fs::path file = databaseRoot() / "store-6.damaged";
     const fs::path link = databaseRoot() / "store-6.damaged-2";
+    const fs::path loop = databaseRoot() / "store-6.damaged-3";
     std::ofstream(file) << "not a store";
     fs::create_symlink("nowhere", link);
+    fs::create_symlink(loop.filename(), loop);
     VMPtr<VMArray<jint>> outcome = VMArray<jint>::create(1);
     VMPtr<java::lang::String> aside = canvas->setAsideData(6, outcome);
     EXPECT_EQ(outcome[0], wren::WrenCanvas::ASIDE_MOVED);
     ASSERT_NE(aside, nullptr);
-    EXPECT_TRUE(aside->equals("6.damaged-3"));
+    EXPECT_TRUE(aside->equals("6.damaged-4"));
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file)));
     std::ifstream in(file);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not a store");
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(fs::read_symlink(link), "nowhere");
-    EXPECT_EQ(storeNames(), std::vector<std::string>{"6.damaged-3"});
+    EXPECT_EQ(fs::read_symlink(loop), loop.filename());
+    EXPECT_EQ(storeNames(), std::vector<std::string>{"6.damaged-4"});
     EXPECT_EQ(loaded(canvas, 6), std::nullopt);
 }
 

@@ -108,6 +108,26 @@ const SetAside kCases[] = {
       "\"1.damaged-2\" (%db%/store-1.damaged-2) and made a new world"},
      {{"store-1", "store-1.damaged-2"}},
      {"store-1"}},
+    // A link that loops, wherever it is in database/, keeps no damaged item
+    // from being set aside.
+    {"ALinkThatLoopsStopsNoSetAside",
+     [](const fs::path& database) {
+         spoilProgress(database);
+         fs::create_symlink("loop", database / "loop");
+     },
+     kPlayToTheMenu,
+     {"wren: the saved progress in record store \"0\" is damaged; set it aside as record store "
+      "\"0.damaged\" (%db%/store-0.damaged) and started a new game"},
+     {{"store-0", "store-0.damaged"}},
+     {"store-0"}},
+    // A file under the name a rename of the progress's store would have is
+    // no rename cut short: the saved progress stays, and so does the file.
+    {"AFileNamedLikeARenameLeavesTheProgress",
+     [](const fs::path& database) { std::ofstream(database / ".renaming-0") << "the player's own"; },
+     kPlayToTheMenu,
+     {},
+     {},
+     {}},
     // Every save of the progress is refused (a file holds its staging
     // store's name), while the world saves: the refusal is told once,
     // though the progress is saved again after the story.

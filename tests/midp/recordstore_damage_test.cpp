@@ -2,6 +2,7 @@
 // record files are the truth, every such store opens with the records it
 // holds, and what the open repairs stays repaired.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <climits>
@@ -152,6 +153,12 @@ TEST_F(RecordStoreDamage, EveryDamagedFolderOpensWithTheRecordsItHolds) {
          [](const fs::path& f) {
              fs::remove(f / "metadata.info");
              fs::create_symlink("metadata.info", f / "metadata.info");
+         },
+         {1, 2, 3}, 4, 4},
+        {"metadata is a pipe (an open of it waits for a writer)",
+         [](const fs::path& f) {
+             fs::remove(f / "metadata.info");
+             ASSERT_EQ(::mkfifo((f / "metadata.info").c_str(), 0644), 0);
          },
          {1, 2, 3}, 4, 4},
         {"metadata is a folder",

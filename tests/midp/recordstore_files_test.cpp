@@ -384,6 +384,47 @@ TEST_F(RecordStoreFiles, ACommittedRenameCutShortIsFinishedByTheNextLook) {
     }
 }
 
+TEST_F(RecordStoreFiles, NothingButAFolderUnderARenamesNameReplacesAStore) {
+    // A rename commits by moving a store's folder; anything else of that
+    // name was put there from outside, and the store keeps its records.
+    struct Case {
+        const char* what;
+        void (*make)(const fs::path&);
+    };
+    const Case cases[] = {
+        {"a file", [](const fs::path& p) { std::ofstream(p) << "someone's bytes"; }},
+        {"a link leading nowhere", [](const fs::path& p) { fs::create_symlink("nowhere", p); }},
+        {"a link that loops", [](const fs::path& p) { fs::create_symlink(p.filename(), p); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(root);
+        HAL_RecordStore* t = open(u"t");
+        add(t, {1, 1, 1});
+        HAL_closeRecordStore(t);
+        opened.pop_back();
+        c.make(root / ".renaming-t");
+        t = open(u"t", 0);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(get(t, 1), (Bytes{1, 1, 1}));
+        EXPECT_EQ(HAL_getNumRecordStores(), 1);
+        EXPECT_EQ(entries(root), (std::vector<std::string>{".renaming-t", "store-t"}));
+    }
+}
+
+TEST_F(RecordStoreFiles, ALinkThatLoopsHidesNoStoreFromTheListing) {
+    open(u"real");
+    fs::create_symlink("loop", root / "loop");
+    fs::create_symlink("store-loop", root / "store-loop");
+    jint count = 0;
+    EXPECT_EQ(HAL_listRecordStores([](void* n, const jchar*, jint) { ++*static_cast<jint*>(n); },
+                                   &count),
+              HAL_OK);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(HAL_getNumRecordStores(), 1);
+    EXPECT_EQ(nthStoreName(1), u"real");
+}
+
 TEST_F(RecordStoreFiles, StoreNamesMapToOneFolderEachInsideTheDatabase) {
     struct Case { std::u16string name; std::string folder; };
     const std::vector<Case> cases = {

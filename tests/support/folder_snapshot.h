@@ -47,7 +47,8 @@ inline FolderSnapshot snapshotOf(const std::filesystem::path& root) {
         } else {
             what = std::string("other ") + mode;
         }
-        entries[fs::relative(path, root).string()] = what;
+        // Lexical: a link under root is named where it is, not where it leads.
+        entries[path.lexically_relative(root).string()] = what;
     }
     return entries;
 }

@@ -336,9 +336,20 @@ int loadStore(SharedStore* s, bool fresh) {
     std::string metadataPath = s->folder + "/" + METADATA_NAME;
     uint8_t bytes[21];
     size_t read = 0;
-    if (FILE* f = std::fopen(metadataPath.c_str(), "rb")) {
-        read = std::fread(bytes, 1, sizeof bytes, f);
-        std::fclose(f);
+    // Not blocking, and only a file is read: a pipe in its place would wait
+    // for a writer for ever. What is not a file is replaced like damage.
+    int fd = ::open(metadataPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+            while (read < sizeof bytes) {
+                ssize_t n = ::read(fd, bytes + read, sizeof bytes - read);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                read += size_t(n);
+            }
+        }
+        ::close(fd);
     }
     FolderScan scan = scanFolder(s->folder);
     if (!scan.whole) return HAL_IO_ERROR;
@@ -394,6 +405,9 @@ bool listFolders(const std::string& folder, std::vector<std::string>& names) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
         Entry entry = entryAt(folder + "/" + name);
+        // A link that loops leads nowhere, as a dangling one does: it is no
+        // folder, and no reason to distrust the rest of the listing.
+        if (entry == Entry::unknown && errno == ELOOP) continue;
         if (entry == Entry::unknown) whole = false;
         if (entry == Entry::folder) names.push_back(name);
     }
@@ -479,6 +493,10 @@ bool removeStoreFolder(const std::string& root, const std::string& folder) {
 // place of the store folder it names, replacing that store. False when it
 // cannot yet; the next attempt starts again from what is on disk.
 bool finishRename(const std::string& root, const std::string& pending) {
+    // A rename commits by moving a store's folder: anything else under the
+    // name was put there from outside, and is no store to put in place of
+    // the one that is there.
+    if (entryAt(pending) != Entry::folder) return false;
     std::string target = root + "/" + STORE_PREFIX +
                          pending.substr(root.size() + 1 + std::strlen(RENAMING_PREFIX));
     struct stat st;
