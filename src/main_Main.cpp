@@ -102,6 +102,9 @@ void Main::paintLoadingPanel(const VMPtr<Graphics>& g, jint w, jint h) {
     const jint shown[3] = {panelValue3, panelValue4, panelValue5};
     for (jint i = 0; i < 3; ++i) {
         panel->getCollisionRects(1, 0, rect, kinds[i]);
+        if (shown[i] < 0 || shown[i] >= values->length)
+            Resources::throwMissingPart(PANEL_VALUE_GOBS, "the graphic-object set",
+                                        "graphic object", shown[i], values->length);
         values[shown[i]]->paint(g, rect[0] + rect[2] + w / 2, rect[1] + h / 2, 0);
     }
     panel->getCollisionRects(1, 0, rect, panelValue6);

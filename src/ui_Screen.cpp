@@ -3,6 +3,7 @@
 #include "VMTry.h"
 #include "ui_ResManager.h"
 #include "ui_Scene.h"
+#include "wren_Resources.h"
 
 WREN_DEFINE_CLASS(ui::Screen, "ui.Screen")
 
@@ -171,7 +172,12 @@ void Screen::playAnimation(jint layer, jint id) {
     VMPtr<Paintable> shown = layerPaintables[layer];
     switch (shown->getType()) {
     case TYPE_GOB: {
-        VMPtr<VMArray<Gob*>> gobs = ResManager::S().gobPool[layerGobColumns[layer]];
+        ResManager::Statics& pool = ResManager::S();
+        jint column = layerGobColumns[layer];
+        VMPtr<VMArray<Gob*>> gobs = pool.gobPool[column];
+        if (id < 0 || id >= gobs->length)
+            wren::Resources::throwMissingPart(pool.ids[0][column], "the graphic-object set",
+                                              "graphic object", id, gobs->length);
         layerPaintables[layer] = gobs[id];
         break;
     }
@@ -182,7 +188,10 @@ void Screen::playAnimation(jint layer, jint id) {
         VMPtr<AnimPlayer> player = vmCast<AnimPlayer>(shown);
         // Checked before the player takes it, so that a bad id leaves the
         // player as it was.
-        if (id < 0 || id >= player->getAnimSet()->getAnimationCount()) vmThrowArrayIndex(id);
+        VMPtr<AnimSet> set = player->getAnimSet();
+        if (id < 0 || id >= set->getAnimationCount())
+            wren::Resources::throwMissingPart(set->getResourceId(), "the animation set",
+                                              "animation", id, set->getAnimationCount());
         player->setAnimation(id);
         break;
     }

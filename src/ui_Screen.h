@@ -95,7 +95,8 @@ public:
 
     // Shows animation, frame or Gob `id` on the layer; the id already shown
     // does nothing (never restarts). An id outside the layer's set throws
-    // and changes nothing.
+    // ArrayIndexOutOfBoundsException naming the set's entry and file
+    // (Resources::throwMissingPart) and changes nothing.
     virtual void playAnimation(jint layer, jint id);
     // The layer's first box of `type` in game-area coordinates, as x, y,
     // width, height, type.

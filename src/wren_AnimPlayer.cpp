@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "VMTry.h"
+#include "wren_Resources.h"
 #include "wren_graphics_CollisionBox.h"
 
 WREN_DEFINE_CLASS(wren::AnimPlayer, "wren.AnimPlayer")
@@ -318,6 +319,9 @@ void AnimPlayer::setY(jint v) {
 }
 
 void AnimPlayer::setAnimation(jint a) {
+    if (a < 0 || a >= animSet->getAnimationCount())
+        Resources::throwMissingPart(animSet->getResourceId(), "the animation set", "animation", a,
+                                    animSet->getAnimationCount());
     animation = jshort(a);
     jint entry = animSet->animations[a];
     loopCount = jbyte((entry << 16) >> 26);

@@ -73,6 +73,8 @@ jint AnimSet::getAnimationLength(jint a) {
 }
 
 VMPtr<Frame> AnimSet::getFrame(jint id) {
+    if (id < 0 || id >= getFrameCount())
+        Resources::throwMissingPart(resourceId, "the animation set", "frame", id, getFrameCount());
     if (frameCache == nullptr) frameCache = VMArray<Frame*>::create(getFrameCount());
     VMPtr<VMArray<Frame*>> cache = frameCache;
     if (cache[id] == nullptr) {

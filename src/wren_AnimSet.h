@@ -16,9 +16,10 @@
 //   boxes       bits 21..31 x, 10..20 y (signed 11-bit), 0..9 width
 //   boxShapes   bits 6..15 height, bit 5 circle, 0..4 type
 //
-// Only getAnimationDuration checks its index; a bad frame, animation or
-// Gob index is the array's index exception. Loading, the frame caches and
-// the scratch bounds are class-wide: one caller at a time.
+// Only getAnimationDuration and getFrame check their index; a bad frame,
+// animation or Gob index is the array's index exception (getFrame's names
+// the set's entry, see Resources::throwMissingPart). Loading, the frame
+// caches and the scratch bounds are class-wide: one caller at a time.
 #pragma once
 
 #include "VMArray.h"

@@ -6,6 +6,7 @@
 #include "java_io_ByteArrayInputStream.h"
 #include "java_io_EOFException.h"
 #include "java_io_IOException.h"
+#include "java_lang_ArrayIndexOutOfBoundsException.h"
 #include "java_lang_Exception.h"
 #include "java_lang_IllegalArgumentException.h"
 #include "java_lang_StringBuffer.h"
@@ -176,7 +177,9 @@ VMPtr<util::text::Translation> Resources::loadTranslation(jint id) {
     VMPtr<DataInputStream> in = openStream(id);
     jint size = getSize(id);
     try {
-        return util::text::Translation::make(in, size);
+        VMPtr<util::text::Translation> table = util::text::Translation::make(in, size);
+        table->resourceId = id;
+        return table;
     } catch (java::io::IOException* caught) {
         VMPtr<java::io::IOException> failure = caught;
         // A table from a stream has no file a player could look at.
@@ -207,6 +210,29 @@ VMPtr<String> Resources::describeEntry(jint id, const VMPtr<String>& what) {
     text->append(": ");
     text->append(what);
     return text->toString();
+}
+
+void Resources::throwMissingPart(jint id, const char* what, const char* part, jint index,
+                                 jint count) {
+    // Naming the file reopens its pack; whatever stops that leaves the
+    // plain index exception, never a failure of its own in its place.
+    VMPtr<String> named = vmTryCatch(
+        [&]() -> VMPtr<String> {
+            clinit();
+            if (id <= 0 || S().pack->getEntryFile(id) == nullptr) return nullptr;
+            VMPtr<StringBuffer> text = StringBuffer::make(what);
+            text->append(" has no ");
+            text->append(part);
+            text->append(" ");
+            text->append(index);
+            text->append(" (it has ");
+            text->append(count);
+            text->append(")");
+            return describeEntry(id, text->toString());
+        },
+        [](const VMPtr<java::lang::Exception>&) -> VMPtr<String> { return nullptr; });
+    if (named == nullptr) java::lang::ArrayIndexOutOfBoundsException::throwNew(index);
+    java::lang::ArrayIndexOutOfBoundsException::throwNew(named);
 }
 
 VMPtr<VMArray<Gob*>> Resources::readGobs(jint id, const VMPtr<DataInputStream>& in,

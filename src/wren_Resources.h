@@ -99,6 +99,15 @@ public:
     // messages about an entry whose bytes are wrong; "resource pack 0: ..."
     // for a pack read from a stream.
     static VMPtr<java::lang::String> describeEntry(jint id, const VMPtr<java::lang::String>& what);
+    // For an index into what entry `id` holds (a frame, an animation, a
+    // text) that the entry lacks, which only content too short for the
+    // game can cause: ArrayIndexOutOfBoundsException, as the arrays would
+    // throw it, but saying "<file>: entry <n>: <what> has no <part> <index>
+    // (it has <count>)" when the entry lies in a pack file, so that the
+    // player learns which file falls short. Plain "Array index out of
+    // range: <index>" when no file holds the entry or it can't be named.
+    [[noreturn]] static void throwMissingPart(jint id, const char* what, const char* part,
+                                              jint index, jint count);
 
     // The animation set of entry `id`, as far as its bytes go (AnimSet::load).
     static VMPtr<AnimSet> loadAnimSet(jint id);

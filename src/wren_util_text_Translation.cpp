@@ -4,6 +4,7 @@
 #include "java_io_IOException.h"
 #include "java_lang_ArrayIndexOutOfBoundsException.h"
 #include "java_lang_StringIndexOutOfBoundsException.h"
+#include "wren_Resources.h"
 
 WREN_DEFINE_CLASS(wren::util::text::Translation, "wren.util.text.Translation")
 
@@ -76,12 +77,19 @@ void Translation::ctor(const VMPtr<java::io::DataInputStream>& in, jint size) {
     count = n;
 }
 
+void Translation::checkId(jint id) {
+    if (id < 0 || id >= count)
+        wren::Resources::throwMissingPart(resourceId, "text table", "text", id, count);
+}
+
 jint Translation::getOffset(jint id) {
+    checkId(id);
     if (offsets16 != nullptr) return offsets16[id];
     return offsets32[id];
 }
 
 jint Translation::getLength(jint id) {
+    checkId(id);
     if (offsets16 != nullptr) return jint(offsets16[id + 1]) - jint(offsets16[id]);
     return offsets32[id + 1] - offsets32[id];
 }
@@ -129,6 +137,7 @@ void Translation::decodeUtf8(const VMPtr<VMArray<jbyte>>& data, jint offset, jin
 VMPtr<StringBuffer> Translation::insertString(jint id, const VMPtr<StringBuffer>& sb, jint pos) {
     if (strings != nullptr) {
         // Checked here: null is a text the buffer would take as "null".
+        checkId(id);
         VMPtr<String> s = strings[id];
         sb->insert(pos, s);
         return sb;
@@ -150,7 +159,10 @@ VMPtr<StringBuffer> Translation::getString(jint id, const VMPtr<StringBuffer>& s
 }
 
 VMPtr<String> Translation::getString(jint id) {
-    if (strings != nullptr) return strings[id];
+    if (strings != nullptr) {
+        checkId(id);
+        return strings[id];
+    }
     jint length = getLength(id);
     VMPtr<StringBuffer> buffer;
     if (length > SHARED_BUFFER_TEXT) {

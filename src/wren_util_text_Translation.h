@@ -2,8 +2,9 @@
 // table entry: a u16 count, then each text as an s16 byte length and its
 // bytes in modified UTF-8. The texts stay encoded in one byte pool and are
 // decoded on every request, until decodeAll keeps them as Strings and drops
-// the bytes. Ids are checked by the arrays: one outside the table throws
-// ArrayIndexOutOfBoundsException.
+// the bytes. An id outside the table throws ArrayIndexOutOfBoundsException,
+// which names the table's entry and file when it came from a pack file
+// (Resources::throwMissingPart): a table shorter than the game needs.
 //
 // Built only by the resource front end's loadTranslation. The shared
 // buffer of getString(int) makes the class one-thread (the game thread's).
@@ -23,6 +24,8 @@ class Translation : public virtual java::lang::Object {
     WREN_PLAIN_OBJECT()
 public:
     jint count = 0;
+    // The entry the table was read from, set by loadTranslation; 0 for none.
+    jint resourceId = 0;
 
     // Entries up to this size keep 16-bit offsets.
     static constexpr jint MAX_SHORT_OFFSETS_SIZE = 0xFFFF;
@@ -66,6 +69,9 @@ public:
     // data is ArrayIndexOutOfBoundsException before anything is inserted.
     static void decodeUtf8(const VMPtr<VMArray<jbyte>>& data, jint offset, jint length,
                            const VMPtr<java::lang::StringBuffer>& sb, jint pos);
+
+private:
+    void checkId(jint id);
 };
 
 }  // namespace wren::util::text

@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "AnimSet.h"
+#include "Pack.h"
 #include "file_capabilities.h"
 #include "folder_snapshot.h"
 #include "log_lines.h"
@@ -256,6 +258,78 @@ void zeroAnimSet(const fs::path& file) {
     writeAll(file, bytes);
 }
 
+// Content the game can read but that holds less than the game asks for: a
+// set with fewer frames or animations, a table with fewer texts. Every
+// sample pack but the text pack keeps its entries in one part file, in
+// entry order, with 4-byte sizes in the main file's index, then the type
+// bytes.
+std::vector<rpack::PackEntry> entriesOf(const fs::path& main) {
+    std::vector<char> index = readAll(main);
+    expectIndexChunkFirst(index);
+    EXPECT_EQ(index[kFlagsByte] & 1, 1) << "the index's sizes are not 4-byte numbers";
+    const size_t count = bigEndian(index, kFirstEntrySize - 2, 2);
+    std::string partName = main.filename().string();
+    partName.replace(partName.find("part0"), 5, "part1");
+    std::vector<char> part = readAll(main.parent_path() / partName);
+    std::vector<rpack::PackEntry> entries;
+    size_t offset = 0;
+    for (size_t e = 0; e < count; ++e) {
+        const size_t size = bigEndian(index, kFirstEntrySize + 4 * e, 4);
+        EXPECT_LE(offset + size, part.size());
+        if (offset + size > part.size()) break;
+        rpack::PackEntry entry;
+        entry.data.assign(part.begin() + long(offset), part.begin() + long(offset + size));
+        entry.type = int8_t(index.at(kFirstEntrySize + 4 * count + e));
+        entries.push_back(std::move(entry));
+        offset += size;
+    }
+    return entries;
+}
+
+// Writes pack `number` again, its part file `part` included, with the
+// animation set of entry `entry` changed by `change`.
+void changeAnimSet(const fs::path& part, int number, size_t entry,
+                   const std::function<void(rpack::AnimSet&)>& change) {
+    const fs::path main = part.parent_path() / ("RP" + std::to_string(number) + "part0.rp");
+    std::vector<rpack::PackEntry> entries = entriesOf(main);
+    ASSERT_LT(entry, entries.size());
+    rpack::AnimSet set = rpack::decodeAnimSet(entries[entry].data);
+    change(set);
+    entries[entry].data = rpack::encodeAnimSet(set);
+    rpack::PackContent content;
+    content.number = number;
+    content.entries = std::move(entries);
+    rpack::writeFiles(main.parent_path(), rpack::buildPack(content));
+}
+
+// The first `n` frames kept; a step that showed a later one shows frame 0.
+void keepFrames(rpack::AnimSet& set, size_t n) {
+    ASSERT_GT(set.frames.size(), n);
+    set.frames.resize(n);
+    for (rpack::Animation& a : set.animations)
+        for (rpack::AnimStep& s : a.steps)
+            if (size_t(s.frame) >= n) s.frame = 0;
+}
+
+void keepAnimations(rpack::AnimSet& set, size_t n) {
+    ASSERT_GT(set.animations.size(), n);
+    set.animations.resize(n);
+}
+
+// The first text table says it holds `n` texts; the bytes of the others
+// stay, unread.
+void shortenTextTable(const fs::path& file, int n) {
+    std::vector<char> bytes = readAll(file);
+    ASSERT_GT(bytes.size(), 3u);
+    const size_t sizeWidth = (bytes[0] & 1) ? 4 : 2;
+    const size_t entries = bigEndian(bytes, 1, 2);
+    const size_t at = 3 + entries * sizeWidth + entries + 4;
+    ASSERT_GT(bigEndian(bytes, at, 2), uint32_t(n));
+    bytes[at] = char(n >> 8);
+    bytes[at + 1] = char(n & 0xFF);
+    writeAll(file, bytes);
+}
+
 // The resource folder as a whole, for the packs read at start-up.
 void removeResourceFolder(const fs::path& file) { fs::remove_all(file.parent_path()); }
 
@@ -341,6 +415,17 @@ const Damage kDamages[] = {
      ": entry 1: the animation set can't be read (step 0 names frame 1 of 1)"},
     {"AnimationSetEmpty", "RP1part1.rp", zeroAnimSet, kPlayToTheMenu,
      ": entry 0: the animation set can't be read (15 bytes follow its tables)"},
+    // Read whole, but short of what the game asks for later.
+    {"UiSetShortOfFrames", "RP9part1.rp",
+     [](const fs::path& f) { changeAnimSet(f, 9, 0, [](rpack::AnimSet& s) { keepFrames(s, 17); }); },
+     kPlayToTheMenu, ": entry 0: the animation set has no frame 17 (it has 17)"},
+    {"StoryFigureShortOfAnimations", "RP18part1.rp",
+     [](const fs::path& f) {
+         changeAnimSet(f, 18, 7, [](rpack::AnimSet& s) { keepAnimations(s, 3); });
+     },
+     kPlayToTheStory, ": entry 7: the animation set has no animation 3 (it has 3)"},
+    {"TextTableShortOfTexts", "RP20.rp", [](const fs::path& f) { shortenTextTable(f, 100); },
+     kPlayToTheMenu, ": entry 0: text table has no text 107 (it has 100)"},
     // The packs read while the MIDlet starts, before the game loop runs.
     {"StartUpPackCutInHalf", "RP19part0.rp", cutInHalf, kPlayToTheMenu,
      ": ends at byte %half%, before the data it announces", When::StartingUp},
