@@ -185,14 +185,9 @@ void Screen::playAnimation(jint layer, jint id) {
         layerPaintables[layer] = animSetOf(layer)->getFrame(id);
         break;
     case TYPE_PLAYER: {
-        VMPtr<AnimPlayer> player = vmCast<AnimPlayer>(shown);
-        // Checked before the player takes it, so that a bad id leaves the
-        // player as it was.
-        VMPtr<AnimSet> set = player->getAnimSet();
-        if (id < 0 || id >= set->getAnimationCount())
-            wren::Resources::throwMissingPart(set->getResourceId(), "the animation set",
-                                              "animation", id, set->getAnimationCount());
-        player->setAnimation(id);
+        // The player checks the id before it takes it: a bad one leaves it
+        // as it was.
+        vmCast<AnimPlayer>(shown)->setAnimation(id);
         break;
     }
     default:

@@ -117,7 +117,9 @@ public:
     virtual void getFrameBounds(const VMPtr<VMArray<jint>>& out);
     virtual jint getCurrentFrameId();
     virtual void setY(jint v);
-    // Starts animation a from its first step with the set's loop count.
+    // Starts animation a from its first step with the set's loop count. An
+    // a the set lacks throws ArrayIndexOutOfBoundsException naming the
+    // set's entry and file, and changes nothing.
     virtual void setAnimation(jint a);
     virtual jint getShownStep();
     virtual jint getX();
