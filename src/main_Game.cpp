@@ -213,6 +213,7 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
                                        jboolean (*valid)(const VMPtr<VMArray<jbyte>>&)) {
     using java::lang::String;
     using java::lang::StringBuffer;
+    using javax::microedition::rms::RecordStore;
     // What the read found and what became of a set-aside are told apart:
     // their codes overlap.
     VMPtr<VMArray<jint>> readOutcome = VMArray<jint>::create(1);
@@ -226,16 +227,69 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
     line->append(" in record store \"");
     line->append(name);
     line->append("\" ");
+    // The failing call's fault: where, and whether permissions or a
+    // rename not yet finished are the cause. What the player is told to do
+    // follows from it.
+    jint fault = RecordStore::FAULT_NONE;
+    VMPtr<String> faultAt;
+    VMPtr<String> folder = whereIs(nullptr);
+    auto takeFault = [&] {
+        fault = RecordStore::getFault();
+        faultAt = RecordStore::getFaultLocation();
+    };
+    const auto cause = [&] { return fault & ~RecordStore::FAULT_UNFINISHED_RENAME; };
+    const auto atFolder = [&] { return faultAt != nullptr && faultAt->equals(folder); };
+    const auto playOn = [&] {
+        line->append(startedAnew);
+        line->append(" and playing on without saving");
+    };
     if (read == WrenCanvas::DATA_UNREADABLE) {
+        takeFault();
         // Left as it is, and what the player can do about it: it stays so
         // at every start until they do.
         savesAllowed = false;
-        line->append("can't be read (");
-        line->append(whereIs(name));
-        line->append("): make it readable for the user who plays the game, or move it away, "
-                     "and the game saves again at its next start; ");
-        line->append(startedAnew);
-        line->append(" and playing on without saving");
+        if ((fault & RecordStore::FAULT_UNFINISHED_RENAME) != 0) {
+            // Its newest state waits, whole, for a rename to put it in
+            // place: nothing is to be moved away.
+            line->append("can't be read: its last save (");
+            line->append(faultAt);
+            line->append(") can't be put in place");
+            if (cause() == RecordStore::FAULT_WRITE_REFUSED) {
+                line->append(", as ");
+                line->append(folder);
+                line->append(" can't be written: make it writable for the user who plays the game, "
+                             "and the game puts it in place at its next start; ");
+            } else if (cause() == RecordStore::FAULT_READ_REFUSED) {
+                line->append(", as it can't be read: make it readable for the user who plays the "
+                             "game, and the game puts it in place at its next start; ");
+            } else {
+                line->append(" now: the game keeps it there and tries again at its next start; ");
+            }
+        } else if (atFolder()) {
+            // Every item in it is hidden alike: one line for the folder.
+            if (unreadableFolderTold) return nullptr;
+            unreadableFolderTold = true;
+            line = StringBuffer::make("the folder of the saved games can't be read (");
+            line->append(folder);
+            line->append(cause() == RecordStore::FAULT_READ_REFUSED
+                             ? "): make it readable for the user who plays the game, or move it away, and"
+                             : "): move it away and");
+            line->append(" the game saves again at its next start; started anew and playing on "
+                         "without saving");
+            tell(line->toString());
+            return nullptr;
+        } else {
+            line->append("can't be read (");
+            line->append(faultAt != nullptr ? faultAt : whereIs(name));
+            if (cause() == RecordStore::FAULT_READ_REFUSED)
+                line->append("): make it readable for the user who plays the game, or move it away, and");
+            else if (cause() == RecordStore::FAULT_WRITE_REFUSED)
+                line->append("): make it writable for the user who plays the game, or move it away, and");
+            else
+                line->append("): move it away and");
+            line->append(" the game saves again at its next start; ");
+        }
+        playOn();
         tell(line->toString());
         return nullptr;
     }
@@ -251,6 +305,7 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
     } else {
         // Replacing it would destroy what the player may still get back.
         savesAllowed = false;
+        if (asideOutcome[0] == WrenCanvas::ASIDE_FAILED) takeFault();
         if (asideOutcome[0] == WrenCanvas::ASIDE_NO_NAME_LEFT) {
             // Why, and what the player can do: every name a copy can take
             // is held (by copies set aside before, or by anything else put
@@ -268,15 +323,21 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
             line->append(whereIs(last->toString()));
             line->append("): move some of what holds them away and the game saves again at its "
                          "next start; ");
-            line->append(startedAnew);
-            line->append(" and playing on without saving");
+        } else if (atFolder() && (cause() == RecordStore::FAULT_WRITE_REFUSED ||
+                                  cause() == RecordStore::FAULT_READ_REFUSED)) {
+            // The folder the copy goes to, or its listing, is refused.
+            const bool write = cause() == RecordStore::FAULT_WRITE_REFUSED;
+            line->append("is damaged and can't be set aside, as ");
+            line->append(folder);
+            line->append(write ? " can't be written: make it writable" : " can't be read: make it readable");
+            line->append(" for the user who plays the game and the game sets it aside at its next "
+                         "start; ");
         } else {
             line->append("is damaged and can't be set aside (");
             line->append(whereIs(name));
             line->append("); ");
-            line->append(startedAnew);
-            line->append(" and playing on without saving");
         }
+        playOn();
     }
     tell(line->toString());
     return nullptr;

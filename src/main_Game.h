@@ -119,6 +119,9 @@ public:
     // save of that item succeeds, and then again.
     jboolean stateSaveFailureTold = false;
     jboolean worldSaveFailureTold = false;
+    // Whether the database folder was told unreadable: one line for it,
+    // not one for each item it hides.
+    jboolean unreadableFolderTold = false;
 
 private:
     // The record's bytes when they can be used, else null after dealing

@@ -370,6 +370,9 @@ public:
     // moved (it is then where it was); why, in `outcome`[0] when it is not
     // null: moved; no store; every name of a copy taken already; any other
     // failure (the stores can't be listed, the device refuses the rename).
+    // After a read that found the store unreadable, and after any other
+    // failure of a set-aside, the record stores' fault (RecordStore::
+    // getFault) is the one the failing call left: it tells why.
     static constexpr jint ASIDE_MOVED = 0;
     static constexpr jint ASIDE_NO_STORE = 1;
     static constexpr jint ASIDE_NO_NAME_LEFT = 2;

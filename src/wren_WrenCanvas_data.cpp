@@ -174,6 +174,10 @@ VMPtr<String> WrenCanvas::setAsideData(jint id, const VMPtr<VMArray<jint>>& outc
             std::vector<bool> used(kMaxSetAsideCopies + 1, false);
             bool listed = false;
             VMPtr<VMArray<String*>> names = RecordStore::listRecordStores();
+            // A listing that failed tells no free name; the record stores'
+            // fault says why.
+            if (names == nullptr && RecordStore::getFault() != RecordStore::FAULT_NONE)
+                return nullptr;
             for (jint i = 0; names != nullptr && i < names->length; ++i) {
                 VMPtr<String> other = names[i];
                 if (other->equals(name)) listed = true;

@@ -1,6 +1,7 @@
 // The record-store files under the program's "database" folder: layout and
 // byte format, shared opens, status codes, name encoding and safe writes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <climits>
@@ -35,6 +36,7 @@ protected:
         for (auto* s : opened) HAL_closeRecordStore(s);
         HAL_failNextRecordStoreWrites(0);
         HAL_pretendNoReplaceRenameUnsupported(0);
+        HAL_failRenamedStorePlacing(0);
         fs::remove_all(root);
     }
     HAL_RecordStore* open(const std::u16string& name, int create = 1, int expect = HAL_OK) {
@@ -384,31 +386,221 @@ TEST_F(RecordStoreFiles, ACommittedRenameCutShortIsFinishedByTheNextLook) {
     }
 }
 
-TEST_F(RecordStoreFiles, NothingButAFolderUnderARenamesNameReplacesAStore) {
-    // A rename commits by moving a store's folder; anything else of that
-    // name was put there from outside, and the store keeps its records.
+// The fault the last call left: its kind and where.
+std::pair<jint, std::string> lastFault() {
+    char path[1024];
+    jint length = 0;
+    const jint kind = HAL_getRecordStoreFault(path, jint(sizeof path), &length);
+    return {kind, std::string(path, size_t(std::min<jint>(length, jint(sizeof path) - 1)))};
+}
+
+TEST_F(RecordStoreFiles, NothingButAStoresOwnFolderUnderARenamesNameReplacesAStore) {
+    // A rename commits by moving a store's own folder; anything else of
+    // that name was put there from outside: the store keeps its records,
+    // nothing is written where a link leads, and the next rename to the
+    // store clears it.
+    const fs::path elsewhere = root.parent_path() / "elsewhere";
     struct Case {
         const char* what;
-        void (*make)(const fs::path&);
+        void (*make)(const fs::path& at, const fs::path& elsewhere);
     };
     const Case cases[] = {
-        {"a file", [](const fs::path& p) { std::ofstream(p) << "someone's bytes"; }},
-        {"a link leading nowhere", [](const fs::path& p) { fs::create_symlink("nowhere", p); }},
-        {"a link that loops", [](const fs::path& p) { fs::create_symlink(p.filename(), p); }},
+        {"a file", [](const fs::path& p, const fs::path&) { std::ofstream(p) << "someone's bytes"; }},
+        {"a link leading nowhere", [](const fs::path& p, const fs::path&) { fs::create_symlink("nowhere", p); }},
+        {"a link that loops", [](const fs::path& p, const fs::path&) { fs::create_symlink(p.filename(), p); }},
+        {"an empty folder", [](const fs::path& p, const fs::path&) { fs::create_directory(p); }},
+        {"a folder of other things", [](const fs::path& p, const fs::path&) {
+             fs::create_directory(p);
+             std::ofstream(p / "notes.txt") << "not a record";
+         }},
+        {"a store's files and something else", [](const fs::path& p, const fs::path&) {
+             fs::create_directory(p);
+             writeFile(p / "metadata.info", Bytes(20, 0));
+             writeFile(p / "record-1.bin", {9});
+             fs::create_directory(p / "photos");
+         }},
+        {"records without metadata", [](const fs::path& p, const fs::path&) {
+             fs::create_directory(p);
+             writeFile(p / "record-1.bin", {9});
+         }},
+        {"a link to a store's files elsewhere", [](const fs::path& p, const fs::path& e) {
+             writeFile(e / "metadata.info", Bytes(20, 0));
+             writeFile(e / "record-1.bin", {9});
+             fs::create_directory_symlink(e, p);
+         }},
+        {"a link to an empty folder elsewhere",
+         [](const fs::path& p, const fs::path& e) { fs::create_directory_symlink(e, p); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(root);
+        fs::remove_all(elsewhere);
+        fs::create_directories(elsewhere);
         HAL_RecordStore* t = open(u"t");
         add(t, {1, 1, 1});
         HAL_closeRecordStore(t);
         opened.pop_back();
-        c.make(root / ".renaming-t");
+        c.make(root / ".renaming-t", elsewhere);
+        const wrentest::FolderSnapshot before = wrentest::snapshotOf(root);
+        const wrentest::FolderSnapshot beyond = wrentest::snapshotOf(elsewhere);
+
         t = open(u"t", 0);
         ASSERT_NE(t, nullptr);
         EXPECT_EQ(get(t, 1), (Bytes{1, 1, 1}));
+        HAL_closeRecordStore(t);
+        opened.pop_back();
         EXPECT_EQ(HAL_getNumRecordStores(), 1);
-        EXPECT_EQ(entries(root), (std::vector<std::string>{".renaming-t", "store-t"}));
+        EXPECT_EQ(wrentest::snapshotOf(root), before);
+
+        // A save's rename takes the name, and nothing goes where a link leads.
+        HAL_RecordStore* u = open(u"u");
+        add(u, {5});
+        HAL_closeRecordStore(u);
+        opened.pop_back();
+        EXPECT_EQ(HAL_renameRecordStore(u"u", 1, u"t", 1), HAL_OK);
+        EXPECT_EQ(entries(root), std::vector<std::string>{"store-t"});
+        t = open(u"t", 0);
+        EXPECT_EQ(get(t, 1), Bytes{5});
+        EXPECT_EQ(wrentest::snapshotOf(elsewhere), beyond);
+    }
+    fs::remove_all(elsewhere);
+}
+
+// A rename that committed holds the store's newest state. While it can't
+// be put in place, the store is neither missing nor its older folder: it
+// fails to open, to be deleted or to be renamed over, says where it waits,
+// and nothing removes it; the first look that can put it in place does.
+TEST_F(RecordStoreFiles, ARenamedStoreThatCantBePutInPlaceWaitsWhole) {
+    auto make = [&](const std::u16string& name, const Bytes& record) {
+        HAL_RecordStore* s = open(name);
+        add(s, record);
+        HAL_closeRecordStore(s);
+        opened.pop_back();
+    };
+    for (const bool oldTargetThere : {true, false}) {
+        SCOPED_TRACE(oldTargetThere ? "over a store" : "alone");
+        fs::remove_all(root);
+        make(u"t", {1, 1, 1});
+        make(u"x", {7});
+        make(u"staged", {9});
+        fs::rename(root / "store-staged", root / ".renaming-t");
+        if (!oldTargetThere) fs::remove_all(root / "store-t");
+        const std::pair<jint, std::string> waiting{
+            HAL_STORE_FAULT_OTHER | HAL_STORE_FAULT_UNFINISHED_RENAME, (root / ".renaming-t").string()};
+
+        HAL_failRenamedStorePlacing(1);
+        HAL_RecordStore* s = nullptr;
+        EXPECT_EQ(HAL_openRecordStore(&s, u"t", 1, 0), HAL_IO_ERROR);
+        EXPECT_EQ(lastFault(), waiting);
+        EXPECT_EQ(HAL_openRecordStore(&s, u"t", 1, 1), HAL_IO_ERROR);
+        const wrentest::FolderSnapshot before = wrentest::snapshotOf(root / ".renaming-t");
+        EXPECT_EQ(HAL_deleteRecordStore(u"t", 1), HAL_IO_ERROR);
+        EXPECT_EQ(lastFault(), waiting);
+        // What a save does: its staging store renamed over the item's.
+        EXPECT_EQ(HAL_renameRecordStore(u"x", 1, u"t", 1), HAL_IO_ERROR);
+        EXPECT_EQ(lastFault(), waiting);
+        EXPECT_EQ(HAL_renameRecordStoreIfFree(u"x", 1, u"t", 1), HAL_REFUSED);
+        EXPECT_EQ(wrentest::snapshotOf(root / ".renaming-t"), before);
+        EXPECT_TRUE(fs::is_directory(root / "store-x"));
+        HAL_failRenamedStorePlacing(0);
+
+        s = open(u"t", 0);
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(get(s, 1), Bytes{9});
+        EXPECT_EQ(lastFault(), (std::pair<jint, std::string>{HAL_STORE_FAULT_NONE, ""}));
+        EXPECT_EQ(entries(root), (std::vector<std::string>{"store-t", "store-x"}));
+        HAL_closeRecordStore(s);
+        opened.pop_back();
+    }
+}
+
+// A save's staging name held by what is no store (a file, a pipe, a link
+// wherever it leads) would refuse every save: the delete that starts a save
+// clears it, the link itself and never what it leads to, and the save's
+// store can then be made.
+TEST_F(RecordStoreFiles, DeletingClearsWhatHoldsNoStoreUnderTheStoresName) {
+    const fs::path elsewhere = root.parent_path() / "elsewhere";
+    struct Case {
+        const char* what;
+        void (*make)(const fs::path& at, const fs::path& elsewhere);
+    };
+    const Case cases[] = {
+        {"a file", [](const fs::path& p, const fs::path&) { std::ofstream(p) << "not a store"; }},
+        {"a pipe", [](const fs::path& p, const fs::path&) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); }},
+        {"a link to a file", [](const fs::path& p, const fs::path& e) {
+             std::ofstream(e / "kept.txt") << "someone's bytes";
+             fs::create_symlink(e / "kept.txt", p);
+         }},
+        {"a link leading nowhere", [](const fs::path& p, const fs::path&) { fs::create_symlink("nowhere", p); }},
+        {"a link that loops", [](const fs::path& p, const fs::path&) { fs::create_symlink(p.filename(), p); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(root);
+        fs::remove_all(elsewhere);
+        fs::create_directories(root);
+        fs::create_directories(elsewhere);
+        c.make(root / "store-s.saving", elsewhere);
+        const wrentest::FolderSnapshot beyond = wrentest::snapshotOf(elsewhere);
+        EXPECT_EQ(HAL_deleteRecordStore(u"s.saving", 8), HAL_NOT_FOUND);
+        EXPECT_TRUE(entries(root).empty());
+        HAL_RecordStore* s = open(u"s.saving");
+        ASSERT_NE(s, nullptr);
+        add(s, {4});
+        EXPECT_EQ(wrentest::snapshotOf(elsewhere), beyond);
+    }
+    fs::remove_all(elsewhere);
+}
+
+// What is at fault when a store can't be read for other reasons than
+// permissions: the path itself, as OTHER.
+TEST_F(RecordStoreFiles, AFailureThatIsNoRefusalNamesWhatIsAtFault) {
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        const char* atFault;  // under the database folder
+        bool opens;           // the failure comes at the record's size, not at the open
+    };
+    const Case cases[] = {
+        {"a file for the store's folder", [&] { std::ofstream(root / "store-t") << "x"; }, "store-t", false},
+        {"a pipe for the store's folder", [&] { ASSERT_EQ(mkfifo((root / "store-t").c_str(), 0644), 0); },
+         "store-t", false},
+        {"a link to a file for the store's folder", [&] {
+             std::ofstream(root / "file") << "x";
+             fs::create_symlink("file", root / "store-t");
+         },
+         "store-t", false},
+        {"a link that loops for the store's folder",
+         [&] { fs::create_symlink("store-t", root / "store-t"); }, "store-t", false},
+        {"a record too large to read", [&] {
+             HAL_RecordStore* t = open(u"t");
+             add(t, {1});
+             HAL_closeRecordStore(t);
+             opened.pop_back();
+             fs::resize_file(root / "store-t" / "record-1.bin", uintmax_t(INT32_MAX) + 1);
+         },
+         "store-t/record-1.bin", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(root);
+        fs::create_directories(root);
+        c.make();
+        HAL_RecordStore* s = nullptr;
+        if (!c.opens) {
+            EXPECT_EQ(HAL_openRecordStore(&s, u"t", 1, 0), HAL_IO_ERROR);
+        } else {
+            s = open(u"t", 0);
+            ASSERT_NE(s, nullptr);
+            jint size = 0;
+            EXPECT_EQ(HAL_getRecordSize(s, 1, &size), HAL_IO_ERROR);
+        }
+        EXPECT_EQ(lastFault(), (std::pair<jint, std::string>{HAL_STORE_FAULT_OTHER, (root / c.atFault).string()}));
+        if (c.opens) {
+            // The next call that does not fail clears it.
+            EXPECT_EQ(HAL_listRecordStores([](void*, const jchar*, jint) {}, nullptr), HAL_OK);
+            EXPECT_EQ(lastFault().first, HAL_STORE_FAULT_NONE);
+        }
     }
 }
 
@@ -512,8 +704,10 @@ TEST_F(RecordStoreFiles, StrayFilesNamedLikeStoresAreSkipped) {
     EXPECT_EQ(open(u"stray", 1, HAL_IO_ERROR), nullptr);
     EXPECT_EQ(open(u"stray", 0, HAL_IO_ERROR), nullptr);
     EXPECT_TRUE(fs::is_regular_file(root / "store-stray"));
+    // A delete of that name frees it, though there was no store to delete.
     EXPECT_EQ(HAL_deleteRecordStore(u"stray", 5), HAL_NOT_FOUND);
-    EXPECT_TRUE(fs::is_regular_file(root / "store-stray"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(root / "store-stray")));
+    EXPECT_EQ(nthStoreName(1), u"real");
 }
 
 TEST_F(RecordStoreFiles, AFailedWriteLeavesThePreviousContents) {

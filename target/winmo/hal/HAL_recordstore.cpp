@@ -80,6 +80,35 @@ int failWrites = 0;
 // The test hook's stand-in for a system without a rename that refuses to
 // replace; guarded by the store lock.
 bool noReplaceUnsupported = false;
+// The test hook's input/output failure of every rename that would put a
+// renamed store in place; guarded by the store lock.
+bool failFinishing = false;
+
+// Why this thread's last operation failed, for the messages that tell a
+// player what to do about it (HAL_getRecordStoreFault). Each operation
+// clears it as it starts; only a failure sets it.
+struct Fault {
+    int32_t kind = HAL_STORE_FAULT_NONE;
+    std::string path;
+};
+thread_local Fault lastFault;
+
+int32_t faultKindOf(int error, int32_t refused) {
+    return error == EACCES || error == EPERM ? refused : HAL_STORE_FAULT_OTHER;
+}
+
+// `error` (an errno) stopped a look at, or a read of, `path`.
+void faultReading(const std::string& path, int error) {
+    lastFault = {faultKindOf(error, HAL_STORE_FAULT_READ_REFUSED), path};
+}
+
+// `error` stopped a change of the folder `path`, or of an entry in it.
+void faultWriting(const std::string& path, int error) {
+    lastFault = {faultKindOf(error, HAL_STORE_FAULT_WRITE_REFUSED), path};
+}
+
+// What is at `path` is none of what must be there.
+void faultOther(const std::string& path) { lastFault = {HAL_STORE_FAULT_OTHER, path}; }
 
 // The low 32 bits of System.currentTimeMillis: the store reports its last
 // change on the program's own clock.
@@ -97,6 +126,15 @@ bool rootPath(std::string& out) {
 bool isDirectory(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Where a look at `path`, an entry of `folder`, that failed with `error`
+// failed: the folder when it can't be searched, else the entry (a link
+// into a folder that can't be searched, say).
+std::string failedLookAt(const std::string& folder, const std::string& path, int error) {
+    struct stat st;
+    if (error == EACCES && ::lstat(path.c_str(), &st) != 0 && errno == EACCES) return folder;
+    return path;
 }
 
 // What is at a path. A path the system refuses to look at (a folder on the
@@ -292,8 +330,10 @@ struct FolderScan {
     jint highestName = 0;
     // False when the folder can't be listed, or an entry named like a
     // record can't be looked at: the scan then says nothing of the store,
-    // which is not an empty one.
+    // which is not an empty one. What could not be looked at, and the errno.
     bool whole = true;
+    std::string failedAt;
+    int error = 0;
 };
 
 FolderScan scanFolder(const std::string& folder) {
@@ -301,6 +341,8 @@ FolderScan scanFolder(const std::string& folder) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) {
         scan.whole = false;
+        scan.failedAt = folder;
+        scan.error = errno;
         return scan;
     }
     while (dirent* e = ::readdir(dir)) {
@@ -308,8 +350,14 @@ FolderScan scanFolder(const std::string& folder) {
         if (id == 0) continue;
         scan.highestName = std::max(scan.highestName, id);
         struct stat st;
-        if (::stat((folder + "/" + e->d_name).c_str(), &st) != 0) {
-            if (errno != ENOENT) scan.whole = false;  // a record gone meanwhile is no record
+        const std::string path = folder + "/" + e->d_name;
+        if (::stat(path.c_str(), &st) != 0) {
+            // A record gone meanwhile is no record.
+            if (errno != ENOENT && scan.whole) {
+                scan.whole = false;
+                scan.error = errno;
+                scan.failedAt = failedLookAt(folder, path, errno);
+            }
             continue;
         }
         if (!S_ISREG(st.st_mode)) continue;
@@ -352,7 +400,10 @@ int loadStore(SharedStore* s, bool fresh) {
         ::close(fd);
     }
     FolderScan scan = scanFolder(s->folder);
-    if (!scan.whole) return HAL_IO_ERROR;
+    if (!scan.whole) {
+        faultReading(scan.failedAt, scan.error);
+        return HAL_IO_ERROR;
+    }
     bool whole = read == 20;
     uint32_t storedNextId = 0;
     if (whole) {
@@ -378,6 +429,7 @@ int loadStore(SharedStore* s, bool fresh) {
     if (::lstat(metadataPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         std::filesystem::remove_all(metadataPath, ignored);
     int written = writeMetadata(s);
+    if (fresh && written != HAL_OK) faultOther(metadataPath);
     return fresh ? written : HAL_OK;
 }
 
@@ -385,30 +437,47 @@ int loadStore(SharedStore* s, bool fresh) {
 int recordSize(const SharedStore* s, jint id, jint* out) {
     if (id < 1) return HAL_NOT_FOUND;
     struct stat st;
-    if (::stat(recordPath(s, id).c_str(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? HAL_NOT_FOUND : HAL_IO_ERROR;
+    const std::string path = recordPath(s, id);
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return HAL_NOT_FOUND;
+        const int error = errno;
+        faultReading(failedLookAt(s->folder, path, error), error);
+        return HAL_IO_ERROR;
+    }
     if (!S_ISREG(st.st_mode)) return HAL_NOT_FOUND;
-    if (st.st_size > INT32_MAX) return HAL_IO_ERROR;
+    if (st.st_size > INT32_MAX) {
+        faultOther(path);
+        return HAL_IO_ERROR;
+    }
     *out = jint(st.st_size);
     return HAL_OK;
 }
 
 // The names of `folder`'s entries that are folders, in name order. False
 // when the folder is there but can't be listed, or an entry can't be looked
-// at; a folder that is not there has none.
+// at (the fault is recorded); a folder that is not there has none.
 bool listFolders(const std::string& folder, std::vector<std::string>& names) {
     names.clear();
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return errno == ENOENT || errno == ENOTDIR;
+    if (!dir) {
+        if (errno == ENOENT || errno == ENOTDIR) return true;
+        faultReading(folder, errno);
+        return false;
+    }
     bool whole = true;
     while (dirent* e = ::readdir(dir)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
-        Entry entry = entryAt(folder + "/" + name);
+        const std::string path = folder + "/" + name;
+        Entry entry = entryAt(path);
         // A link that loops leads nowhere, as a dangling one does: it is no
         // folder, and no reason to distrust the rest of the listing.
         if (entry == Entry::unknown && errno == ELOOP) continue;
-        if (entry == Entry::unknown) whole = false;
+        if (entry == Entry::unknown && whole) {
+            whole = false;
+            const int error = errno;
+            faultReading(failedLookAt(folder, path, error), error);
+        }
         if (entry == Entry::folder) names.push_back(name);
     }
     ::closedir(dir);
@@ -471,44 +540,119 @@ void unregisterStore(const std::string& folder) {
 
 // Deletes the store folder. One rename takes the whole store away; only then
 // are its files removed, so that a delete cut short never leaves part of a
-// store. False when it cannot be moved away (nothing changes).
-bool removeStoreFolder(const std::string& root, const std::string& folder) {
+// store. 0, or the errno of the rename that could not move it away (nothing
+// changes then).
+int removeStoreFolder(const std::string& root, const std::string& folder) {
     std::string away;
     for (int n = 1;; ++n) {
-        if (n > 1000) return false;
+        if (n > 1000) return EEXIST;
         away = root + "/" + DELETING_PREFIX + std::to_string(n);
         struct stat st;
         if (::lstat(away.c_str(), &st) == 0) continue;  // a leftover that would not go
         if (::rename(folder.c_str(), away.c_str()) == 0) break;
-        return false;
+        return errno;
     }
     syncFolder(root);
     unregisterStore(folder);
     std::error_code ignored;  // the store is gone; a later open removes the rest
     std::filesystem::remove_all(away, ignored);
-    return true;
+    return 0;
 }
 
-// Puts a committed rename's store (`pending`, a RENAMING_PREFIX folder) in
-// place of the store folder it names, replacing that store. False when it
-// cannot yet; the next attempt starts again from what is on disk.
-bool finishRename(const std::string& root, const std::string& pending) {
-    // A rename commits by moving a store's folder: anything else under the
-    // name was put there from outside, and is no store to put in place of
-    // the one that is there.
-    if (entryAt(pending) != Entry::folder) return false;
-    std::string target = root + "/" + STORE_PREFIX +
-                         pending.substr(root.size() + 1 + std::strlen(RENAMING_PREFIX));
+// What is under a rename's name.
+enum class Renamed { nothing, store, stray, unknown };
+
+// A rename commits by moving a store's own folder, so only a folder itself
+// (not a link) that holds what the store layer leaves in one (its metadata
+// file, and nothing but record files and a write's temporary file beside
+// it) is a renamed store. Anything else was put there from outside: it is
+// no store to put in place of the one that is there, and nothing is
+// written through it. `unknown` (with the errno in `error`) when it can't
+// be told, which is not a stray to remove.
+Renamed renamedAt(const std::string& pending, int* error) {
     struct stat st;
-    if (::lstat(target.c_str(), &st) == 0) {
-        bool gone = S_ISDIR(st.st_mode) ? removeStoreFolder(root, target)
-                                        : ::unlink(target.c_str()) == 0;
-        if (!gone) return false;
+    if (::lstat(pending.c_str(), &st) != 0) {
+        *error = errno;
+        return errno == ENOENT ? Renamed::nothing : Renamed::unknown;
     }
-    if (::rename(pending.c_str(), target.c_str()) != 0) return false;
+    if (!S_ISDIR(st.st_mode)) return Renamed::stray;
+    DIR* dir = ::opendir(pending.c_str());
+    if (!dir) {
+        *error = errno;
+        return Renamed::unknown;
+    }
+    Renamed found = Renamed::stray;
+    while (dirent* e = ::readdir(dir)) {
+        const char* name = e->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+        const bool metadata = std::strcmp(name, METADATA_NAME) == 0;
+        if (!metadata && recordIdOf(name) == 0 && std::strcmp(name, TEMP_NAME) != 0) {
+            found = Renamed::stray;
+            break;
+        }
+        if (::lstat((pending + "/" + name).c_str(), &st) != 0) {
+            *error = errno;
+            found = Renamed::unknown;
+            break;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            found = Renamed::stray;
+            break;
+        }
+        if (metadata) found = Renamed::store;
+    }
+    ::closedir(dir);
+    return found;
+}
+
+// The store folder a rename's name (`pending`, a RENAMING_PREFIX entry)
+// stands for, and the rename's name for a store folder.
+std::string renameTargetOf(const std::string& root, const std::string& pending) {
+    return root + "/" + STORE_PREFIX + pending.substr(root.size() + 1 + std::strlen(RENAMING_PREFIX));
+}
+
+std::string pendingRenameOf(const std::string& root, const std::string& folder) {
+    return root + "/" + RENAMING_PREFIX + folder.substr(root.size() + 1 + std::strlen(STORE_PREFIX));
+}
+
+// Puts a committed rename's store (`pending`) in place of the store folder
+// it names, replacing that store. 0 when no renamed store waits there any
+// more: it was put in place, or there was none (what is there that is no
+// renamed store is left as it is). Else the renamed store still waits, and
+// a later attempt starts again from what is on disk; the fault is recorded
+// when `record` is set.
+int finishRename(const std::string& root, const std::string& pending, bool record) {
+    int error = 0;
+    switch (renamedAt(pending, &error)) {
+    case Renamed::nothing:
+    case Renamed::stray: return 0;
+    case Renamed::unknown:
+        if (record) {
+            // A database folder that can't be searched is no fault of the
+            // rename's.
+            faultReading(failedLookAt(root, pending, error), error);
+            if (lastFault.path == pending) lastFault.kind |= HAL_STORE_FAULT_UNFINISHED_RENAME;
+        }
+        return error;
+    case Renamed::store: break;
+    }
+    const std::string target = renameTargetOf(root, pending);
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0)
+        error = S_ISDIR(st.st_mode) ? removeStoreFolder(root, target)
+                                    : ::unlink(target.c_str()) == 0 ? 0 : errno;
+    if (error == 0 && failFinishing) error = EIO;
+    if (error == 0 && ::rename(pending.c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) {
+        if (record) {
+            faultWriting(pending, error);
+            lastFault.kind |= HAL_STORE_FAULT_UNFINISHED_RENAME;
+        }
+        return error;
+    }
     syncFolder(root);
     unregisterStore(target);
-    return true;
+    return 0;
 }
 
 // Finishes the renames a process left committed but not done.
@@ -520,13 +664,22 @@ void finishRenames(const std::string& root) {
         if (std::strncmp(e->d_name, RENAMING_PREFIX, std::strlen(RENAMING_PREFIX)) == 0)
             pending.push_back(root + "/" + e->d_name);
     ::closedir(dir);
-    for (auto& path : pending) finishRename(root, path);
+    for (auto& path : pending) finishRename(root, path, false);
 }
 
 // What earlier processes left half done, in the database folder.
 void finishLeftovers(const std::string& root) {
     finishRenames(root);
     finishDeletes(root);
+}
+
+// A committed rename to the store in `folder` is the store's newest state:
+// until it is in place, the store is neither missing nor the one in
+// `folder`. Looked up by its own name, so that a database folder that
+// can't be listed hides none. True when none waits (any more); false, with
+// the fault recorded, when one waits that can't be put in place now.
+bool settleRenameTo(const std::string& root, const std::string& folder) {
+    return finishRename(root, pendingRenameOf(root, folder), true) == 0;
 }
 
 }  // namespace
@@ -542,13 +695,18 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
     *out = nullptr;
     if (!name || length <= 0) return HAL_NOT_FOUND;
     std::lock_guard<std::mutex> guard(storeLock());
+    lastFault = Fault{};
     std::string root, folder;
     if (!rootPath(root) || !storeFolderFor(name, length, folder)) return HAL_NOT_FOUND;
     if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) return HAL_NOT_FOUND;
     Entry rootEntry = entryAt(root);
-    if (rootEntry == Entry::unknown) return HAL_IO_ERROR;
+    if (rootEntry == Entry::unknown) {
+        faultReading(root, errno);
+        return HAL_IO_ERROR;
+    }
     if (rootEntry != Entry::folder) return HAL_NOT_FOUND;
     finishLeftovers(root);
+    if (!settleRenameTo(root, folder)) return HAL_IO_ERROR;
 
     auto& stores = openStores();
     if (auto it = stores.find(folder); it != stores.end() && isDirectory(folder)) {
@@ -559,13 +717,23 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
     }
     Entry entry = entryAt(folder);
     // A store that may be there is not one to make anew.
-    if (entry == Entry::unknown) return HAL_IO_ERROR;
+    if (entry == Entry::unknown) {
+        const int error = errno;
+        faultReading(failedLookAt(root, folder, error), error);
+        return HAL_IO_ERROR;
+    }
     bool exists = entry != Entry::missing;
     if (!exists && !create) return HAL_NOT_FOUND;
-    if (entry == Entry::other) return HAL_IO_ERROR;
+    if (entry == Entry::other) {
+        faultOther(folder);
+        return HAL_IO_ERROR;
+    }
     bool made = false;
     if (!exists) {
-        if (::mkdir(folder.c_str(), 0755) != 0) return HAL_IO_ERROR;
+        if (::mkdir(folder.c_str(), 0755) != 0) {
+            faultWriting(errno == EEXIST ? folder : root, errno);
+            return HAL_IO_ERROR;
+        }
         made = true;
     }
 
@@ -597,13 +765,37 @@ void HAL_closeRecordStore(HAL_RecordStore* store) {
 int HAL_deleteRecordStore(const jchar* name, jint length) {
     if (!name || length <= 0) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
+    lastFault = Fault{};
     std::string root, folder;
     if (!rootPath(root) || !storeFolderFor(name, length, folder)) return HAL_NOT_FOUND;
     finishLeftovers(root);
-    Entry entry = entryAt(folder);
-    if (entry == Entry::unknown) return HAL_IO_ERROR;
-    if (entry != Entry::folder) return HAL_NOT_FOUND;
-    return removeStoreFolder(root, folder) ? HAL_OK : HAL_IO_ERROR;
+    // A store whose newest state waits under a rename's name is there, and
+    // would come back after its folder went.
+    if (!settleRenameTo(root, folder)) return HAL_IO_ERROR;
+    struct stat st;
+    if (::lstat(folder.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return HAL_NOT_FOUND;
+        const int error = errno;
+        faultReading(failedLookAt(root, folder, error), error);
+        return HAL_IO_ERROR;
+    }
+    // The name is the store's: anything there that holds no store (a file,
+    // a pipe, a link that leads to no folder) would keep a store of that
+    // name from being made again, so it goes too, a link itself and never
+    // what it leads to. There was no store to delete all the same.
+    if (!S_ISDIR(st.st_mode) && !(S_ISLNK(st.st_mode) && isDirectory(folder))) {
+        if (::unlink(folder.c_str()) != 0) {
+            faultWriting(root, errno);
+            return HAL_IO_ERROR;
+        }
+        syncFolder(root);
+        return HAL_NOT_FOUND;
+    }
+    if (int error = removeStoreFolder(root, folder); error != 0) {
+        faultWriting(root, error);
+        return HAL_IO_ERROR;
+    }
+    return HAL_OK;
 }
 
 namespace {
@@ -613,13 +805,19 @@ namespace {
 // first) and whether the store to rename is there. HAL_OK when it is.
 int findRenamed(const jchar* from, jint fromLength, const jchar* to, jint toLength,
                 std::string& root, std::string& source, std::string& target) {
+    lastFault = Fault{};
     if (!from || fromLength <= 0 || !to || toLength <= 0) return HAL_BAD_ARGUMENT;
     if (!rootPath(root) || !storeFolderFor(from, fromLength, source) ||
         !storeFolderFor(to, toLength, target))
         return HAL_NOT_FOUND;
     finishLeftovers(root);
+    if (!settleRenameTo(root, source)) return HAL_IO_ERROR;
     Entry entry = entryAt(source);
-    if (entry == Entry::unknown) return HAL_IO_ERROR;
+    if (entry == Entry::unknown) {
+        const int error = errno;
+        faultReading(failedLookAt(root, source, error), error);
+        return HAL_IO_ERROR;
+    }
     if (entry != Entry::folder) return HAL_NOT_FOUND;
     return HAL_OK;
 }
@@ -632,16 +830,25 @@ int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, j
     const int found = findRenamed(from, fromLength, to, toLength, root, source, target);
     if (found != HAL_OK) return found;
     if (source == target) return HAL_OK;
-    std::string pending = root + "/" + RENAMING_PREFIX + target.substr(root.size() + 1 + 6);
-    // Only a rename whose finishing failed leaves one: this one replaces it.
+    // The target's newest state, from a rename that could not be finished
+    // yet, is not to be gone over.
+    if (!settleRenameTo(root, target)) return HAL_IO_ERROR;
+    // Anything else under the rename's name is no rename's, and the name is
+    // this one's to take: it goes, a link itself and never what it leads to.
+    const std::string pending = pendingRenameOf(root, target);
     std::error_code ignored;
     std::filesystem::remove_all(pending, ignored);
-    if (::rename(source.c_str(), pending.c_str()) != 0) return HAL_IO_ERROR;
+    if (::rename(source.c_str(), pending.c_str()) != 0) {
+        faultWriting(root, errno);
+        return HAL_IO_ERROR;
+    }
     syncFolder(root);
     unregisterStore(source);
+    // The target's handles hold what is no longer its newest state.
+    unregisterStore(target);
     // Committed: what is not finished now is finished by the next call that
-    // looks at the stores.
-    finishRename(root, pending);
+    // looks at the store.
+    finishRename(root, pending, false);
     return HAL_OK;
 }
 
@@ -694,15 +901,23 @@ int HAL_renameRecordStoreIfFree(const jchar* from, jint fromLength, const jchar*
     // A replacing rename to the name that could not be finished yet is
     // finished by a later look, over whatever is there then: the name is
     // promised to it.
-    switch (heldAt(root + "/" + RENAMING_PREFIX + target.substr(root.size() + 1 + 6))) {
+    const std::string pending = pendingRenameOf(root, target);
+    switch (heldAt(pending)) {
     case 1: return HAL_REFUSED;
-    case -1: return HAL_IO_ERROR;
+    case -1: {
+        const int error = errno;
+        faultReading(failedLookAt(root, pending, error), error);
+        return HAL_IO_ERROR;
+    }
     default: break;
     }
     // One rename, that commits and finishes it at once: no later step puts
     // the store in place, over something that came there meanwhile.
-    if (int error = renameUnlessHeld(source, target); error != 0)
-        return error == EEXIST ? HAL_REFUSED : HAL_IO_ERROR;
+    if (int error = renameUnlessHeld(source, target); error != 0) {
+        if (error == EEXIST) return HAL_REFUSED;
+        faultWriting(root, error);
+        return HAL_IO_ERROR;
+    }
     syncFolder(root);
     unregisterStore(source);
     // Handles on a store that was at that name once write nowhere.
@@ -727,6 +942,7 @@ int HAL_listRecordStores(void (*each)(void* context, const jchar* name, jint len
     std::vector<std::u16string> names;
     {
         std::lock_guard<std::mutex> guard(storeLock());
+        lastFault = Fault{};
         std::vector<std::string> stores;
         if (!storeFolders(stores)) return HAL_IO_ERROR;
         for (auto& folder : stores) names.push_back(storeNameOf(folder));
@@ -873,17 +1089,25 @@ int HAL_deleteRecord(HAL_RecordStore* store, jint id) {
 int HAL_getRecordSize(HAL_RecordStore* store, jint id, jint* outSize) {
     if (!store || !outSize) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
+    lastFault = Fault{};
     return recordSize(store->shared, id, outSize);
 }
 
 int HAL_getRecord(HAL_RecordStore* store, jint id, void* buffer, jint capacity, jint* outSize) {
     if (!store || !outSize) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
+    lastFault = Fault{};
     SharedStore* s = store->shared;
     if (id < 1) return HAL_NOT_FOUND;
     // Not blocking: an entry named like a record may be a pipe.
-    int fd = ::open(recordPath(s, id).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? HAL_NOT_FOUND : HAL_IO_ERROR;
+    const std::string path = recordPath(s, id);
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return HAL_NOT_FOUND;
+        const int error = errno;
+        faultReading(failedLookAt(s->folder, path, error), error);
+        return HAL_IO_ERROR;
+    }
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -904,7 +1128,10 @@ int HAL_getRecord(HAL_RecordStore* store, jint id, void* buffer, jint capacity, 
         }
     }
     ::close(fd);
-    if (failed) return HAL_IO_ERROR;
+    if (failed) {
+        faultOther(path);
+        return HAL_IO_ERROR;
+    }
     *outSize = jint(bytes.size());
     if (capacity < 0 || bytes.size() > size_t(capacity) || (!buffer && !bytes.empty()))
         return HAL_BAD_ARGUMENT;
@@ -916,8 +1143,12 @@ int HAL_getNthRecordId(HAL_RecordStore* store, jint n, jint* outId) {
     if (!store || n < 1) return HAL_NOT_FOUND;
     if (!outId) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
+    lastFault = Fault{};
     FolderScan scan = scanFolder(store->shared->folder);
-    if (!scan.whole) return HAL_IO_ERROR;
+    if (!scan.whole) {
+        faultReading(scan.failedAt, scan.error);
+        return HAL_IO_ERROR;
+    }
     std::vector<jint>& ids = scan.ids;
     if (size_t(n) > ids.size()) return HAL_NOT_FOUND;
     *outId = ids[size_t(n) - 1];
@@ -930,7 +1161,23 @@ void HAL_failNextRecordStoreWrites(int count, int after) {
     passWrites = std::max(after, 0);
 }
 
+void HAL_failRenamedStorePlacing(int on) {
+    std::lock_guard<std::mutex> guard(storeLock());
+    failFinishing = on != 0;
+}
+
 void HAL_pretendNoReplaceRenameUnsupported(int on) {
     std::lock_guard<std::mutex> guard(storeLock());
     noReplaceUnsupported = on != 0;
+}
+
+jint HAL_getRecordStoreFault(char* buffer, jint capacity, jint* outLength) {
+    const Fault& fault = lastFault;
+    if (outLength) *outLength = jint(fault.path.size());
+    if (buffer && capacity > 0) {
+        const size_t n = std::min(fault.path.size(), size_t(capacity) - 1);
+        std::memcpy(buffer, fault.path.data(), n);
+        buffer[n] = 0;
+    }
+    return fault.kind;
 }

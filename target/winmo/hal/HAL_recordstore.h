@@ -27,7 +27,12 @@
 // - a store is renamed over another by one rename of its folder to a name
 //   no store has, which commits the change; the next open, delete, listing
 //   or rename finishes a rename cut short after that point, so the target
-//   holds either its old store or the renamed one, whole;
+//   holds either its old store or the renamed one, whole. Only a folder
+//   itself (not a link) holding a store's files under that name is a
+//   renamed store: anything else there is left alone, or cleared by the
+//   next rename to that store. A renamed store that can't be put in place
+//   makes its store fail to open, delete or be renamed over (7), and
+//   nothing removes it meanwhile;
 // - a rename that must not replace anything is one rename of the folder
 //   that the system refuses when the name is held, so that it has no
 //   finishing step that could replace what came there meanwhile.
@@ -62,7 +67,9 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
 void HAL_closeRecordStore(HAL_RecordStore* store);
 // Deletes the store's files and folder. 0; 2 for a null or empty name;
 // 4 when no such store exists; 7 when it cannot be moved away (nothing
-// changes). Handles still open on it fail their later writes.
+// changes). Handles still open on it fail their later writes. Anything at
+// the store's folder name that is no store (a file, a pipe, a link to no
+// folder) is removed, the link itself, and the answer is 4.
 int HAL_deleteRecordStore(const jchar* name, jint length);
 // Renames the store `from` to `to`, replacing a store of that name.
 // 0; 2 for a null or empty name; 4 when `from` does not exist; 7 when it
@@ -87,6 +94,29 @@ int HAL_renameRecordStoreIfFree(const jchar* from, jint fromLength, const jchar*
 // not known.
 int HAL_getRecordStorePath(const jchar* name, jint length, char* buffer, jint capacity,
                            jint* outLength);
+
+// Why the calling thread's last record-store operation failed with 7, for
+// messages that tell a player what to do about it: a HAL_STORE_FAULT_ kind,
+// and the path at fault written as HAL_getRecordStorePath writes one (cut
+// to fit a small buffer; its whole length to `outLength`). Every operation
+// that looks at the files clears it as it starts; NONE with an empty path
+// when the last one did not fail so.
+enum : int32_t {
+    HAL_STORE_FAULT_NONE = 0,
+    // Permission refused reading, listing or searching the path.
+    HAL_STORE_FAULT_READ_REFUSED = 1,
+    // Permission refused a change in the folder at the path (or, for a
+    // rename's name, in the database folder that holds it).
+    HAL_STORE_FAULT_WRITE_REFUSED = 2,
+    // Anything else: something that is no folder or file where one must be,
+    // a record too large, an input/output failure.
+    HAL_STORE_FAULT_OTHER = 3,
+    // Added to the kind: the path holds the store's newest state, from a
+    // rename that committed but can't be finished, and it stays there until
+    // it can be (no operation removes it meanwhile).
+    HAL_STORE_FAULT_UNFINISHED_RENAME = 4,
+};
+jint HAL_getRecordStoreFault(char* buffer, jint capacity, jint* outLength);
 
 // Stores are listed in order of their folder names; stray files are skipped.
 // Every store's name, from one listing of the database folder, handed to
@@ -146,3 +176,7 @@ void HAL_failNextRecordStoreWrites(int count, int after = 0);
 // on a file system or kernel that can't refuse the replace in the rename
 // itself.
 void HAL_pretendNoReplaceRenameUnsupported(int on);
+// Test hook: with `on` set, every rename that would put a renamed store in
+// place of its target fails as on an input/output error (the store stays
+// under the rename's name).
+void HAL_failRenamedStorePlacing(int on);

@@ -145,6 +145,25 @@ VMPtr<String> RecordStore::getLocation(const VMPtr<String>& recordStoreName) {
     return String::make(path.data(), size);
 }
 
+jint RecordStore::getFault() {
+    clinit();
+    static_assert(FAULT_NONE == HAL_STORE_FAULT_NONE && FAULT_READ_REFUSED == HAL_STORE_FAULT_READ_REFUSED &&
+                  FAULT_WRITE_REFUSED == HAL_STORE_FAULT_WRITE_REFUSED &&
+                  FAULT_OTHER == HAL_STORE_FAULT_OTHER &&
+                  FAULT_UNFINISHED_RENAME == HAL_STORE_FAULT_UNFINISHED_RENAME);
+    return HAL_getRecordStoreFault(nullptr, 0, nullptr);
+}
+
+VMPtr<String> RecordStore::getFaultLocation() {
+    clinit();
+    jint size = 0;
+    HAL_getRecordStoreFault(nullptr, 0, &size);
+    if (size <= 0) return nullptr;
+    std::vector<char> path(size_t(size) + 1);
+    HAL_getRecordStoreFault(path.data(), size + 1, &size);
+    return String::make(path.data(), size);
+}
+
 VMPtr<VMArray<String*>> RecordStore::listRecordStores() {
     clinit();
     // One listing of the stores' folder, however many stores there are.

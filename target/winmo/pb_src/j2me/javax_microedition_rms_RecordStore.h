@@ -62,6 +62,26 @@ public:
     static VMPtr<java::lang::String> getLocation(const VMPtr<java::lang::String>& recordStoreName);
     // Every store's name, or null when there is none.
     static VMPtr<VMArray<java::lang::String*>> listRecordStores();
+    // Not in MIDP: why this thread's last call of the operations above, or
+    // of a store's record reads, failed for want of the device's files, for
+    // messages that tell a player what to do about it. FAULT_NONE when its
+    // last such call did not fail so (closing a store leaves it as it is).
+    // Permission refused reading, listing or searching the location;
+    // permission refused changing the folder at the location; anything
+    // else (no folder or file where one must be, a record too large, an
+    // input/output failure). FAULT_UNFINISHED_RENAME is added when the
+    // location holds the store's newest state from a rename that can't be
+    // finished yet: no call removes it, and the store can't be opened,
+    // deleted or renamed over until it is in place.
+    static constexpr jint FAULT_NONE = 0;
+    static constexpr jint FAULT_READ_REFUSED = 1;
+    static constexpr jint FAULT_WRITE_REFUSED = 2;
+    static constexpr jint FAULT_OTHER = 3;
+    static constexpr jint FAULT_UNFINISHED_RENAME = 4;
+    static jint getFault();
+    // Not in MIDP: the file or folder on the device that getFault() is
+    // about, or null when there is none.
+    static VMPtr<java::lang::String> getFaultLocation();
 
     // Every operation but setMode and the listener registration throws
     // RecordStoreNotOpenException once the store is closed.
