@@ -1,8 +1,11 @@
-// The real program over saved games it is not allowed to read: the
-// database folder, or a store's folder, without the permissions that let
-// it be listed. Such a store is not an empty one, nor a damaged one: the
-// program says it can't be read, starts that item anew, plays on without
-// saving, and leaves every name and byte under database/ as it was.
+// The real program over saved games it can't read: the database folder,
+// or a store's folder, without the permissions that let it be listed, or
+// something that is no store's folder in a store's place. Such a store is
+// not an empty one, nor a damaged one: the program says it can't be read
+// and what to do about it (make it readable only where permissions are the
+// cause; one line for the database folder, not one for each store in it),
+// starts that item anew, plays on without saving, and leaves every name
+// and byte under database/ as it was.
 //
 // Tests run as root, whom permission bits don't stop. The program is
 // therefore started in a child that has given up the two capabilities
@@ -15,6 +18,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,18 +42,44 @@ const char kPlayToTheMenu[] = "200 close\n";
 struct Unreadable {
     const char* name;
     const char* folder;  // under the program's folder
-    fs::perms perms;
-    // The items the program must say it can't read: progress, world.
-    bool progress, world;
+    // Taken from the folder for the run; none: `replace` says what to do.
+    std::optional<fs::perms> perms;
+    // The lines on standard error, "%db%" standing for the database folder.
+    std::vector<std::string> said;
+    // Puts something that is no store's folder in the folder's place.
+    void (*replace)(const fs::path& folder) = nullptr;
 };
 
 void PrintTo(const Unreadable& u, std::ostream* os) { *os << u.name; }
 
+// What the player can do is said too: the line comes at every start until
+// they do it.
+#define CANT_BE_READ(item, id, where) \
+    "wren: the saved " item " in record store \"" id "\" can't be read (" where "): "
+#define MAKE_IT_READABLE \
+    "make it readable for the user who plays the game, or move it away, and the game saves again " \
+    "at its next start; "
+#define MOVE_IT_AWAY "move it away and the game saves again at its next start; "
+
 const Unreadable kCases[] = {
-    {"DatabaseFolderWithoutPermissions", "database", fs::perms::none, true, true},
-    {"ProgressStoreFolderWithoutPermissions", "database/store-0", fs::perms::none, true, false},
+    {"DatabaseFolderWithoutPermissions", "database", fs::perms::none,
+     {"wren: the folder of the saved games can't be read (%db%): " MAKE_IT_READABLE
+      "started anew and playing on without saving"}},
+    {"ProgressStoreFolderWithoutPermissions", "database/store-0", fs::perms::none,
+     {CANT_BE_READ("progress", "0", "%db%/store-0") MAKE_IT_READABLE
+      "started a new game and playing on without saving"}},
     // Its names can be listed, but no entry looked at.
-    {"WorldStoreFolderThatCanOnlyBeListed", "database/store-1", fs::perms::owner_read, false, true},
+    {"WorldStoreFolderThatCanOnlyBeListed", "database/store-1", fs::perms::owner_read,
+     {CANT_BE_READ("world", "1", "%db%/store-1") MAKE_IT_READABLE
+      "made a new world and playing on without saving"}},
+    // No permission is at fault: only moving it away helps.
+    {"APlainFileForTheProgressStore", "database/store-0", std::nullopt,
+     {CANT_BE_READ("progress", "0", "%db%/store-0") MOVE_IT_AWAY
+      "started a new game and playing on without saving"},
+     [](const fs::path& folder) {
+         fs::remove_all(folder);
+         std::ofstream(folder) << "the player's own";
+     }},
 };
 
 class UnreadableSaves : public ::testing::TestWithParam<Unreadable> {
@@ -96,30 +126,29 @@ TEST_P(UnreadableSaves, AreToldAsUnreadableAndLeftAsTheyWere) {
     ASSERT_TRUE(fs::is_directory(folder() / "database" / "store-1"));
 
     const fs::path unreadable = folder() / u.folder;
-    const wrentest::FolderSnapshot before = wrentest::snapshotOf(folder() / "database");
+    const fs::path database = folder() / "database";
+    if (u.replace) u.replace(unreadable);
+    const wrentest::FolderSnapshot before = wrentest::snapshotOf(database);
     const fs::perms given = fs::status(unreadable).permissions();
-    fs::permissions(unreadable, u.perms);
-    const int listed = canList(unreadable);
-    if (listed == wrentest::kNoFileCapabilitiesDrop)
-        GTEST_SKIP() << wrentest::kNoFileCapabilitiesDropReason;
-    if (listed == 0) GTEST_SKIP() << "this system lets " << unreadable << " be read all the same";
+    if (u.perms) {
+        fs::permissions(unreadable, *u.perms);
+        const int listed = canList(unreadable);
+        if (listed == wrentest::kNoFileCapabilitiesDrop)
+            GTEST_SKIP() << wrentest::kNoFileCapabilitiesDropReason;
+        if (listed == 0) GTEST_SKIP() << "this system lets " << unreadable << " be read all the same";
+    }
 
     ASSERT_EQ(play(&errors), 0);
     std::vector<std::string> expected;
-    const fs::path database = folder() / "database";
-    // What the player can do is said too: the line comes at every start
-    // until they do it.
-    auto line = [&](const char* item, const char* id, const char* anew) {
-        return std::string("wren: the saved ") + item + " in record store \"" + id +
-               "\" can't be read (" + (database / ("store-" + std::string(id))).string() +
-               "): make it readable for the user who plays the game, or move it away, and the "
-               "game saves again at its next start; " + anew + " and playing on without saving";
-    };
-    if (u.progress) expected.push_back(line("progress", "0", "started a new game"));
-    if (u.world) expected.push_back(line("world", "1", "made a new world"));
+    for (std::string line : u.said) {
+        const std::string mark = "%db%";
+        for (size_t at; (at = line.find(mark)) != std::string::npos;)
+            line.replace(at, mark.size(), database.string());
+        expected.push_back(line);
+    }
     EXPECT_EQ(errors, expected);
 
-    fs::permissions(unreadable, given);
+    if (u.perms) fs::permissions(unreadable, given);
     EXPECT_EQ(wrentest::snapshotOf(database), before);
 }
 
