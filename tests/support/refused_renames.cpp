@@ -1,8 +1,8 @@
-// Preloaded into a program under test: a rename whose source is named
-// (last path part) as WREN_TEST_REFUSED_RENAME says fails as on an
-// input/output error; every other rename goes to the system. It stands in
-// for a disk that refuses one step, which nothing else here can make a
-// program meet for one run while the rest of its files behave.
+// Preloaded into a program under test, or linked into a test program: a
+// rename whose source is named (last path part) as WREN_TEST_REFUSED_RENAME
+// says fails as on an input/output error; every other rename goes to the
+// system. It stands in for a disk that refuses one step, which nothing else
+// here can make a program meet while the rest of its files behave.
 #include <fcntl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
