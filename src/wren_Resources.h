@@ -112,12 +112,13 @@ public:
     // The animation set of entry `id`, as far as its bytes go (AnimSet::load).
     static VMPtr<AnimSet> loadAnimSet(jint id);
     // The whole set of entry `id` drawing with `gobs`, for a caller that
-    // can't go on without it: a set whose tables end early or are followed
-    // by more bytes, that holds no animation, or that names a step, frame,
-    // duration, piece, box or (with gobs not null) graphic object past its
-    // table, is IOException "<file>: entry 0: the animation set can't be
-    // read (<why>)"; an entry that can't be opened throws as openStream
-    // does.
+    // can't go on without it: a set whose tables end early, or that names
+    // a step, frame, duration, piece, box or (with gobs not null) graphic
+    // object past its table, is IOException "<file>: entry 0: the animation
+    // set can't be read (<why>)"; an entry that can't be opened throws as
+    // openStream does. Bytes after the tables are not read. A set may hold
+    // no animation (one that frame layers show): starting one is what
+    // fails, in AnimPlayer::setAnimation.
     static VMPtr<AnimSet> requireAnimSet(jint id, const VMPtr<VMArray<Gob*>>& gobs);
 
     // --- whole packs -------------------------------------------------------

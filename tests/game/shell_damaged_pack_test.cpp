@@ -507,8 +507,10 @@ const Damage kDamages[] = {
     {"AnimationStepPastItsFrames", "RP1part1.rp",
      [](const fs::path& f) { setAnimSetByte(f, 1, kStepFrame, 1); }, kPlayToTheMenu,
      ": entry 1: the animation set can't be read (step 0 names frame 1 of 1)"},
+    // A set of no animation reads well (frame layers may show its frames);
+    // the logo's player is what can't start one.
     {"AnimationSetEmpty", "RP1part1.rp", zeroAnimSet, kPlayToTheMenu,
-     ": entry 0: the animation set can't be read (15 bytes follow its tables)"},
+     ": entry 0: the animation set has no animation 0 (it has 0)"},
     // Read whole, but short of what the game asks for later.
     {"UiSetShortOfFrames", "RP9part1.rp",
      [](const fs::path& f) { changeAnimSet(f, 9, 0, [](rpack::AnimSet& s) { keepFrames(s, 17); }); },
@@ -534,6 +536,11 @@ const Damage kDamages[] = {
     {"ResourceFolderUnreadable", "RP19part0.rp", nullptr, kPlayToTheMenu,
      ": cannot open it: Permission denied", When::StartingUp, Unreadable::Folder},
     // No damage: what the formats leave unread.
+    {"AnimationSetTrailedByBytes", "RP1part1.rp",
+     [](const fs::path& f) {
+         changeEntry(f, 1, 0, [](rpack::Bytes& b) { b.insert(b.end(), {0xAA, 0xBB, 0xCC, 0xDD}); });
+     },
+     kDrawTheLogoAndTheMenu, nullptr},
     {"PictureDataPastItsRows", "RP1part1.rp",
      [](const fs::path& f) { changeEntry(f, 1, 6, padPictureData); }, kDrawTheLogoAndTheMenu,
      nullptr},
