@@ -208,7 +208,9 @@ void Resources::throwMissingPart(jint id, const char* what, const char* part, ji
     VMPtr<String> named = vmTryCatch(
         [&]() -> VMPtr<String> {
             clinit();
-            if (id <= 0 || S().pack->getEntryFile(id) == nullptr) return nullptr;
+            // Content can fall short of an index, never below 0: a negative
+            // one is the program's own mistake, and no file is to blame.
+            if (index < 0 || id <= 0 || S().pack->getEntryFile(id) == nullptr) return nullptr;
             VMPtr<StringBuffer> text = StringBuffer::make(what);
             text->append(" has no ");
             text->append(part);

@@ -105,7 +105,8 @@ public:
     // throw it, but saying "<file>: entry <n>: <what> has no <part> <index>
     // (it has <count>)" when the entry lies in a pack file, so that the
     // player learns which file falls short. Plain "Array index out of
-    // range: <index>" when no file holds the entry or it can't be named.
+    // range: <index>" for a negative index (the program's, not the
+    // content's), when no file holds the entry or when it can't be named.
     [[noreturn]] static void throwMissingPart(jint id, const char* what, const char* part,
                                               jint index, jint count);
 

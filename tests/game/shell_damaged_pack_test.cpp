@@ -53,6 +53,15 @@ const char kPlayToTheStory[] =
     "115 tap 42 85\n"
     "130 tap 204 200\n"
     "200 close\n";
+// On through the story's two pages to the play field of the tutorial stage,
+// whose load draws the loading panel.
+const char kPlayToThePlayField[] =
+    "100 tap 135 160\n"
+    "115 tap 42 85\n"
+    "130 tap 204 200\n"
+    "155 tap 120 160\n"
+    "170 tap 120 160\n"
+    "260 close\n";
 // The logo (tests/game/scenarios/front_scene_trace.scenario probes it at
 // that frame) and the menu's language page, dumped.
 const char kDrawTheLogoAndTheMenu[] =
@@ -520,6 +529,11 @@ const Damage kDamages[] = {
          changeAnimSet(f, 18, 7, [](rpack::AnimSet& s) { keepAnimations(s, 3); });
      },
      kPlayToTheStory, ": entry 7: the animation set has no animation 3 (it has 3)"},
+    // The loading panel's set with its first frame only: the panel asks for
+    // the boxes of frame 1.
+    {"PanelSetShortOfFrames", "RP2part1.rp",
+     [](const fs::path& f) { changeAnimSet(f, 2, 3, [](rpack::AnimSet& s) { keepFrames(s, 1); }); },
+     kPlayToThePlayField, ": entry 3: the animation set has no frame 1 (it has 1)"},
     {"TextTableShortOfTexts", "RP20.rp", [](const fs::path& f) { shortenTextTable(f, 100); },
      kPlayToTheMenu, ": entry 0: text table has no text 107 (it has 100)"},
     // The packs read while the MIDlet starts, before the game loop runs.
