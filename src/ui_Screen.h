@@ -95,8 +95,9 @@ public:
 
     // Shows animation, frame or Gob `id` on the layer; the id already shown
     // does nothing (never restarts). An id outside the layer's set throws
-    // ArrayIndexOutOfBoundsException naming the set's entry and file
-    // (Resources::throwMissingPart) and changes nothing.
+    // ArrayIndexOutOfBoundsException, which names the set's entry and file
+    // for an id past its end (Resources::throwMissingPart), and changes
+    // nothing.
     virtual void playAnimation(jint layer, jint id);
     // The layer's first box of `type` in game-area coordinates, as x, y,
     // width, height, type.

@@ -118,8 +118,9 @@ public:
     virtual jint getCurrentFrameId();
     virtual void setY(jint v);
     // Starts animation a from its first step with the set's loop count. An
-    // a the set lacks throws ArrayIndexOutOfBoundsException naming the
-    // set's entry and file, and changes nothing.
+    // a the set lacks throws ArrayIndexOutOfBoundsException, which names
+    // the set's entry and file for an a past the set's animations (a set
+    // may hold none), and changes nothing.
     virtual void setAnimation(jint a);
     virtual jint getShownStep();
     virtual jint getX();

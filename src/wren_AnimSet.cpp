@@ -72,9 +72,15 @@ jint AnimSet::getAnimationLength(jint a) {
     return animations[a] & 0x3FF;
 }
 
+jint AnimSet::frameWord(jint frame) {
+    jint count = frames->length;
+    if (frame >= count)
+        Resources::throwMissingPart(resourceId, "the animation set", "frame", frame, count);
+    return frames[frame];
+}
+
 VMPtr<Frame> AnimSet::getFrame(jint id) {
-    if (id < 0 || id >= getFrameCount())
-        Resources::throwMissingPart(resourceId, "the animation set", "frame", id, getFrameCount());
+    frameWord(id);  // a bad id throws before the cache is made or read
     if (frameCache == nullptr) frameCache = VMArray<Frame*>::create(getFrameCount());
     VMPtr<VMArray<Frame*>> cache = frameCache;
     if (cache[id] == nullptr) {
@@ -106,7 +112,7 @@ jint AnimSet::getCollisionBoxes(jint frame, jint t, const VMPtr<VMArray<Collisio
 }
 
 jint AnimSet::getFramePieces(jint frame, jint t, const VMPtr<VMArray<jint>>& out) {
-    jint entry = frames[frame];
+    jint entry = frameWord(frame);
     jint count = entry & 0xFF, first = jint(uint32_t(entry) >> 16);
     for (jint i = 0, k = 0; i < count && k + 4 <= out->length; ++i, k += 4) {
         jint p = pieces[first + i];
@@ -125,7 +131,7 @@ jint AnimSet::getAnimationCount() {
 }
 
 void AnimSet::getFrameBounds(jint frame, jint t, const VMPtr<VMArray<jint>>& out) {
-    jint entry = frames[frame];
+    jint entry = frameWord(frame);
     jint count = entry & 0xFF, first = jint(uint32_t(entry) >> 16);
     Extent e;
     for (jint i = 0; i < count; ++i) {
@@ -139,7 +145,7 @@ void AnimSet::getFrameBounds(jint frame, jint t, const VMPtr<VMArray<jint>>& out
 }
 
 jint AnimSet::getFramePieceCount(jint frame) {
-    return frames[frame] & 0xFF;
+    return frameWord(frame) & 0xFF;
 }
 
 void AnimSet::setGobs(const VMPtr<VMArray<Gob*>>& g) {
@@ -148,7 +154,7 @@ void AnimSet::setGobs(const VMPtr<VMArray<Gob*>>& g) {
 
 jint AnimSet::getCollisionBoxes(jint frame, jint t, const VMPtr<VMArray<CollisionBox*>>& out,
                                 jint type) {
-    jint count = (frames[frame] >> 8) & 0xFF, first = frameBoxStart[frame];
+    jint count = (frameWord(frame) >> 8) & 0xFF, first = frameBoxStart[frame];
     jint k = 0;
     for (jint i = 0; i < count && k < out->length; ++i) {
         jint b = boxes[first + i];
@@ -168,7 +174,7 @@ jint AnimSet::getCollisionBoxes(jint frame, jint t, const VMPtr<VMArray<Collisio
 }
 
 jint AnimSet::getCollisionRects(jint frame, jint t, const VMPtr<VMArray<jint>>& out, jint type) {
-    jint count = (frames[frame] >> 8) & 0xFF, first = frameBoxStart[frame];
+    jint count = (frameWord(frame) >> 8) & 0xFF, first = frameBoxStart[frame];
     jint k = 0;
     for (jint i = 0; i < count && 5 * k + 5 <= out->length; ++i) {
         jint b = boxes[first + i];
@@ -204,7 +210,7 @@ VMPtr<AnimSet> AnimSet::copyWithGobs(const VMPtr<VMArray<Gob*>>& g) {
 }
 
 jint AnimSet::getFrameBoxCount(jint frame) {
-    return (frames[frame] >> 8) & 0xFF;
+    return (frameWord(frame) >> 8) & 0xFF;
 }
 
 jint AnimSet::getResourceId() {
@@ -216,7 +222,7 @@ VMPtr<VMArray<Gob*>> AnimSet::getGobs() {
 }
 
 void AnimSet::paintFrame(const VMPtr<Graphics>& g, jint frame, jint x, jint y, jint t) {
-    jint entry = frames[frame];
+    jint entry = frameWord(frame);
     jint count = entry & 0xFF, first = jint(uint32_t(entry) >> 16);
     VMPtr<VMArray<Gob*>> pictures = gobs;
     for (jint i = 0; i < count; ++i) {

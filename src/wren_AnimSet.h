@@ -16,10 +16,12 @@
 //   boxes       bits 21..31 x, 10..20 y (signed 11-bit), 0..9 width
 //   boxShapes   bits 6..15 height, bit 5 circle, 0..4 type
 //
-// Only getAnimationDuration and getFrame check their index; a bad frame,
-// animation or Gob index is the array's index exception (getFrame's names
-// the set's entry, see Resources::throwMissingPart). Loading, the frame
-// caches and the scratch bounds are class-wide: one caller at a time.
+// A bad frame, animation or Gob index is the array's index exception. A
+// frame past the end of the frames, whichever call meets it first, names
+// the set's entry and file (see Resources::throwMissingPart): content too
+// short for the game is what asks for one. getAnimationDuration alone
+// answers 0 for a bad index. Loading, the frame caches and the scratch
+// bounds are class-wide: one caller at a time.
 #pragma once
 
 #include "VMArray.h"
@@ -134,6 +136,8 @@ public:
     static jint fieldIndex(jint word) { return jint(uint32_t(word) >> 22); }
 
 private:
+    // The frames entry of `frame`, named past the table's end.
+    jint frameWord(jint frame);
     // Every table from `in`; false when a total outruns the bytes left,
     // where the load ends quietly.
     jboolean readFrom(jint id, const VMPtr<java::io::DataInputStream>& in);

@@ -151,21 +151,10 @@ VMPtr<AnimSet> Resources::requireAnimSet(jint id, const VMPtr<VMArray<Gob*>>& go
                            describeUnreadable(id, "the animation set", failure->toString()));
                    });
     // What would fail only when the set is played or drawn fails here, while
-    // it is still known which entry holds it. The writer puts nothing after
-    // the durations, so bytes left there mean counts other than the ones
-    // written; and a set without animations has none a player could start.
-    VMPtr<String> bad;
-    jint left = in->available();
-    if (left > 0) {
-        VMPtr<StringBuffer> text = StringBuffer::make();
-        text->append(left);
-        text->append(left == 1 ? " byte follows its tables" : " bytes follow its tables");
-        bad = text->toString();
-    } else if (set->getAnimationCount() == 0) {
-        bad = WREN_LIT("it holds no animation");
-    } else {
-        bad = set->findBadReference(gobs != nullptr ? gobs->length : -1);
-    }
+    // it is still known which entry holds it. Bytes after the tables are not
+    // read, and a set without animations may serve frame layers alone: a
+    // player that starts an animation it lacks names the entry itself.
+    VMPtr<String> bad = set->findBadReference(gobs != nullptr ? gobs->length : -1);
     if (bad != nullptr)
         java::io::IOException::throwNew(describeUnreadable(id, "the animation set", bad));
     set->setGobs(gobs);
@@ -219,7 +208,9 @@ void Resources::throwMissingPart(jint id, const char* what, const char* part, ji
     VMPtr<String> named = vmTryCatch(
         [&]() -> VMPtr<String> {
             clinit();
-            if (id <= 0 || S().pack->getEntryFile(id) == nullptr) return nullptr;
+            // Content can fall short of an index, never below 0: a negative
+            // one is the program's own mistake, and no file is to blame.
+            if (index < 0 || id <= 0 || S().pack->getEntryFile(id) == nullptr) return nullptr;
             VMPtr<StringBuffer> text = StringBuffer::make(what);
             text->append(" has no ");
             text->append(part);

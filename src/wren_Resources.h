@@ -105,19 +105,21 @@ public:
     // throw it, but saying "<file>: entry <n>: <what> has no <part> <index>
     // (it has <count>)" when the entry lies in a pack file, so that the
     // player learns which file falls short. Plain "Array index out of
-    // range: <index>" when no file holds the entry or it can't be named.
+    // range: <index>" for a negative index (the program's, not the
+    // content's), when no file holds the entry or when it can't be named.
     [[noreturn]] static void throwMissingPart(jint id, const char* what, const char* part,
                                               jint index, jint count);
 
     // The animation set of entry `id`, as far as its bytes go (AnimSet::load).
     static VMPtr<AnimSet> loadAnimSet(jint id);
     // The whole set of entry `id` drawing with `gobs`, for a caller that
-    // can't go on without it: a set whose tables end early or are followed
-    // by more bytes, that holds no animation, or that names a step, frame,
-    // duration, piece, box or (with gobs not null) graphic object past its
-    // table, is IOException "<file>: entry 0: the animation set can't be
-    // read (<why>)"; an entry that can't be opened throws as openStream
-    // does.
+    // can't go on without it: a set whose tables end early, or that names
+    // a step, frame, duration, piece, box or (with gobs not null) graphic
+    // object past its table, is IOException "<file>: entry 0: the animation
+    // set can't be read (<why>)"; an entry that can't be opened throws as
+    // openStream does. Bytes after the tables are not read. A set may hold
+    // no animation (one that frame layers show): starting one is what
+    // fails, in AnimPlayer::setAnimation.
     static VMPtr<AnimSet> requireAnimSet(jint id, const VMPtr<VMArray<Gob*>>& gobs);
 
     // --- whole packs -------------------------------------------------------

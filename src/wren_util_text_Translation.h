@@ -2,9 +2,10 @@
 // table entry: a u16 count, then each text as an s16 byte length and its
 // bytes in modified UTF-8. The texts stay encoded in one byte pool and are
 // decoded on every request, until decodeAll keeps them as Strings and drops
-// the bytes. An id outside the table throws ArrayIndexOutOfBoundsException,
-// which names the table's entry and file when it came from a pack file
-// (Resources::throwMissingPart): a table shorter than the game needs.
+// the bytes. An id outside the table throws ArrayIndexOutOfBoundsException;
+// one past its end names the table's entry and file when it came from a
+// pack file (Resources::throwMissingPart): a table shorter than the game
+// needs.
 //
 // Built only by the resource front end's loadTranslation. The shared
 // buffer of getString(int) makes the class one-thread (the game thread's).

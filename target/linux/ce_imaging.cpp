@@ -1,12 +1,66 @@
 #include "ce_imaging.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <new>
 #include <vector>
 
 namespace ce {
+
+namespace {
+
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+uint32_t bigEndian32(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+// Whether the image data (the IDAT chunks in a row, taken as one zlib
+// stream) inflates to the stream's end with its Adler-32 right. libpng
+// can't be asked: once the rows are filled it reads the rest of the stream
+// only as a check, tells of a failure there by a warning in words alone,
+// much like its warnings about data the picture has no use for (a stream
+// that inflates to more than the rows take, bytes after the stream's end),
+// and when the stream's last bytes are spread over chunks it may stop short
+// of the check value altogether. Data of no use is no fault: libpng decodes
+// such a picture whole, and the bytes after the stream's end are not read.
+bool imageDataInflates(const uint8_t* bytes, size_t length) {
+    if (length < sizeof kPngSignature) return false;
+    z_stream z;
+    std::memset(&z, 0, sizeof z);
+    if (inflateInit(&z) != Z_OK) return false;
+    uint8_t scratch[16 * 1024];
+    int result = Z_OK;
+    bool inData = false;
+    for (size_t at = sizeof kPngSignature; result == Z_OK && length - at >= 12;) {
+        const uint32_t size = bigEndian32(bytes + at);
+        if (size > length - at - 12) break;
+        const bool idat = std::memcmp(bytes + at + 4, "IDAT", 4) == 0;
+        if (inData && !idat) break;
+        if (idat) {
+            inData = true;
+            z.next_in = const_cast<Bytef*>(bytes + at + 8);
+            z.avail_in = uInt(size);
+            // On until the chunk is taken and nothing more is held back for
+            // want of room.
+            do {
+                z.next_out = scratch;
+                z.avail_out = sizeof scratch;
+                result = inflate(&z, Z_NO_FLUSH);
+            } while (result == Z_OK && (z.avail_in > 0 || z.avail_out == 0));
+            // Nothing left to do with what it was given: the stream goes on
+            // in the next chunk.
+            if (result == Z_BUF_ERROR && z.avail_in == 0) result = Z_OK;
+        }
+        at += 12 + size_t(size);
+    }
+    inflateEnd(&z);
+    return result == Z_STREAM_END;
+}
+
+}  // namespace
 
 struct DecodedImage {
     uint32_t width = 0;
@@ -24,7 +78,8 @@ HRESULT CreateImageFromBuffer(const void* bytes, UINT length, DecodedImage** out
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, bytes, length)) return E_INVALIDARG;
     if (image.width == 0 || image.height == 0 || image.width > kMaxImageSide ||
-        image.height > kMaxImageSide) {
+        image.height > kMaxImageSide ||
+        !imageDataInflates(static_cast<const uint8_t*>(bytes), length)) {
         png_image_free(&image);
         return E_INVALIDARG;
     }
@@ -43,15 +98,8 @@ HRESULT CreateImageFromBuffer(const void* bytes, UINT length, DecodedImage** out
         delete decoded;
         return E_OUTOFMEMORY;
     }
-    // Warnings about the chunks before the image data stay libpng's to
-    // weigh. While the rows are read a warning can only be about the
-    // compressed data: once the rows are filled libpng reads the rest of the
-    // stream just to check it, and there a failing Adler-32 (the data is not
-    // what was written) or data past the picture is a warning, not an error.
-    // It keeps only the first warning, hence the reset.
-    image.warning_or_error = 0;
-    if (!png_image_finish_read(&image, nullptr, decoded->pixels.data(), 0, nullptr) ||
-        image.warning_or_error != 0) {
+    // Its warnings are libpng's to weigh: the image data was checked above.
+    if (!png_image_finish_read(&image, nullptr, decoded->pixels.data(), 0, nullptr)) {
         png_image_free(&image);
         delete decoded;
         return E_INVALIDARG;

@@ -34,8 +34,11 @@ struct BitmapData {
 };
 
 // E_INVALIDARG for bytes that are not a decodable image (or too large; or
-// whose compressed data fails its check, even when it fills the picture),
-// E_OUTOFMEMORY when the pixels can't be held.
+// whose compressed data can't be inflated to its end or fails its check
+// value, even when it fills the picture first), E_OUTOFMEMORY when the
+// pixels can't be held. A stream that inflates to more than the rows
+// need, or bytes after the stream's end, are no fault: the picture decodes
+// whole.
 HRESULT CreateImageFromBuffer(const void* bytes, UINT length, DecodedImage** image);
 HRESULT GetImageInfo(DecodedImage* image, ImageInfo* info);
 // Read access to the whole image; the rectangle must be the image's bounds.

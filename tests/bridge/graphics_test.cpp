@@ -89,58 +89,155 @@ std::vector<uint8_t> pngOf(const std::vector<Chunk>& chunks) {
     return png;
 }
 
-// The picture with the last four bytes of its compressed data, the zlib
-// stream's check value (Adler-32), inverted or kept, and either in the one
-// IDAT chunk or apart in a second one. Apart, the rows are filled before
-// libpng reads the check value: it meets it only while it finishes the
-// stream.
-std::vector<uint8_t> withCheckValue(const std::vector<uint8_t>& png, bool inverted, bool apart) {
-    std::vector<Chunk> chunks = chunksOf(png);
+// The picture's compressed data, its IDAT chunks joined.
+std::vector<uint8_t> imageDataOf(const std::vector<uint8_t>& png) {
+    std::vector<uint8_t> data;
+    for (const Chunk& c : chunksOf(png))
+        if (c.type == "IDAT") data.insert(data.end(), c.data.begin(), c.data.end());
+    return data;
+}
+
+// The picture with `idats` in place of its IDAT chunks.
+std::vector<uint8_t> withImageData(const std::vector<uint8_t>& png,
+                                   const std::vector<std::vector<uint8_t>>& idats) {
     std::vector<Chunk> out;
-    for (const Chunk& c : chunks) {
+    for (const Chunk& c : chunksOf(png)) {
         if (c.type != "IDAT") {
             out.push_back(c);
-            continue;
-        }
-        EXPECT_GT(c.data.size(), 6u);
-        std::vector<uint8_t> stream(c.data.begin(), c.data.end() - 4);
-        std::vector<uint8_t> check(c.data.end() - 4, c.data.end());
-        if (inverted)
-            for (uint8_t& b : check) b = uint8_t(~b);
-        if (apart) {
-            out.push_back({"IDAT", stream});
-            out.push_back({"IDAT", check});
-        } else {
-            stream.insert(stream.end(), check.begin(), check.end());
-            out.push_back({"IDAT", stream});
+        } else if (out.empty() || out.back().type != "IDAT") {
+            for (const std::vector<uint8_t>& data : idats) out.push_back({"IDAT", data});
         }
     }
     return pngOf(out);
 }
 
-TEST(ImageDecoding, UndecodableBytesAreACleanFailure) {
+// The rows a zlib stream holds, as far as it inflates.
+std::vector<uint8_t> inflated(const std::vector<uint8_t>& stream) {
+    z_stream z{};
+    EXPECT_EQ(inflateInit(&z), Z_OK);
+    z.next_in = const_cast<Bytef*>(stream.data());
+    z.avail_in = uInt(stream.size());
+    std::vector<uint8_t> rows;
+    for (int result = Z_OK; result == Z_OK;) {
+        uint8_t part[4096];
+        z.next_out = part;
+        z.avail_out = sizeof part;
+        result = inflate(&z, Z_NO_FLUSH);
+        rows.insert(rows.end(), part, part + (sizeof part - z.avail_out));
+        EXPECT_TRUE(result == Z_OK || result == Z_STREAM_END) << result;
+    }
+    inflateEnd(&z);
+    return rows;
+}
+
+// `rows` as a zlib stream: whole, or ending with `flush` before the final
+// block and the check value (Z_SYNC_FLUSH: byte-aligned, to be continued).
+std::vector<uint8_t> deflated(const std::vector<uint8_t>& rows, int flush = Z_FINISH) {
+    z_stream z{};
+    EXPECT_EQ(deflateInit(&z, Z_BEST_COMPRESSION), Z_OK);
+    std::vector<uint8_t> stream(deflateBound(&z, uLong(rows.size())) + 64);
+    z.next_in = const_cast<Bytef*>(rows.data());
+    z.avail_in = uInt(rows.size());
+    z.next_out = stream.data();
+    z.avail_out = uInt(stream.size());
+    EXPECT_EQ(deflate(&z, flush), flush == Z_FINISH ? Z_STREAM_END : Z_OK);
+    stream.resize(z.total_out);
+    deflateEnd(&z);
+    return stream;
+}
+
+// The picture with the last four bytes of its compressed data, the zlib
+// stream's check value (Adler-32), inverted or kept, and either left in the
+// stream's chunk (`checkChunks` 0) or spread over that many chunks of its
+// own. Apart, the rows are filled before the check value comes: libpng
+// meets it only while it finishes the stream, and spread over three chunks
+// or more it never does.
+std::vector<uint8_t> withCheckValue(const std::vector<uint8_t>& png, bool inverted,
+                                    size_t checkChunks) {
+    const std::vector<uint8_t> data = imageDataOf(png);
+    EXPECT_GT(data.size(), 6u);
+    std::vector<uint8_t> stream(data.begin(), data.end() - 4);
+    std::vector<uint8_t> check(data.end() - 4, data.end());
+    if (inverted)
+        for (uint8_t& b : check) b = uint8_t(~b);
+    if (checkChunks == 0) {
+        stream.insert(stream.end(), check.begin(), check.end());
+        return withImageData(png, {stream});
+    }
+    std::vector<std::vector<uint8_t>> idats = {stream};
+    for (size_t i = 0, at = 0; i < checkChunks; ++i) {
+        const size_t next = i + 1 == checkChunks ? 4 : at + 1;
+        idats.emplace_back(check.begin() + long(at), check.begin() + long(next));
+        at = next;
+    }
+    return withImageData(png, idats);
+}
+
+size_t idatCount(const std::vector<uint8_t>& png) {
+    std::vector<Chunk> chunks = chunksOf(png);
+    return size_t(std::count_if(chunks.begin(), chunks.end(),
+                                [](const Chunk& c) { return c.type == "IDAT"; }));
+}
+
+// An 8 x 8 picture of 64 colours, in one IDAT chunk.
+std::vector<uint8_t> samplePicture() {
     std::vector<uint32_t> argb(64);
     for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | uint32_t(i * 0x030507);
     std::vector<uint8_t> png = encodePng(argb, 8, 8);
-    auto idats = [](const std::vector<uint8_t>& bytes) {
-        std::vector<Chunk> chunks = chunksOf(bytes);
-        return std::count_if(chunks.begin(), chunks.end(),
-                             [](const Chunk& c) { return c.type == "IDAT"; });
+    EXPECT_EQ(idatCount(png), 1u);
+    return png;
+}
+
+// The pixels of a picture that decodes, else nothing.
+std::vector<jint> decodedPixels(const std::vector<uint8_t>& png) {
+    NativeImage* img = nullptr;
+    jint w = 0, h = 0;
+    if (HAL_createImageWithData(&img, png.data(), jint(png.size()), &w, &h) != HAL_OK) return {};
+    std::vector<jint> pixels(size_t(w) * size_t(h));
+    EXPECT_EQ(HAL_getImmutableRGB(img, pixels.data(), jint(pixels.size()), w, 0, 0, w, h), HAL_OK);
+    HAL_deleteImage(img);
+    return pixels;
+}
+
+// Compressed data that the rows have no use for, in any chunk, or a check
+// value in chunks of its own: libpng draws such a picture whole, and so
+// must the decoder, to the same pixels.
+TEST(ImageDecoding, DataBeyondWhatTheRowsNeedDecodesWhole) {
+    const std::vector<uint8_t> png = samplePicture();
+    const std::vector<jint> pixels = decodedPixels(png);
+    ASSERT_EQ(pixels.size(), 64u);
+    const std::vector<uint8_t> stream = imageDataOf(png);
+    std::vector<uint8_t> moreRows = inflated(stream);
+    ASSERT_EQ(moreRows.size(), 8u * (1 + 8 * 4));  // a filter byte and RGBA a row
+    moreRows.insert(moreRows.end(), 3 * (1 + 8 * 4), 0);
+    std::vector<uint8_t> trailed = stream;
+    trailed.insert(trailed.end(), {0xDE, 0xAD, 0xBE, 0xEF});
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    } cases[] = {
+        {"the stream inflates to three rows more", withImageData(png, {deflated(moreRows)})},
+        {"bytes after the stream's end, in its chunk", withImageData(png, {trailed})},
+        {"bytes after the stream's end, in a chunk of their own",
+         withImageData(png, {stream, {0xDE, 0xAD}})},
+        {"the check value in a chunk of its own", withCheckValue(png, false, 1)},
+        {"the check value spread over three chunks", withCheckValue(png, false, 3)},
     };
-    ASSERT_EQ(idats(png), 1);
-    // Split but right, the picture decodes as it is: only the wrong check
-    // value below is refused.
-    {
-        std::vector<uint8_t> apart = withCheckValue(png, false, true);
-        ASSERT_EQ(idats(apart), 2);
-        NativeImage* img = nullptr;
-        ASSERT_EQ(HAL_createImageWithData(&img, apart.data(), jint(apart.size()), nullptr, nullptr),
-                  HAL_OK);
-        HAL_deleteImage(img);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(decodedPixels(c.bytes), pixels);
     }
+}
+
+TEST(ImageDecoding, UndecodableBytesAreACleanFailure) {
+    const std::vector<uint8_t> png = samplePicture();
     // The width's last byte flipped: the header chunk's CRC no longer holds.
     std::vector<uint8_t> badCrc = png;
     badCrc[8 + 8 + 3] ^= 0x01;
+    // The rows whole, then a block of the reserved type where the stream
+    // should end.
+    std::vector<uint8_t> badBlock = deflated(inflated(imageDataOf(png)), Z_SYNC_FLUSH);
+    badBlock.push_back(0x07);  // final block, type 3
     struct Case {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -148,9 +245,13 @@ TEST(ImageDecoding, UndecodableBytesAreACleanFailure) {
         {"not an image", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}},
         {"truncated", std::vector<uint8_t>(png.begin(), png.begin() + long(png.size() / 2))},
         {"a chunk's CRC fails", badCrc},
-        {"the compressed data fails its check", withCheckValue(png, true, false)},
-        {"the compressed data fails its check, met after the rows",
-         withCheckValue(png, true, true)},
+        {"the compressed data fails its check", withCheckValue(png, true, 0)},
+        {"the compressed data fails its check, met after the rows", withCheckValue(png, true, 1)},
+        {"the compressed data fails its check, spread over three chunks",
+         withCheckValue(png, true, 3)},
+        {"the compressed data can't be inflated past the rows", withImageData(png, {badBlock})},
+        {"the stream stops short of its end after the rows",
+         withImageData(png, {deflated(inflated(imageDataOf(png)), Z_SYNC_FLUSH)})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

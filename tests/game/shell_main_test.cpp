@@ -5,14 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "javax_microedition_lcdui_Graphics.h"
 #include "javax_microedition_lcdui_Image.h"
 #include "main_Main.h"
+#include "runtime/runtime_test_support.h"
 #include "scene_SceneManager.h"
 #include "shell_test_support.h"
+#include "wren_AnimPlayer.h"
+#include "wren_Resources.h"
+#include "wren_graphics_CollisionBox.h"
 
 namespace wrentest::shell {
 namespace {
@@ -156,6 +161,55 @@ TEST_F(MainTest, PanelFrameZeroUnlessFlagOne) {
     makeScreen();
     m->paint(g);
     EXPECT_EQ(pixel(120 + 29, 160 + 19), kPanelColour);
+}
+
+// A frame the panel's set lacks, whichever question meets it first, can
+// only be content too short for the game: the exception names the set's
+// file and entry. A negative frame, or animation, is the program's own
+// mistake and names nothing.
+TEST_F(MainTest, AFramePastThePanelSetNamesItsFileAndANegativeOneNothing) {
+    VMPtr<wren::AnimSet> panel = wren::Resources::requireAnimSet(
+        Main::PANEL_ANIM_SET, wren::Resources::requireGobs(Main::PANEL_GOBS));
+    wren::Resources::closePack();
+    ASSERT_EQ(panel->getFrameCount(), 3);
+    ASSERT_EQ(panel->getAnimationCount(), 3);
+    makeScreen();
+    VMPtr<VMArray<jint>> ints = VMArray<jint>::create(20);
+    VMPtr<VMArray<wren::graphics::CollisionBox*>> boxes =
+        wren::graphics::CollisionBox::ensureBoxes(nullptr, 4);
+    VMPtr<wren::AnimPlayer> player = wren::AnimPlayer::make();
+    player->setAnimSet(panel);
+    const std::string frames = "/RP2part1.rp: entry 3: the animation set has no frame 3 (it has 3)";
+    const std::string animations =
+        "/RP2part1.rp: entry 3: the animation set has no animation 3 (it has 3)";
+    struct Ask {
+        const char* name;
+        std::function<void(jint)> ask;
+        const std::string& named;
+    } asks[] = {
+        {"getFrame", [&](jint f) { panel->getFrame(f); }, frames},
+        {"getFrameBounds", [&](jint f) { panel->getFrameBounds(f, 0, ints); }, frames},
+        {"getFramePieces", [&](jint f) { panel->getFramePieces(f, 0, ints); }, frames},
+        {"getFramePieceCount", [&](jint f) { panel->getFramePieceCount(f); }, frames},
+        {"getFrameBoxCount", [&](jint f) { panel->getFrameBoxCount(f); }, frames},
+        {"getCollisionRects", [&](jint f) { panel->getCollisionRects(f, 0, ints, 1); }, frames},
+        {"getCollisionBoxes", [&](jint f) { panel->getCollisionBoxes(f, 0, boxes, 1); }, frames},
+        {"paintFrame", [&](jint f) { panel->paintFrame(g, f, 0, 0, 0); }, frames},
+        {"setAnimation", [&](jint a) { player->setAnimation(a); }, animations},
+    };
+    for (const Ask& a : asks) {
+        SCOPED_TRACE(a.name);
+        VMPtr<java::lang::Throwable> t = wrentest::thrownBy([&] { a.ask(3); });
+        ASSERT_EQ(wrentest::classNameOf(t), "java.lang.ArrayIndexOutOfBoundsException");
+        const std::string message = wrentest::text(t->getMessage());
+        EXPECT_EQ(message.rfind('/', 0), 0u) << message;
+        EXPECT_TRUE(message.size() > a.named.size() &&
+                    message.compare(message.size() - a.named.size(), a.named.size(), a.named) == 0)
+            << message;
+        t = wrentest::thrownBy([&] { a.ask(-1); });
+        ASSERT_EQ(wrentest::classNameOf(t), "java.lang.ArrayIndexOutOfBoundsException");
+        EXPECT_EQ(wrentest::text(t->getMessage()), "Array index out of range: -1");
+    }
 }
 
 TEST_F(MainTest, FontsAreLoadedOnceAndAttachedOnlyWhenTheSetInUseChanges) {

@@ -436,25 +436,63 @@ TEST(AnimSetChecked, AWholeSetWhoseReferencesLandLoadsBoundToItsPictures) {
     EXPECT_EQ(AnimSet::S().sStream, nullptr);
 }
 
-// Bytes that read whole but name a place past a table, that end before the
-// tables do or go on after them, or that hold no animation: each is refused
-// at load time with the entry and the reason.
+// Bytes after the duration table are not read, and a set may hold no
+// animation at all (frame layers show its frames): such a set loads with
+// the tables its bytes hold. Only a player that starts an animation the set
+// lacks fails.
+TEST(AnimSetChecked, TakesBytesAfterItsTablesAndASetWithoutAnimations) {
+    VMPtr<VMArray<wren::Gob*>> two = VMArray<wren::Gob*>::create(2);
+    Bytes oneMore = kChecked;
+    oneMore.push_back(0);
+    Bytes threeMore = kChecked;
+    threeMore.insert(threeMore.end(), {0xAA, 0xBB, 0xCC});
+    // Every table empty: no animation, frame or duration.
+    const Bytes empty = {0, 0, 0, 0, 0, 0, 0};
+    // One frame of no pieces and no boxes, and no animation.
+    const Bytes framesOnly = {0, 0, 0, 0, 1, 0, 0, 0, 0};
+    // A set's entry zeroed after its first byte: empty tables, then 31 bytes.
+    const Bytes zeroed = changed(Bytes(kChecked.size(), 0), 0, 7);
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        Bytes tables;  // the same tables alone
+        jint animations, frames;
+    } cases[] = {
+        {"a byte after the durations", oneMore, kChecked, 1, 2},
+        {"bytes after the durations", threeMore, kChecked, 1, 2},
+        {"no table holding anything", empty, empty, 0, 0},
+        {"frames but no animation", framesOnly, framesOnly, 0, 1},
+        {"the entry zeroed after its first byte", zeroed, empty, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        VMPtr<AnimSet> set;
+        VMPtr<java::lang::Throwable> t = requireAnimBytes(c.bytes, two, &set);
+        ASSERT_EQ(t, nullptr) << wrentest::text(t->toString());
+        EXPECT_EQ(AnimSet::S().sStream, nullptr);
+        expectLikeModel(set, Model(c.tables));
+        EXPECT_EQ(set->getAnimationCount(), c.animations);
+        EXPECT_EQ(set->getFrameCount(), c.frames);
+        // A frame layer's way to the frame (it has no pieces to draw).
+        if (c.animations == 0 && c.frames > 0)
+            EXPECT_EQ(set->getFrame(0)->getCollisionBoxCount(), 0);
+        VMPtr<AnimPlayer> player = AnimPlayer::make();
+        player->setAnimSet(set);
+        t = wrentest::thrownBy([&] { player->setAnimation(c.animations); });
+        EXPECT_EQ(wrentest::classNameOf(t), "java.lang.ArrayIndexOutOfBoundsException");
+        EXPECT_EQ(player->getStepCount(), 0);
+    }
+}
+
+// Bytes that read whole but name a place past a table, or that end before
+// the tables do: each is refused at load time with the entry and the
+// reason.
 TEST(AnimSetChecked, RefusesASetThatEndsEarlyOrNamesAPlacePastItsTable) {
     VMPtr<VMArray<wren::Gob*>> two = VMArray<wren::Gob*>::create(2);
     VMPtr<VMArray<wren::Gob*>> one = VMArray<wren::Gob*>::create(1);
     // Two animations, the second of no steps: a player that starts it reads
     // the step after the last.
     const Bytes noStepsAtTheEnd = {0, 0, 2, 1, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 10};
-    // Every table empty: no animation, frame or duration.
-    const Bytes empty = {0, 0, 0, 0, 0, 0, 0};
-    // One frame of no pieces and no boxes, but no animation to play it in.
-    const Bytes framesOnly = {0, 0, 0, 0, 1, 0, 0, 0, 0};
-    // A set's entry zeroed after its first byte: empty tables, then bytes.
-    const Bytes zeroed = changed(Bytes(kChecked.size(), 0), 0, 7);
-    Bytes oneMore = kChecked;
-    oneMore.push_back(0);
-    Bytes threeMore = kChecked;
-    threeMore.insert(threeMore.end(), {0xAA, 0xBB, 0xCC});
     struct Case {
         const char* name;
         Bytes bytes;
@@ -478,11 +516,6 @@ TEST(AnimSetChecked, RefusesASetThatEndsEarlyOrNamesAPlacePastItsTable) {
         {"the last duration missing", cut(kChecked, kChecked.size() - 1), two,
          "java.io.EOFException: the tables run past the entry's end"},
         {"the data ending inside the boxes", cut(kChecked, 31), two, "java.io.EOFException"},
-        {"no table holding anything", empty, nullptr, "it holds no animation"},
-        {"frames but no animation", framesOnly, nullptr, "it holds no animation"},
-        {"a byte after the durations", oneMore, two, "1 byte follows its tables"},
-        {"bytes after the durations", threeMore, two, "3 bytes follow its tables"},
-        {"the entry zeroed after its first byte", zeroed, two, "31 bytes follow its tables"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
