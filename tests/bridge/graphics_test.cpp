@@ -15,6 +15,7 @@
 #include "HAL_status.h"
 #include "HAL_threads.h"
 #include "bridge_test_support.h"
+#include "png_chunks.h"
 #include "ce_screen.h"
 
 namespace {
@@ -51,48 +52,13 @@ TEST(ImageDecoding, APngDecodesToKnownPixels) {
     HAL_deleteImage(img);
 }
 
-// A PNG as its chunks, and back with each chunk's CRC made to fit.
-struct Chunk {
-    std::string type;
-    std::vector<uint8_t> data;
-};
-
-uint32_t bigEndian(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-
-std::vector<Chunk> chunksOf(const std::vector<uint8_t>& png) {
-    std::vector<Chunk> chunks;
-    for (size_t at = 8; at + 12 <= png.size();) {
-        const size_t length = bigEndian(&png[at]);
-        if (at + 12 + length > png.size()) break;
-        chunks.push_back({std::string(png.begin() + long(at) + 4, png.begin() + long(at) + 8),
-                          std::vector<uint8_t>(png.begin() + long(at) + 8,
-                                               png.begin() + long(at + 8 + length))});
-        at += 12 + length;
-    }
-    return chunks;
-}
-
-std::vector<uint8_t> pngOf(const std::vector<Chunk>& chunks) {
-    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    auto put = [&](uint32_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8) png.push_back(uint8_t(v >> shift));
-    };
-    for (const Chunk& c : chunks) {
-        put(uint32_t(c.data.size()));
-        const size_t typeAt = png.size();
-        png.insert(png.end(), c.type.begin(), c.type.end());
-        png.insert(png.end(), c.data.begin(), c.data.end());
-        put(uint32_t(crc32(0, png.data() + typeAt, uInt(png.size() - typeAt))));
-    }
-    return png;
-}
+using Chunk = wrentest::PngChunk;
+using wrentest::pngOf;
 
 // The picture's compressed data, its IDAT chunks joined.
 std::vector<uint8_t> imageDataOf(const std::vector<uint8_t>& png) {
     std::vector<uint8_t> data;
-    for (const Chunk& c : chunksOf(png))
+    for (const Chunk& c : wrentest::pngChunksOf(png))
         if (c.type == "IDAT") data.insert(data.end(), c.data.begin(), c.data.end());
     return data;
 }
@@ -101,7 +67,7 @@ std::vector<uint8_t> imageDataOf(const std::vector<uint8_t>& png) {
 std::vector<uint8_t> withImageData(const std::vector<uint8_t>& png,
                                    const std::vector<std::vector<uint8_t>>& idats) {
     std::vector<Chunk> out;
-    for (const Chunk& c : chunksOf(png)) {
+    for (const Chunk& c : wrentest::pngChunksOf(png)) {
         if (c.type != "IDAT") {
             out.push_back(c);
         } else if (out.empty() || out.back().type != "IDAT") {
@@ -174,7 +140,7 @@ std::vector<uint8_t> withCheckValue(const std::vector<uint8_t>& png, bool invert
 }
 
 size_t idatCount(const std::vector<uint8_t>& png) {
-    std::vector<Chunk> chunks = chunksOf(png);
+    std::vector<Chunk> chunks = wrentest::pngChunksOf(png);
     return size_t(std::count_if(chunks.begin(), chunks.end(),
                                 [](const Chunk& c) { return c.type == "IDAT"; }));
 }

@@ -30,6 +30,7 @@
 #include "file_capabilities.h"
 #include "folder_snapshot.h"
 #include "log_lines.h"
+#include "png_chunks.h"
 #include "png_frame.h"
 #include "program_folder.h"
 #include "program_runner.h"
@@ -234,40 +235,8 @@ void flipCompressedPictureByte(const fs::path& file) {
     writeAll(file, bytes);
 }
 
-// A PNG's chunks, and a PNG of chunks with each chunk's CRC made to fit.
-struct PngChunk {
-    std::string type;
-    rpack::Bytes data;
-};
-
-std::vector<PngChunk> chunksOf(const rpack::Bytes& png) {
-    std::vector<PngChunk> chunks;
-    for (size_t at = 8; at + 12 <= png.size();) {
-        const size_t length = size_t(png[at]) << 24 | size_t(png[at + 1]) << 16 |
-                              size_t(png[at + 2]) << 8 | png[at + 3];
-        if (at + 12 + length > png.size()) break;
-        chunks.push_back({std::string(png.begin() + long(at) + 4, png.begin() + long(at) + 8),
-                          rpack::Bytes(png.begin() + long(at) + 8,
-                                       png.begin() + long(at + 8 + length))});
-        at += 12 + length;
-    }
-    return chunks;
-}
-
-rpack::Bytes pngOf(const std::vector<PngChunk>& chunks) {
-    rpack::Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    auto put = [&](uint32_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8) png.push_back(uint8_t(v >> shift));
-    };
-    for (const PngChunk& c : chunks) {
-        put(uint32_t(c.data.size()));
-        const size_t typeAt = png.size();
-        png.insert(png.end(), c.type.begin(), c.type.end());
-        png.insert(png.end(), c.data.begin(), c.data.end());
-        put(uint32_t(crc32(0, png.data() + typeAt, uInt(png.size() - typeAt))));
-    }
-    return png;
-}
+using wrentest::PngChunk;
+using wrentest::pngOf;
 
 // The picture's image data inflated, three rows' worth of zero bytes more,
 // and compressed again into one IDAT chunk with its check value right: more
@@ -275,7 +244,7 @@ rpack::Bytes pngOf(const std::vector<PngChunk>& chunks) {
 void padPictureData(rpack::Bytes& png) {
     ASSERT_GT(png.size(), 8u);
     ASSERT_EQ(std::string(png.begin(), png.begin() + 8), std::string("\x89PNG\r\n\x1a\n", 8));
-    std::vector<PngChunk> chunks = chunksOf(png);
+    std::vector<PngChunk> chunks = wrentest::pngChunksOf(png);
     ASSERT_FALSE(chunks.empty());
     ASSERT_EQ(chunks[0].type, "IHDR");
     const rpack::Bytes& header = chunks[0].data;
