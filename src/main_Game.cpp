@@ -239,6 +239,13 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
     };
     const auto cause = [&] { return fault & ~RecordStore::FAULT_UNFINISHED_RENAME; };
     const auto atFolder = [&] { return faultAt != nullptr && faultAt->equals(folder); };
+    // Where permissions refused the read, making it readable helps too.
+    const auto moveOrMakeReadable = [&] {
+        line->append(cause() == RecordStore::FAULT_READ_REFUSED
+                         ? "): make it readable for the user who plays the game, or move it away, and"
+                         : "): move it away and");
+        line->append(" the game saves again at its next start; ");
+    };
     const auto playOn = [&] {
         line->append(startedAnew);
         line->append(" and playing on without saving");
@@ -271,23 +278,14 @@ VMPtr<VMArray<jbyte>> Game::loadRecord(jint store, const char* what, const char*
             unreadableFolderTold = true;
             line = StringBuffer::make("the folder of the saved games can't be read (");
             line->append(folder);
-            line->append(cause() == RecordStore::FAULT_READ_REFUSED
-                             ? "): make it readable for the user who plays the game, or move it away, and"
-                             : "): move it away and");
-            line->append(" the game saves again at its next start; started anew and playing on "
-                         "without saving");
+            moveOrMakeReadable();
+            line->append("started anew and playing on without saving");
             tell(line->toString());
             return nullptr;
         } else {
             line->append("can't be read (");
             line->append(faultAt != nullptr ? faultAt : whereIs(name));
-            if (cause() == RecordStore::FAULT_READ_REFUSED)
-                line->append("): make it readable for the user who plays the game, or move it away, and");
-            else if (cause() == RecordStore::FAULT_WRITE_REFUSED)
-                line->append("): make it writable for the user who plays the game, or move it away, and");
-            else
-                line->append("): move it away and");
-            line->append(" the game saves again at its next start; ");
+            moveOrMakeReadable();
         }
         playOn();
         tell(line->toString());
