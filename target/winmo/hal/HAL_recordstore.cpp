@@ -137,6 +137,12 @@ std::string failedLookAt(const std::string& folder, const std::string& path, int
     return path;
 }
 
+// The fault of a look at `path`, an entry of `folder`, that failed with
+// `error`, recorded where it lies.
+void faultLookingAt(const std::string& folder, const std::string& path, int error) {
+    faultReading(failedLookAt(folder, path, error), error);
+}
+
 // What is at a path. A path the system refuses to look at (a folder on the
 // way that can't be searched, an input/output failure) is `unknown`: not a
 // missing store, which would let a save go over a store the player has.
@@ -440,8 +446,7 @@ int recordSize(const SharedStore* s, jint id, jint* out) {
     const std::string path = recordPath(s, id);
     if (::stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) return HAL_NOT_FOUND;
-        const int error = errno;
-        faultReading(failedLookAt(s->folder, path, error), error);
+        faultLookingAt(s->folder, path, errno);
         return HAL_IO_ERROR;
     }
     if (!S_ISREG(st.st_mode)) return HAL_NOT_FOUND;
@@ -475,8 +480,7 @@ bool listFolders(const std::string& folder, std::vector<std::string>& names) {
         if (entry == Entry::unknown && errno == ELOOP) continue;
         if (entry == Entry::unknown && whole) {
             whole = false;
-            const int error = errno;
-            faultReading(failedLookAt(folder, path, error), error);
+            faultLookingAt(folder, path, errno);
         }
         if (entry == Entry::folder) names.push_back(name);
     }
@@ -630,7 +634,7 @@ int finishRename(const std::string& root, const std::string& pending, bool recor
         if (record) {
             // A database folder that can't be searched is no fault of the
             // rename's.
-            faultReading(failedLookAt(root, pending, error), error);
+            faultLookingAt(root, pending, error);
             if (lastFault.path == pending) lastFault.kind |= HAL_STORE_FAULT_UNFINISHED_RENAME;
         }
         return error;
@@ -718,8 +722,7 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
     Entry entry = entryAt(folder);
     // A store that may be there is not one to make anew.
     if (entry == Entry::unknown) {
-        const int error = errno;
-        faultReading(failedLookAt(root, folder, error), error);
+        faultLookingAt(root, folder, errno);
         return HAL_IO_ERROR;
     }
     bool exists = entry != Entry::missing;
@@ -775,8 +778,7 @@ int HAL_deleteRecordStore(const jchar* name, jint length) {
     struct stat st;
     if (::lstat(folder.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) return HAL_NOT_FOUND;
-        const int error = errno;
-        faultReading(failedLookAt(root, folder, error), error);
+        faultLookingAt(root, folder, errno);
         return HAL_IO_ERROR;
     }
     // The name is the store's: anything there that holds no store (a file,
@@ -814,8 +816,7 @@ int findRenamed(const jchar* from, jint fromLength, const jchar* to, jint toLeng
     if (!settleRenameTo(root, source)) return HAL_IO_ERROR;
     Entry entry = entryAt(source);
     if (entry == Entry::unknown) {
-        const int error = errno;
-        faultReading(failedLookAt(root, source, error), error);
+        faultLookingAt(root, source, errno);
         return HAL_IO_ERROR;
     }
     if (entry != Entry::folder) return HAL_NOT_FOUND;
@@ -904,11 +905,9 @@ int HAL_renameRecordStoreIfFree(const jchar* from, jint fromLength, const jchar*
     const std::string pending = pendingRenameOf(root, target);
     switch (heldAt(pending)) {
     case 1: return HAL_REFUSED;
-    case -1: {
-        const int error = errno;
-        faultReading(failedLookAt(root, pending, error), error);
+    case -1:
+        faultLookingAt(root, pending, errno);
         return HAL_IO_ERROR;
-    }
     default: break;
     }
     // One rename, that commits and finishes it at once: no later step puts
@@ -1104,8 +1103,7 @@ int HAL_getRecord(HAL_RecordStore* store, jint id, void* buffer, jint capacity, 
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return HAL_NOT_FOUND;
-        const int error = errno;
-        faultReading(failedLookAt(s->folder, path, error), error);
+        faultLookingAt(s->folder, path, errno);
         return HAL_IO_ERROR;
     }
     struct stat st;
