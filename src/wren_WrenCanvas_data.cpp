@@ -69,6 +69,14 @@ void deleteStoreIfPresent(const VMPtr<String>& name) {
                [](const VMPtr<javax::microedition::rms::RecordStoreNotFoundException>&) {});
 }
 
+// A save's staging name is the save's own: whatever holds it (a store an
+// earlier save left, or a file or link put there) would refuse every save,
+// so it goes, a link itself and never what it leads to.
+void clearStagingName(const VMPtr<String>& staging) {
+    vmTryCatch([&] { RecordStore::clearRecordStoreName(staging); },
+               [](const VMPtr<javax::microedition::rms::RecordStoreNotFoundException>&) {});
+}
+
 void closeQuietly(const VMPtr<RecordStore>& store) {
     if (store == nullptr) return;
     vmTryCatch([&] { store->closeRecordStore(); },
@@ -85,7 +93,7 @@ jboolean WrenCanvas::saveData(jint id, const VMPtr<VMArray<jbyte>>& data) {
         [&] {
             // What an earlier save left is stale: its item was either
             // replaced already or never was.
-            deleteStoreIfPresent(staging);
+            clearStagingName(staging);
             if (data == nullptr) {
                 deleteStoreIfPresent(name);
                 return true;
@@ -105,7 +113,7 @@ jboolean WrenCanvas::saveData(jint id, const VMPtr<VMArray<jbyte>>& data) {
         [&](const VMPtr<java::lang::Throwable>&) {
             // The item keeps its previous data; the copy goes.
             closeQuietly(store);
-            vmTryCatch([&] { RecordStore::deleteRecordStore(staging); },
+            vmTryCatch([&] { RecordStore::clearRecordStoreName(staging); },
                        [](const VMPtr<java::lang::Throwable>&) {});
             return false;
         });

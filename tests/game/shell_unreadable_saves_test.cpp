@@ -1,11 +1,14 @@
 // The real program over saved games it can't read: the database folder,
 // or a store's folder, without the permissions that let it be listed, or
-// something that is no store's folder in a store's place. Such a store is
-// not an empty one, nor a damaged one: the program says it can't be read
-// and what to do about it (make it readable only where permissions are the
-// cause; one line for the database folder, not one for each store in it),
-// starts that item anew, plays on without saving, and leaves every name
-// and byte under database/ as it was.
+// something that is no folder in the place of a store's folder or of the
+// database folder (a file, a link that leads nowhere, as one to a volume
+// not mounted does). Such a store is not an empty one, nor a damaged one:
+// the program says it can't be read and what to do about it (make it
+// readable only where permissions are the cause; one line for the database
+// folder, not one for each store in it), starts that item anew, plays on
+// without saving, and leaves every name and byte under database/ as it
+// was, and nothing is made where a link leads. Once what is in a folder's
+// place is moved away, the next start saves again.
 //
 // Tests run as root, whom permission bits don't stop. The program is
 // therefore started in a child that has given up the two capabilities
@@ -46,8 +49,9 @@ struct Unreadable {
     std::optional<fs::perms> perms;
     // The lines on standard error, "%db%" standing for the database folder.
     std::vector<std::string> said;
-    // Puts something that is no store's folder in the folder's place.
-    void (*replace)(const fs::path& folder) = nullptr;
+    // Puts something that is no folder in the folder's place, given the
+    // folder and the program's folder.
+    void (*replace)(const fs::path& folder, const fs::path& program) = nullptr;
 };
 
 void PrintTo(const Unreadable& u, std::ostream* os) { *os << u.name; }
@@ -60,6 +64,12 @@ void PrintTo(const Unreadable& u, std::ostream* os) { *os << u.name; }
     "make it readable for the user who plays the game, or move it away, and the game saves again " \
     "at its next start; "
 #define MOVE_IT_AWAY "move it away and the game saves again at its next start; "
+#define FOLDER_CANT_BE_READ "wren: the folder of the saved games can't be read (%db%): "
+
+// Links lead into these folders of the program's, so that what a run
+// makes where they lead shows in its snapshot; and what a case moves away
+// goes to the last.
+const char* const kBeyondTheDatabase[] = {"elsewhere", "missing", "unmounted", "moved-away"};
 
 const Unreadable kCases[] = {
     {"DatabaseFolderWithoutPermissions", "database", fs::perms::none,
@@ -76,9 +86,40 @@ const Unreadable kCases[] = {
     {"APlainFileForTheProgressStore", "database/store-0", std::nullopt,
      {CANT_BE_READ("progress", "0", "%db%/store-0") MOVE_IT_AWAY
       "started a new game and playing on without saving"},
-     [](const fs::path& folder) {
+     [](const fs::path& folder, const fs::path&) {
          fs::remove_all(folder);
          std::ofstream(folder) << "the player's own";
+     }},
+    // A link is there whatever it leads to: one whose target is gone (into
+    // a folder that is there, or one that is not) is no missing store.
+    {"ADanglingLinkForTheProgressStore", "database/store-0", std::nullopt,
+     {CANT_BE_READ("progress", "0", "%db%/store-0") MOVE_IT_AWAY
+      "started a new game and playing on without saving"},
+     [](const fs::path& folder, const fs::path& program) {
+         fs::remove_all(folder);
+         fs::create_directory(program / "elsewhere");
+         fs::create_symlink(program / "elsewhere" / "wren-store", folder);
+     }},
+    {"ALinkIntoAMissingFolderForTheWorldStore", "database/store-1", std::nullopt,
+     {CANT_BE_READ("world", "1", "%db%/store-1") MOVE_IT_AWAY
+      "made a new world and playing on without saving"},
+     [](const fs::path& folder, const fs::path&) {
+         fs::remove_all(folder);
+         fs::create_symlink("../missing/store-1", folder);
+     }},
+    // What is no folder in the database folder's place hides both items:
+    // one line for the folder.
+    {"AFileForTheDatabaseFolder", "database", std::nullopt,
+     {FOLDER_CANT_BE_READ MOVE_IT_AWAY "started anew and playing on without saving"},
+     [](const fs::path& folder, const fs::path&) {
+         fs::remove_all(folder);
+         std::ofstream(folder) << "the player's own";
+     }},
+    {"ADanglingLinkForTheDatabaseFolder", "database", std::nullopt,
+     {FOLDER_CANT_BE_READ MOVE_IT_AWAY "started anew and playing on without saving"},
+     [](const fs::path& folder, const fs::path& program) {
+         fs::remove_all(folder);
+         fs::create_symlink(program / "unmounted" / "database", folder);
      }},
 };
 
@@ -93,6 +134,19 @@ protected:
     void TearDown() override { wrentest::removeFolderGivingBackPermissions(folder_); }
 
     fs::path folder() const { return fs::path(folder_); }
+
+    // The database folder's entry and all under it, and what is beyond it
+    // where links lead, as one snapshot of the program's folder.
+    wrentest::FolderSnapshot savedData() const {
+        wrentest::FolderSnapshot kept;
+        for (const auto& [path, what] : wrentest::snapshotOf(folder())) {
+            const std::string top = path.substr(0, path.find('/'));
+            bool beyond = false;
+            for (const char* name : kBeyondTheDatabase) beyond |= top == name;
+            if (top == "database" || beyond) kept[path] = what;
+        }
+        return kept;
+    }
 
     // The program played to the menu and closed, as the child that gave up
     // the capabilities; its exit code and its standard error's lines.
@@ -127,8 +181,8 @@ TEST_P(UnreadableSaves, AreToldAsUnreadableAndLeftAsTheyWere) {
 
     const fs::path unreadable = folder() / u.folder;
     const fs::path database = folder() / "database";
-    if (u.replace) u.replace(unreadable);
-    const wrentest::FolderSnapshot before = wrentest::snapshotOf(database);
+    if (u.replace) u.replace(unreadable, folder());
+    const wrentest::FolderSnapshot before = savedData();
     const fs::perms given = fs::status(unreadable).permissions();
     if (u.perms) {
         fs::permissions(unreadable, *u.perms);
@@ -149,7 +203,17 @@ TEST_P(UnreadableSaves, AreToldAsUnreadableAndLeftAsTheyWere) {
     EXPECT_EQ(errors, expected);
 
     if (u.perms) fs::permissions(unreadable, given);
-    EXPECT_EQ(wrentest::snapshotOf(database), before);
+    EXPECT_EQ(savedData(), before);
+    if (!u.replace) return;
+
+    // Moved away as it is, it lets the next start save the item (both, for
+    // the database folder) anew.
+    fs::rename(unreadable, folder() / "moved-away");
+    ASSERT_EQ(play(&errors), 0);
+    EXPECT_TRUE(errors.empty()) << errors[0];
+    for (const char* store : {"store-0", "store-1"})
+        EXPECT_TRUE(fs::is_regular_file(database / store / "record-1.bin")) << store << " holds no record";
+    EXPECT_EQ(savedData().at("moved-away"), before.at(u.folder));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UnreadableSaves, ::testing::ValuesIn(kCases),

@@ -394,6 +394,22 @@ std::pair<jint, std::string> lastFault() {
     return {kind, std::string(path, size_t(std::min<jint>(length, jint(sizeof path) - 1)))};
 }
 
+// Every operation that looks at store "t" (opening it, with create too,
+// deleting it, renaming it either way) fails, naming what is at fault.
+void expectStoreTRefused(const std::pair<jint, std::string>& atFault) {
+    HAL_RecordStore* t = nullptr;
+    for (const int create : {0, 1}) {
+        EXPECT_EQ(HAL_openRecordStore(&t, u"t", 1, create), HAL_IO_ERROR) << "create " << create;
+        EXPECT_EQ(lastFault(), atFault);
+    }
+    EXPECT_EQ(HAL_deleteRecordStore(u"t", 1), HAL_IO_ERROR);
+    EXPECT_EQ(lastFault(), atFault);
+    EXPECT_EQ(HAL_renameRecordStore(u"t", 1, u"u", 1), HAL_IO_ERROR);
+    EXPECT_EQ(lastFault(), atFault);
+    EXPECT_EQ(HAL_renameRecordStoreIfFree(u"t", 1, u"u", 1), HAL_IO_ERROR);
+    EXPECT_EQ(lastFault(), atFault);
+}
+
 TEST_F(RecordStoreFiles, NothingButAStoresOwnFolderUnderARenamesNameReplacesAStore) {
     // A rename commits by moving a store's own folder; anything else of
     // that name was put there from outside: the store keeps its records,
@@ -514,11 +530,12 @@ TEST_F(RecordStoreFiles, ARenamedStoreThatCantBePutInPlaceWaitsWhole) {
     }
 }
 
-// A save's staging name held by what is no store (a file, a pipe, a link
-// wherever it leads) would refuse every save: the delete that starts a save
-// clears it, the link itself and never what it leads to, and the save's
-// store can then be made.
-TEST_F(RecordStoreFiles, DeletingClearsWhatHoldsNoStoreUnderTheStoresName) {
+// What holds a store's name and is no store (a file, a pipe, a link
+// wherever it leads) may be the player's: a delete keeps it and says what
+// is at fault. A save's staging name held so would refuse every save: the
+// clear that starts a save removes it, the link itself and never what it
+// leads to, and the save's store can then be made.
+TEST_F(RecordStoreFiles, OnlyClearingANameRemovesWhatHoldsNoStoreThere) {
     const fs::path elsewhere = root.parent_path() / "elsewhere";
     struct Case {
         const char* what;
@@ -541,8 +558,13 @@ TEST_F(RecordStoreFiles, DeletingClearsWhatHoldsNoStoreUnderTheStoresName) {
         fs::create_directories(root);
         fs::create_directories(elsewhere);
         c.make(root / "store-s.saving", elsewhere);
+        const wrentest::FolderSnapshot before = wrentest::snapshotOf(root);
         const wrentest::FolderSnapshot beyond = wrentest::snapshotOf(elsewhere);
-        EXPECT_EQ(HAL_deleteRecordStore(u"s.saving", 8), HAL_NOT_FOUND);
+        EXPECT_EQ(HAL_deleteRecordStore(u"s.saving", 8), HAL_IO_ERROR);
+        EXPECT_EQ(lastFault(), (std::pair<jint, std::string>{HAL_STORE_FAULT_OTHER,
+                                                             (root / "store-s.saving").string()}));
+        EXPECT_EQ(wrentest::snapshotOf(root), before);
+        EXPECT_EQ(HAL_clearRecordStoreName(u"s.saving", 8), HAL_NOT_FOUND);
         EXPECT_TRUE(entries(root).empty());
         HAL_RecordStore* s = open(u"s.saving");
         ASSERT_NE(s, nullptr);
@@ -602,6 +624,144 @@ TEST_F(RecordStoreFiles, AFailureThatIsNoRefusalNamesWhatIsAtFault) {
             EXPECT_EQ(lastFault().first, HAL_STORE_FAULT_NONE);
         }
     }
+}
+
+// Something that is no store in a store's place, a link that leads
+// nowhere among them (as one to a store on a volume not mounted now does),
+// is there: no operation takes it for a missing store, makes a store in its
+// place, removes it or writes through it, and each says what is at fault.
+// A rename committed to that store waits until it is moved away.
+TEST_F(RecordStoreFiles, WhatIsNoStoreInAStoresPlaceIsKeptByEveryOperation) {
+    const fs::path program = root.parent_path();
+    struct Case {
+        const char* what;
+        void (*make)(const fs::path& at, const fs::path& program);
+    };
+    const Case cases[] = {
+        {"a link leading nowhere", [](const fs::path& p, const fs::path& program) {
+             fs::create_directories(program / "volume");
+             fs::create_symlink(program / "volume" / "store", p);
+         }},
+        {"a link into a missing folder",
+         [](const fs::path& p, const fs::path&) { fs::create_symlink("../missing/store-t", p); }},
+        {"a link that loops", [](const fs::path& p, const fs::path&) { fs::create_symlink(p.filename(), p); }},
+        {"a link to a file", [](const fs::path& p, const fs::path& program) {
+             std::ofstream(program / "notes.txt") << "the player's own";
+             fs::create_symlink(program / "notes.txt", p);
+         }},
+        {"a file", [](const fs::path& p, const fs::path&) { std::ofstream(p) << "the player's own"; }},
+        {"a pipe", [](const fs::path& p, const fs::path&) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); }},
+    };
+    const std::pair<jint, std::string> atFault{HAL_STORE_FAULT_OTHER, (root / "store-t").string()};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const char* leftover : {"volume", "missing", "notes.txt", "moved-away"})
+            fs::remove_all(program / leftover);
+        fs::remove_all(root);
+        HAL_RecordStore* s = open(u"s");
+        add(s, {1, 2});
+        HAL_closeRecordStore(s);
+        opened.pop_back();
+        c.make(root / "store-t", program);
+        const wrentest::FolderSnapshot before = wrentest::snapshotOf(program);
+
+        expectStoreTRefused(atFault);
+        // What a save does: its staging store renamed over the item's.
+        EXPECT_EQ(HAL_renameRecordStore(u"s", 1, u"t", 1), HAL_IO_ERROR);
+        EXPECT_EQ(lastFault(), atFault);
+        EXPECT_EQ(HAL_renameRecordStoreIfFree(u"s", 1, u"t", 1), HAL_REFUSED);
+        EXPECT_EQ(HAL_getNumRecordStores(), 1);
+        EXPECT_EQ(nthStoreName(1), u"s");
+        EXPECT_EQ(wrentest::snapshotOf(program), before);
+
+        // A rename to the store that committed and was cut short: its store
+        // waits whole for the name, and the fault names what holds it.
+        s = open(u"s");
+        add(s, {9});
+        HAL_closeRecordStore(s);
+        opened.pop_back();
+        fs::rename(root / "store-s", root / ".renaming-t");
+        const wrentest::FolderSnapshot waiting = wrentest::snapshotOf(program);
+        HAL_RecordStore* t = nullptr;
+        EXPECT_EQ(HAL_openRecordStore(&t, u"t", 1, 0), HAL_IO_ERROR);
+        EXPECT_EQ(lastFault(), atFault);
+        EXPECT_EQ(HAL_deleteRecordStore(u"t", 1), HAL_IO_ERROR);
+        EXPECT_EQ(HAL_getNumRecordStores(), 0);
+        EXPECT_EQ(wrentest::snapshotOf(program), waiting);
+
+        // Moved away, it is free for the store that waited.
+        fs::rename(root / "store-t", program / "moved-away");
+        t = open(u"t", 0);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(get(t, 1), (Bytes{1, 2}));
+        EXPECT_EQ(get(t, 2), Bytes{9});
+        EXPECT_EQ(entries(root), std::vector<std::string>{"store-t"});
+    }
+    for (const char* leftover : {"volume", "missing", "notes.txt", "moved-away"})
+        fs::remove_all(program / leftover);
+}
+
+// A store read through a link to its folder elsewhere opens, and a rename
+// of it that can't be made whole is refused whole: the link stays, and so
+// does what it leads to.
+TEST_F(RecordStoreFiles, AStoreReadThroughALinkIsRefusedARenameItCantMakeWhole) {
+    const fs::path elsewhere = root.parent_path() / "elsewhere";
+    fs::remove_all(elsewhere);
+    fs::create_directories(root);
+    fs::create_directories(elsewhere / "store");
+    writeFile(elsewhere / "store" / "record-1.bin", {3, 4});
+    fs::create_directory_symlink(elsewhere / "store", root / "store-t");
+    HAL_RecordStore* t = open(u"t", 0);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(get(t, 1), (Bytes{3, 4}));
+    HAL_closeRecordStore(t);
+    opened.pop_back();
+    const wrentest::FolderSnapshot before = wrentest::snapshotOf(root);
+    const wrentest::FolderSnapshot beyond = wrentest::snapshotOf(elsewhere);
+    EXPECT_EQ(HAL_renameRecordStore(u"t", 1, u"u", 1), HAL_IO_ERROR);
+    EXPECT_EQ(lastFault(), (std::pair<jint, std::string>{HAL_STORE_FAULT_OTHER, (root / "store-t").string()}));
+    EXPECT_EQ(wrentest::snapshotOf(root), before);
+    EXPECT_EQ(wrentest::snapshotOf(elsewhere), beyond);
+    fs::remove_all(elsewhere);
+}
+
+// The database folder's place held by what is no folder (a file, a pipe, a
+// link that leads nowhere) holds no stores, but is no missing folder either:
+// every operation says so, naming it, and nothing is made in its place or
+// where a link leads.
+TEST_F(RecordStoreFiles, ADatabaseThatIsNoFolderIsKeptByEveryOperation) {
+    const fs::path program = root.parent_path();
+    struct Case {
+        const char* what;
+        void (*make)(const fs::path& at, const fs::path& program);
+    };
+    const Case cases[] = {
+        {"a file", [](const fs::path& p, const fs::path&) { std::ofstream(p) << "the player's own"; }},
+        {"a pipe", [](const fs::path& p, const fs::path&) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); }},
+        {"a link leading nowhere",
+         [](const fs::path& p, const fs::path& program) { fs::create_symlink(program / "unmounted", p); }},
+        {"a link into a missing folder",
+         [](const fs::path& p, const fs::path&) { fs::create_symlink("missing/database", p); }},
+    };
+    const std::pair<jint, std::string> atFault{HAL_STORE_FAULT_OTHER, root.string()};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(root);
+        c.make(root, program);
+        const wrentest::FolderSnapshot before = wrentest::snapshotOf(program);
+        expectStoreTRefused(atFault);
+        EXPECT_EQ(HAL_clearRecordStoreName(u"t", 1), HAL_IO_ERROR);
+        EXPECT_EQ(lastFault(), atFault);
+        EXPECT_EQ(HAL_listRecordStores([](void*, const jchar*, jint) { ADD_FAILURE(); }, nullptr),
+                  HAL_IO_ERROR);
+        EXPECT_EQ(lastFault(), atFault);
+        EXPECT_EQ(HAL_getNumRecordStores(), 0);
+        EXPECT_EQ(wrentest::snapshotOf(program), before);
+        fs::remove(root);
+    }
+    // With nothing there, the folder is made as ever.
+    open(u"t");
+    EXPECT_TRUE(fs::is_directory(fs::symlink_status(root)));
 }
 
 TEST_F(RecordStoreFiles, ALinkThatLoopsHidesNoStoreFromTheListing) {
@@ -704,8 +864,11 @@ TEST_F(RecordStoreFiles, StrayFilesNamedLikeStoresAreSkipped) {
     EXPECT_EQ(open(u"stray", 1, HAL_IO_ERROR), nullptr);
     EXPECT_EQ(open(u"stray", 0, HAL_IO_ERROR), nullptr);
     EXPECT_TRUE(fs::is_regular_file(root / "store-stray"));
-    // A delete of that name frees it, though there was no store to delete.
-    EXPECT_EQ(HAL_deleteRecordStore(u"stray", 5), HAL_NOT_FOUND);
+    // A delete keeps it; a clear of that name frees it, though there was no
+    // store to delete.
+    EXPECT_EQ(HAL_deleteRecordStore(u"stray", 5), HAL_IO_ERROR);
+    EXPECT_TRUE(fs::is_regular_file(root / "store-stray"));
+    EXPECT_EQ(HAL_clearRecordStoreName(u"stray", 5), HAL_NOT_FOUND);
     EXPECT_FALSE(fs::exists(fs::symlink_status(root / "store-stray")));
     EXPECT_EQ(nthStoreName(1), u"real");
 }

@@ -365,6 +365,19 @@ TEST_F(RecordStoreTest, DeletingStores) {
               "javax.microedition.rms.RecordStoreNotFoundException");
     // Made again, it starts afresh.
     EXPECT_EQ(addBytes(openStore("doomed"), {3}), 1);
+
+    // A link in a store's place that leads nowhere is kept by a delete; a
+    // clear of a name the caller owns removes the link, and no store was
+    // there.
+    const fs::path link = databaseRoot() / "store-linked";
+    fs::create_symlink(databaseRoot().parent_path() / "unmounted" / "store", link);
+    EXPECT_EQ(thrownName([] { RecordStore::deleteRecordStore(jstr("linked")); }),
+              "javax.microedition.rms.RecordStoreException");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(thrownName([] { RecordStore::clearRecordStoreName(jstr("linked")); }),
+              "javax.microedition.rms.RecordStoreNotFoundException");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+    EXPECT_FALSE(fs::exists(databaseRoot().parent_path() / "unmounted"));
 }
 
 // renameRecordStoreIfFree answers false, changing nothing, for a name

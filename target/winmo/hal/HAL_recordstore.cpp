@@ -146,14 +146,39 @@ void faultLookingAt(const std::string& folder, const std::string& path, int erro
 // What is at a path. A path the system refuses to look at (a folder on the
 // way that can't be searched, an input/output failure) is `unknown`: not a
 // missing store, which would let a save go over a store the player has.
+// A link is there whatever it leads to: one whose target is missing (a
+// folder on a volume that isn't mounted, say) is `other`, never `missing`,
+// so that no new store is made in its place.
 enum class Entry { missing, folder, other, unknown };
 
 Entry entryAt(const std::string& path) {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? Entry::missing : Entry::unknown;
-    return S_ISDIR(st.st_mode) ? Entry::folder : Entry::other;
+    if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? Entry::folder : Entry::other;
+    const int error = errno;
+    if (error != ENOENT && error != ENOTDIR) return Entry::unknown;
+    if (::lstat(path.c_str(), &st) == 0) return Entry::other;
+    errno = error;
+    return Entry::missing;
 }
+
+// Whether a folder of the store layer's is at `path`, an entry of `folder`
+// (or `folder` itself): HAL_OK for a folder (or a link to one),
+// HAL_NOT_FOUND for nothing at all, and HAL_IO_ERROR, with the fault
+// recorded, for a look refused or for anything else in its place (a file,
+// a pipe, a link that leads to no folder): that is the player's, kept as it
+// is, and no store is made there.
+int folderAt(const std::string& folder, const std::string& path) {
+    switch (entryAt(path)) {
+    case Entry::folder: return HAL_OK;
+    case Entry::missing: return HAL_NOT_FOUND;
+    case Entry::other: faultOther(path); break;
+    case Entry::unknown: faultLookingAt(folder, path, errno); break;
+    }
+    return HAL_IO_ERROR;
+}
+
+// The database folder, as folderAt tells it.
+int databaseFolder(const std::string& root) { return folderAt(root, root); }
 
 std::string toUtf8(const jchar* chars, jint length) {
     std::string out;
@@ -465,8 +490,16 @@ bool listFolders(const std::string& folder, std::vector<std::string>& names) {
     names.clear();
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) {
-        if (errno == ENOENT || errno == ENOTDIR) return true;
-        faultReading(folder, errno);
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR) {
+            // Something that is no folder in its place (a file, a link to
+            // nowhere) holds no stores, but is no missing folder either.
+            struct stat st;
+            if (::lstat(folder.c_str(), &st) != 0) return true;
+            faultOther(folder);
+            return false;
+        }
+        faultReading(folder, error);
         return false;
     }
     bool whole = true;
@@ -642,9 +675,21 @@ int finishRename(const std::string& root, const std::string& pending, bool recor
     }
     const std::string target = renameTargetOf(root, pending);
     struct stat st;
-    if (::lstat(target.c_str(), &st) == 0)
-        error = S_ISDIR(st.st_mode) ? removeStoreFolder(root, target)
-                                    : ::unlink(target.c_str()) == 0 ? 0 : errno;
+    if (::lstat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            error = removeStoreFolder(root, target);
+        } else if (S_ISLNK(st.st_mode) && isDirectory(target)) {
+            // A store read through a link: the link makes way, and what it
+            // leads to is kept.
+            error = ::unlink(target.c_str()) == 0 ? 0 : errno;
+        } else {
+            // Something that is no store in the store's place (a file, a
+            // pipe, a link to no folder) is the player's: the renamed store
+            // waits until it is moved away.
+            if (record) faultOther(target);
+            return EEXIST;
+        }
+    }
     if (error == 0 && failFinishing) error = EIO;
     if (error == 0 && ::rename(pending.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) {
@@ -703,12 +748,7 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
     std::string root, folder;
     if (!rootPath(root) || !storeFolderFor(name, length, folder)) return HAL_NOT_FOUND;
     if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) return HAL_NOT_FOUND;
-    Entry rootEntry = entryAt(root);
-    if (rootEntry == Entry::unknown) {
-        faultReading(root, errno);
-        return HAL_IO_ERROR;
-    }
-    if (rootEntry != Entry::folder) return HAL_NOT_FOUND;
+    if (int status = databaseFolder(root); status != HAL_OK) return status;
     finishLeftovers(root);
     if (!settleRenameTo(root, folder)) return HAL_IO_ERROR;
 
@@ -719,18 +759,11 @@ int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, i
         *out = handle;
         return HAL_OK;
     }
-    Entry entry = entryAt(folder);
-    // A store that may be there is not one to make anew.
-    if (entry == Entry::unknown) {
-        faultLookingAt(root, folder, errno);
-        return HAL_IO_ERROR;
-    }
-    bool exists = entry != Entry::missing;
-    if (!exists && !create) return HAL_NOT_FOUND;
-    if (entry == Entry::other) {
-        faultOther(folder);
-        return HAL_IO_ERROR;
-    }
+    // A store that may be there, or something else in its place, is not
+    // one to make anew.
+    const int there = folderAt(root, folder);
+    if (there == HAL_IO_ERROR || (there == HAL_NOT_FOUND && !create)) return there;
+    const bool exists = there == HAL_OK;
     bool made = false;
     if (!exists) {
         if (::mkdir(folder.c_str(), 0755) != 0) {
@@ -765,12 +798,18 @@ void HAL_closeRecordStore(HAL_RecordStore* store) {
     delete shared;
 }
 
-int HAL_deleteRecordStore(const jchar* name, jint length) {
+namespace {
+
+// Deletes the store of this name. With `clear`, anything else that holds
+// its folder's name goes too, a link itself and never what it leads to;
+// without it, such a thing is kept.
+int deleteStore(const jchar* name, jint length, bool clear) {
     if (!name || length <= 0) return HAL_BAD_ARGUMENT;
     std::lock_guard<std::mutex> guard(storeLock());
     lastFault = Fault{};
     std::string root, folder;
     if (!rootPath(root) || !storeFolderFor(name, length, folder)) return HAL_NOT_FOUND;
+    if (int status = databaseFolder(root); status != HAL_OK) return status;
     finishLeftovers(root);
     // A store whose newest state waits under a rename's name is there, and
     // would come back after its folder went.
@@ -781,11 +820,13 @@ int HAL_deleteRecordStore(const jchar* name, jint length) {
         faultLookingAt(root, folder, errno);
         return HAL_IO_ERROR;
     }
-    // The name is the store's: anything there that holds no store (a file,
-    // a pipe, a link that leads to no folder) would keep a store of that
-    // name from being made again, so it goes too, a link itself and never
-    // what it leads to. There was no store to delete all the same.
     if (!S_ISDIR(st.st_mode) && !(S_ISLNK(st.st_mode) && isDirectory(folder))) {
+        // Something that holds no store: a file, a pipe, a link that leads
+        // to no folder (one to a store on a volume not mounted now, say).
+        if (!clear) {
+            faultOther(folder);
+            return HAL_IO_ERROR;
+        }
         if (::unlink(folder.c_str()) != 0) {
             faultWriting(root, errno);
             return HAL_IO_ERROR;
@@ -800,6 +841,16 @@ int HAL_deleteRecordStore(const jchar* name, jint length) {
     return HAL_OK;
 }
 
+}  // namespace
+
+int HAL_deleteRecordStore(const jchar* name, jint length) {
+    return deleteStore(name, length, false);
+}
+
+int HAL_clearRecordStoreName(const jchar* name, jint length) {
+    return deleteStore(name, length, true);
+}
+
 namespace {
 
 // What both renames look up first, under the store lock: the database
@@ -812,15 +863,10 @@ int findRenamed(const jchar* from, jint fromLength, const jchar* to, jint toLeng
     if (!rootPath(root) || !storeFolderFor(from, fromLength, source) ||
         !storeFolderFor(to, toLength, target))
         return HAL_NOT_FOUND;
+    if (int status = databaseFolder(root); status != HAL_OK) return status;
     finishLeftovers(root);
     if (!settleRenameTo(root, source)) return HAL_IO_ERROR;
-    Entry entry = entryAt(source);
-    if (entry == Entry::unknown) {
-        faultLookingAt(root, source, errno);
-        return HAL_IO_ERROR;
-    }
-    if (entry != Entry::folder) return HAL_NOT_FOUND;
-    return HAL_OK;
+    return folderAt(root, source);
 }
 
 }  // namespace
@@ -831,9 +877,19 @@ int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, j
     const int found = findRenamed(from, fromLength, to, toLength, root, source, target);
     if (found != HAL_OK) return found;
     if (source == target) return HAL_OK;
+    // The commit below moves the store's own folder to the rename's name,
+    // where only a folder itself counts as a renamed store: a store read
+    // through a link would be taken for a stray there and lost from its
+    // name. It is refused whole.
+    if (struct stat st; ::lstat(source.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        faultOther(source);
+        return HAL_IO_ERROR;
+    }
     // The target's newest state, from a rename that could not be finished
     // yet, is not to be gone over.
     if (!settleRenameTo(root, target)) return HAL_IO_ERROR;
+    // Only a store is replaced: what else holds the name is the player's.
+    if (folderAt(root, target) == HAL_IO_ERROR) return HAL_IO_ERROR;
     // Anything else under the rename's name is no rename's, and the name is
     // this one's to take: it goes, a link itself and never what it leads to.
     const std::string pending = pendingRenameOf(root, target);

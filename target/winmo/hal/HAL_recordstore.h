@@ -31,8 +31,9 @@
 //   itself (not a link) holding a store's files under that name is a
 //   renamed store: anything else there is left alone, or cleared by the
 //   next rename to that store. A renamed store that can't be put in place
-//   makes its store fail to open, delete or be renamed over (7), and
-//   nothing removes it meanwhile;
+//   (an input/output failure, or something that is no store in the
+//   target's place, which is not replaced) makes its store fail to open,
+//   delete or be renamed over (7), and nothing removes it meanwhile;
 // - a rename that must not replace anything is one rename of the folder
 //   that the system refuses when the name is held, so that it has no
 //   finishing step that could replace what came there meanwhile.
@@ -40,7 +41,11 @@
 // id INT32_MAX (ids stay positive and are never reused).
 // A store, or the database folder, that is there but can't be looked at or
 // listed (no permission, an input/output failure) is HAL_IO_ERROR, never a
-// missing or empty store: nothing is made or written in its place.
+// missing or empty store: nothing is made or written in its place. So is
+// anything else in the place of a store's folder or of the database folder
+// (a file, a pipe, a link that leads to no folder, as one to a volume not
+// mounted does): it is kept as it is, and no operation but
+// HAL_clearRecordStoreName removes it or writes through it.
 #pragma once
 
 #include <cstddef>
@@ -55,32 +60,40 @@ void HAL_initRecordStores();
 
 // Opens (or with `create` set, creates) the store named by `length` UTF-16
 // units. 0; 4 for a null or empty name or a missing store without create;
-// 7 when the folder cannot be made (a stray file in its place) or a new
-// store's metadata cannot be written (nothing is left behind), and when the
-// store (or the database folder) can't be looked at or its records can't be
-// listed. Damaged
+// 7 when a new store's folder or metadata cannot be written (nothing is
+// left behind), when the store (or the database folder) can't be looked at
+// or its records can't be listed, and when something that is no folder is
+// in the place of either (with `create` too: nothing is made there). Damaged
 // metadata of an existing store is rebuilt, and the store opens even when
 // the rebuilt metadata cannot be written yet.
 int HAL_openRecordStore(HAL_RecordStore** out, const jchar* name, jint length, int create);
 // Frees this handle; the shared store goes with its last handle. Writes
 // nothing. Null does nothing.
 void HAL_closeRecordStore(HAL_RecordStore* store);
-// Deletes the store's files and folder. 0; 2 for a null or empty name;
-// 4 when no such store exists; 7 when it cannot be moved away (nothing
-// changes). Handles still open on it fail their later writes. Anything at
-// the store's folder name that is no store (a file, a pipe, a link to no
-// folder) is removed, the link itself, and the answer is 4.
+// Deletes the store's files and folder (a link to a store's folder: the
+// link). 0; 2 for a null or empty name; 4 when nothing is at the store's
+// folder name; 7 when it cannot be moved away, or when what is there is no
+// store (a file, a pipe, a link to no folder), which is kept (nothing
+// changes). Handles still open on it fail their later writes.
 int HAL_deleteRecordStore(const jchar* name, jint length);
+// HAL_deleteRecordStore for a name its caller owns outright (a save's
+// staging store), whatever holds it: anything at the store's folder name
+// that is no store would keep a store of that name from being made, so it
+// is removed, a link itself and never what it leads to, and the answer is
+// 4 (there was no store).
+int HAL_clearRecordStoreName(const jchar* name, jint length);
 // Renames the store `from` to `to`, replacing a store of that name.
-// 0; 2 for a null or empty name; 4 when `from` does not exist; 7 when it
-// cannot be renamed (nothing changes). Handles still open on either store
+// 0; 2 for a null or empty name; 4 when nothing is at `from`; 7 when it
+// cannot be renamed, when what is at `from` or `to` is no store, or when
+// `from` is a store read through a link (nothing changes). Handles still open on either store
 // fail their later writes. Atomic across a process killed at any point.
 int HAL_renameRecordStore(const jchar* from, jint fromLength, const jchar* to, jint toLength);
 // Renames the store `from` to `to` only while nothing holds the name `to`:
 // no store, no other entry at its folder's name (a file, a link, one that
 // leads nowhere too) and no rename to it committed but not finished. 0;
-// 2 for a null or empty name; 4 when `from` does not exist; 8 when the name
-// is held (also by `from` itself); 7 when it cannot be renamed. Nothing
+// 2 for a null or empty name; 4 when nothing is at `from`; 8 when the name
+// is held (also by `from` itself); 7 when it cannot be renamed, or what is
+// at `from` is no store. Nothing
 // changes unless it answers 0, and a process killed at any point leaves the
 // store whole under one of the two names.
 int HAL_renameRecordStoreIfFree(const jchar* from, jint fromLength, const jchar* to,
@@ -122,7 +135,7 @@ jint HAL_getRecordStoreFault(char* buffer, jint capacity, jint* outLength);
 // Every store's name, from one listing of the database folder, handed to
 // `each` in turn (outside the record-store lock). 0, also when there is no
 // database folder; 2 for a null `each`; 7 when the database folder can't be
-// listed (`each` is not called).
+// listed or is no folder (`each` is not called).
 int HAL_listRecordStores(void (*each)(void* context, const jchar* name, jint length),
                          void* context);
 // The same list a store at a time: each call lists the folder again.

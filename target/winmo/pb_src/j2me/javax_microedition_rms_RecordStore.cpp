@@ -92,12 +92,25 @@ VMPtr<RecordStore> RecordStore::openRecordStore(const VMPtr<String>& recordStore
     return store;
 }
 
-void RecordStore::deleteRecordStore(const VMPtr<String>& recordStoreName) {
-    clinit();
+namespace {
+
+void deleteThrough(int (*operation)(const jchar*, jint), const VMPtr<String>& recordStoreName) {
     if (recordStoreName == nullptr) java::lang::NullPointerException::throwNew();
-    int status = HAL_deleteRecordStore(charsOf(recordStoreName), recordStoreName->length());
+    int status = operation(charsOf(recordStoreName), recordStoreName->length());
     if (status == HAL_NOT_FOUND) RecordStoreNotFoundException::throwNew();
     if (status != HAL_OK) RecordStoreException::throwNew();
+}
+
+}  // namespace
+
+void RecordStore::deleteRecordStore(const VMPtr<String>& recordStoreName) {
+    clinit();
+    deleteThrough(HAL_deleteRecordStore, recordStoreName);
+}
+
+void RecordStore::clearRecordStoreName(const VMPtr<String>& recordStoreName) {
+    clinit();
+    deleteThrough(HAL_clearRecordStoreName, recordStoreName);
 }
 
 namespace {

@@ -39,8 +39,16 @@ public:
     // created, RecordStoreException when it cannot be opened.
     static VMPtr<RecordStore> openRecordStore(const VMPtr<java::lang::String>& recordStoreName,
                                               jboolean createIfNecessary);
-    // RecordStoreNotFoundException when there is no such store.
+    // RecordStoreNotFoundException when there is no such store;
+    // RecordStoreException when it can't be deleted, or when what holds its
+    // name is no store (a file, a link that leads to no folder), which is
+    // kept.
     static void deleteRecordStore(const VMPtr<java::lang::String>& recordStoreName);
+    // Not in MIDP: deleteRecordStore for a name the caller owns outright (a
+    // save's staging store): anything else that holds the name goes too, a
+    // link itself and never what it leads to, and then
+    // RecordStoreNotFoundException tells that no store was there.
+    static void clearRecordStoreName(const VMPtr<java::lang::String>& recordStoreName);
     // Not in MIDP: renames the store `from` to `to`, replacing any store of
     // that name in one step that a killed process cannot leave half done.
     // NullPointerException for a null name, IllegalArgumentException for
