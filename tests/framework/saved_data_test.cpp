@@ -226,6 +226,28 @@ TEST_F(SavedData, SetAsideDataKeepsEveryCopy) {
     EXPECT_EQ(kept, contentOf(1, 4100));
 }
 
+// An item's store that is a link leading nowhere (to a store on a volume
+// not mounted now, say) is no missing item: it can't be read, and neither a
+// save nor a delete of the item removes the link or writes where it leads.
+TEST_F(SavedData, AnItemThatIsALinkLeadingNowhereIsKept) {
+    fs::create_directories(databaseRoot());
+    const fs::path target = databaseRoot().parent_path() / "unmounted" / "store-8";
+    const fs::path link = databaseRoot() / "store-8";
+    fs::create_symlink(target, link);
+    VMPtr<VMArray<jint>> outcome = VMArray<jint>::create(1);
+    EXPECT_TRUE(canvas->readData(8, outcome) == nullptr);
+    EXPECT_EQ(outcome[0], wren::WrenCanvas::DATA_UNREADABLE);
+    EXPECT_FALSE(save(8, {1, 2, 3}));
+    EXPECT_FALSE(canvas->deleteData(8));
+    // Every store is deleted: the link is none.
+    EXPECT_TRUE(canvas->deleteAllData());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link), target);
+    EXPECT_FALSE(fs::exists(target.parent_path()));
+    // The save's staging store went with its refused save.
+    EXPECT_EQ(storeNames(), std::vector<std::string>{});
+}
+
 // A copy's name that anything holds is taken, though the stores' listing
 // does not show it: a file, a link leading nowhere, a link that loops. They
 // stay as they are, and the store goes to the next free name.

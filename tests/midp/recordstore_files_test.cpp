@@ -401,6 +401,7 @@ void expectStoreTRefused(const std::pair<jint, std::string>& atFault) {
     for (const int create : {0, 1}) {
         EXPECT_EQ(HAL_openRecordStore(&t, u"t", 1, create), HAL_IO_ERROR) << "create " << create;
         EXPECT_EQ(lastFault(), atFault);
+        HAL_closeRecordStore(t);
     }
     EXPECT_EQ(HAL_deleteRecordStore(u"t", 1), HAL_IO_ERROR);
     EXPECT_EQ(lastFault(), atFault);
