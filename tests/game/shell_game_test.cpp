@@ -491,10 +491,11 @@ std::string refusedSave(const char* item, int id) {
            "; playing on, and the game will try again at the next save";
 }
 
-// A save the device refuses (the database folder a file, or a full disk)
-// is told once for each item, naming the folder, and the game plays on.
-// Every later save is tried again: one that the device takes is kept, and
-// a refusal after it is told once more.
+// A save the device refuses (a full disk from the start, or the database
+// folder replaced by a file while the game plays) is told once for each
+// item, naming the folder, and the game plays on. Every later save is
+// tried again: one that the device takes is kept, and a refusal after it
+// is told once more.
 TEST_F(GameTest, ARefusedSaveIsToldAndTriedAgainAtTheNextSave) {
     const fs::path database = databaseFolder();
     const fs::path away = database.string() + ".away";
@@ -502,9 +503,12 @@ TEST_F(GameTest, ARefusedSaveIsToldAndTriedAgainAtTheNextSave) {
     struct Case {
         const char* name;
         std::function<void()> refuse, restore;
+        // Refused from the start, so that the new game's first saves are;
+        // else from after the start, which read and saved as ever.
+        bool fromTheStart;
     };
     const std::vector<Case> cases = {
-        {"database folder a file",
+        {"database folder replaced by a file",
          [&] {
              fs::remove_all(away);
              fs::create_directories(database);
@@ -514,9 +518,10 @@ TEST_F(GameTest, ARefusedSaveIsToldAndTriedAgainAtTheNextSave) {
          [&] {
              fs::remove(database);
              fs::rename(away, database);
-         }},
+         },
+         false},
         {"a full disk", [] { HAL_failNextRecordStoreWrites(1000000, 0); },
-         [] { HAL_failNextRecordStoreWrites(0, 0); }},
+         [] { HAL_failNextRecordStoreWrites(0, 0); }, true},
     };
     // The saves a game makes when the player gets on, and what they said.
     auto saveAll = [](const VMPtr<Game>& game) {
@@ -528,16 +533,26 @@ TEST_F(GameTest, ARefusedSaveIsToldAndTriedAgainAtTheNextSave) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         canvas->deleteAllData();
-        c.refuse();
+        if (c.fromTheStart) c.refuse();
         std::vector<std::string> said;
         VMPtr<Game> game = makeGame(&said);
+        std::optional<Bytes> savedState, savedWorld;
+        if (!c.fromTheStart) {
+            EXPECT_TRUE(said.empty());
+            savedState = stored(0);
+            savedWorld = stored(1);
+            EXPECT_TRUE(savedState && savedWorld);
+            c.refuse();
+            said = saveAll(game);
+        }
         s().stageKind = 3;
         const std::vector<std::string> refusedAgain = saveAll(game);
         c.restore();
         EXPECT_EQ(said, refused);
         EXPECT_TRUE(refusedAgain.empty());
         EXPECT_EQ(s().progressB, 1000);  // a new game, in memory
-        EXPECT_FALSE(stored(0) || stored(1));
+        EXPECT_EQ(stored(0), savedState);
+        EXPECT_EQ(stored(1), savedWorld);
 
         // The device takes saves again: the next save keeps the game.
         EXPECT_TRUE(saveAll(game).empty());
