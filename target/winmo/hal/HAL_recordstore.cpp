@@ -491,14 +491,9 @@ bool listFolders(const std::string& folder, std::vector<std::string>& names) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) {
         const int error = errno;
-        if (error == ENOENT || error == ENOTDIR) {
-            // Something that is no folder in its place (a file, a link to
-            // nowhere) holds no stores, but is no missing folder either.
-            struct stat st;
-            if (::lstat(folder.c_str(), &st) != 0) return true;
-            faultOther(folder);
-            return false;
-        }
+        // Something that is no folder in its place (a file, a link to
+        // nowhere) holds no stores, but is no missing folder either.
+        if ((error == ENOENT || error == ENOTDIR) && entryAt(folder) == Entry::missing) return true;
         faultReading(folder, error);
         return false;
     }
